@@ -1,0 +1,99 @@
+#include "accounting/ChargingRules.h"
+
+#include <cmath>
+
+namespace tarifuhr {
+
+BudgetKind BudgetOf(const TariffRecord& t) {
+  if (t.TimeLimit > 0) return BudgetKind::Time;
+  if (t.CostLimit > 0) return BudgetKind::Cost;
+  return BudgetKind::None;
+}
+
+bool HasBudget(const TariffRecord& t) { return BudgetOf(t) != BudgetKind::None; }
+
+TDateTime PeriodEnd(TDateTime startDate) { return DateOf(AddMonthsClamped(DateOf(startDate), 1)); }
+
+int DaysToEnd(TDateTime periodEnd, TDateTime today) {
+  return static_cast<int>(std::trunc(periodEnd - today));
+}
+
+TDateTime RollOverPeriod(TariffRecord& t, TotalsRecord& totals, TDateTime today) {
+  const TDateTime end = PeriodEnd(t.StartDate);
+  if (today == end) {
+    if (t.InTotals) totals.OnlineSeconds -= t.PeriodCosts;
+    t.StartDate = today;
+    t.PeriodSeconds = 0;
+    t.PeriodCosts = 0;
+    t.PeriodBytes = 0;
+  }
+  return end;
+}
+
+void CatchUpPeriod(TariffRecord& t, TDateTime today) {
+  const CivilDate start = DecodeDate(t.StartDate);
+  const CivilDate now = DecodeDate(today);
+  const int startMonth = start.year * 12 + start.month;
+  const int nowMonth = now.year * 12 + now.month;
+  if (startMonth > nowMonth) {
+    const int y = now.month == 1 ? now.year - 1 : now.year;
+    const int m = now.month == 1 ? 12 : now.month - 1;
+    t.StartDate = DateInMonthClamped(y, m, start.day);
+    t.PeriodSeconds = 1;
+    t.PeriodCosts = 0;
+    t.PeriodBytes = 0;
+  } else if (startMonth < nowMonth && now.day >= start.day) {
+    t.StartDate = DateInMonthClamped(now.year, now.month, start.day);
+  }
+}
+
+double RoundHalfEven(double v) { return std::nearbyint(v); }
+
+void UpdateTodayAllowance(TariffRecord& t, int daysToEnd) {
+  const double used = t.PeriodSeconds / 60.0;
+  switch (BudgetOf(t)) {
+    case BudgetKind::Time:
+      if (daysToEnd != 0) t.TodayAllowance = RoundHalfEven((t.TimeLimit - used) / daysToEnd);
+      break;
+    case BudgetKind::Cost:
+      if (daysToEnd != 0 && t.PricePerMinute != 0)
+        t.TodayAllowance = RoundHalfEven((t.CostLimit / t.PricePerMinute - used) / daysToEnd);
+      break;
+    case BudgetKind::None: t.TodayAllowance = 0; break;
+  }
+}
+
+void UpdateDailyAllowance(TariffRecord& t, int daysToEnd) {
+  const double used = t.PeriodSeconds / 60.0;
+  switch (BudgetOf(t)) {
+    case BudgetKind::Time:
+      if (daysToEnd != 0) t.DailyAllowance = (t.TimeLimit - used) / daysToEnd;
+      break;
+    case BudgetKind::Cost:
+      if (daysToEnd != 0 && t.PricePerMinute != 0)
+        t.DailyAllowance = (t.CostLimit - used * t.PricePerMinute) / daysToEnd / t.PricePerMinute;
+      break;
+    case BudgetKind::None: t.DailyAllowance = 0; break;
+  }
+}
+
+double SecondsLeftToday(const TariffRecord& t) { return t.TodayAllowance * 60 - t.SecondsToday; }
+
+void ApplyDayChange(TariffRecord& t, TDateTime today) {
+  if (t.LastDay == today) return;
+  t.LastDay = today;
+  t.SecondsToday = 0;
+}
+
+bool IsOutsideTimeWindow(const TariffRecord& t, TDateTime now) {
+  if (t.WindowFrom == t.WindowTo) return false;
+  const int hour = HourOf(now);
+  const int from = HourOf(t.WindowFrom);
+  const int to = HourOf(t.WindowTo);
+  if (from <= to) return hour < from || hour > to;
+  return hour < from && hour > to;  // over midnight, e.g. 23:00-09:00
+}
+
+double PriceOfMinute(const TariffRecord& t) { return t.PricePerMinute; }
+
+}  // namespace tarifuhr

@@ -1,0 +1,57 @@
+#pragma once
+// How a tariff is charged: monthly periods, allowances, the daily time
+// window and the charges of a connection. Each rule works on one tariff
+// and the date and time it is given.
+
+#include <cstdint>
+
+#include "accounting/TariffRecord.h"
+#include "platform/DateTime.h"
+
+namespace tarifuhr {
+
+enum class BudgetKind { None, Time, Cost };
+
+BudgetKind BudgetOf(const TariffRecord& t);
+bool HasBudget(const TariffRecord& t);
+
+// One calendar month after the start, clamped to that month's last day.
+TDateTime PeriodEnd(TDateTime startDate);
+// period end - today, truncated toward zero.
+int DaysToEnd(TDateTime periodEnd, TDateTime today);
+
+// On the period end a new period begins. Returns the period end computed
+// from the start date as it was before the call.
+TDateTime RollOverPeriod(TariffRecord& t, TotalsRecord& totals, TDateTime today);
+// Keeps the start date on the latest monthly anniversary when the roll-over
+// day was missed, or pulls a start date in the future back.
+void CatchUpPeriod(TariffRecord& t, TDateTime today);
+
+// Whole minutes allowed today; kept when a divisor is 0.
+void UpdateTodayAllowance(TariffRecord& t, int daysToEnd);
+// Minutes per day left in the period, unrounded; kept when a divisor is 0.
+void UpdateDailyAllowance(TariffRecord& t, int daysToEnd);
+// Seconds left of today's allowance ("Z.Konto"); negative when used up.
+double SecondsLeftToday(const TariffRecord& t);
+
+// A new day resets the day counter. The bytes of an open connection stay
+// with the connection and reach PeriodBytes when it ends.
+void ApplyDayChange(TariffRecord& t, TDateTime today);
+
+// True when the tariff has a time window and the hour of `now` lies
+// outside it. Only hours count; a window whose from-hour is later than its
+// to-hour runs over midnight.
+bool IsOutsideTimeWindow(const TariffRecord& t, TDateTime now);
+
+double PriceOfMinute(const TariffRecord& t);
+
+// A minute is charged at the connection's counted seconds 0, 60, 120, ...
+inline constexpr int32_t kSecondsPerCharge = 60;
+inline bool IsChargeSecond(int32_t connectionSeconds, int32_t nextChargeSecond) {
+  return connectionSeconds == nextChargeSecond;
+}
+
+// Rounds halves to the even number, as the platform's Round does.
+double RoundHalfEven(double v);
+
+}  // namespace tarifuhr

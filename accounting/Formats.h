@@ -1,0 +1,22 @@
+#pragma once
+// The text forms of durations, byte counts and money used by every display.
+
+#include <cstdint>
+#include <string>
+
+#include "platform/RegionalSettings.h"
+
+namespace tarifuhr {
+
+// Hours, minutes and seconds, each at least two digits: 3725 -> "01:02:05",
+// -59.9 -> "-00:00:59".
+std::string FormatDuration(double seconds);
+// Walks the decimal text from the right, putting `sep` before every n-th
+// character; the sign counts as a character.
+std::string GroupDigits(int n, char sep, int64_t value);
+// 1234567 -> "1.234.567 B".
+std::string FormatBytes(int64_t bytes);
+// Cents as currency units with two decimals: 1234 -> "12,34".
+std::string FormatMoney(double cents, const RegionalSettings& rs);
+
+}  // namespace tarifuhr

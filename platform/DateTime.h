@@ -1,0 +1,77 @@
+#pragma once
+// The platform's date-time value: a double counting days since 30.12.1899,
+// the fraction being the local time of day.
+
+#include <cstdint>
+
+namespace tarifuhr {
+
+using TDateTime = double;
+
+struct CivilDate {
+  int year = 1899;
+  int month = 12;
+  int day = 30;
+  bool operator==(const CivilDate&) const = default;
+};
+
+struct CivilTime {
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  int millisecond = 0;
+  bool operator==(const CivilTime&) const = default;
+};
+
+bool IsLeapYear(int year);
+int DaysInMonth(int year, int month);
+
+// Whole day number of a calendar date (30.12.1899 = 0).
+TDateTime EncodeDate(int year, int month, int day);
+TDateTime EncodeTime(int hour, int minute, int second, int millisecond = 0);
+TDateTime EncodeDateTime(const CivilDate& date, const CivilTime& time);
+CivilDate DecodeDate(TDateTime value);
+// Rounded to the millisecond, so 0.5 days is exactly 12:00:00.000.
+CivilTime DecodeTime(TDateTime value);
+
+// The whole day of a value and the hour of its time of day.
+TDateTime DateOf(TDateTime value);
+int HourOf(TDateTime value);
+
+// Same day number, months later (negative: earlier); a day the target
+// month lacks becomes that month's last day.
+TDateTime AddMonthsClamped(TDateTime date, int months);
+
+// The calendar date `day` in the given month, clamped to its last day.
+TDateTime DateInMonthClamped(int year, int month, int day);
+
+// Source of "now" as a local date-time value; tests inject their own.
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual TDateTime Now() const = 0;
+};
+
+class SystemClock final : public Clock {
+ public:
+  TDateTime Now() const override;
+};
+
+// A clock that stands still until the test moves it.
+class ManualClock final : public Clock {
+ public:
+  explicit ManualClock(TDateTime now = 0) : now_(now) {}
+  TDateTime Now() const override { return now_; }
+  void Set(TDateTime now) { now_ = now; }
+  void AdvanceSeconds(double seconds) { now_ += seconds / 86400.0; }
+
+ private:
+  TDateTime now_;
+};
+
+inline TDateTime Today(const Clock& clock) { return DateOf(clock.Now()); }
+
+// Milliseconds from `now` to the start of the next second of the day.
+int MillisecondsToNextSecond(TDateTime now);
+
+}  // namespace tarifuhr

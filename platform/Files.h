@@ -1,0 +1,68 @@
+#pragma once
+// Plain file access for the program's data files: whole reads, atomic
+// replacement, and a small positioned-I/O handle for the log.
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace tarifuhr {
+
+// A failed write or create; the message is German and names the file.
+class FileError : public std::runtime_error {
+ public:
+  FileError(const std::string& action, const std::string& path, int err);
+  int Errno() const { return errno_; }
+
+ private:
+  int errno_;
+};
+
+// German text for an errno value.
+std::string ErrnoText(int err);
+
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+std::optional<std::string> ReadWholeFile(const std::string& path);
+
+// Writes to a temporary file beside `path`, flushes and syncs it, then
+// renames it over `path`: readers see the old file or the new one, never a
+// short one. Throws FileError and leaves the old file as it was.
+void WriteFileAtomically(const std::string& path, const std::string& bytes,
+                         unsigned mode = 0644);
+
+// Last component of a path written with '/' or '\' separators.
+std::string BaseName(const std::string& path);
+std::string DirName(const std::string& path);
+std::string JoinPath(const std::string& dir, const std::string& name);
+
+// Positioned reads and writes on one open file.
+class BinaryFile {
+ public:
+  enum class Mode { Read, ReadWriteCreate };
+  BinaryFile() = default;
+  ~BinaryFile();
+  BinaryFile(const BinaryFile&) = delete;
+  BinaryFile& operator=(const BinaryFile&) = delete;
+
+  // False when the file cannot be opened; Errno() tells why.
+  bool Open(const std::string& path, Mode mode, unsigned createMode = 0644);
+  bool IsOpen() const { return fd_ >= 0; }
+  int Errno() const { return errno_; }
+  int64_t Size() const;
+  // Reads up to `len` bytes at `offset`; returns the count read.
+  size_t ReadAt(int64_t offset, void* buf, size_t len) const;
+  // These throw FileError on failure.
+  void WriteAt(int64_t offset, const void* buf, size_t len);
+  void Truncate(int64_t size);
+  void Sync();
+  void Close();
+
+ private:
+  int fd_ = -1;
+  int errno_ = 0;
+  std::string path_;
+};
+
+}  // namespace tarifuhr
