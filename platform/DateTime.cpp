@@ -10,7 +10,7 @@ namespace {
 constexpr double kMsPerDay = 86400000.0;
 
 // Days from 1970-01-01 to a proleptic Gregorian date (H. Hinnant's algorithm).
-int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
+constexpr int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
   y -= m <= 2;
   const int64_t era = (y >= 0 ? y : y - 399) / 400;
   const unsigned yoe = static_cast<unsigned>(y - era * 400);
@@ -32,7 +32,7 @@ CivilDate CivilFromDays(int64_t z) {
   return {static_cast<int>(y + (m <= 2)), static_cast<int>(m), static_cast<int>(d)};
 }
 
-const int64_t kEpochOffset = DaysFromCivil(1899, 12, 30);  // negative
+constexpr int64_t kEpochOffset = DaysFromCivil(1899, 12, 30);  // negative
 
 // Milliseconds since 30.12.1899 00:00, rounded; the basis of both decoders so
 // that 23:59:59.9996 becomes the next day's 00:00:00.000 consistently.

@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include "accounting/ChargingRules.h"
+
+namespace tarifuhr {
+namespace {
+
+TDateTime D(int y, int m, int d) { return EncodeDate(y, m, d); }
+
+TariffRecord Counting(TDateTime start) {
+  TariffRecord t;
+  t.StartDate = start;
+  t.PeriodSeconds = 500;
+  t.PeriodCosts = 300;
+  t.PeriodBytes = 4000;
+  t.InTotals = true;
+  return t;
+}
+
+TEST(PeriodRules, RollsOverOnTheMonthlyAnniversary) {
+  TariffRecord t = Counting(D(2026, 3, 15));
+  TotalsRecord totals{1000, 0, 0, 0};
+  const TDateTime end = RollOverPeriod(t, totals, D(2026, 4, 15));
+  EXPECT_EQ(end, D(2026, 4, 15));
+  EXPECT_EQ(DaysToEnd(end, D(2026, 4, 15)), 0) << "the end before the change";
+  EXPECT_EQ(t.StartDate, D(2026, 4, 15));
+  EXPECT_EQ(t.PeriodSeconds, 0);
+  EXPECT_EQ(t.PeriodCosts, 0);
+  EXPECT_EQ(t.PeriodBytes, 0);
+  EXPECT_EQ(totals.OnlineSeconds, 700) << "counted tariffs take their costs off the totals";
+
+  TariffRecord notCounted = Counting(D(2026, 3, 15));
+  notCounted.InTotals = false;
+  RollOverPeriod(notCounted, totals, D(2026, 4, 15));
+  EXPECT_EQ(totals.OnlineSeconds, 700);
+}
+
+TEST(PeriodRules, DecemberStartsRollOverInJanuary) {
+  TariffRecord t = Counting(D(2026, 12, 15));
+  TotalsRecord totals;
+  RollOverPeriod(t, totals, D(2027, 1, 5));
+  CatchUpPeriod(t, D(2027, 1, 5));
+  EXPECT_EQ(t.StartDate, D(2026, 12, 15));
+  EXPECT_EQ(t.PeriodSeconds, 500);
+  EXPECT_EQ(DaysToEnd(PeriodEnd(t.StartDate), D(2027, 1, 5)), 10);
+  RollOverPeriod(t, totals, D(2027, 1, 15));
+  EXPECT_EQ(t.StartDate, D(2027, 1, 15));
+  EXPECT_EQ(t.PeriodSeconds, 0);
+}
+
+TEST(PeriodRules, CatchUpAfterAMissedAnniversaryKeepsTheCounters) {
+  TariffRecord t = Counting(D(2026, 3, 15));
+  TotalsRecord totals;
+  RollOverPeriod(t, totals, D(2026, 4, 20));
+  CatchUpPeriod(t, D(2026, 4, 20));
+  EXPECT_EQ(t.StartDate, D(2026, 4, 15));
+  EXPECT_EQ(t.PeriodSeconds, 500);
+  EXPECT_EQ(t.PeriodCosts, 300);
+  // Earlier month but today's day still below the start's: nothing changes.
+  TariffRecord u = Counting(D(2026, 3, 15));
+  CatchUpPeriod(u, D(2026, 4, 10));
+  EXPECT_EQ(u.StartDate, D(2026, 3, 15));
+}
+
+TEST(PeriodRules, AStartInTheFutureIsPulledBackToTheMonthBeforeToday) {
+  TariffRecord t = Counting(D(2026, 6, 10));
+  CatchUpPeriod(t, D(2026, 5, 20));
+  EXPECT_EQ(t.StartDate, D(2026, 4, 10));
+  EXPECT_EQ(t.PeriodSeconds, 1);
+  EXPECT_EQ(t.PeriodCosts, 0);
+  EXPECT_EQ(t.PeriodBytes, 0);
+  TariffRecord jan = Counting(D(2027, 3, 3));
+  CatchUpPeriod(jan, D(2027, 1, 20));
+  EXPECT_EQ(jan.StartDate, D(2026, 12, 3));
+}
+
+TEST(PeriodRules, DaysTheMonthLacksAreClampedToItsLastDay) {
+  EXPECT_EQ(PeriodEnd(D(2026, 1, 31)), D(2026, 2, 28));
+  EXPECT_EQ(PeriodEnd(D(2028, 1, 30)), D(2028, 2, 29));
+  TariffRecord t = Counting(D(2026, 1, 31));
+  TotalsRecord totals;
+  RollOverPeriod(t, totals, D(2026, 2, 28));
+  EXPECT_EQ(t.StartDate, D(2026, 2, 28));
+  TariffRecord future = Counting(D(2026, 5, 31));
+  CatchUpPeriod(future, D(2026, 3, 2));
+  EXPECT_EQ(future.StartDate, D(2026, 2, 28));
+}
+
+TEST(Allowances, TimeAndCostBudgets) {
+  TariffRecord time;
+  time.TimeLimit = 5400;
+  time.PeriodSeconds = 1200 * 60;
+  UpdateTodayAllowance(time, 20);
+  UpdateDailyAllowance(time, 20);
+  EXPECT_EQ(time.DailyAllowance, 210);
+  EXPECT_EQ(time.TodayAllowance, 210);
+
+  TariffRecord cost;
+  cost.CostLimit = 1000;
+  cost.PricePerMinute = 2;
+  cost.PeriodSeconds = 100 * 60;
+  UpdateTodayAllowance(cost, 4);
+  UpdateDailyAllowance(cost, 4);
+  EXPECT_EQ(cost.DailyAllowance, 100);
+  EXPECT_EQ(cost.TodayAllowance, 100);
+  cost.SecondsToday = 6001;
+  EXPECT_EQ(SecondsLeftToday(cost), -1) << "negative once today's allowance is used up";
+
+  TariffRecord none;
+  none.TodayAllowance = 7;
+  none.DailyAllowance = 7;
+  UpdateTodayAllowance(none, 3);
+  UpdateDailyAllowance(none, 3);
+  EXPECT_EQ(none.TodayAllowance, 0);
+  EXPECT_EQ(none.DailyAllowance, 0);
+}
+
+TEST(Allowances, HalvesRoundToEvenAndAZeroDivisorKeepsTheOldValue) {
+  TariffRecord t;
+  t.TimeLimit = 5;
+  UpdateTodayAllowance(t, 2);  // 2.5
+  EXPECT_EQ(t.TodayAllowance, 2);
+  t.TimeLimit = 7;
+  UpdateTodayAllowance(t, 2);  // 3.5
+  EXPECT_EQ(t.TodayAllowance, 4);
+
+  t.TodayAllowance = 42;
+  t.DailyAllowance = 41.5;
+  UpdateTodayAllowance(t, 0);
+  UpdateDailyAllowance(t, 0);
+  EXPECT_EQ(t.TodayAllowance, 42);
+  EXPECT_EQ(t.DailyAllowance, 41.5);
+
+  TariffRecord freeCost;
+  freeCost.CostLimit = 100;
+  UpdateTodayAllowance(freeCost, 3);
+  UpdateDailyAllowance(freeCost, 3);
+  EXPECT_EQ(freeCost.TodayAllowance, 0);
+  EXPECT_EQ(freeCost.DailyAllowance, 0);
+}
+
+TEST(DayChange, ResetsTheDayButLeavesTheConnectionsBytes) {
+  TariffRecord t;
+  t.LastDay = D(2026, 12, 6);
+  t.SecondsToday = 900;
+  t.ConnectionBytes = 5000;
+  t.PeriodBytes = 100;
+  ApplyDayChange(t, D(2026, 12, 7));
+  EXPECT_EQ(t.LastDay, D(2026, 12, 7));
+  EXPECT_EQ(t.SecondsToday, 0);
+  EXPECT_EQ(t.ConnectionBytes, 5000);
+  EXPECT_EQ(t.PeriodBytes, 100) << "bytes reach the period once, when the connection ends";
+  t.SecondsToday = 5;
+  ApplyDayChange(t, D(2026, 12, 7));
+  EXPECT_EQ(t.SecondsToday, 5);
+}
+
+TEST(TimeWindow, OnlyHoursCount) {
+  TariffRecord t;
+  t.WindowFrom = EncodeTime(8, 30, 0);
+  t.WindowTo = EncodeTime(17, 15, 0);
+  const TDateTime day = D(2026, 12, 7);
+  EXPECT_FALSE(IsOutsideTimeWindow(t, day + EncodeTime(8, 5, 0)));
+  EXPECT_FALSE(IsOutsideTimeWindow(t, day + EncodeTime(17, 50, 0)));
+  EXPECT_TRUE(IsOutsideTimeWindow(t, day + EncodeTime(7, 59, 0)));
+  EXPECT_TRUE(IsOutsideTimeWindow(t, day + EncodeTime(18, 0, 0)));
+}
+
+TEST(TimeWindow, AWindowOverMidnightIsOpenAtNight) {
+  TariffRecord t;
+  t.WindowFrom = EncodeTime(23, 0, 0);
+  t.WindowTo = EncodeTime(9, 0, 0);
+  const TDateTime day = D(2026, 12, 7);
+  EXPECT_FALSE(IsOutsideTimeWindow(t, day + EncodeTime(23, 30, 0)));
+  EXPECT_FALSE(IsOutsideTimeWindow(t, day + EncodeTime(0, 0, 0)));
+  EXPECT_FALSE(IsOutsideTimeWindow(t, day + EncodeTime(9, 59, 0)));
+  EXPECT_TRUE(IsOutsideTimeWindow(t, day + EncodeTime(10, 0, 0)));
+  EXPECT_TRUE(IsOutsideTimeWindow(t, day + EncodeTime(22, 59, 0)));
+}
+
+TEST(TimeWindow, EqualBoundsMeanNoWindowButADatePartCounts) {
+  TariffRecord t;
+  EXPECT_FALSE(IsOutsideTimeWindow(t, D(2026, 12, 7) + EncodeTime(3, 0, 0)));
+  t.WindowFrom = t.WindowTo = D(2026, 1, 1) + EncodeTime(8, 0, 0);
+  EXPECT_FALSE(IsOutsideTimeWindow(t, D(2026, 12, 7) + EncodeTime(3, 0, 0)));
+  // Same time of day on different dates is a window of one hour.
+  t.WindowTo = D(2026, 1, 2) + EncodeTime(8, 0, 0);
+  EXPECT_TRUE(IsOutsideTimeWindow(t, D(2026, 12, 7) + EncodeTime(3, 0, 0)));
+  EXPECT_FALSE(IsOutsideTimeWindow(t, D(2026, 12, 7) + EncodeTime(8, 40, 0)));
+}
+
+TEST(Charges, AMinuteIsChargedEverySixtySecondsFromTheFirst) {
+  // 120 counted seconds at 3 cents with a fee of 5: fee + minutes at 0 and 60.
+  TariffRecord t;
+  t.PricePerMinute = 3;
+  t.DialInFee = 5;
+  double cost = t.DialInFee;
+  int32_t next = 0;
+  int charges = 0;
+  for (int32_t s = 0; s < 120; ++s) {
+    if (IsChargeSecond(s, next)) {
+      next += kSecondsPerCharge;
+      cost += PriceOfMinute(t);
+      ++charges;
+    }
+  }
+  EXPECT_EQ(charges, 2);
+  EXPECT_EQ(cost, 11);
+  EXPECT_TRUE(IsChargeSecond(60, 60));
+  EXPECT_FALSE(IsChargeSecond(59, 60));
+}
+
+}  // namespace
+}  // namespace tarifuhr

@@ -1,0 +1,47 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <map>
+
+#include "platform/Environment.h"
+#include "tests/support/TempDir.h"
+
+namespace tarifuhr {
+namespace {
+
+EnvLookup Env(std::map<std::string, std::string> vars) {
+  return [vars](const std::string& name) -> std::optional<std::string> {
+    const auto it = vars.find(name);
+    if (it == vars.end()) return std::nullopt;
+    return it->second;
+  };
+}
+
+TEST(Environment, TarifuhrHomeOverridesEverything) {
+  EXPECT_EQ(ProgramDirectory(Env({{"TARIFUHR_HOME", "/srv/tu/"}, {"HOME", "/h"}}), "/usr/bin/x"),
+            "/srv/tu");
+}
+
+TEST(Environment, TheExecutablesDirectoryWhenWritable) {
+  testing::TempDir dir;
+  EXPECT_EQ(ProgramDirectory(Env({{"HOME", "/h"}}), dir.File("tarifuhr")), dir.Path());
+}
+
+TEST(Environment, ElseTheUsersDataDirectory) {
+  EXPECT_EQ(ProgramDirectory(Env({{"HOME", "/home/erika"}}), "/nonexistent-tarifuhr-dir/tarifuhr"),
+            "/home/erika/.local/share/tarifuhr");
+  EXPECT_EQ(ProgramDirectory(Env({{"XDG_DATA_HOME", "/d/"}}), "/nonexistent-tarifuhr-dir/tarifuhr"), "/d/tarifuhr");
+  EXPECT_EQ(ConfigHome(Env({{"HOME", "/home/erika"}})), "/home/erika/.config");
+  EXPECT_EQ(ConfigHome(Env({{"XDG_CONFIG_HOME", "/c"}})), "/c");
+}
+
+TEST(Environment, MakeDirectoriesCreatesParents) {
+  testing::TempDir dir;
+  EXPECT_TRUE(MakeDirectories(dir.File("a/b/c")));
+  struct stat st{};
+  EXPECT_EQ(::stat(dir.File("a/b/c").c_str(), &st), 0);
+  EXPECT_TRUE(MakeDirectories(dir.File("a/b/c")));
+}
+
+}  // namespace
+}  // namespace tarifuhr
