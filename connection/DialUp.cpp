@@ -392,6 +392,8 @@ bool TDialUp::GetStatisticsNT() {
   if (numObjects == 0) return false;
   uint64_t object = GetU32(data + 24);
 
+  // Stored only when the whole block reads well.
+  uint64_t xmit = bytesXmit_, recv = bytesRecv_;
   struct Counter {
     uint32_t index;
     uint32_t offset;
@@ -401,7 +403,7 @@ bool TDialUp::GetStatisticsNT() {
       if (c.index != 872 && c.index != 874) continue;
       if (!fits(block + c.offset, 4)) return false;
       const int64_t value = GetU32(data + block + c.offset);
-      uint64_t& target = c.index == 872 ? bytesXmit_ : bytesRecv_;
+      uint64_t& target = c.index == 872 ? xmit : recv;
       if (value > int64_t(target)) target = uint64_t(value);
     }
     return true;
@@ -451,6 +453,8 @@ bool TDialUp::GetStatisticsNT() {
     if (totalLength == 0) return false;
     object += totalLength;
   }
+  bytesXmit_ = xmit;
+  bytesRecv_ = recv;
   return true;
 }
 
