@@ -1,0 +1,52 @@
+#include "accounting/ConnectionState.h"
+
+namespace tarifuhr {
+
+void GetConnectionState(InternetStateQuery& query, std::string& text) {
+  text = kNoConnection;
+  uint32_t flags = 0;
+  if (!query.GetConnectedState(flags)) return;
+  // Each flag that is set overwrites the text: the last one wins.
+  if (flags & kInternetConnectionModem) text = "Modem";
+  if (flags & kInternetConnectionLan) text = "LAN";
+  if (flags & kInternetConnectionProxy) text = "Proxy";
+  if (flags & kInternetConnectionModemBusy) text = "Modem besetzt";
+}
+
+bool IsOnline(const std::string& stateText) { return stateText != kNoConnection; }
+
+void DialUp1ActiveConnection(ActiveEntryState& state, TDialUp& dialUp, const std::string& entryName) {
+  state.ActiveEntryName = entryName;
+  // The component's own dial handle, not the reported one: with nothing
+  // dialled this only empties the addresses.
+  dialUp.GetAddresses(dialUp.DialHandle());
+}
+
+void ConnectActiveEntry(TDialUp& dialUp, ActiveEntryState& state) {
+  dialUp.OnActiveConnection = [&state](TDialUp& sender, uint32_t, const TRasConnStatus&, const std::string&,
+                                       const std::string& entryName, const std::string&, const std::string&) {
+    DialUp1ActiveConnection(state, sender, entryName);
+  };
+}
+
+int FindActiveTariff(const std::vector<TariffRecord>& tariffs, TDialUp& dialUp, ActiveEntryState& state) {
+  int result = -1;
+  // The result code is not looked at: on failure the previous name stays.
+  dialUp.GetActiveConnections();
+  for (size_t i = 0; i < tariffs.size(); ++i) {
+    if (tariffs[i].EntryName == state.ActiveEntryName) {
+      state.Label5Caption = tariffs[i].Name + ":";
+      result = int(i);
+    }
+  }
+  if (result == -1) state.Label5Caption = state.ActiveEntryName + ":";
+  return result;
+}
+
+void DialUp1EntryGet(EntryList& wizardAccounts, EntryList& editorAccounts, const std::string& entryName) {
+  wizardAccounts.Add(entryName);
+  editorAccounts.Add(entryName);
+  wizardAccounts.SelectFirst();
+}
+
+}  // namespace tarifuhr

@@ -1,0 +1,56 @@
+#pragma once
+// Is the PC online, and which tariff belongs to the open dial-up
+// connection. Operations of the main window, kept free of any toolkit; the
+// windows and the tick call them.
+
+#include <string>
+#include <vector>
+
+#include "accounting/TariffRecord.h"
+#include "connection/DialUp.h"
+#include "platform/ras/InternetState.h"
+
+namespace tarifuhr {
+
+inline constexpr const char* kNoConnection = "keine Verbindung";
+
+// One of "keine Verbindung", "Modem", "LAN", "Proxy", "Modem besetzt".
+// The PC counts as online exactly when the text differs from kNoConnection.
+void GetConnectionState(InternetStateQuery& query, std::string& text);
+bool IsOnline(const std::string& stateText);
+
+// The main window's state that the operations below keep: the entry name
+// of the last open connection reported, and Label5's caption.
+struct ActiveEntryState {
+  std::string ActiveEntryName;  // empty at start; never cleared
+  std::string Label5Caption = "Tarif:";
+};
+
+// Handler of the component's OnActiveConnection: remembers the entry name
+// and refreshes the addresses of the component's own connection.
+void DialUp1ActiveConnection(ActiveEntryState& state, TDialUp& dialUp, const std::string& entryName);
+
+// Wires DialUp1ActiveConnection to the component's event.
+void ConnectActiveEntry(TDialUp& dialUp, ActiveEntryState& state);
+
+// Enumerates the open connections (the event handler above must be wired)
+// and returns the index of the last tariff whose EntryName equals the active
+// entry name byte for byte, or -1. Sets Label5's caption. RasBindError is
+// not caught.
+int FindActiveTariff(const std::vector<TariffRecord>& tariffs, TDialUp& dialUp, ActiveEntryState& state);
+
+// A list of dial-up entry names in a dialog (the wizard's and the editor's
+// account combo boxes).
+class EntryList {
+ public:
+  virtual ~EntryList() = default;
+  virtual void Add(const std::string& name) = 0;
+  virtual void SelectFirst() = 0;
+};
+
+// Handler of the component's OnEntryGet: appends the name to both lists and
+// selects the wizard's first item. The lists are emptied by whoever starts
+// the enumeration.
+void DialUp1EntryGet(EntryList& wizardAccounts, EntryList& editorAccounts, const std::string& entryName);
+
+}  // namespace tarifuhr

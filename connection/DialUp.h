@@ -1,0 +1,168 @@
+#pragma once
+// TDialUp: the dial-up networking component. Lists phone-book entries and
+// open connections, dials (synchronously or with notifications from the
+// platform's thread), hangs up, stores user name and password in an entry's
+// dial parameters, reads the addresses of a connection and measures the
+// traffic of the current connection. Every platform call goes through the
+// RAS binder; results are the platform's codes (0 = success), binding
+// failures are RasBindError exceptions.
+//
+// Strings above the RAS seam are UTF-8; the records below it carry the ANSI
+// code page (Windows-1252).
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/ras/RasApi.h"
+#include "platform/ras/RasBinder.h"
+#include "platform/ras/StatisticsSources.h"
+
+namespace tarifuhr {
+
+enum class TDialMode { dmAsync = 0, dmSync = 1 };
+enum class TLanguage { English = 0, Czech = 1, Portuguese = 2 };
+
+// A RASCONNSTATUSA record (160 bytes) with readers for its fields.
+struct TRasConnStatus {
+  std::array<uint8_t, RasConnStatusLayout::kSize> bytes{};
+  uint32_t State() const { return GetU32(bytes.data() + RasConnStatusLayout::kState); }
+  uint32_t Error() const { return GetU32(bytes.data() + RasConnStatusLayout::kError); }
+  std::string DeviceType() const;
+  std::string DeviceName() const;
+};
+
+// What the component talks to. Null members take the program's defaults:
+// the system binder and the kernel's device counters.
+struct DialUpServices {
+  RasBinder* binder = nullptr;
+  StatisticsFamily family = StatisticsFamily::Device;
+  StatsRegistry* registry = nullptr;          // Win9x
+  PerformanceData* performance = nullptr;     // WinNT
+  InterfaceCounters* counters = nullptr;      // Device
+};
+
+class TDialUp {
+ public:
+  using TOnEntryGet = std::function<void(TDialUp& sender, const std::string& entryName)>;
+  using TStandartEv = std::function<void(TDialUp& sender)>;
+  using TOnNotConn = std::function<void(TDialUp& sender, uint32_t errorCode, const std::string& errorMessage)>;
+  using TOnAsyncEvent =
+      std::function<void(TDialUp& sender, uint32_t state, uint32_t error, const std::string& messageText)>;
+  using TOnError = std::function<void(TDialUp& sender, uint32_t errorCode, const std::string& errorMessage)>;
+  using TOnActiveConn = std::function<void(TDialUp& sender, uint32_t handle, const TRasConnStatus& status,
+                                           const std::string& statusString, const std::string& entryName,
+                                           const std::string& deviceType, const std::string& deviceName)>;
+
+  explicit TDialUp(DialUpServices services = {});
+  virtual ~TDialUp();
+  TDialUp(const TDialUp&) = delete;
+  TDialUp& operator=(const TDialUp&) = delete;
+
+  // Properties.
+  TDialMode DialMode() const { return dialMode_; }
+  void SetDialMode(TDialMode m) { dialMode_ = m; }
+  const std::vector<std::string>& Entries() const { return entries_; }
+  const std::string& Entry() const { return entry_; }
+  void SetEntry(const std::string& e);  // at most 256 bytes are kept
+  TLanguage Language() const { return language_; }
+  void SetLanguage(TLanguage l) { language_ = l; }
+  const std::string& ServerIP() const { return serverIp_; }
+  const std::string& ClientIP() const { return clientIp_; }
+  const std::vector<std::string>& DUNA() const { return duna_; }
+  const std::string& DUNA_Key() const { return dunaKey_; }
+  void SetDUNA_Key(const std::string& k) { dunaKey_ = k; }
+  // 64-bit, so a long connection's device counters do not wrap at 4 GiB.
+  uint64_t BytesXmit() const { return bytesXmit_; }
+  uint64_t BytesRecv() const { return bytesRecv_; }
+  uint32_t ConnectionSpeed() const { return connectionSpeed_; }
+  StatisticsFamily Family() const { return services_.family; }
+  // Handle of the connection this component dialled (0 before any dial;
+  // kept after a hang-up).
+  uint32_t DialHandle() const { return dialHandle_; }
+
+  // Events.
+  TOnEntryGet OnEntryGet;
+  TStandartEv OnDialing;
+  TStandartEv OnConnect;
+  TOnNotConn OnNotConnected;
+  TOnAsyncEvent OnAsyncEvent;
+  TOnError OnError;
+  TOnActiveConn OnActiveConnection;
+
+  uint32_t GetEntries();
+  uint32_t GetActiveConnections();
+  uint32_t Dial();
+  uint32_t HangUp();
+  // Hangs up and waits, handling window messages, until the handle is gone
+  // or the hang-up timeout has passed; then the last status code.
+  uint32_t HangUpConnection(uint32_t handle);
+  uint32_t SetUserName(const std::string& userName);
+  uint32_t SetPassword(const std::string& password);
+  uint32_t GetAddresses(uint32_t handle);
+  std::string StatusText(uint32_t state, uint32_t error);
+
+  bool FindAdapters();
+  bool StartStatistics(bool start, bool findAdapter);
+  bool GetStatistics();
+  void ResetStatistics();
+
+  // The asynchronous dial's hand-over to the user-interface thread. The
+  // platform's thread "enables the timer" by calling the timer hook (the
+  // window maps it to a queued call or a 1 ms timer) and the user-interface
+  // thread then runs TimerHandler.
+  void SetTimerHook(std::function<void()> hook) { timerHook_ = std::move(hook); }
+  bool TimerEnabled() const { return timerEnabled_.load(std::memory_order_acquire); }
+  virtual void TimerHandler();
+
+  void SetHangUpTimeout(std::chrono::milliseconds t) { hangUpTimeout_ = t; }
+
+ private:
+  template <class Proc>
+  const Proc& Bind(const char* name) {
+    return binder_->Bind<Proc>(name);
+  }
+  void DialCallback(uint32_t msg, uint32_t state, uint32_t error);
+  uint32_t ChangeDialParams(size_t field, size_t len, const std::string& value);
+  bool GetStatisticsWin9x();
+  bool GetStatisticsNT();
+  bool GetStatisticsDevice();
+  bool ReadDeviceCounters();
+
+  DialUpServices services_;
+  RasBinder* binder_;
+  TDialMode dialMode_ = TDialMode::dmAsync;
+  std::vector<std::string> entries_;
+  std::string entry_;
+  TLanguage language_ = TLanguage::English;
+  std::string serverIp_, clientIp_;
+  std::vector<std::string> duna_;
+  std::string dunaKey_;
+  uint64_t bytesXmit_ = 0, bytesRecv_ = 0;
+  uint32_t connectionSpeed_ = 0;
+  uint32_t dialHandle_ = 0;
+  std::chrono::milliseconds hangUpTimeout_{10000};
+
+  // Raw counters last read and the baseline at the connection's start.
+  uint64_t rawXmit_ = 0, rawRecv_ = 0;
+  uint64_t baseXmit_ = 0, baseRecv_ = 0;
+
+  // Async event record. The platform's thread writes msg/state/error only
+  // while `pending_` is clear and then sets it (release); the user-interface
+  // thread reads them after seeing it set (acquire) and clears it.
+  std::atomic<bool> pending_{false};
+  std::atomic<bool> timerEnabled_{false};
+  uint32_t asyncMsg_ = 0, asyncState_ = 0, asyncError_ = 0;
+  std::mutex producerMutex_;  // one notification written at a time
+  std::function<void()> timerHook_;
+};
+
+// Status texts of a language (UTF-8); "" for a state not in the table.
+std::string ConnectionStateText(TLanguage language, uint32_t state);
+
+}  // namespace tarifuhr
