@@ -17,6 +17,7 @@ bool IsOnline(const std::string& stateText) { return stateText != kNoConnection;
 
 void DialUp1ActiveConnection(ActiveEntryState& state, TDialUp& dialUp, const std::string& entryName) {
   state.ActiveEntryName = entryName;
+  ++state.Reported;
   // The component's own dial handle, not the reported one: with nothing
   // dialled this only empties the addresses.
   dialUp.GetAddresses(dialUp.DialHandle());
@@ -31,8 +32,10 @@ void ConnectActiveEntry(TDialUp& dialUp, ActiveEntryState& state) {
 
 int FindActiveTariff(const std::vector<TariffRecord>& tariffs, TDialUp& dialUp, ActiveEntryState& state) {
   int result = -1;
-  // The result code is not looked at: on failure the previous name stays.
-  dialUp.GetActiveConnections();
+  // On failure the previous name stays; a successful enumeration that
+  // lists nothing means no dial-up connection is open.
+  const unsigned long before = state.Reported;
+  if (dialUp.GetActiveConnections() == 0 && state.Reported == before) state.ActiveEntryName.clear();
   for (size_t i = 0; i < tariffs.size(); ++i) {
     if (tariffs[i].EntryName == state.ActiveEntryName) {
       state.Label5Caption = tariffs[i].Name + ":";

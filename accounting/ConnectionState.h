@@ -22,8 +22,13 @@ bool IsOnline(const std::string& stateText);
 // The main window's state that the operations below keep: the entry name
 // of the last open connection reported, and Label5's caption.
 struct ActiveEntryState {
-  std::string ActiveEntryName;  // empty at start; never cleared
+  // Empty at start; cleared when the enumeration succeeds and lists no
+  // connection, so an ended connection is not charged on while another
+  // path (a LAN) keeps the PC online.
+  std::string ActiveEntryName;
   std::string Label5Caption = "Tarif:";
+  // Connections reported so far; tells an empty enumeration from a full one.
+  unsigned long Reported = 0;
 };
 
 // Handler of the component's OnActiveConnection: remembers the entry name

@@ -92,7 +92,6 @@ int UserFiles::LoadUserData(const std::string& section, std::vector<TariffRecord
 }
 
 std::string UserFiles::CheckUserName(const std::string& name) {
-  if (name.empty()) return "Bitte geben Sie einen Benutzernamen ein.";
   if (name == "." || name == "..")
     return "Der Name \xE2\x80\x9E" + name + "\xE2\x80\x9C kann nicht als Dateiname verwendet werden.";
   for (char c : name) {

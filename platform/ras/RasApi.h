@@ -17,6 +17,7 @@
 // user name and password, and the interface's kernel counters serve the
 // device statistics (InterfaceCounters).
 
+#include "platform/LittleEndian.h"
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -73,16 +74,7 @@ inline constexpr size_t kIpAddressLen = 16;
 std::string ErrorText(uint32_t code);
 }  // namespace ras
 
-// Little-endian DWORDs and fixed character fields inside record buffers.
-inline uint32_t GetU32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-inline void PutU32(uint8_t* p, uint32_t v) {
-  p[0] = uint8_t(v);
-  p[1] = uint8_t(v >> 8);
-  p[2] = uint8_t(v >> 16);
-  p[3] = uint8_t(v >> 24);
-}
+// Fixed character fields inside record buffers (DWORDs: platform/LittleEndian.h).
 // Characters of a field up to its first zero (at most `len`).
 std::string GetChars(const uint8_t* p, size_t len);
 // Copies at most len-1 characters and a terminating zero; the rest of the

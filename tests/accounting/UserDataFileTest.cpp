@@ -280,7 +280,7 @@ TEST_F(UserFilesTest, CreateUserGivesUpAfterAThousandNames) {
 }
 
 TEST_F(UserFilesTest, CreateUserRefusesNamesThatAreNoFileNames) {
-  for (const std::string& name : std::vector<std::string>{"../evil", "a/b", "a\\b", ".", "..", "", std::string("a\0b", 3),
+  for (const std::string& name : std::vector<std::string>{"../evil", "a/b", "a\\b", ".", "..", std::string("a\0b", 3),
                                  std::string("tab\there")}) {
     const CreateUserResult r = files.CreateUser(name);
     EXPECT_EQ(r.code, kCreateUnsafeName) << name;
@@ -289,6 +289,9 @@ TEST_F(UserFilesTest, CreateUserRefusesNamesThatAreNoFileNames) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
                           std::filesystem::directory_iterator()),
             0);
+  // An empty name is a file name: ".tfd".
+  EXPECT_EQ(files.CreateUser("").section, " (.tfd)");
+  EXPECT_TRUE(std::filesystem::exists(dir.File(".tfd")));
   // Characters outside Windows-1252 become '?' everywhere alike.
   const CreateUserResult r = files.CreateUser("Łukasz");
   EXPECT_EQ(r.section, "?ukasz (?ukasz.tfd)");

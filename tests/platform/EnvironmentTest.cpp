@@ -45,3 +45,23 @@ TEST(Environment, MakeDirectoriesCreatesParents) {
 
 }  // namespace
 }  // namespace tarifuhr
+
+#include "platform/InstanceLock.h"
+
+namespace tarifuhr {
+namespace {
+
+TEST(InstanceLock, OnlyOneHolderPerDirectory) {
+  testing::TempDir dir;
+  {
+    InstanceLock first(dir.Path());
+    EXPECT_TRUE(first.Acquired());
+    InstanceLock second(dir.Path());
+    EXPECT_FALSE(second.Acquired());
+  }
+  InstanceLock again(dir.Path());
+  EXPECT_TRUE(again.Acquired()) << "the lock goes with its holder";
+}
+
+}  // namespace
+}  // namespace tarifuhr

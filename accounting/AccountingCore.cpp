@@ -1,0 +1,299 @@
+#include "accounting/AccountingCore.h"
+
+#include "accounting/ByteLayout.h"
+#include "accounting/ChargingRules.h"
+#include "accounting/Formats.h"
+#include "platform/Files.h"
+
+namespace tarifuhr {
+namespace {
+
+constexpr const char* kNoFigure = " - ";
+
+// The first `n` characters of a UTF-8 text.
+std::string FirstCharacters(const std::string& s, size_t n) {
+  size_t pos = 0;
+  for (size_t count = 0; pos < s.size() && count < n; ++count) {
+    ++pos;
+    while (pos < s.size() && (static_cast<unsigned char>(s[pos]) & 0xC0) == 0x80) ++pos;
+  }
+  return s.substr(0, pos);
+}
+
+}  // namespace
+
+RegistrySettings ReadRegistrySettings(Registry& reg, const std::string& programDir) {
+  RegistrySettings s;
+  try {
+    reg.CreateKey(kTarifuhrKey);
+    if (reg.ValueExists(kTarifuhrKey, "first")) {
+      s.firstStart = false;
+    } else {
+      s.firstStart = true;
+      reg.WriteInteger(kTarifuhrKey, "first", 1);
+    }
+    s.currentUser = reg.ReadString(kTarifuhrKey, "currentuser");
+    s.left = reg.ReadInteger(kTarifuhrKey, "left");
+    s.top = reg.ReadInteger(kTarifuhrKey, "top");
+    reg.WriteString(kTarifuhrKey, "path", programDir);
+  } catch (const RegistryError&) {
+    try {
+      reg.WriteInteger(kTarifuhrKey, "left", 0);
+      reg.WriteInteger(kTarifuhrKey, "top", 0);
+      s.left = reg.ReadInteger(kTarifuhrKey, "left");
+      s.top = reg.ReadInteger(kTarifuhrKey, "top");
+    } catch (const RegistryError&) {
+      // Nothing can be stored: start anyway, at 0, 0, with no user.
+      s.left = s.top = 0;
+      s.currentUser.clear();
+      s.writable = false;
+    }
+  }
+  return s;
+}
+
+AccountingCore::AccountingCore(AccountingServices services, AccountingDisplay& display)
+    : services_(services), display_(display) {}
+
+void AccountingCore::Startup() {
+  const auto width = [this](const std::string& s) { return display_.TextWidth(s); };
+  historyLineCount = LoadLog(services_.log, display_.LogList(), width, services_.regional);
+  connection = {};
+  display_.UpdateAutostartChecks();
+  registrySettings = ReadRegistrySettings(services_.registry, services_.userFiles.ProgramDir());
+  firstStart = registrySettings.firstStart;
+  currentUser = registrySettings.currentUser;
+  display_.PlaceWindow(registrySettings.left, registrySettings.top);
+  display_.BuildDialMenu();
+  display_.Collapse();
+  services_.userFiles.LoadUserData(currentUser, tariffs, totals);
+  activeTariff = FindActiveTariff();
+  display_.BuildDialMenu();
+}
+
+int AccountingCore::LoadUser(const std::string& section) {
+  currentUser = section;
+  const int code = services_.userFiles.LoadUserData(section, tariffs, totals);
+  activeTariff = FindActiveTariff();
+  return code;
+}
+
+void AccountingCore::SaveUser() const {
+  services_.userFiles.SaveUserData(currentUser, tariffs, totals);
+}
+
+int AccountingCore::FindActiveTariff() {
+  const int index = tarifuhr::FindActiveTariff(tariffs, services_.dialUp, activeEntry);
+  display_.SetLabel5(activeEntry.Label5Caption);
+  return index;
+}
+
+int AccountingCore::MillisecondsUntilNextTick() const {
+  return TickScheduler::MillisecondsUntilNextTick(services_.clock.Now());
+}
+
+void AccountingCore::Timer1Timer() {
+  if (firstStart) {
+    firstStart = false;
+    display_.ShowFirstStartDialog();
+  }
+  display_.SetShowHideCaption(display_.IsMinimized() ? "Anzeigen" : "Verbergen");
+  const TDateTime now = services_.clock.Now();
+  if (!scheduler_.IsNewSecond(now)) return;
+  CountSecond(now);
+}
+
+void AccountingCore::CountSecond(TDateTime now) {
+  RefreshOverview();
+  activeTariff = FindActiveTariff();
+
+  std::string state;
+  GetConnectionState(services_.internetState, state);
+  const bool online = IsOnline(state);
+
+  bool statisticsOk = false;
+  if (online) {
+    // Read once a second; the figures below use the same reading.
+    statisticsOk = services_.dialUp.GetStatistics();
+    if (statisticsOk) CountTraffic();
+  }
+  if (!online || !statisticsOk)
+    for (int i = 1; i <= 5; ++i) display_.SetFigure(i, kNoFigure);
+  ShowFigures(online, statisticsOk);
+
+  if (!online) {
+    if (connection.IsOpen()) CloseConnection(now);
+    activeTariff = -1;
+    display_.SetLabel5("Offline");
+  }
+
+  bool openedNow = false;
+  if (online) {
+    if (!connection.IsOpen()) {
+      OpenConnection(now);
+      openedNow = true;
+    }
+    connection.end = now;
+    ShowLogLine(connection, historyLineCount, display_.LogList(),
+                [this](const std::string& s) { return display_.TextWidth(s); }, services_.regional);
+    if (activeTariff == -1) activeTariff = FindActiveTariff();
+  }
+
+  totals.AllowanceSum = 0;
+  totals.RemainingSum = 0;
+  if (activeTariff != -1) UpdateActiveTariff(now, openedNow);
+
+  if (online) {
+    if (activeTariff != -1) {
+      totals.LastOnlineDay = DateOf(now);
+      totals.OnlineSeconds += 1;
+    }
+    ChargeMinute();
+    connection.seconds += 1;
+  }
+}
+
+void AccountingCore::CountTraffic() {
+  const auto count = [](std::optional<uint64_t>& last, uint64_t current, int64_t& total) {
+    if (!last) {
+      last = current;  // the first reading of this connection is the baseline
+      return;
+    }
+    // A counter below the last reading was restarted: what it shows now
+    // is new traffic. Never a wrapped difference.
+    total += static_cast<int64_t>(current >= *last ? current - *last : current);
+    last = current;
+  };
+  count(lastRecv_, services_.dialUp.BytesRecv(), connection.received);
+  count(lastSent_, services_.dialUp.BytesXmit(), connection.sent);
+}
+
+void AccountingCore::ShowFigures(bool online, bool statisticsOk) {
+  if (activeTariff == -1) {
+    for (int i = 1; i <= 5; ++i) display_.SetFigure(i, kNoFigure);
+    return;
+  }
+  if (!online || !statisticsOk) return;
+  TariffRecord& t = tariffs[static_cast<size_t>(activeTariff)];
+  t.ConnectionBytes = connection.received + connection.sent;
+  display_.SetFigure(1, " " + FormatDuration(t.SecondsToday));
+  display_.SetFigure(2, " " + FormatDuration(t.DailyAllowance * 60));
+  display_.SetFigure(3, " " + FormatDuration(SecondsLeftToday(t)));
+  display_.SetFigure(4, " " + FormatBytes(t.ConnectionBytes) + "ytes");
+  display_.SetFigure(5, " " + FormatMoney(t.PeriodCosts, services_.regional));
+}
+
+void AccountingCore::CloseConnection(TDateTime now) {
+  connection.end = now;
+  try {
+    services_.log.Append(connection);
+    logError_.clear();
+  } catch (const FileError& e) {
+    // Keep the record open and try again next second; say it once.
+    if (logError_ != e.what()) {
+      logError_ = e.what();
+      display_.ShowError(logError_);
+    }
+    return;
+  }
+  nextChargeSecond = 0;
+  historyLineCount = LoadLog(services_.log, display_.LogList(),
+                             [this](const std::string& s) { return display_.TextWidth(s); },
+                             services_.regional);
+  connection = {};
+  lastRecv_.reset();
+  lastSent_.reset();
+  FoldConnectionBytes();
+}
+
+void AccountingCore::FoldConnectionBytes() {
+  // The connection's bytes reach the period once, when it ends.
+  for (TariffRecord& t : tariffs) {
+    t.PeriodBytes += t.ConnectionBytes;
+    t.ConnectionBytes = 0;
+  }
+}
+
+void AccountingCore::OpenConnection(TDateTime now) {
+  services_.dialUp.GetActiveConnections();
+  connection = {};
+  connection.entry = CutToShortString(activeEntry.ActiveEntryName, 20);
+  connection.start = now;
+  nextChargeSecond = 0;
+  lastRecv_.reset();
+  lastSent_.reset();
+  if (services_.dialUp.StartStatistics(true, true)) {
+    // The counts start from this connection: nothing before them belongs to it.
+    lastRecv_ = services_.dialUp.BytesRecv();
+    lastSent_ = services_.dialUp.BytesXmit();
+  }
+}
+
+void AccountingCore::UpdateActiveTariff(TDateTime now, bool openedNow) {
+  TariffRecord& t = tariffs[static_cast<size_t>(activeTariff)];
+  const TDateTime today = DateOf(now);
+  const TDateTime periodEnd = RollOverPeriod(t, totals, today);
+  CatchUpPeriod(t, today);
+  const int days = DaysToEnd(periodEnd, today);
+  if (IsOutsideTimeWindow(t, now)) services_.dialUp.HangUp();
+  UpdateTodayAllowance(t, days);
+  ApplyDayChange(t, today);
+  UpdateDailyAllowance(t, days);
+  if (t.InTotals) {
+    totals.AllowanceSum += t.DailyAllowance;
+    totals.RemainingSum += t.TodayAllowance - t.SecondsToday / 60.0;
+  }
+  t.PeriodSeconds += 1;
+  t.SecondsToday += 1;
+  if (openedNow) {
+    t.PeriodCosts += t.DialInFee;
+    connection.cost += t.DialInFee;
+  }
+}
+
+void AccountingCore::ChargeMinute() {
+  if (!IsChargeSecond(connection.seconds, nextChargeSecond)) return;
+  nextChargeSecond += kSecondsPerCharge;
+  if (activeTariff == -1) return;
+  TariffRecord& t = tariffs[static_cast<size_t>(activeTariff)];
+  t.PeriodCosts += PriceOfMinute(t);
+  if (t.EntryName == connection.entry) connection.cost += PriceOfMinute(t);
+}
+
+void AccountingCore::CloseDown() {
+  if (connection.IsOpen()) {
+    connection.end = services_.clock.Now();
+    services_.log.Append(connection);
+    connection.entry.clear();
+    connection.seconds = 0;
+    FoldConnectionBytes();
+  }
+  SaveUser();
+}
+
+std::string AccountingCore::CutToWidth(const std::string& text, int pixels, size_t keep) const {
+  return display_.TextWidth(text) > pixels ? FirstCharacters(text, keep) : text;
+}
+
+std::string AccountingCore::OverviewRow(size_t i) const {
+  const TariffRecord& t = tariffs[i];
+  std::string row = CutToWidth(t.Name, 90, 15) + "\t";
+  row += CutToWidth(FormatDuration(t.PeriodSeconds), 48, 8) + "\t";
+  row += CutToWidth(FormatDuration(t.DailyAllowance * 60), 48, 8) + "\t";
+  row += (HasBudget(t) ? CutToWidth(FormatDuration(SecondsLeftToday(t)), 48, 8) : "00:00:00") + "\t";
+  const bool active = static_cast<int>(i) == activeTariff;
+  std::string bytes = FormatBytes(t.PeriodBytes + (active ? t.ConnectionBytes : 0));
+  if (display_.TextWidth(FormatBytes(t.PeriodBytes)) >= 66) bytes = FirstCharacters(bytes, 11);
+  row += bytes + "\t";
+  row += " " + FormatMoney(t.PeriodCosts, services_.regional);
+  return row;
+}
+
+void AccountingCore::RefreshOverview() {
+  std::vector<std::string> rows;
+  rows.reserve(tariffs.size());
+  for (size_t i = 0; i < tariffs.size(); ++i) rows.push_back(OverviewRow(i));
+  display_.SetOverviewRows(rows);
+}
+
+}  // namespace tarifuhr

@@ -1,0 +1,104 @@
+#pragma once
+// The accounting state of the main window and the once-a-second tick that
+// counts time, traffic and costs of the open connection on its tariff.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "accounting/AccountingDisplay.h"
+#include "accounting/ConnectionLog.h"
+#include "accounting/ConnectionState.h"
+#include "accounting/TariffRecord.h"
+#include "accounting/TickScheduler.h"
+#include "accounting/UserFiles.h"
+#include "connection/DialUp.h"
+#include "platform/DateTime.h"
+#include "platform/RegionalSettings.h"
+#include "platform/Registry.h"
+#include "platform/ras/InternetState.h"
+
+namespace tarifuhr {
+
+// What the core talks to; all owned elsewhere.
+struct AccountingServices {
+  const Clock& clock;
+  TDialUp& dialUp;
+  InternetStateQuery& internetState;
+  Registry& registry;
+  const UserFiles& userFiles;
+  const ConnectionLog& log;
+  RegionalSettings regional;
+};
+
+// The registry values read at start.
+struct RegistrySettings {
+  bool firstStart = false;
+  std::string currentUser;
+  int left = 0;
+  int top = 0;
+  // False when the registry could not be written at all.
+  bool writable = true;
+};
+
+RegistrySettings ReadRegistrySettings(Registry& registry, const std::string& programDir);
+
+class AccountingCore {
+ public:
+  AccountingCore(AccountingServices services, AccountingDisplay& display);
+
+  // Start-up as the main window's creation does it, window steps included
+  // through the display, in their order.
+  void Startup();
+  // The timer's event: counts the second when it is a new one.
+  void Timer1Timer();
+  // When the timer should fire next, in milliseconds.
+  int MillisecondsUntilNextTick() const;
+  // Logs an open connection and saves the user's data. Throws FileError
+  // when the save fails; the program then keeps running.
+  void CloseDown();
+
+  void RefreshOverview();
+  int FindActiveTariff();
+
+  // Switching users: saves nothing; loads `section` and finds the tariff.
+  int LoadUser(const std::string& section);
+  void SaveUser() const;
+
+  // State, read and changed in place by the dialogs.
+  std::vector<TariffRecord> tariffs;
+  TotalsRecord totals;
+  std::string currentUser;
+  int activeTariff = -1;
+  ActiveEntryState activeEntry;
+  ConnectionRecord connection;
+  int historyLineCount = 0;
+  int32_t nextChargeSecond = 0;  // Timer1's Tag
+  bool firstStart = false;
+  RegistrySettings registrySettings;
+
+  const AccountingServices& Services() const { return services_; }
+
+ private:
+  void CountSecond(TDateTime now);
+  void CountTraffic();
+  void ShowFigures(bool online, bool statisticsOk);
+  void CloseConnection(TDateTime now);
+  void OpenConnection(TDateTime now);
+  void UpdateActiveTariff(TDateTime now, bool openedNow);
+  void ChargeMinute();
+  void FoldConnectionBytes();
+  std::string OverviewRow(size_t index) const;
+  std::string CutToWidth(const std::string& text, int pixels, size_t keep) const;
+
+  AccountingServices services_;
+  AccountingDisplay& display_;
+  TickScheduler scheduler_;
+  // Counters of the component last seen; empty until seen in this connection.
+  std::optional<uint64_t> lastRecv_;
+  std::optional<uint64_t> lastSent_;
+  // The last failure to append to the log, reported once.
+  std::string logError_;
+};
+
+}  // namespace tarifuhr

@@ -1,0 +1,40 @@
+#pragma once
+// What the accounting core shows and asks of the main window. The window
+// implements it with its controls; tests record the calls.
+
+#include <string>
+#include <vector>
+
+#include "accounting/ConnectionLog.h"
+
+namespace tarifuhr {
+
+class AccountingDisplay {
+ public:
+  virtual ~AccountingDisplay() = default;
+
+  // Edit1 .. Edit5 (index 1 to 5).
+  virtual void SetFigure(int edit, const std::string& text) = 0;
+  virtual void SetLabel5(const std::string& caption) = 0;
+  // ListBox1: replaces the rows and selects the line that was selected.
+  virtual void SetOverviewRows(const std::vector<std::string>& rows) = 0;
+  // ListBox2.
+  virtual LogListView& LogList() = 0;
+  // Width of a text in the main window's font, in pixels.
+  virtual int TextWidth(const std::string& text) const = 0;
+
+  virtual bool IsMinimized() const = 0;
+  // Captions of Hide1 and Verbergen1.
+  virtual void SetShowHideCaption(const std::string& caption) = 0;
+  virtual void ShowFirstStartDialog() = 0;
+  // A failure the user must know about (German), shown once.
+  virtual void ShowError(const std::string& message) = 0;
+
+  // Start-up steps that belong to the window, called in their place.
+  virtual void UpdateAutostartChecks() = 0;
+  virtual void PlaceWindow(int left, int top) = 0;
+  virtual void BuildDialMenu() = 0;
+  virtual void Collapse() = 0;
+};
+
+}  // namespace tarifuhr

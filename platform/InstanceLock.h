@@ -1,0 +1,22 @@
+#pragma once
+// One running program per program directory: two would count every second
+// twice and overwrite each other's files.
+
+#include <string>
+
+namespace tarifuhr {
+
+class InstanceLock {
+ public:
+  // Takes the lock file "tarifuhr.lock" in `dir`; check Acquired().
+  explicit InstanceLock(const std::string& dir);
+  ~InstanceLock();
+  InstanceLock(const InstanceLock&) = delete;
+  InstanceLock& operator=(const InstanceLock&) = delete;
+  bool Acquired() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
+}  // namespace tarifuhr

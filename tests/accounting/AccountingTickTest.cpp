@@ -1,0 +1,234 @@
+#include "tests/accounting/CoreFixture.h"
+
+namespace tarifuhr::testing {
+namespace {
+
+TEST_F(CoreTest, CountsOneSecondPerWallClockSecond) {
+  AddEntry("Net");
+  core.tariffs = {Tariff("T", "Net")};
+  DialOutside("Net");
+  const TDateTime noon = EncodeDate(2026, 12, 7) + EncodeTime(12, 0, 0);
+  clock.Set(noon + EncodeTime(0, 0, 0, 10));
+  core.Timer1Timer();
+  clock.Set(noon + EncodeTime(0, 0, 0, 990));
+  core.Timer1Timer();
+  EXPECT_EQ(core.tariffs[0].PeriodSeconds, 1);
+  clock.Set(noon + EncodeTime(0, 0, 1, 0));
+  core.Timer1Timer();
+  EXPECT_EQ(core.tariffs[0].PeriodSeconds, 2);
+  // The timer is armed for just after the next boundary, not polled.
+  clock.Set(noon + EncodeTime(0, 0, 1, 400));
+  EXPECT_EQ(core.MillisecondsUntilNextTick(), 600 + TickScheduler::kMarginMs);
+}
+
+TEST_F(CoreTest, FirstOnlineSecondsOpenTheRecordAndCharge) {
+  AddEntry("Net");
+  core.tariffs = {Tariff("Tarif A", "Net", 3, 5)};
+  display.log.lines = {"old 1", "old 2"};
+  core.historyLineCount = 2;
+  DialOutside("Net");
+
+  TickNextSecond();
+  EXPECT_EQ(core.connection.entry, "Net");
+  EXPECT_EQ(core.tariffs[0].PeriodCosts, 8) << "fee and the first minute";
+  EXPECT_EQ(core.connection.cost, 8);
+  EXPECT_EQ(core.connection.seconds, 1);
+  ASSERT_EQ(display.log.lines.size(), 3u);
+  EXPECT_NE(display.log.lines[2].find("\t00:00:00\t"), std::string::npos) << display.log.lines[2];
+  EXPECT_NE(display.log.lines[2].find("\t0,00"), std::string::npos) << "charges show a second later";
+  EXPECT_EQ(display.label5, "Tarif A:");
+
+  TickNextSecond();
+  ASSERT_EQ(display.log.lines.size(), 3u) << "the live line is rewritten in place";
+  EXPECT_NE(display.log.lines[2].find("\t00:00:01\t"), std::string::npos);
+  EXPECT_NE(display.log.lines[2].find("\t0,08"), std::string::npos);
+  EXPECT_EQ(display.figures[1], " 00:00:01") << "figures show the day before this second counts";
+  EXPECT_EQ(display.figures[5], " 0,08");
+  EXPECT_EQ(core.totals.OnlineSeconds, 2);
+}
+
+TEST_F(CoreTest, AConnectionWithoutTariffIsLoggedWithoutCost) {
+  AddEntry("Fremd");
+  core.tariffs = {Tariff("T", "Net", 3, 5)};
+  const TariffRecord before = core.tariffs[0];
+  DialOutside("Fremd");
+  TickSeconds(70);
+  EXPECT_EQ(display.figures[1], " - ");
+  EXPECT_EQ(display.label5, "Fremd:");
+  network->HangUpEntry("Fremd");
+  TickNextSecond();
+  const auto logged = Logged();
+  ASSERT_EQ(logged.size(), 1u);
+  EXPECT_EQ(logged[0].entry, "Fremd");
+  EXPECT_EQ(logged[0].seconds, 70);
+  EXPECT_EQ(logged[0].cost, 0);
+  EXPECT_EQ(core.tariffs[0], before);
+  EXPECT_EQ(display.label5, "Offline");
+}
+
+TEST_F(CoreTest, TrafficCountsFromTheConnectionsStart) {
+  AddEntry("Net");
+  core.tariffs = {Tariff("T", "Net")};
+  DialOutside("Net");
+  TickNextSecond();
+  network->AddTraffic("Net", 500, 20);
+  TickNextSecond();
+  network->AddTraffic("Net", 300, 0);
+  TickNextSecond();
+  EXPECT_EQ(core.connection.received, 800);
+  EXPECT_EQ(core.connection.sent, 20);
+  EXPECT_EQ(core.tariffs[0].ConnectionBytes, 820);
+  EXPECT_EQ(display.figures[4], " 820 Bytes");
+}
+
+TEST_F(CoreTest, GoingOfflineLogsOnceAndMovesTheBytesToThePeriod) {
+  AddEntry("Net", 1000, 100);
+  core.tariffs = {Tariff("T", "Net")};
+  core.tariffs[0].PeriodBytes = 50;
+  DialOutside("Net");
+  TickSeconds(10);
+  const int64_t bytes = core.tariffs[0].ConnectionBytes;
+  EXPECT_GT(bytes, 0);
+  network->HangUpEntry("");
+  TickSeconds(3);
+  ASSERT_EQ(Logged().size(), 1u);
+  EXPECT_EQ(Logged()[0].received + Logged()[0].sent, bytes);
+  EXPECT_EQ(core.tariffs[0].PeriodBytes, 50 + bytes);
+  EXPECT_EQ(core.tariffs[0].ConnectionBytes, 0);
+  EXPECT_FALSE(core.connection.IsOpen());
+  EXPECT_EQ(display.log.lines.size(), 1u) << "the log list was reloaded";
+  EXPECT_EQ(core.historyLineCount, 1);
+  for (int i = 1; i <= 5; ++i) EXPECT_EQ(display.figures[i], " - ");
+}
+
+TEST_F(CoreTest, ASecondTariffCountsWhileTheFirstStaysUntouched) {
+  AddEntry("A");
+  AddEntry("B");
+  core.tariffs = {Tariff("TA", "A"), Tariff("TB", "B", 4)};
+  core.tariffs[1].TimeLimit = 600;
+  const TariffRecord first = core.tariffs[0];
+  DialOutside("B");
+  TickSeconds(61);
+  EXPECT_EQ(core.tariffs[0], first);
+  EXPECT_EQ(core.tariffs[1].PeriodSeconds, 61);
+  EXPECT_EQ(core.tariffs[1].PeriodCosts, 8);
+  EXPECT_EQ(core.tariffs[1].LastDay, EncodeDate(2026, 12, 7));
+  EXPECT_NE(core.tariffs[1].TodayAllowance, 0);
+  EXPECT_EQ(core.activeTariff, 1);
+}
+
+TEST_F(CoreTest, ThirtyMinutesCostTheFeeAndThirtyMinutes) {
+  AddEntry("Net", 2000, 300);
+  core.tariffs = {Tariff("T", "Net", 3.9, 5)};
+  DialOutside("Net");
+  TickSeconds(1800);
+  network->HangUpEntry("Net");
+  TickNextSecond();
+  const auto logged = Logged();
+  ASSERT_EQ(logged.size(), 1u);
+  EXPECT_EQ(logged[0].seconds, 1800);
+  EXPECT_NEAR(logged[0].cost, 5 + 30 * 3.9, 1e-9);
+  EXPECT_NEAR(core.tariffs[0].PeriodCosts, 5 + 30 * 3.9, 1e-9);
+  EXPECT_EQ(core.tariffs[0].PeriodSeconds, 1800);
+  EXPECT_EQ(core.tariffs[0].PeriodBytes, logged[0].received + logged[0].sent);
+}
+
+TEST_F(CoreTest, BytesOfAConnectionOverMidnightCountOnce) {
+  AddEntry("Net", 100, 10);
+  core.tariffs = {Tariff("T", "Net")};
+  clock.Set(EncodeDate(2026, 12, 7) + EncodeTime(23, 59, 0));
+  DialOutside("Net");
+  TickSeconds(120);
+  EXPECT_EQ(core.tariffs[0].LastDay, EncodeDate(2026, 12, 8));
+  EXPECT_EQ(core.tariffs[0].SecondsToday, 61);
+  network->HangUpEntry("Net");
+  TickNextSecond();
+  const auto logged = Logged();
+  ASSERT_EQ(logged.size(), 1u);
+  EXPECT_EQ(core.tariffs[0].PeriodBytes, logged[0].received + logged[0].sent);
+  EXPECT_GT(core.tariffs[0].PeriodBytes, 0);
+}
+
+TEST_F(CoreTest, PeriodsRollOverAndCatchUpInTheTick) {
+  AddEntry("Net");
+  core.tariffs = {Tariff("T", "Net"), Tariff("U", "Net")};
+  core.tariffs[0].StartDate = EncodeDate(2026, 11, 7);
+  core.tariffs[0].PeriodSeconds = 5000;
+  core.tariffs[0].PeriodCosts = 400;
+  core.totals.OnlineSeconds = 1000;
+  core.tariffs.pop_back();
+  DialOutside("Net");
+  TickNextSecond();
+  EXPECT_EQ(core.tariffs[0].StartDate, EncodeDate(2026, 12, 7));
+  EXPECT_EQ(core.tariffs[0].PeriodSeconds, 1);
+  EXPECT_EQ(core.tariffs[0].PeriodCosts, 2);
+  EXPECT_EQ(core.totals.OnlineSeconds, 1000 - 400 + 1);
+
+  // A missed anniversary: the start moves to the latest one, counters stay.
+  core.tariffs[0].StartDate = EncodeDate(2026, 10, 3);
+  TickNextSecond();
+  EXPECT_EQ(core.tariffs[0].StartDate, EncodeDate(2026, 12, 3));
+  EXPECT_EQ(core.tariffs[0].PeriodSeconds, 2);
+}
+
+TEST_F(CoreTest, OutsideTheWindowOnlyTheProgramsOwnDialIsHungUp) {
+  AddEntry("Tag");
+  core.tariffs = {Tariff("T", "Tag")};
+  core.tariffs[0].WindowFrom = EncodeTime(8, 0, 0);
+  core.tariffs[0].WindowTo = EncodeTime(10, 0, 0);  // now is 12:00
+
+  DialOutside("Tag");
+  TickSeconds(3);
+  EXPECT_EQ(network->Snapshot().Connections.size(), 1u) << "not ours: it stays up";
+
+  network->HangUpEntry("");
+  TickNextSecond();
+  dialUp.SetEntry("Tag");
+  ASSERT_EQ(dialUp.Dial(), 0u);
+  TickNextSecond();
+  EXPECT_TRUE(network->Snapshot().Connections.empty()) << "ours: hung up";
+  TickNextSecond();
+  EXPECT_EQ(Logged().size(), 2u);
+}
+
+TEST_F(CoreTest, AnEndedConnectionIsNotChargedOnWhileALanKeepsThePcOnline) {
+  AddEntry("Net");
+  core.tariffs = {Tariff("T", "Net")};
+  DialOutside("Net");
+  state.lan = true;
+  TickSeconds(5);
+  network->HangUpEntry("Net");
+  TickSeconds(5);
+  EXPECT_EQ(core.tariffs[0].PeriodSeconds, 5);
+  EXPECT_EQ(core.activeTariff, -1);
+  EXPECT_EQ(core.activeEntry.ActiveEntryName, "");
+}
+
+TEST_F(CoreTest, ShowHideCaptionsFollowTheWindowState) {
+  core.Timer1Timer();
+  EXPECT_EQ(display.showHide, "Verbergen");
+  display.minimized = true;
+  core.Timer1Timer();  // same second: the caption still follows
+  EXPECT_EQ(display.showHide, "Anzeigen");
+}
+
+TEST_F(CoreTest, OverviewRows) {
+  core.tariffs = {Tariff("Ein sehr langer Tarifname", "Net"), Tariff("Frei", "X")};
+  core.tariffs[0].TimeLimit = 600;
+  core.tariffs[0].TodayAllowance = 20;
+  core.tariffs[0].DailyAllowance = 20.5;
+  core.tariffs[0].PeriodSeconds = 3725;
+  core.tariffs[0].PeriodBytes = 1234567;
+  core.tariffs[0].PeriodCosts = 1234;
+  core.tariffs[1].SecondsToday = 30;
+  core.RefreshOverview();
+  ASSERT_EQ(display.rows.size(), 2u);
+  // 7 px per byte: names over 90 px keep 15 characters; byte texts of
+  // 66 px or more keep 11.
+  EXPECT_EQ(display.rows[0], "Ein sehr langer\t01:02:05\t00:20:30\t00:20:00\t1.234.567 B\t 12,34");
+  EXPECT_EQ(display.rows[1], "Frei\t00:00:00\t00:00:00\t00:00:00\t0 B\t 0,00")
+      << "no budget: Z.Konto shows zero";
+}
+
+}  // namespace
+}  // namespace tarifuhr::testing

@@ -1,0 +1,138 @@
+#pragma once
+// The accounting core over the simulated dial-up network, a hand-moved
+// clock and a display that records what it is told.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <memory>
+
+#include "accounting/AccountingCore.h"
+#include "platform/ras/RasBinder.h"
+#include "platform/sim/SimBackend.h"
+#include "tests/accounting/FakeLogList.h"
+#include "tests/support/TempDir.h"
+
+namespace tarifuhr::testing {
+
+class RecordingDisplay : public AccountingDisplay {
+ public:
+  void SetFigure(int edit, const std::string& text) override { figures[edit] = text; }
+  void SetLabel5(const std::string& caption) override { label5 = caption; }
+  void SetOverviewRows(const std::vector<std::string>& r) override { rows = r; }
+  LogListView& LogList() override { return log; }
+  int TextWidth(const std::string& text) const override { return SevenPixelsPerByte(text); }
+  bool IsMinimized() const override { return minimized; }
+  void SetShowHideCaption(const std::string& caption) override { showHide = caption; }
+  void ShowFirstStartDialog() override { ++firstStartShown; }
+  void ShowError(const std::string& message) override { errors.push_back(message); }
+  void UpdateAutostartChecks() override { calls.push_back("UpdateAutostartChecks"); }
+  void PlaceWindow(int left, int top) override {
+    calls.push_back("PlaceWindow " + std::to_string(left) + "," + std::to_string(top));
+  }
+  void BuildDialMenu() override { calls.push_back("BuildDialMenu"); }
+  void Collapse() override { calls.push_back("Collapse"); }
+
+  std::map<int, std::string> figures;
+  std::string label5, showHide;
+  std::vector<std::string> rows, errors, calls;
+  FakeLogList log;
+  bool minimized = false;
+  int firstStartShown = 0;
+};
+
+// Online through a LAN whatever the dial-up network says, when asked.
+class SwitchableInternetState : public InternetStateQuery {
+ public:
+  explicit SwitchableInternetState(InternetStateQuery& inner) : inner_(inner) {}
+  bool GetConnectedState(uint32_t& flags) override {
+    if (lan) {
+      flags = kInternetConnectionLan;
+      return true;
+    }
+    return inner_.GetConnectedState(flags);
+  }
+  bool lan = false;
+
+ private:
+  InternetStateQuery& inner_;
+};
+
+class CoreTest : public ::testing::Test {
+ protected:
+  static constexpr double kEpochDays = 25569.0;  // 1.1.1970 as a date-time value
+
+  CoreTest()
+      : clock(EncodeDate(2026, 12, 7) + EncodeTime(12, 0, 0)),
+        network(std::make_shared<SimNetwork>(dir.Path(), [this] {
+          return static_cast<int64_t>(std::llround((clock.Now() - kEpochDays) * 86400000.0));
+        })),
+        backend(network),
+        state(backend),
+        binder(libraries),
+        dialUp(DialUpServices{&binder, StatisticsFamily::Device, nullptr, nullptr, &backend}),
+        registry(RegistryStore::ForConfigHome(dir.File("config"))),
+        files(dir.Path(), clock),
+        log(dir.File("dialup.otl")),
+        core(AccountingServices{clock, dialUp, state, registry, files, log, RegionalSettings::German()},
+             display) {
+    backend.Register(libraries);
+    dialUp.SetDialMode(TDialMode::dmSync);
+    ConnectActiveEntry(dialUp, core.activeEntry);
+  }
+
+  // An entry of the simulated network.
+  void AddEntry(const std::string& name, uint64_t rx = 0, uint64_t tx = 0) {
+    SimEntry e;
+    e.Name = name;
+    e.RateRx = rx;
+    e.RateTx = tx;
+    network->AddEntry(e);
+  }
+  // A connection made outside the program.
+  void DialOutside(const std::string& entry) {
+    uint32_t outcome = 0;
+    double delay = 0;
+    const uint32_t h = network->StartDial(entry, "", "", outcome, delay);
+    ASSERT_EQ(network->FinishDial(h, outcome, delay), 0u);
+  }
+  TariffRecord Tariff(const std::string& name, const std::string& entry, double price = 2,
+                      double fee = 0) {
+    TariffRecord t;
+    t.Name = name;
+    t.EntryName = entry;
+    t.PricePerMinute = price;
+    t.DialInFee = fee;
+    t.StartDate = EncodeDate(2026, 12, 1);
+    t.InTotals = true;
+    return t;
+  }
+  // Moves the clock to the next second (plus `ms`) and ticks once.
+  void TickNextSecond(int ms = 10) {
+    const TDateTime now = clock.Now();
+    const TDateTime second = std::floor(now * 86400.0 + 1e-6) / 86400.0;
+    clock.Set(second + (1000 + ms) / 86400000.0);
+    core.Timer1Timer();
+  }
+  void TickSeconds(int n) {
+    for (int i = 0; i < n; ++i) TickNextSecond();
+  }
+  std::vector<ConnectionRecord> Logged() const { return log.ReadTail(1000); }
+
+  TempDir dir;
+  ManualClock clock;
+  std::shared_ptr<SimNetwork> network;
+  SimDialUpBackend backend;
+  SwitchableInternetState state;
+  RasLibraries libraries;
+  RasBinder binder;
+  TDialUp dialUp;
+  RegistryStore registry;
+  UserFiles files;
+  ConnectionLog log;
+  RecordingDisplay display;
+  AccountingCore core;
+};
+
+}  // namespace tarifuhr::testing

@@ -1,0 +1,115 @@
+#include <filesystem>
+
+#include "tests/accounting/CoreFixture.h"
+#include "tests/support/Bytes.h"
+
+namespace tarifuhr::testing {
+namespace {
+
+TEST_F(CoreTest, FirstStartOnACleanSystem) {
+  core.Startup();
+  EXPECT_TRUE(core.firstStart);
+  EXPECT_EQ(core.currentUser, "");
+  EXPECT_TRUE(core.tariffs.empty());
+  EXPECT_EQ(display.calls, (std::vector<std::string>{"UpdateAutostartChecks", "PlaceWindow 0,0",
+                                                     "BuildDialMenu", "Collapse", "BuildDialMenu"}));
+  EXPECT_EQ(registry.ReadInteger(kTarifuhrKey, "first"), 1);
+  EXPECT_EQ(registry.ReadInteger(kTarifuhrKey, "left"), 0);
+  EXPECT_EQ(registry.ReadInteger(kTarifuhrKey, "top"), 0);
+  EXPECT_FALSE(registry.ValueExists(kTarifuhrKey, "path")) << "not yet in the first start";
+  EXPECT_TRUE(std::filesystem::exists(log.Path()));
+
+  core.Timer1Timer();
+  core.Timer1Timer();
+  EXPECT_EQ(display.firstStartShown, 1);
+}
+
+TEST_F(CoreTest, SecondStartLoadsTheUserAndWritesThePath) {
+  const CreateUserResult user = files.CreateUser("Erika");
+  std::vector<TariffRecord> tariffs = {Tariff("T", "Net")};
+  files.SaveUserData(user.section, tariffs, {});
+  registry.WriteInteger(kTarifuhrKey, "first", 1);
+  registry.WriteInteger(kTarifuhrKey, "left", 300);
+  registry.WriteInteger(kTarifuhrKey, "top", 40);
+  registry.WriteString(kTarifuhrKey, "currentuser", user.section);
+  ConnectionRecord old;
+  old.entry = "Alt";
+  log.Append(old);
+
+  core.Startup();
+  EXPECT_FALSE(core.firstStart);
+  EXPECT_EQ(core.currentUser, "Erika (Erika.tfd)");
+  ASSERT_EQ(core.tariffs.size(), 1u);
+  EXPECT_EQ(core.historyLineCount, 1);
+  EXPECT_EQ(display.calls[1], "PlaceWindow 300,40");
+  EXPECT_EQ(registry.ReadString(kTarifuhrKey, "path"), dir.Path());
+  core.Timer1Timer();
+  EXPECT_EQ(display.firstStartShown, 0);
+}
+
+TEST_F(CoreTest, AVanishedCurrentUserStartsWithNoTariffs) {
+  registry.WriteInteger(kTarifuhrKey, "first", 1);
+  registry.WriteInteger(kTarifuhrKey, "left", 1);
+  registry.WriteInteger(kTarifuhrKey, "top", 1);
+  registry.WriteString(kTarifuhrKey, "currentuser", "Weg (Weg.tfd)");
+  core.tariffs = {Tariff("stale", "x")};
+  core.Startup();
+  EXPECT_TRUE(core.tariffs.empty());
+  EXPECT_EQ(core.activeTariff, -1);
+}
+
+TEST_F(CoreTest, ARegistryThatCannotBeWrittenStillStarts) {
+  WriteFileBytes(dir.File("config"), "a file where the folder should be");
+  const CreateUserResult user = files.CreateUser("Erika");
+  core.Startup();
+  EXPECT_EQ(display.calls[1], "PlaceWindow 0,0");
+  EXPECT_EQ(core.currentUser, "");
+  EXPECT_FALSE(core.registrySettings.writable);
+  EXPECT_EQ(display.calls.back(), "BuildDialMenu") << "start-up went on to the end";
+}
+
+TEST_F(CoreTest, ExitWhileOnlineLogsOnceAndSaves) {
+  const CreateUserResult user = files.CreateUser("Erika");
+  core.currentUser = user.section;
+  AddEntry("Net", 100, 0);
+  core.tariffs = {Tariff("T", "Net", 2, 5)};
+  DialOutside("Net");
+  TickSeconds(5);
+  core.CloseDown();
+  core.CloseDown();  // both close handlers run it
+  const auto logged = Logged();
+  ASSERT_EQ(logged.size(), 1u);
+  EXPECT_EQ(logged[0].seconds, 5);
+  EXPECT_EQ(logged[0].cost, 7);
+  EXPECT_EQ(network->Snapshot().Connections.size(), 1u) << "the program does not hang up";
+
+  std::vector<TariffRecord> saved;
+  TotalsRecord totals;
+  ASSERT_EQ(files.LoadUserData(user.section, saved, totals), kLoadOk);
+  ASSERT_EQ(saved.size(), 1u);
+  EXPECT_EQ(saved[0].PeriodSeconds, 5);
+  EXPECT_EQ(saved[0].PeriodBytes, logged[0].received + logged[0].sent);
+  EXPECT_EQ(saved[0].ConnectionBytes, 0);
+  EXPECT_EQ(totals.OnlineSeconds, 5);
+}
+
+TEST_F(CoreTest, ALogThatCannotBeWrittenKeepsTheConnectionOpenAndSaysSoOnce) {
+  AddEntry("Net");
+  core.tariffs = {Tariff("T", "Net")};
+  DialOutside("Net");
+  TickSeconds(3);
+  std::filesystem::remove(log.Path());
+  std::filesystem::create_directory(log.Path());  // appending must fail
+  network->HangUpEntry("Net");
+  TickSeconds(3);
+  EXPECT_EQ(display.errors.size(), 1u);
+  EXPECT_TRUE(core.connection.IsOpen());
+  std::filesystem::remove(log.Path());
+  TickNextSecond();
+  EXPECT_FALSE(core.connection.IsOpen());
+  ASSERT_EQ(Logged().size(), 1u);
+  EXPECT_EQ(Logged()[0].seconds, 3);
+}
+
+}  // namespace
+}  // namespace tarifuhr::testing

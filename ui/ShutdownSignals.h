@@ -1,0 +1,24 @@
+#pragma once
+// SIGTERM, SIGINT and SIGHUP end the program through the main window's
+// close handlers, so the open connection is logged and the user's data
+// saved. The handler only writes to a pipe; the window's thread does the rest.
+
+#include <QObject>
+#include <QSocketNotifier>
+#include <functional>
+#include <memory>
+
+namespace tarifuhr {
+
+class ShutdownSignals : public QObject {
+  Q_OBJECT
+ public:
+  explicit ShutdownSignals(std::function<void()> onSignal, QObject* parent = nullptr);
+  ~ShutdownSignals() override;
+
+ private:
+  std::function<void()> onSignal_;
+  std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+}  // namespace tarifuhr

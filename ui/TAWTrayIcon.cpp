@@ -1,0 +1,161 @@
+#include "ui/TAWTrayIcon.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QMenu>
+#include <QMessageBox>
+#include <QWidget>
+#include <stdexcept>
+
+namespace tarifuhr {
+
+TAWTrayIcon::TAWTrayIcon(QWidget* owner) : QObject(owner), owner_(owner) {
+  if (!owner || !owner->isWindow()) throw std::logic_error("Owner must by TForm!");
+  doubleClickMs_ = QApplication::doubleClickInterval();
+  singleClickTimer_.setSingleShot(true);
+  connect(&singleClickTimer_, &QTimer::timeout, this, [this] { SingleClick(); });
+  tray_ = std::make_unique<QSystemTrayIcon>();
+  connect(tray_.get(), &QSystemTrayIcon::activated, this,
+          [this](QSystemTrayIcon::ActivationReason r) { HandleActivation(r); });
+  owner_->installEventFilter(this);
+}
+
+TAWTrayIcon::~TAWTrayIcon() {
+  if (owner_) owner_->removeEventFilter(this);
+}
+
+bool TAWTrayIcon::TrayAvailable() const {
+  return trayId_ != 0 && QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void TAWTrayIcon::SetActive(bool active) {
+  if (active == active_) return;
+  active_ = active;
+  if (trayId_ == 0) return;
+  if (active) {
+    // Only hide where the icon can bring the window back.
+    if (hideOnActivate_ && TrayAvailable()) owner_->hide();
+    ApplyToTray();
+    tray_->show();
+  } else {
+    tray_->hide();
+  }
+}
+
+QString TAWTrayIcon::ShownTip() const { return tip_.left(kTipLength); }
+
+void TAWTrayIcon::ApplyToTray() {
+  if (trayId_ == 0) return;
+  tray_->setIcon(icon_);
+  tray_->setToolTip(ShownTip());
+}
+
+void TAWTrayIcon::SetTip(const QString& tip) {
+  tip_ = tip;
+  if (active_) ApplyToTray();
+}
+
+void TAWTrayIcon::SetTrayIcon(const QIcon& icon) {
+  if (icon.isNull()) {
+    icon_ = QApplication::windowIcon();
+    return;
+  }
+  icon_ = icon;
+  if (active_) ApplyToTray();
+}
+
+void TAWTrayIcon::SetTrayID(int id) {
+  if (trayId_ != 0 && id != trayId_ && !active_) trayId_ = id;
+}
+
+void TAWTrayIcon::Loaded() {
+  if (icon_.isNull()) icon_ = QApplication::windowIcon();
+  if (tip_.isEmpty()) tip_ = owner_->windowTitle();
+  if (!popupMenu_) {
+    defaultMenu_ = std::make_unique<QMenu>();
+    defaultMenu_->addAction(QStringLiteral("Beenden"), owner_, [this] { owner_->close(); });
+    popupMenu_ = defaultMenu_.get();
+  }
+  if (active_) ApplyToTray();
+}
+
+void TAWTrayIcon::HandleActivation(QSystemTrayIcon::ActivationReason reason) {
+  if (trayId_ == 0) return;
+  switch (reason) {
+    case QSystemTrayIcon::Trigger:
+      // The first click of a double click starts the wait; the second one
+      // arrives while it runs and is left to the double click.
+      if (!singleClickTimer_.isActive()) singleClickTimer_.start(doubleClickMs_);
+      break;
+    case QSystemTrayIcon::DoubleClick:
+      singleClickTimer_.stop();
+      DoubleClick();
+      break;
+    case QSystemTrayIcon::Context: RightClick(); break;
+    default: break;
+  }
+}
+
+void TAWTrayIcon::SingleClick() {
+  if (OnLeftButtonDown)
+    OnLeftButtonDown(*this);
+  else
+    ToggleOwner();
+}
+
+void TAWTrayIcon::ToggleOwner() { owner_->setVisible(!owner_->isVisible()); }
+
+void TAWTrayIcon::DoubleClick() {
+  if (OnLeftButtonDbl) {
+    OnLeftButtonDbl(*this);
+    return;
+  }
+  if (!popupMenu_) return;
+  if (QAction* def = popupMenu_->defaultAction()) {
+    def->trigger();
+  } else if (!popupMenu_->actions().isEmpty()) {
+    owner_->show();
+  } else {
+    ComplainAndClose(QStringLiteral("Popupmenu is empty!"));
+  }
+}
+
+void TAWTrayIcon::RightClick() {
+  if (!popupMenu_) {
+    ComplainAndClose(QStringLiteral("Popupmenu not defined!"));
+    return;
+  }
+  if (popupMenu_->actions().isEmpty()) {
+    ComplainAndClose(QStringLiteral("Popupmenu is empty!"));
+    return;
+  }
+  owner_->activateWindow();
+  popupMenu_->popup(QCursor::pos());
+}
+
+void TAWTrayIcon::ComplainAndClose(const QString& text) {
+  QMessageBox::warning(owner_, owner_->windowTitle(), text);
+  QMetaObject::invokeMethod(owner_, "close", Qt::QueuedConnection);
+}
+
+bool TAWTrayIcon::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != owner_ || !active_ || !captureSysCommand_ || !TrayAvailable())
+    return QObject::eventFilter(watched, event);
+  // Close and minimize from the window system send the window to the tray;
+  // a close the program asks for itself goes through.
+  if (event->type() == QEvent::Close && event->spontaneous()) {
+    event->ignore();
+    owner_->hide();
+    return true;
+  }
+  if (event->type() == QEvent::WindowStateChange && owner_->isVisible() &&
+      (owner_->windowState() & Qt::WindowMinimized)) {
+    owner_->setWindowState(owner_->windowState() & ~Qt::WindowMinimized);
+    owner_->hide();
+    return true;
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace tarifuhr

@@ -1,0 +1,84 @@
+#pragma once
+// The notification-area icon of the main window: click handling, its
+// context menu, and sending the window to the tray instead of minimizing or
+// closing it.
+
+#include <QIcon>
+#include <QObject>
+#include <QPointer>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+class QMenu;
+class QWidget;
+
+namespace tarifuhr {
+
+class TAWTrayIcon : public QObject {
+  Q_OBJECT
+ public:
+  using TNotifyEvent = std::function<void(TAWTrayIcon& sender)>;
+  static constexpr int kTipLength = 63;
+
+  // The owner must be a top-level window; throws std::logic_error otherwise.
+  explicit TAWTrayIcon(QWidget* owner);
+  ~TAWTrayIcon() override;
+
+  bool Active() const { return active_; }
+  void SetActive(bool active);
+  bool HideOnActivate() const { return hideOnActivate_; }
+  void SetHideOnActivate(bool v) { hideOnActivate_ = v; }
+  bool CaptureSysCommand() const { return captureSysCommand_; }
+  void SetCaptureSysCommand(bool v) { captureSysCommand_ = v; }
+  QMenu* PopupMenu() const { return popupMenu_; }
+  void SetPopupMenu(QMenu* menu) { popupMenu_ = menu; }
+  const QString& Tip() const { return tip_; }
+  void SetTip(const QString& tip);
+  const QIcon& TrayIcon() const { return icon_; }
+  void SetTrayIcon(const QIcon& icon);
+  int TrayID() const { return trayId_; }
+  void SetTrayID(int id);
+
+  TNotifyEvent OnLeftButtonDbl;
+  TNotifyEvent OnLeftButtonDown;
+
+  // After the owner's set-up: fills in icon, tip and the default menu.
+  void Loaded();
+  // Whether the desktop has a notification area at all. Without one the
+  // window is never hidden out of reach.
+  bool TrayAvailable() const;
+  // The tip as the notification area gets it.
+  QString ShownTip() const;
+
+  // Mouse actions on the icon, as the notification area reports them.
+  void HandleActivation(QSystemTrayIcon::ActivationReason reason);
+  void SetDoubleClickInterval(int ms) { doubleClickMs_ = ms; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void SingleClick();
+  void DoubleClick();
+  void RightClick();
+  void ToggleOwner();
+  void ComplainAndClose(const QString& text);
+  void ApplyToTray();
+
+  QWidget* owner_;
+  std::unique_ptr<QSystemTrayIcon> tray_;
+  QPointer<QMenu> popupMenu_;
+  std::unique_ptr<QMenu> defaultMenu_;
+  QIcon icon_;
+  QString tip_;
+  int trayId_ = 990;
+  bool active_ = false;
+  bool hideOnActivate_ = false;
+  bool captureSysCommand_ = true;
+  QTimer singleClickTimer_;
+  int doubleClickMs_;
+};
+
+}  // namespace tarifuhr

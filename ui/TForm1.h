@@ -1,0 +1,147 @@
+#pragma once
+// The main window: an always-on-top strip with the active tariff's
+// figures, the tariff overview and the connection log. It owns the
+// accounting state, the dial-up component, the tray icon and the timer.
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTimer>
+#include <QToolButton>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "accounting/AccountingCore.h"
+#include "accounting/AccountingDisplay.h"
+#include "connection/DialUp.h"
+#include "platform/Shell.h"
+#include "ui/TAWTrayIcon.h"
+#include "ui/TabStopListBox.h"
+
+namespace tarifuhr {
+
+// What the program hands the main window: the clock and the system's
+// services, chosen in main().
+struct ProgramServices {
+  const Clock& clock;
+  InternetStateQuery& internetState;
+  DialUpServices dialUpServices;
+  Registry& registry;
+  Shell& shell;
+  std::string programDir;
+  std::string executablePath;
+  RegionalSettings regional;
+};
+
+class TForm1 : public QWidget, public AccountingDisplay {
+  Q_OBJECT
+ public:
+  static constexpr int kCollapsedHeight = 16;
+  static inline const QString kCaption = QStringLiteral("Tarifuhr 0.1");
+
+  // The commands of the dialogs; an item stays disabled until its dialog
+  // is there.
+  enum class Command { UserSettings, TariffSettings, ErrorReport, About, FirstStart };
+
+  explicit TForm1(ProgramServices services, QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // Loads everything and starts the timer.
+  void FormCreate();
+  void SetCommand(Command command, std::function<void()> handler);
+
+  AccountingCore& Core() { return *core_; }
+  TDialUp& DialUp1() { return *dialUp_; }
+  TAWTrayIcon& Tray() { return *tray_; }
+  const ProgramServices& Services() const { return services_; }
+  const UserFiles& Files() const { return userFiles_; }
+
+  // Menu commands.
+  void Button1Click();
+  void Hide1Click();
+  void trayLeftButtonDown();
+  void OnClickDialButton(int tariffIndex);
+  void SetAutostart(bool on);
+  void Hilfe1Click();
+  void Einstellungen1Click();
+  void Beende1Click();
+
+  // The dial menu from the current user's tariffs.
+  void BuildDialMenu() override;
+  void UpdateAutostartChecks() override;
+  // Help file in the program directory, else beside the program.
+  std::string HelpFilePath() const;
+  // Logs an open connection and saves; false (after telling the user) when
+  // the save failed.
+  bool CloseHandlers();
+
+  // AccountingDisplay.
+  void SetFigure(int edit, const std::string& text) override;
+  void SetLabel5(const std::string& caption) override;
+  void SetOverviewRows(const std::vector<std::string>& rows) override;
+  LogListView& LogList() override { return logAdapter_; }
+  int TextWidth(const std::string& text) const override;
+  bool IsMinimized() const override;
+  void SetShowHideCaption(const std::string& caption) override;
+  void ShowFirstStartDialog() override;
+  void ShowError(const std::string& message) override;
+  void PlaceWindow(int left, int top) override;
+  void Collapse() override;
+
+  // Controls, named as the program names them.
+  QLabel* Label5;
+  QLabel* Panel1;
+  std::array<QLineEdit*, 6> Edit{};  // Edit[1] .. Edit[5]
+  QToolButton* SpeedButton1;
+  QLabel* Image1;
+  QLabel* Image2;
+  TabStopListBox* ListBox1;
+  TabStopListBox* ListBox2;
+  QMenu* PopupMenu1;
+  QMenu* PopupMenu2;
+  std::map<std::string, QAction*> Items;  // menu items by name
+  std::vector<QAction*> DialItems;
+  QTimer Timer1;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  void CreateControls();
+  QMenu* CreatePopupMenu1();
+  QMenu* CreatePopupMenu2();
+  QAction* AddItem(QMenu* menu, const std::string& name, const QString& caption,
+                   std::function<void()> handler);
+  void AddSeparator(QMenu* menu, const std::string& name);
+  QLabel* HeaderLabel(const QString& text, int left, int top);
+  void Tick();
+  void StorePosition();
+  // Runs a handler; an exception's message goes to a message box.
+  void Guarded(const std::function<void()>& handler);
+  bool InExemptRow(const QPoint& local) const;
+
+  ProgramServices services_;
+  std::unique_ptr<TDialUp> dialUp_;
+  UserFiles userFiles_;
+  ConnectionLog log_;
+  std::unique_ptr<AccountingCore> core_;
+  TAWTrayIcon* tray_;
+  LogListAdapter logAdapter_;
+  std::map<Command, std::function<void()>> commands_;
+  std::map<Command, std::vector<QAction*>> commandItems_;
+  QPoint dragOffset_;
+  bool manualDrag_ = false;
+  bool dragging_ = false;
+  QTimer storePositionTimer_;
+};
+
+}  // namespace tarifuhr
