@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
                               RegionalSettings::FromEnvironment()});
   SetMessagePump([] { QCoreApplication::processEvents(); });
 
-  ShutdownSignals shutdownSignals([&form] { form.close(); });
+  ShutdownSignals shutdownSignals([&form] { form.Beende1Click(); });
   QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form](QSessionManager&) {
     // The session ends: log and save now, whatever comes after.
     form.CloseHandlers();

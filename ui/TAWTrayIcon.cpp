@@ -10,7 +10,9 @@
 
 namespace tarifuhr {
 
-TAWTrayIcon::TAWTrayIcon(QWidget* owner) : QObject(owner), owner_(owner) {
+TAWTrayIcon::TAWTrayIcon(QWidget* owner, std::function<bool()> trayAvailable)
+    : QObject(owner), owner_(owner), trayAvailable_(std::move(trayAvailable)) {
+  if (!trayAvailable_) trayAvailable_ = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
   if (!owner || !owner->isWindow()) throw std::logic_error("Owner must by TForm!");
   doubleClickMs_ = QApplication::doubleClickInterval();
   singleClickTimer_.setSingleShot(true);
@@ -26,7 +28,7 @@ TAWTrayIcon::~TAWTrayIcon() {
 }
 
 bool TAWTrayIcon::TrayAvailable() const {
-  return trayId_ != 0 && QSystemTrayIcon::isSystemTrayAvailable();
+  return trayId_ != 0 && trayAvailable_();
 }
 
 void TAWTrayIcon::SetActive(bool active) {
@@ -74,7 +76,7 @@ void TAWTrayIcon::Loaded() {
   if (tip_.isEmpty()) tip_ = owner_->windowTitle();
   if (!popupMenu_) {
     defaultMenu_ = std::make_unique<QMenu>();
-    defaultMenu_->addAction(QStringLiteral("Beenden"), owner_, [this] { owner_->close(); });
+    defaultMenu_->addAction(QStringLiteral("Beenden"), owner_, [this] { CloseOwner(); });
     popupMenu_ = defaultMenu_.get();
   }
   if (active_) ApplyToTray();
@@ -136,7 +138,14 @@ void TAWTrayIcon::RightClick() {
 
 void TAWTrayIcon::ComplainAndClose(const QString& text) {
   QMessageBox::warning(owner_, owner_->windowTitle(), text);
-  QMetaObject::invokeMethod(owner_, "close", Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, [this] { CloseOwner(); }, Qt::QueuedConnection);
+}
+
+bool TAWTrayIcon::CloseOwner() {
+  allowClose_ = true;
+  const bool closed = owner_->close();
+  allowClose_ = false;
+  return closed;
 }
 
 bool TAWTrayIcon::eventFilter(QObject* watched, QEvent* event) {
@@ -144,7 +153,7 @@ bool TAWTrayIcon::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
   // Close and minimize from the window system send the window to the tray;
   // a close the program asks for itself goes through.
-  if (event->type() == QEvent::Close && event->spontaneous()) {
+  if (event->type() == QEvent::Close && !allowClose_) {
     event->ignore();
     owner_->hide();
     return true;

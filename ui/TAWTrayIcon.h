@@ -23,7 +23,9 @@ class TAWTrayIcon : public QObject {
   static constexpr int kTipLength = 63;
 
   // The owner must be a top-level window; throws std::logic_error otherwise.
-  explicit TAWTrayIcon(QWidget* owner);
+  // `trayAvailable` tells whether the desktop has a notification area;
+  // tests pass their own.
+  explicit TAWTrayIcon(QWidget* owner, std::function<bool()> trayAvailable = {});
   ~TAWTrayIcon() override;
 
   bool Active() const { return active_; }
@@ -55,6 +57,9 @@ class TAWTrayIcon : public QObject {
   // Mouse actions on the icon, as the notification area reports them.
   void HandleActivation(QSystemTrayIcon::ActivationReason reason);
   void SetDoubleClickInterval(int ms) { doubleClickMs_ = ms; }
+  // Closes the owner for real: a close the program asks for is not sent
+  // to the tray.
+  bool CloseOwner();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -79,6 +84,8 @@ class TAWTrayIcon : public QObject {
   bool captureSysCommand_ = true;
   QTimer singleClickTimer_;
   int doubleClickMs_;
+  std::function<bool()> trayAvailable_;
+  bool allowClose_ = false;
 };
 
 }  // namespace tarifuhr

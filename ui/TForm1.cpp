@@ -41,7 +41,7 @@ const std::vector<int> kLogStops = {50, 127, 165, 207, 240};
 
 }  // namespace
 
-TForm1::TForm1(ProgramServices services, QWidget* parent)
+TForm1::TForm1(ProgramServices services, QWidget* parent, std::function<bool()> trayAvailable)
     : QWidget(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool),
       services_(std::move(services)),
       dialUp_(std::make_unique<TDialUp>(services_.dialUpServices)),
@@ -70,7 +70,7 @@ TForm1::TForm1(ProgramServices services, QWidget* parent)
       *this);
   ConnectActiveEntry(*dialUp_, core_->activeEntry);
 
-  tray_ = new TAWTrayIcon(this);
+  tray_ = new TAWTrayIcon(this, std::move(trayAvailable));
   tray_->SetHideOnActivate(true);
   tray_->SetCaptureSysCommand(true);
   tray_->SetTrayID(990);
@@ -152,7 +152,7 @@ void TForm1::CreateControls() {
   ListBox1->setFont(Verdana(13));
   SetColors(ListBox1, Qt::black, Qt::white);
   ListBox1->SetItemHeight(16);
-  ListBox1->SetTabStops(kOverviewStops);
+  ListBox1->SetTabStops(kOverviewStops, fontMetrics());
   ListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(ListBox1, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& p) { PopupMenu2->popup(ListBox1->mapToGlobal(p)); });
@@ -173,7 +173,7 @@ void TForm1::CreateControls() {
   ListBox2->setFont(Verdana(10));
   SetColors(ListBox2, QColor(0xEF, 0xEF, 0xEF), Qt::black);
   ListBox2->SetItemHeight(12);
-  ListBox2->SetTabStops(kLogStops);
+  ListBox2->SetTabStops(kLogStops, fontMetrics());
   ListBox2->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(ListBox2, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& p) { PopupMenu1->popup(ListBox2->mapToGlobal(p)); });
@@ -212,7 +212,8 @@ QMenu* TForm1::CreatePopupMenu1() {
   AddItem(m, "Hilfe1", "Hilfe", [this] { Hilfe1Click(); })->setShortcut(Qt::Key_F1);
   AddSeparator(m, "N9");
   AddItem(m, "Hide1", "Verbergen", [this] { Hide1Click(); });
-  QAction* autostart = AddItem(m, "Autostart1", "Autostart", [this] { SetAutostart(!Items["Autostart1"]->isChecked()); });
+  // A checkable item has toggled when its handler runs: the new mark is the wish.
+  QAction* autostart = AddItem(m, "Autostart1", "Autostart", [this] { SetAutostart(Items["Autostart1"]->isChecked()); });
   autostart->setCheckable(true);
   commandItems_[Command::About].push_back(
       AddItem(m, "About1", "About", [this] { commands_[Command::About](); }));
@@ -235,7 +236,7 @@ QMenu* TForm1::CreatePopupMenu2() {
   AddItem(m, "Hilfe2", "Hilfe", [this] { Hilfe1Click(); })->setShortcut(Qt::Key_F1);
   AddSeparator(m, "N10");
   AddItem(m, "Verbergen1", "Verbergen", [this] { Hide1Click(); });
-  QAction* autostart = AddItem(m, "AutoStart2", "Autostart", [this] { SetAutostart(!Items["AutoStart2"]->isChecked()); });
+  QAction* autostart = AddItem(m, "AutoStart2", "Autostart", [this] { SetAutostart(Items["AutoStart2"]->isChecked()); });
   autostart->setCheckable(true);
   commandItems_[Command::About].push_back(
       AddItem(m, "Abouut1", "About", [this] { commands_[Command::About](); }));
@@ -342,10 +343,15 @@ void TForm1::OnClickDialButton(int i) {
 }
 
 void TForm1::SetAutostart(bool on) {
-  if (on)
-    services_.registry.WriteString(kRunKey, kAutostartValue, services_.executablePath);
-  else
-    services_.registry.DeleteValue(kRunKey, kAutostartValue);
+  try {
+    if (on)
+      services_.registry.WriteString(kRunKey, kAutostartValue, services_.executablePath);
+    else
+      services_.registry.DeleteValue(kRunKey, kAutostartValue);
+  } catch (...) {
+    UpdateAutostartChecks();  // the marks keep showing what is stored
+    throw;
+  }
   UpdateAutostartChecks();
 }
 
@@ -374,7 +380,7 @@ void TForm1::Einstellungen1Click() {
   commands_[Command::TariffSettings]();
 }
 
-void TForm1::Beende1Click() { close(); }
+void TForm1::Beende1Click() { tray_->CloseOwner(); }
 
 bool TForm1::CloseHandlers() {
   try {

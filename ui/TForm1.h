@@ -46,7 +46,8 @@ class TForm1 : public QWidget, public AccountingDisplay {
   // is there.
   enum class Command { UserSettings, TariffSettings, ErrorReport, About, FirstStart };
 
-  explicit TForm1(ProgramServices services, QWidget* parent = nullptr);
+  explicit TForm1(ProgramServices services, QWidget* parent = nullptr,
+                  std::function<bool()> trayAvailable = {});
   ~TForm1() override;
 
   // Loads everything and starts the timer.

@@ -60,9 +60,8 @@ TabStopListBox::TabStopListBox(QWidget* parent) : QListWidget(parent) {
   setUniformItemSizes(true);
 }
 
-void TabStopListBox::SetTabStops(const std::vector<int>& units) {
-  dialogUnits_ = units;
-  stopPixels_ = TabStopPixels(units, fontMetrics());
+void TabStopListBox::SetTabStops(const std::vector<int>& units, const QFontMetrics& metrics) {
+  stopPixels_ = TabStopPixels(units, metrics);
   viewport()->update();
 }
 

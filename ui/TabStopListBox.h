@@ -21,14 +21,14 @@ class TabStopListBox : public QListWidget {
   Q_OBJECT
  public:
   explicit TabStopListBox(QWidget* parent = nullptr);
-  void SetTabStops(const std::vector<int>& dialogUnits);
+  // Dialog units are taken in the given font (the window's).
+  void SetTabStops(const std::vector<int>& dialogUnits, const QFontMetrics& metrics);
   const std::vector<int>& TabStopsPixels() const { return stopPixels_; }
   void SetItemHeight(int h) { itemHeight_ = h; }
   int ItemHeight() const { return itemHeight_; }
 
  private:
   class Delegate;
-  std::vector<int> dialogUnits_;
   std::vector<int> stopPixels_;
   int itemHeight_ = 16;
 };

@@ -1,0 +1,224 @@
+#include <QSignalSpy>
+#include <QtTest>
+#include <filesystem>
+
+#include "tests/support/Bytes.h"
+#include "tests/ui/UiFixture.h"
+
+using namespace tarifuhr;
+using namespace tarifuhr::testing;
+
+namespace {
+
+QStringList Captions(QMenu* menu) {
+  QStringList out;
+  for (QAction* a : menu->actions()) out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+  return out;
+}
+
+TariffRecord Tariff(const std::string& name, const std::string& entry) {
+  TariffRecord t;
+  t.Name = name;
+  t.EntryName = entry;
+  t.PricePerMinute = 2;
+  t.StartDate = EncodeDate(2026, 12, 1);
+  return t;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void geometryAndFlags() {
+    UiWorld w;
+    w.form->FormCreate();
+    TForm1& f = *w.form;
+    QCOMPARE(f.width(), 513);
+    QCOMPARE(f.height(), 16);
+    QVERIFY(f.windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(f.windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY((f.windowFlags() & Qt::Tool) == Qt::Tool);  // no taskbar button
+    QCOMPARE(f.windowTitle(), QStringLiteral("Tarifuhr 0.1"));
+    QCOMPARE(f.pos(), QPoint(0, 0));  // first start: position 0, 0
+    QCOMPARE(f.Edit[1]->geometry(), QRect(120, 0, 81, 17));
+    QCOMPARE(f.Edit[5]->geometry(), QRect(424, 0, 65, 17));
+    QVERIFY(f.Edit[1]->isReadOnly());
+    QVERIFY(f.Edit[2]->isHidden());
+    QCOMPARE(f.ListBox2->geometry(), QRect(0, 162, 513, 97));
+    // Tab stops in dialog units of the window's font.
+    const int avg = f.fontMetrics().averageCharWidth();
+    QCOMPARE(f.ListBox1->TabStopsPixels().front(), 69 * avg / 4);
+  }
+
+  void collapseAndExpand() {
+    UiWorld w;
+    w.form->FormCreate();
+    w.form->Button1Click();
+    QCOMPARE(w.form->height(), 261);
+    QTest::mouseClick(w.form->SpeedButton1, Qt::LeftButton);
+    QCOMPARE(w.form->height(), 16);
+  }
+
+  void menusInTheirOrder() {
+    UiWorld w;
+    w.form->FormCreate();
+    QCOMPARE(Captions(w.form->PopupMenu1),
+             (QStringList{"-", "-", "Benutzer-Einstelllungen", "-", "Fehlerbericht erstellen", "Hilfe", "-",
+                          "Verbergen", "Autostart", "About", "-", "Beende"}));
+    QCOMPARE(Captions(w.form->PopupMenu2),
+             (QStringList{"-", "Benutzer-Einstellungen", "-", "Tarif-Einstellungen", "-", "Fehlerbericht erstellen",
+                          "Hilfe", "-", "Verbergen", "Autostart", "About", "-", "Beenden"}));
+    QCOMPARE(w.form->Items["Hilfe1"]->shortcut(), QKeySequence(Qt::Key_F1));
+    // Commands whose dialog is not there yet are present but disabled.
+    QVERIFY(!w.form->Items["Fehlerberichterstellen1"]->isEnabled());
+    w.form->SetCommand(TForm1::Command::About, [] {});
+    QVERIFY(w.form->Items["About1"]->isEnabled());
+    QVERIFY(w.form->Items["Abouut1"]->isEnabled());
+  }
+
+  void dialMenuFromTariffs() {
+    UiWorld w;
+    w.form->FormCreate();
+    w.form->Core().tariffs = {Tariff("Erster", "A"), Tariff("Ein ziemlich langer Tarifname", "B")};
+    w.form->BuildDialMenu();
+    const QList<QAction*> actions = w.form->PopupMenu1->actions();
+    QCOMPARE(actions[0]->objectName(), QStringLiteral("N8"));
+    QCOMPARE(actions[1]->text(), QStringLiteral("Erster wählen..."));
+    QCOMPARE(actions[1]->data().toInt(), 0);
+    QCOMPARE(actions[2]->text().size(), 30);
+    QCOMPARE(actions[2]->data().toInt(), 1);
+    QCOMPARE(actions[3]->objectName(), QStringLiteral("N5"));
+    w.form->Core().tariffs.pop_back();
+    w.form->BuildDialMenu();
+    QCOMPARE(w.form->DialItems.size(), size_t(1));
+    QCOMPARE(w.form->PopupMenu1->actions()[2]->objectName(), QStringLiteral("N5"));
+  }
+
+  void dialCommandStoresCredentialsAndDials() {
+    UiWorld w;
+    w.AddEntry("Net");
+    w.form->FormCreate();
+    TariffRecord t = Tariff("T", "Net");
+    t.UserName = "erika";
+    t.Password = "geheim";
+    w.form->Core().tariffs = {t};
+    w.form->OnClickDialButton(0);
+    const SimState s = w.network->Snapshot();
+    QCOMPARE(s.Connections.size(), size_t(1));
+    QCOMPARE(s.Entries[0].SavedUser, std::string("erika"));
+    QCOMPARE(s.Entries[0].SavedPassword, std::string("geheim"));
+  }
+
+  void dialCommandRefusesTheActiveTariffOutsideItsWindow() {
+    UiWorld w;
+    w.AddEntry("Tag");
+    w.AddEntry("Nacht");
+    w.form->FormCreate();
+    TariffRecord day = Tariff("Tag", "Tag");
+    day.WindowFrom = EncodeTime(8, 0, 0);
+    day.WindowTo = EncodeTime(10, 0, 0);  // it is 12:00
+    w.form->Core().tariffs = {day, Tariff("Nacht", "Nacht")};
+    w.form->Core().activeTariff = 0;
+    w.form->OnClickDialButton(0);
+    QVERIFY(w.network->Snapshot().Connections.empty());
+    w.form->Core().activeTariff = 1;  // another tariff is active: dial
+    w.form->OnClickDialButton(0);
+    QCOMPARE(w.network->Snapshot().Connections.size(), size_t(1));
+  }
+
+  void showHideCaptionsFollowTheWindowState() {
+    UiWorld w;
+    w.form->FormCreate();
+    w.form->show();
+    w.form->Core().Timer1Timer();
+    QCOMPARE(w.form->Items["Hide1"]->text(), QStringLiteral("Verbergen"));
+    w.form->Hide1Click();
+    QVERIFY(w.form->isHidden());
+    w.form->Core().Timer1Timer();
+    QCOMPARE(w.form->Items["Hide1"]->text(), QStringLiteral("Anzeigen"));
+    QCOMPARE(w.form->Items["Verbergen1"]->text(), QStringLiteral("Anzeigen"));
+    w.form->trayLeftButtonDown();
+    QVERIFY(w.form->isVisible());
+    w.form->Core().Timer1Timer();
+    QCOMPARE(w.form->Items["Hide1"]->text(), QStringLiteral("Verbergen"));
+  }
+
+  void withoutATrayTheStripIsNeverHidden() {
+    UiWorld w(false);
+    w.form->FormCreate();
+    w.form->show();
+    QVERIFY(w.form->isVisible());
+    QVERIFY(!w.form->Items["Hide1"]->isEnabled());
+    w.form->Hide1Click();
+    QVERIFY(w.form->isVisible());
+    w.form->setWindowState(Qt::WindowMinimized);
+    QVERIFY(w.form->isVisible());
+  }
+
+  void autostartEntryWrittenAndRemoved() {
+    UiWorld w;
+    w.form->FormCreate();
+    const std::string desktop = w.dir.File("config/autostart/tarifuhr.desktop");
+    QVERIFY(!w.form->Items["Autostart1"]->isChecked());
+    w.form->Items["Autostart1"]->trigger();
+    QVERIFY(std::filesystem::exists(desktop));
+    QVERIFY(w.form->Items["Autostart1"]->isChecked());
+    QVERIFY(w.form->Items["AutoStart2"]->isChecked());
+    QCOMPARE(w.registry.ReadString(kRunKey, kAutostartValue), w.dir.File("tarifuhr"));
+    w.form->Items["AutoStart2"]->trigger();
+    QVERIFY(!std::filesystem::exists(desktop));
+    QVERIFY(!w.form->Items["Autostart1"]->isChecked());
+  }
+
+  void helpOpensThePageWhenItIsThere() {
+    UiWorld w;
+    w.form->FormCreate();
+    w.form->Hilfe1Click();
+    QVERIFY(w.shell.opened.empty());
+    WriteFileBytes(w.dir.File("tarifuhr.html"), "<html></html>");
+    w.form->Hilfe1Click();
+    QCOMPARE(w.shell.opened, std::vector<std::string>{w.dir.File("tarifuhr.html")});
+  }
+
+  void closeFromTheWindowSystemGoesToTheTray() {
+    UiWorld w;
+    w.form->FormCreate();
+    w.form->show();
+    w.form->close();  // as Alt+F4 does
+    QVERIFY(w.form->isHidden());
+    QVERIFY(!w.form->IsMinimized());  // the state stays normal
+    QVERIFY(!std::filesystem::exists(w.dir.File("dialup.otl.closed")));
+  }
+
+  void quittingLogsTheOpenConnection() {
+    UiWorld w;
+    w.AddEntry("Net");
+    w.form->FormCreate();
+    w.form->Core().tariffs = {Tariff("T", "Net")};
+    w.form->OnClickDialButton(0);
+    w.clock.AdvanceSeconds(1);
+    w.form->Core().Timer1Timer();
+    w.form->Beende1Click();
+    QCOMPARE(std::filesystem::file_size(w.dir.File("dialup.otl")), uintmax_t(64));
+  }
+
+  void draggingStoresThePosition() {
+    UiWorld w;
+    w.form->FormCreate();
+    w.form->show();
+    // The top row right of Label5 never drags; Label5 does.
+    QTest::mousePress(w.form.get(), Qt::LeftButton, {}, QPoint(300, 5));
+    QTest::mouseRelease(w.form.get(), Qt::LeftButton, {}, QPoint(300, 5));
+    QCOMPARE(w.registry.ReadInteger(kTarifuhrKey, "left"), 0);
+    w.form->move(40, 50);
+    QTest::mousePress(w.form.get(), Qt::LeftButton, {}, QPoint(10, 5));
+    QTest::mouseRelease(w.form.get(), Qt::LeftButton, {}, QPoint(10, 5));
+    QTRY_COMPARE(w.registry.ReadInteger(kTarifuhrKey, "left"), 40);
+    QCOMPARE(w.registry.ReadInteger(kTarifuhrKey, "top"), 50);
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

@@ -1,0 +1,108 @@
+#include <QMenu>
+#include <QtTest>
+#include <stdexcept>
+
+#include "ui/TAWTrayIcon.h"
+
+using namespace tarifuhr;
+
+class TrayIconTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void ownerMustBeAWindow() {
+    QWidget window;
+    auto* child = new QWidget(&window);
+    QVERIFY_THROWS_EXCEPTION(std::logic_error, TAWTrayIcon{child});
+  }
+
+  void singleClickWaitsForTheDoubleClickTime() {
+    QWidget owner;
+    TAWTrayIcon tray(&owner, [] { return true; });
+    tray.SetDoubleClickInterval(50);
+    int singles = 0, doubles = 0;
+    tray.OnLeftButtonDown = [&](TAWTrayIcon&) { ++singles; };
+    tray.OnLeftButtonDbl = [&](TAWTrayIcon&) { ++doubles; };
+    tray.HandleActivation(QSystemTrayIcon::Trigger);
+    QCOMPARE(singles, 0);
+    QTRY_COMPARE(singles, 1);
+    // A double click: the pending single click never acts.
+    tray.HandleActivation(QSystemTrayIcon::Trigger);
+    tray.HandleActivation(QSystemTrayIcon::DoubleClick);
+    QTest::qWait(120);
+    QCOMPARE(singles, 1);
+    QCOMPARE(doubles, 1);
+  }
+
+  void singleClickWithoutHandlerTogglesTheOwner() {
+    QWidget owner;
+    owner.show();
+    TAWTrayIcon tray(&owner, [] { return true; });
+    tray.SetDoubleClickInterval(10);
+    tray.HandleActivation(QSystemTrayIcon::Trigger);
+    QTRY_VERIFY(owner.isHidden());
+  }
+
+  void doubleClickWithoutHandlerShowsTheOwner() {
+    QWidget owner;
+    QMenu menu;
+    menu.addAction("x");
+    TAWTrayIcon tray(&owner, [] { return true; });
+    tray.SetPopupMenu(&menu);
+    tray.HandleActivation(QSystemTrayIcon::DoubleClick);
+    QVERIFY(owner.isVisible());
+    // A default item takes the double click instead.
+    bool triggered = false;
+    QAction* def = menu.addAction("def", [&] { triggered = true; });
+    menu.setDefaultAction(def);
+    tray.HandleActivation(QSystemTrayIcon::DoubleClick);
+    QVERIFY(triggered);
+  }
+
+  void tipIsCutTo63Characters() {
+    QWidget owner;
+    owner.setWindowTitle("Tarifuhr 0.1");
+    TAWTrayIcon tray(&owner, [] { return true; });
+    tray.Loaded();
+    QCOMPARE(tray.Tip(), QStringLiteral("Tarifuhr 0.1"));
+    tray.SetTip(QString(70, 'x'));
+    QCOMPARE(tray.ShownTip().size(), 63);
+    QVERIFY(tray.PopupMenu());  // the default menu
+    QCOMPARE(tray.PopupMenu()->actions().front()->text(), QStringLiteral("Beenden"));
+  }
+
+  void trayIdRules() {
+    QWidget owner;
+    TAWTrayIcon tray(&owner, [] { return true; });
+    QCOMPARE(tray.TrayID(), 990);
+    tray.SetTrayID(5);
+    QCOMPARE(tray.TrayID(), 5);
+    tray.SetActive(true);
+    tray.SetTrayID(6);
+    QCOMPARE(tray.TrayID(), 5);  // not while active
+  }
+
+  void closeAndMinimizeGoToTheTray() {
+    QWidget owner;
+    owner.show();
+    TAWTrayIcon tray(&owner, [] { return true; });
+    tray.SetActive(true);
+    QVERIFY(!owner.close());
+    QVERIFY(owner.isHidden());
+    owner.show();
+    owner.setWindowState(Qt::WindowMinimized);
+    QVERIFY(owner.isHidden());
+    QVERIFY(!(owner.windowState() & Qt::WindowMinimized));
+    owner.show();
+    QVERIFY(tray.CloseOwner());  // the program's own close goes through
+    // Without a notification area nothing is captured.
+    QWidget other;
+    other.show();
+    TAWTrayIcon none(&other, [] { return false; });
+    none.SetActive(true);
+    QVERIFY(other.close());
+  }
+};
+
+QTEST_MAIN(TrayIconTest)
+#include "TrayIconTest.moc"

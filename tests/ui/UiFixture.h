@@ -1,0 +1,61 @@
+#pragma once
+// A main window over the simulated dial-up network in a temporary program
+// directory, with a hand-moved clock and a shell that records what it opens.
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "platform/Registry.h"
+#include "platform/ras/RasBinder.h"
+#include "platform/sim/SimBackend.h"
+#include "tests/support/TempDir.h"
+#include "ui/TForm1.h"
+
+namespace tarifuhr::testing {
+
+class RecordingShell : public Shell {
+ public:
+  bool Open(const std::string& target) override {
+    opened.push_back(target);
+    return true;
+  }
+  std::vector<std::string> opened;
+};
+
+struct UiWorld {
+  explicit UiWorld(bool trayAvailable = true)
+      : network(std::make_shared<SimNetwork>(dir.Path(), [this] {
+          return static_cast<int64_t>(std::llround((clock.Now() - 25569.0) * 86400000.0));
+        })),
+        backend(network),
+        binder(libraries),
+        registry(RegistryStore::ForConfigHome(dir.File("config"))) {
+    backend.Register(libraries);
+    DialUpServices dialUp;
+    dialUp.binder = &binder;
+    dialUp.family = StatisticsFamily::Device;
+    dialUp.counters = &backend;
+    form = std::make_unique<TForm1>(
+        ProgramServices{clock, backend, dialUp, registry, shell, dir.Path(), dir.File("tarifuhr"),
+                        RegionalSettings::German()},
+        nullptr, [trayAvailable] { return trayAvailable; });
+  }
+  void AddEntry(const std::string& name) {
+    SimEntry e;
+    e.Name = name;
+    network->AddEntry(e);
+  }
+
+  TempDir dir;
+  ManualClock clock{EncodeDate(2026, 12, 7) + EncodeTime(12, 0, 0, 10)};
+  std::shared_ptr<SimNetwork> network;
+  SimDialUpBackend backend;
+  RasLibraries libraries;
+  RasBinder binder;
+  RegistryStore registry;
+  RecordingShell shell;
+  std::unique_ptr<TForm1> form;
+};
+
+}  // namespace tarifuhr::testing
