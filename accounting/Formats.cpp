@@ -1,7 +1,7 @@
 #include "accounting/Formats.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace tarifuhr {
 
@@ -13,12 +13,20 @@ std::string FormatDuration(double seconds) {
   }
   if (!std::isfinite(seconds) || seconds > 9.2e18) seconds = 0;
   const auto total = static_cast<uint64_t>(std::trunc(seconds));
-  char buf[48];
-  std::snprintf(buf, sizeof buf, "%02llu:%02llu:%02llu",
-                static_cast<unsigned long long>(total / 3600),
-                static_cast<unsigned long long>(total / 60 % 60),
-                static_cast<unsigned long long>(total % 60));
-  return prefix + buf;
+  // Formatted by hand: the overview formats hundreds of these a second.
+  std::string out = prefix;
+  const uint64_t hours = total / 3600;
+  if (hours < 10) out += '0';
+  out += std::to_string(hours);
+  const auto two = [&out](uint64_t v) {
+    out += static_cast<char>('0' + v / 10);
+    out += static_cast<char>('0' + v % 10);
+  };
+  out += ':';
+  two(total / 60 % 60);
+  out += ':';
+  two(total % 60);
+  return out;
 }
 
 std::string GroupDigits(int n, char sep, int64_t value) {
@@ -42,8 +50,8 @@ std::string FormatMoney(double cents, const RegionalSettings& rs) {
   double units = cents / 100.0;
   if (!std::isfinite(units)) units = 0;
   char buf[400];
-  std::snprintf(buf, sizeof buf, "%2.2f", units);
-  std::string out = buf;
+  const auto res = std::to_chars(buf, buf + sizeof buf, units, std::chars_format::fixed, 2);
+  std::string out(buf, res.ptr);
   if (out == "-0.00") out = "0.00";
   for (char& c : out)
     if (c == '.') c = rs.decimalSeparator;

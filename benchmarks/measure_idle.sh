@@ -21,7 +21,8 @@ sleep 2
 
 ticks=$(getconf CLK_TCK)
 cpu() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
-switches() { awk '/ctxt_switches/ {s += $2} END {print s}' "/proc/$pid/status"; }
+# Every thread's switches count: a wake-up of any of them costs power.
+switches() { cat /proc/$pid/task/*/status | awk '/ctxt_switches/ {s += $2} END {print s}'; }
 cpu0=$(cpu); sw0=$(switches); t0=$(date +%s.%N)
 sleep "$secs"
 cpu1=$(cpu); sw1=$(switches); t1=$(date +%s.%N)
