@@ -218,7 +218,7 @@ RasLibrary SimDialUpBackend::Library() const {
     double delay = 0;
     try {
       *handle = net->StartDial(name, user, password, outcome, delay);
-    } catch (const SimError&) {
+    } catch (const SimUnknownEntry&) {
       return ras::kErrorCannotFindPhonebookEntry;
     } catch (const std::exception&) {
       return ras::kErrorCannotOpenPhonebook;
