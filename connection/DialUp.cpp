@@ -95,7 +95,10 @@ TDialUp::TDialUp(DialUpServices services)
 TDialUp::~TDialUp() { async_->Close(); }
 
 void TDialUp::SetEntry(const std::string& e) {
-  entry_ = e.size() > ras::kEntryNameLen - 1 ? e.substr(0, ras::kEntryNameLen - 1) : e;
+  // At most 256 characters, cut at a character boundary.
+  size_t pos = 0;
+  for (size_t n = 0; pos < e.size() && n < ras::kEntryNameLen - 1; ++n) NextCodePoint(e, pos);
+  entry_ = e.substr(0, pos);
 }
 
 uint32_t TDialUp::GetEntries() {

@@ -70,7 +70,7 @@ class TDialUp {
   void SetDialMode(TDialMode m) { dialMode_ = m; }
   const std::vector<std::string>& Entries() const { return entries_; }
   const std::string& Entry() const { return entry_; }
-  void SetEntry(const std::string& e);  // at most 256 bytes are kept
+  void SetEntry(const std::string& e);  // at most 256 characters are kept
   TLanguage Language() const { return language_; }
   void SetLanguage(TLanguage l) { language_ = l; }
   const std::string& ServerIP() const { return serverIp_; }

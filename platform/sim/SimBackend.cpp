@@ -264,4 +264,10 @@ std::optional<uint64_t> SimDialUpBackend::ReceivedBytes(const std::string& devic
 
 std::optional<uint64_t> SimDialUpBackend::SentBytes(const std::string& device) { return Counter(device, false); }
 
+std::shared_ptr<SimDialUpBackend> InstallSimulatedDialUp(const std::string& programDirectory) {
+  auto backend = std::make_shared<SimDialUpBackend>(std::make_shared<const SimNetwork>(programDirectory));
+  backend->Register(SystemRasLibraries());
+  return backend;
+}
+
 }  // namespace tarifuhr

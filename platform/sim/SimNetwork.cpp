@@ -293,8 +293,8 @@ uint32_t SimNetwork::StartDial(const std::string& entry, const std::string& user
       outcome = ras::kErrorAuthenticationFailure;
     delaySeconds = e->DelaySeconds;
     SimConnection c;
+    if (s.NextHandle == 0) s.NextHandle = 1;  // 0 means "no connection"
     c.Handle = handle = s.NextHandle++;
-    if (s.NextHandle == 0) s.NextHandle = 1;
     c.Entry = entry;
     c.DialledMs = now_();
     c.Outcome = outcome;

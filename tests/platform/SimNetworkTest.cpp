@@ -189,39 +189,8 @@ TEST_F(SimFixture, EnumerationsKeepTheRecordLayoutsAndBufferRules) {
   EXPECT_EQ(Fn<RasEnumConnectionsProc>("RasEnumConnectionsA").fn(conns.data(), &size, &count),
             ras::kErrorInvalidSize);
 
-  std::array<uint8_t, RasPppIpLayout::kSize> ip{};
-  PutU32(ip.data(), RasPppIpLayout::kSize);
-  uint32_t ipSize = RasPppIpLayout::kSize;
-  ASSERT_EQ(Fn<RasGetProjectionInfoProc>("RasGetProjectionInfoA").fn(h1, ras::kProjectionPppIp, ip.data(), &ipSize),
-            0u);
-  EXPECT_EQ(GetChars(ip.data() + 8, 16), "10.64.1.2");
-  EXPECT_EQ(GetChars(ip.data() + 24, 16), "10.64.1.1");
-
   EXPECT_EQ(net->HangUpEntry(""), 2u);
   EXPECT_TRUE(net->Snapshot().Connections.empty());
-}
-
-TEST_F(SimFixture, SavedDialParamsAreUsedAndKept) {
-  net->AddEntry(Entry("Arcor"));
-  std::array<uint8_t, RasDialParamsLayout::kSize> p{};
-  PutU32(p.data(), RasDialParamsLayout::kSize);
-  PutChars(p.data() + RasDialParamsLayout::kEntryName, 257, "Arcor");
-  PutChars(p.data() + RasDialParamsLayout::kUserName, 257, "arcor");
-  PutChars(p.data() + RasDialParamsLayout::kPassword, 257, "internet");
-  ASSERT_EQ(Fn<RasSetEntryDialParamsProc>("RasSetEntryDialParamsA").fn(nullptr, p.data(), false), 0u);
-  std::array<uint8_t, RasDialParamsLayout::kSize> q{};
-  PutU32(q.data(), RasDialParamsLayout::kSize);
-  PutChars(q.data() + RasDialParamsLayout::kEntryName, 257, "Arcor");
-  bool hasPassword = false;
-  ASSERT_EQ(Fn<RasGetEntryDialParamsProc>("RasGetEntryDialParamsA").fn(nullptr, q.data(), &hasPassword), 0u);
-  EXPECT_EQ(GetChars(q.data() + RasDialParamsLayout::kUserName, 257), "arcor");
-  EXPECT_EQ(GetChars(q.data() + RasDialParamsLayout::kPassword, 257), "internet");
-  EXPECT_TRUE(hasPassword);
-  ASSERT_EQ(Fn<RasSetEntryDialParamsProc>("RasSetEntryDialParamsA").fn(nullptr, p.data(), true), 0u);
-  EXPECT_EQ(net->Snapshot().Entries[0].SavedPassword, "");
-  PutChars(q.data() + RasDialParamsLayout::kEntryName, 257, "Nope");
-  EXPECT_EQ(Fn<RasGetEntryDialParamsProc>("RasGetEntryDialParamsA").fn(nullptr, q.data(), &hasPassword),
-            ras::kErrorCannotFindPhonebookEntry);
 }
 
 // Two processes change the state at once; every change must survive.
