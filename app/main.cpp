@@ -12,7 +12,6 @@
 #include "platform/MessagePump.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
-#include "platform/ras/RasBinder.h"
 #include "platform/sim/SamplePhoneBook.h"
 #include "platform/sim/SimBackend.h"
 #include "ui/ShutdownSignals.h"
@@ -48,19 +47,17 @@ int main(int argc, char** argv) {
   if (backendName && *backendName != "sim")
     std::fprintf(stderr, "tarifuhr: unbekanntes Wählnetz \"%s\", es wird das simulierte verwendet\n",
                  backendName->c_str());
-  auto network = std::make_shared<const SimNetwork>(programDir);
-  EnsureSamplePhoneBook(*network);
-  SimDialUpBackend backend(network);
-  backend.Register(SystemRasLibraries());
+  EnsureSamplePhoneBook(SimNetwork(programDir));
+  const std::shared_ptr<SimDialUpBackend> backend = InstallSimulatedDialUp(programDir);
 
   RegistryStore registry = RegistryStore::ForConfigHome(ConfigHome(env));
   SystemClock clock;
   XdgOpenShell shell;
   DialUpServices dialUp;
   dialUp.family = StatisticsFamily::Device;
-  dialUp.counters = &backend;
+  dialUp.counters = backend.get();
 
-  TForm1 form(ProgramServices{clock, backend, dialUp, registry, shell, programDir, executable,
+  TForm1 form(ProgramServices{clock, *backend, dialUp, registry, shell, programDir, executable,
                               RegionalSettings::FromEnvironment()});
   SetMessagePump([] { QCoreApplication::processEvents(); });
 

@@ -32,6 +32,47 @@ std::optional<uint32_t> Dword(const std::optional<std::vector<uint8_t>>& v) {
 
 }  // namespace
 
+// The platform's thread writes msg/state/error only while `pending` is
+// clear and then sets it (release); the user-interface thread reads them
+// after seeing it set (acquire) and clears it.
+struct TDialUp::AsyncChannel {
+  std::atomic<bool> pending{false};
+  std::atomic<bool> timerEnabled{false};
+  std::atomic<bool> closed{false};
+  uint32_t msg = 0, state = 0, error = 0;
+  std::mutex producer;  // one notification written at a time
+  std::mutex hookMutex;
+  std::function<void()> hook;
+
+  void Publish(uint32_t m, uint32_t st, uint32_t err) {
+    std::lock_guard lock(producer);
+    // Wait, asleep rather than spinning, until the previous notification
+    // has been taken.
+    while (pending.load(std::memory_order_acquire)) {
+      if (closed.load(std::memory_order_acquire)) return;
+      pending.wait(true, std::memory_order_acquire);
+    }
+    if (closed.load(std::memory_order_acquire)) return;
+    msg = m;
+    state = st;
+    error = err;
+    pending.store(true, std::memory_order_release);
+    timerEnabled.store(true, std::memory_order_release);
+    std::lock_guard hookLock(hookMutex);
+    if (hook) hook();
+  }
+
+  void Close() {
+    {
+      std::lock_guard hookLock(hookMutex);
+      hook = nullptr;
+    }
+    closed.store(true, std::memory_order_release);
+    pending.store(false, std::memory_order_release);
+    pending.notify_all();
+  }
+};
+
 std::string TRasConnStatus::DeviceType() const {
   return GetChars(bytes.data() + RasConnStatusLayout::kDeviceType, ras::kDeviceTypeLen);
 }
@@ -39,7 +80,8 @@ std::string TRasConnStatus::DeviceName() const {
   return GetChars(bytes.data() + RasConnStatusLayout::kDeviceName, ras::kDeviceNameLen);
 }
 
-TDialUp::TDialUp(DialUpServices services) : services_(services) {
+TDialUp::TDialUp(DialUpServices services)
+    : services_(services), async_(std::make_shared<AsyncChannel>()) {
   binder_ = services_.binder ? services_.binder : &SystemRasBinder();
   if (!services_.counters && services_.family == StatisticsFamily::Device) {
     static SysfsInterfaceCounters kernelCounters;
@@ -50,10 +92,13 @@ TDialUp::TDialUp(DialUpServices services) : services_(services) {
   if (services_.family == StatisticsFamily::Win9x) FindAdapters();
 }
 
-TDialUp::~TDialUp() = default;
+TDialUp::~TDialUp() { async_->Close(); }
 
 void TDialUp::SetEntry(const std::string& e) {
-  entry_ = e.size() > ras::kEntryNameLen - 1 ? e.substr(0, ras::kEntryNameLen - 1) : e;
+  // At most 256 characters, cut at a character boundary.
+  size_t pos = 0;
+  for (size_t n = 0; pos < e.size() && n < ras::kEntryNameLen - 1; ++n) NextCodePoint(e, pos);
+  entry_ = e.substr(0, pos);
 }
 
 uint32_t TDialUp::GetEntries() {
@@ -129,7 +174,7 @@ uint32_t TDialUp::Dial() {
   } else {
     if (OnDialing) OnDialing(*this);
     code = rasDial.fn(nullptr, nullptr, params.data(), 0,
-                      [this](uint32_t msg, uint32_t state, uint32_t error) { DialCallback(msg, state, error); },
+                      [ch = async_](uint32_t msg, uint32_t state, uint32_t error) { ch->Publish(msg, state, error); },
                       &dialHandle_);
     if (code != 0) {
       const std::string text = StatusText(0, code);
@@ -139,27 +184,23 @@ uint32_t TDialUp::Dial() {
   return code;
 }
 
-void TDialUp::DialCallback(uint32_t msg, uint32_t state, uint32_t error) {
-  std::lock_guard lock(producerMutex_);
-  // Wait (asleep, not spinning) until the previous notification is taken.
-  pending_.wait(true, std::memory_order_acquire);
-  asyncMsg_ = msg;
-  asyncState_ = state;
-  asyncError_ = error;
-  pending_.store(true, std::memory_order_release);
-  timerEnabled_.store(true, std::memory_order_release);
-  if (timerHook_) timerHook_();
+void TDialUp::SetTimerHook(std::function<void()> hook) {
+  std::lock_guard lock(async_->hookMutex);
+  async_->hook = std::move(hook);
 }
 
+bool TDialUp::TimerEnabled() const { return async_->timerEnabled.load(std::memory_order_acquire); }
+
 void TDialUp::TimerHandler() {
-  timerEnabled_.store(false, std::memory_order_release);
-  if (!pending_.load(std::memory_order_acquire)) return;
+  AsyncChannel& ch = *async_;
+  ch.timerEnabled.store(false, std::memory_order_release);
+  if (!ch.pending.load(std::memory_order_acquire)) return;
   if (OnAsyncEvent) {
-    const uint32_t state = asyncState_, error = asyncError_;
+    const uint32_t state = ch.state, error = ch.error;
     OnAsyncEvent(*this, state, error, StatusText(state, error));
   }
-  pending_.store(false, std::memory_order_release);
-  pending_.notify_all();
+  ch.pending.store(false, std::memory_order_release);
+  ch.pending.notify_all();
 }
 
 uint32_t TDialUp::HangUp() { return HangUpConnection(dialHandle_); }

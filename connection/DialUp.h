@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -69,7 +70,7 @@ class TDialUp {
   void SetDialMode(TDialMode m) { dialMode_ = m; }
   const std::vector<std::string>& Entries() const { return entries_; }
   const std::string& Entry() const { return entry_; }
-  void SetEntry(const std::string& e);  // at most 256 bytes are kept
+  void SetEntry(const std::string& e);  // at most 256 characters are kept
   TLanguage Language() const { return language_; }
   void SetLanguage(TLanguage l) { language_ = l; }
   const std::string& ServerIP() const { return serverIp_; }
@@ -116,8 +117,8 @@ class TDialUp {
   // platform's thread "enables the timer" by calling the timer hook (the
   // window maps it to a queued call or a 1 ms timer) and the user-interface
   // thread then runs TimerHandler.
-  void SetTimerHook(std::function<void()> hook) { timerHook_ = std::move(hook); }
-  bool TimerEnabled() const { return timerEnabled_.load(std::memory_order_acquire); }
+  void SetTimerHook(std::function<void()> hook);
+  bool TimerEnabled() const;
   virtual void TimerHandler();
 
   void SetHangUpTimeout(std::chrono::milliseconds t) { hangUpTimeout_ = t; }
@@ -127,7 +128,6 @@ class TDialUp {
   const Proc& Bind(const char* name) {
     return binder_->Bind<Proc>(name);
   }
-  void DialCallback(uint32_t msg, uint32_t state, uint32_t error);
   uint32_t ChangeDialParams(size_t field, size_t len, const std::string& value);
   bool GetStatisticsWin9x();
   bool GetStatisticsNT();
@@ -152,14 +152,11 @@ class TDialUp {
   uint64_t rawXmit_ = 0, rawRecv_ = 0;
   uint64_t baseXmit_ = 0, baseRecv_ = 0;
 
-  // Async event record. The platform's thread writes msg/state/error only
-  // while `pending_` is clear and then sets it (release); the user-interface
-  // thread reads them after seeing it set (acquire) and clears it.
-  std::atomic<bool> pending_{false};
-  std::atomic<bool> timerEnabled_{false};
-  uint32_t asyncMsg_ = 0, asyncState_ = 0, asyncError_ = 0;
-  std::mutex producerMutex_;  // one notification written at a time
-  std::function<void()> timerHook_;
+  // Async event record, shared with the dial callback so that a callback
+  // still running on the platform's thread never touches a destroyed
+  // component.
+  struct AsyncChannel;
+  std::shared_ptr<AsyncChannel> async_;
 };
 
 // Status texts of a language (UTF-8); "" for a state not in the table.

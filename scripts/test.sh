@@ -13,6 +13,12 @@ echo "== sanitizer build (AddressSanitizer, UndefinedBehaviorSanitizer)"
 bash scripts/build.sh build-asan -DTARIFUHR_SANITIZE=ON -DTARIFUHR_UI=OFF -DTARIFUHR_BENCHMARKS=OFF
 (cd build-asan && ctest -L unit --output-on-failure -j2)
 
+echo "== thread sanitizer build (the asynchronous dial's hand-over between threads)"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARIFUHR_TSAN=ON -DTARIFUHR_UI=OFF \
+  -DTARIFUHR_BENCHMARKS=OFF >/dev/null
+cmake --build build-tsan --target connection_tests -- -j"$(nproc)"
+(cd build-tsan && ctest -R 'AsyncDial' --output-on-failure --no-tests=error)
+
 echo "== fuzz targets"
 bash scripts/fuzz.sh build-fuzz 20
 

@@ -218,7 +218,7 @@ RasLibrary SimDialUpBackend::Library() const {
     double delay = 0;
     try {
       *handle = net->StartDial(name, user, password, outcome, delay);
-    } catch (const SimError&) {
+    } catch (const SimUnknownEntry&) {
       return ras::kErrorCannotFindPhonebookEntry;
     } catch (const std::exception&) {
       return ras::kErrorCannotOpenPhonebook;
@@ -263,5 +263,11 @@ std::optional<uint64_t> SimDialUpBackend::ReceivedBytes(const std::string& devic
 }
 
 std::optional<uint64_t> SimDialUpBackend::SentBytes(const std::string& device) { return Counter(device, false); }
+
+std::shared_ptr<SimDialUpBackend> InstallSimulatedDialUp(const std::string& programDirectory) {
+  auto backend = std::make_shared<SimDialUpBackend>(std::make_shared<const SimNetwork>(programDirectory));
+  backend->Register(SystemRasLibraries());
+  return backend;
+}
 
 }  // namespace tarifuhr

@@ -30,4 +30,10 @@ class SimDialUpBackend final : public InternetStateQuery, public InterfaceCounte
   std::shared_ptr<const SimNetwork> network_;
 };
 
+// Sets the simulated network of `programDirectory` up as the program's
+// dial-up networking: registers its functions in the system libraries and
+// returns the backend, which also answers the connection state and the
+// device counters.
+std::shared_ptr<SimDialUpBackend> InstallSimulatedDialUp(const std::string& programDirectory);
+
 }  // namespace tarifuhr

@@ -275,7 +275,7 @@ void SimNetwork::AddEntry(SimEntry entry) const {
 
 void SimNetwork::RemoveEntry(const std::string& name) const {
   Modify([&](SimState& s) {
-    if (!s.FindEntry(name)) throw SimError("Unbekannter Eintrag: " + name);
+    if (!s.FindEntry(name)) throw SimUnknownEntry(name);
     std::erase_if(s.Entries, [&](const SimEntry& e) { return e.Name == name; });
     std::erase_if(s.Connections, [&](const SimConnection& c) { return c.Entry == name; });
   });
@@ -286,15 +286,15 @@ uint32_t SimNetwork::StartDial(const std::string& entry, const std::string& user
   uint32_t handle = 0;
   Modify([&](SimState& s) {
     const SimEntry* e = s.FindEntry(entry);
-    if (!e) throw SimError("Unbekannter Eintrag: " + entry);
+    if (!e) throw SimUnknownEntry(entry);
     // Busy or no answer come before the log-on; then the credentials.
     outcome = e->FailCode;
     if (outcome == 0 && e->CheckCredentials && (user != e->ExpectedUser || password != e->ExpectedPassword))
       outcome = ras::kErrorAuthenticationFailure;
     delaySeconds = e->DelaySeconds;
     SimConnection c;
+    if (s.NextHandle == 0) s.NextHandle = 1;  // 0 means "no connection"
     c.Handle = handle = s.NextHandle++;
-    if (s.NextHandle == 0) s.NextHandle = 1;
     c.Entry = entry;
     c.DialledMs = now_();
     c.Outcome = outcome;
@@ -331,7 +331,7 @@ bool SimNetwork::HangUp(uint32_t handle) const {
 size_t SimNetwork::HangUpEntry(const std::string& entry) const {
   size_t n = 0;
   Modify([&](SimState& s) {
-    if (!entry.empty() && !s.FindEntry(entry)) throw SimError("Unbekannter Eintrag: " + entry);
+    if (!entry.empty() && !s.FindEntry(entry)) throw SimUnknownEntry(entry);
     n = std::erase_if(s.Connections,
                       [&](const SimConnection& c) { return entry.empty() || c.Entry == entry; });
   });
@@ -341,7 +341,7 @@ size_t SimNetwork::HangUpEntry(const std::string& entry) const {
 size_t SimNetwork::AddTraffic(const std::string& entry, uint64_t rx, uint64_t tx) const {
   size_t n = 0;
   Modify([&](SimState& s) {
-    if (!s.FindEntry(entry)) throw SimError("Unbekannter Eintrag: " + entry);
+    if (!s.FindEntry(entry)) throw SimUnknownEntry(entry);
     for (auto& c : s.Connections) {
       if (c.Entry != entry || !c.Connected()) continue;
       c.ExtraRx += rx;

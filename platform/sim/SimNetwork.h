@@ -23,6 +23,10 @@ class SimError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+class SimUnknownEntry : public SimError {
+ public:
+  explicit SimUnknownEntry(const std::string& name) : SimError("Unbekannter Eintrag: " + name) {}
+};
 
 struct SimEntry {
   std::string Name;          // UTF-8, 1..256 bytes

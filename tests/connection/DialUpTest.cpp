@@ -346,6 +346,12 @@ TEST_F(DialUpFixture, UserNameAndPasswordGoIntoTheSavedDialParams) {
 
   d.SetEntry("fehlt");
   EXPECT_EQ(d.SetPassword("x"), ras::kErrorCannotFindPhonebookEntry);
+
+  // The entry keeps 256 characters, cut between characters.
+  std::string umlauts;
+  for (int i = 0; i < 300; ++i) umlauts += "ä";
+  d.SetEntry(umlauts);
+  EXPECT_EQ(d.Entry(), umlauts.substr(0, 512));
   EXPECT_EQ(fake.saved.count("fehlt"), 0u);
 }
 

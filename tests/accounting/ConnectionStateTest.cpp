@@ -1,0 +1,168 @@
+// Online state, the active tariff and the entry lists of the dialogs.
+
+#include "accounting/ConnectionState.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "tests/connection/FakeRas.h"
+
+namespace tarifuhr {
+namespace {
+
+using ::testing::ElementsAre;
+
+class FixedState : public InternetStateQuery {
+ public:
+  FixedState(bool ok, uint32_t flags) : ok_(ok), flags_(flags) {}
+  bool GetConnectedState(uint32_t& flags) override {
+    flags = flags_;
+    return ok_;
+  }
+
+ private:
+  bool ok_;
+  uint32_t flags_;
+};
+
+std::string StateText(bool ok, uint32_t flags) {
+  FixedState q(ok, flags);
+  std::string text = "vorher";
+  GetConnectionState(q, text);
+  return text;
+}
+
+TEST(GetConnectionState, FlagsInOrderTheLastSetWins) {
+  EXPECT_EQ(StateText(false, 0x01), "keine Verbindung");
+  EXPECT_EQ(StateText(true, 0), "keine Verbindung");
+  EXPECT_EQ(StateText(true, 0x01), "Modem");
+  EXPECT_EQ(StateText(true, 0x02), "LAN");
+  EXPECT_EQ(StateText(true, 0x01 | 0x04), "Proxy");
+  EXPECT_EQ(StateText(true, 0x01 | 0x02 | 0x08), "Modem besetzt");
+  EXPECT_EQ(StateText(true, 0x10), "keine Verbindung");
+  EXPECT_EQ(StateText(true, 0x40), "keine Verbindung");
+  EXPECT_EQ(StateText(true, 0x20 | 0x02), "LAN");
+  EXPECT_TRUE(IsOnline("Modem besetzt"));
+  EXPECT_FALSE(IsOnline("keine Verbindung"));
+}
+
+TariffRecord Tariff(const std::string& name, const std::string& entry) {
+  TariffRecord t;
+  t.Name = name;
+  t.EntryName = entry;
+  return t;
+}
+
+struct ActiveTariffFixture : ::testing::Test {
+  test::FakeRas fake;
+  RasLibraries libs;
+  RasBinder binder{libs};
+  std::unique_ptr<TDialUp> dialUp;
+  ActiveEntryState state;
+  void SetUp() override {
+    libs.Register(kRasLibrary, fake.Library());
+    dialUp = std::make_unique<TDialUp>(DialUpServices{&binder});
+    ConnectActiveEntry(*dialUp, state);
+  }
+  int Find(const std::vector<TariffRecord>& tariffs) { return FindActiveTariff(tariffs, *dialUp, state); }
+};
+
+TEST_F(ActiveTariffFixture, NothingOpenAndNothingReportedSinceStart) {
+  EXPECT_EQ(Find({Tariff("Arcor", "Arcor")}), -1);
+  EXPECT_EQ(state.ActiveEntryName, "");
+  EXPECT_EQ(state.Label5Caption, ":");
+  // A tariff without an entry name matches the empty name.
+  EXPECT_EQ(Find({Tariff("Arcor", "Arcor"), Tariff("Ohne", "")}), 1);
+  EXPECT_EQ(state.Label5Caption, "Ohne:");
+  EXPECT_EQ(Find({}), -1);
+  EXPECT_EQ(state.Label5Caption, ":");
+}
+
+TEST_F(ActiveTariffFixture, MatchingIsExactAndTheLastMatchWins) {
+  const std::vector<TariffRecord> tariffs = {Tariff("Tag", "T-Online"), Tariff("Nacht", "T-Online"),
+                                             Tariff("Klein", "t-online")};
+  fake.connections = {{1, "T-Online", "modem", "COM1"}};
+  EXPECT_EQ(Find(tariffs), 1);
+  EXPECT_EQ(state.Label5Caption, "Nacht:");
+
+  // Letter case matters; no trimming.
+  fake.connections = {{1, "T-ONLINE", "modem", "COM1"}};
+  EXPECT_EQ(Find(tariffs), -1);
+  EXPECT_EQ(state.Label5Caption, "T-ONLINE:");
+  fake.connections = {{1, "T-Online ", "modem", "COM1"}};
+  EXPECT_EQ(Find(tariffs), -1);
+
+  // No tariffs: the entry name is shown.
+  EXPECT_EQ(Find({}), -1);
+  EXPECT_EQ(state.Label5Caption, "T-Online :");
+}
+
+TEST_F(ActiveTariffFixture, LongEntryNamesNeverMatchATwentyCharacterTariff) {
+  const std::string longName = "Arcor Internet by Call Nacht";  // 28 characters
+  // The tariff keeps 20 characters, as its file does.
+  const TariffRecord stored = DecodeTariff(EncodeTariff(Tariff("Arcor", longName)).data());
+  ASSERT_EQ(stored.EntryName, longName.substr(0, 20));
+  fake.connections = {{1, longName, "modem", "COM1"}};
+  EXPECT_EQ(Find({stored}), -1);
+  EXPECT_EQ(state.Label5Caption, longName + ":");
+}
+
+TEST_F(ActiveTariffFixture, TheLastConnectionListedDecidesAndANameOutlivesItsConnection) {
+  const std::vector<TariffRecord> tariffs = {Tariff("Arcor", "Arcor"), Tariff("ISDN", "ISDN-Flat")};
+  fake.connections = {{1, "ISDN-Flat", "isdn", "ISDN1"}, {2, "Arcor", "modem", "COM1"}};
+  EXPECT_EQ(Find(tariffs), 0);
+  EXPECT_EQ(state.ActiveEntryName, "Arcor");
+
+  // Hung up while another path keeps the PC online: the name stays.
+  fake.connections.clear();
+  EXPECT_EQ(Find(tariffs), 0);
+  EXPECT_EQ(state.Label5Caption, "Arcor:");
+  // Likewise when the enumeration fails.
+  fake.connections = {{3, "ISDN-Flat", "isdn", "ISDN1"}};
+  fake.enumResult = ras::kErrorBufferTooSmall;
+  EXPECT_EQ(Find(tariffs), 0);
+  fake.enumResult = 0;
+  EXPECT_EQ(Find(tariffs), 1);
+}
+
+TEST_F(ActiveTariffFixture, ActiveConnectionRefreshesTheAddressesOfTheOwnDialOnly) {
+  fake.connections = {{9, "Arcor", "modem", "COM1"}};
+  Find({});
+  // Nothing dialled: handle 0, which only empties the addresses.
+  EXPECT_EQ(std::count_if(fake.calls.begin(), fake.calls.end(),
+                          [](const std::string& c) { return c.rfind("RasGetProjectionInfo", 0) == 0; }),
+            0);
+  fake.saved["Arcor"] = {"u", "p"};
+  fake.dialHandleOut = 9;
+  dialUp->SetDialMode(TDialMode::dmSync);
+  dialUp->SetEntry("Arcor");
+  ASSERT_EQ(dialUp->Dial(), 0u);
+  fake.connections = {{9, "Arcor", "modem", "COM1"}, {10, "Other", "modem", "COM2"}};
+  Find({});
+  EXPECT_EQ(fake.calls.back(), "RasGetProjectionInfo 9 32801 40");
+  EXPECT_EQ(dialUp->ClientIP(), "192.168.7.2");
+  EXPECT_EQ(state.ActiveEntryName, "Other");
+}
+
+class RecordingList : public EntryList {
+ public:
+  std::vector<std::string> items;
+  int selected = -1;
+  void Add(const std::string& name) override { items.push_back(name); }
+  void SelectFirst() override { selected = 0; }
+};
+
+TEST_F(ActiveTariffFixture, EntryNamesGoIntoBothListsAndTheWizardSelectsTheFirst) {
+  RecordingList wizard, editor;
+  wizard.items = {"alt"};
+  dialUp->OnEntryGet = [&](TDialUp&, const std::string& name) { DialUp1EntryGet(wizard, editor, name); };
+  fake.entries = {"Arcor", "T-Online"};
+  ASSERT_EQ(dialUp->GetEntries(), 0u);
+  EXPECT_THAT(wizard.items, ElementsAre("alt", "Arcor", "T-Online"));
+  EXPECT_THAT(editor.items, ElementsAre("Arcor", "T-Online"));
+  EXPECT_EQ(wizard.selected, 0);
+  EXPECT_EQ(editor.selected, -1);
+}
+
+}  // namespace
+}  // namespace tarifuhr
