@@ -107,17 +107,21 @@ TEST_F(ActiveTariffFixture, LongEntryNamesNeverMatchATwentyCharacterTariff) {
   EXPECT_EQ(state.Label5Caption, longName + ":");
 }
 
-TEST_F(ActiveTariffFixture, TheLastConnectionListedDecidesAndANameOutlivesItsConnection) {
+TEST_F(ActiveTariffFixture, TheLastConnectionListedDecidesAndAnEndedOneIsForgotten) {
   const std::vector<TariffRecord> tariffs = {Tariff("Arcor", "Arcor"), Tariff("ISDN", "ISDN-Flat")};
   fake.connections = {{1, "ISDN-Flat", "isdn", "ISDN1"}, {2, "Arcor", "modem", "COM1"}};
   EXPECT_EQ(Find(tariffs), 0);
   EXPECT_EQ(state.ActiveEntryName, "Arcor");
 
-  // Hung up while another path keeps the PC online: the name stays.
+  // Hung up while another path keeps the PC online: an enumeration that
+  // lists nothing forgets the name, so the tariff is not charged on.
   fake.connections.clear();
+  EXPECT_EQ(Find(tariffs), -1);
+  EXPECT_EQ(state.ActiveEntryName, "");
+  EXPECT_EQ(state.Label5Caption, ":");
+  // A failed enumeration keeps the name it had.
+  fake.connections = {{2, "Arcor", "modem", "COM1"}};
   EXPECT_EQ(Find(tariffs), 0);
-  EXPECT_EQ(state.Label5Caption, "Arcor:");
-  // Likewise when the enumeration fails.
   fake.connections = {{3, "ISDN-Flat", "isdn", "ISDN1"}};
   fake.enumResult = ras::kErrorBufferTooSmall;
   EXPECT_EQ(Find(tariffs), 0);
