@@ -189,26 +189,5 @@ TEST(TimeWindow, EqualBoundsMeanNoWindowButADatePartCounts) {
   EXPECT_FALSE(IsOutsideTimeWindow(t, D(2026, 12, 7) + EncodeTime(8, 40, 0)));
 }
 
-TEST(Charges, AMinuteIsChargedEverySixtySecondsFromTheFirst) {
-  // 120 counted seconds at 3 cents with a fee of 5: fee + minutes at 0 and 60.
-  TariffRecord t;
-  t.PricePerMinute = 3;
-  t.DialInFee = 5;
-  double cost = t.DialInFee;
-  int32_t next = 0;
-  int charges = 0;
-  for (int32_t s = 0; s < 120; ++s) {
-    if (IsChargeSecond(s, next)) {
-      next += kSecondsPerCharge;
-      cost += PriceOfMinute(t);
-      ++charges;
-    }
-  }
-  EXPECT_EQ(charges, 2);
-  EXPECT_EQ(cost, 11);
-  EXPECT_TRUE(IsChargeSecond(60, 60));
-  EXPECT_FALSE(IsChargeSecond(59, 60));
-}
-
 }  // namespace
 }  // namespace tarifuhr
