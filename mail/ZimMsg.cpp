@@ -25,7 +25,9 @@ std::string EncodeSubject(const std::string& subject, const std::string& charSet
   size_t pos = 0;
   do {
     if (!out.empty()) out += ' ';
-    out += "=?" + charSet + "?B?" + EncodeBase64(bytes.substr(pos, 57)) + "?=";
+    std::string word = EncodeBase64(bytes.substr(pos, 57));
+    if (word.size() > 76) word.resize(76);  // the encoder's line break
+    out += "=?" + charSet + "?B?" + word + "?=";
     pos += 57;
   } while (pos < bytes.size());
   return out;
