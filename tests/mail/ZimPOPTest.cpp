@@ -5,7 +5,7 @@
 #include <chrono>
 
 #include "platform/MessagePump.h"
-#include "tests/mail/ScriptedPeer.h"
+#include "tests/support/ScriptedPeer.h"
 
 namespace tarifuhr {
 namespace {

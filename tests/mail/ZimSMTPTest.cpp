@@ -6,7 +6,7 @@
 
 #include "mail/Wire.h"
 #include "platform/MessagePump.h"
-#include "tests/mail/ScriptedPeer.h"
+#include "tests/support/ScriptedPeer.h"
 
 namespace tarifuhr {
 namespace {
