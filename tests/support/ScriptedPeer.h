@@ -21,14 +21,21 @@ namespace tarifuhr::test {
 
 class ScriptedPeer {
  public:
-  ScriptedPeer() {
+  // Listens on `port`, or on a free port when it is 0; throws when the
+  // port can't be had.
+  explicit ScriptedPeer(int port = 0) {
     listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int one = 1;
+    ::setsockopt(listen_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<uint16_t>(port));
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     if (::bind(listen_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::listen(listen_, 4) != 0)
-      throw std::runtime_error("ScriptedPeer: cannot listen");
+        ::listen(listen_, 4) != 0) {
+      ::close(listen_);
+      throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(port));
+    }
     socklen_t len = sizeof addr;
     ::getsockname(listen_, reinterpret_cast<sockaddr*>(&addr), &len);
     port_ = ntohs(addr.sin_port);
