@@ -37,6 +37,12 @@ class TZimPOP {
   TNotifyEvent OnConnect;
   TNotifyEvent OnDisconnect;
   TOnError OnError;
+  // Retrieving and deleting mail are not part of this client; these events
+  // are kept so that settings made on them are not lost, and never fire.
+  TNotifyEvent OnBeforeRetrieve;
+  TNotifyEvent OnAfterRetrieve;
+  std::function<void(TZimPOP* Sender, uint16_t Percent)> OnRetrieveProgress;
+  TNotifyEvent OnDelete;
   TNotifyEvent OnLookup;
   TNotifyEvent OnConnecting;
   TToFromSocketEvent OnSendTextToSocket;
