@@ -22,6 +22,41 @@ cmake --build build-tsan --target connection_tests -- -j"$(nproc)"
 echo "== fuzz targets"
 bash scripts/fuzz.sh build-fuzz 20
 
+echo "== mail servers for the integration tests"
+# Postfix and Dovecot on free ports of 127.0.0.1, all state under one short
+# directory (their unix sockets need a path of at most 60 characters).
+mail_dir=$root/build/mail-servers
+[ ${#mail_dir} -le 60 ] || mail_dir=/tmp/tarifuhr-mail-$$
+free_port() {
+  local p
+  for _ in $(seq 100); do
+    p=$((20000 + RANDOM % 30000))
+    [ "$p" != "${1:-}" ] && [ -z "$(ss -Hltn "sport = :$p")" ] && { echo "$p"; return; }
+  done
+  return 1
+}
+stop_mail_servers() {
+  bash "$root/scripts/mail-servers-stop.sh" "$mail_dir" >"$root/build/mail-servers-stop.log" 2>&1 ||
+    echo "mail servers: stop failed, see build/mail-servers-stop.log" >&2
+}
+stop_mail_servers  # left over from an interrupted run
+smtp_port=$(free_port) && pop3_port=$(free_port "$smtp_port") || { smtp_port=; pop3_port=; }
+if [ -n "$smtp_port" ] &&
+   bash scripts/mail-servers-start.sh "$mail_dir" "$smtp_port" "$pop3_port" >"$root/build/mail-servers.log" 2>&1; then
+  trap stop_mail_servers EXIT
+  # shellcheck disable=SC1091
+  . "$mail_dir/mail-servers.env"
+  export TARIFUHR_TEST_SMTP_HOST=$SMTP_HOST TARIFUHR_TEST_SMTP_PORT=$SMTP_PORT
+  export TARIFUHR_TEST_POP3_HOST=$POP3_HOST TARIFUHR_TEST_POP3_PORT=$POP3_PORT
+  export TARIFUHR_TEST_MAIL_USER=$MAIL_USER TARIFUHR_TEST_MAIL_PASS=$MAIL_PASS
+  export TARIFUHR_TEST_MAIL_ADDR=$MAIL_ADDR TARIFUHR_TEST_MAILDIR=$MAILDIR
+  echo "SMTP 127.0.0.1:$SMTP_PORT, POP3 127.0.0.1:$POP3_PORT, Maildir $MAILDIR"
+else
+  echo "mail servers did not start, the mail integration tests will be skipped:" >&2
+  cat "$root/build/mail-servers.log" >&2 || true
+  stop_mail_servers
+fi
+
 echo "== all tests"
 cd "$root/build"
 ctest --output-on-failure -j2

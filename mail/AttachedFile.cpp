@@ -1,0 +1,56 @@
+#include "mail/AttachedFile.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "mail/Base64EncodingStream.h"
+#include "mail/TempDir.h"
+#include "platform/Files.h"
+#include "platform/MessagePump.h"
+
+namespace tarifuhr {
+namespace {
+
+// Removes the temporary file however EncodeFile ends.
+struct RemoveOnExit {
+  std::string path;
+  ~RemoveOnExit() { ::unlink(path.c_str()); }
+};
+
+}  // namespace
+
+bool TAttachedFile::EncodeFile() {
+  Cancelled = false;
+  TFileStream source(FilePath, TFileStream::Mode::OpenRead);
+  // A unique name: a fixed one in the shared temporary directory would let
+  // two senders overwrite each other's file, or follow a planted link.
+  TFileStream temp = TFileStream::CreateTemporary(TempDir(), "zim_b64e.");
+  RemoveOnExit cleanup{temp.Path()};
+  {
+    TBase64EncodingStream encoder(temp);
+    char block[1024];
+    for (;;) {
+      ProcessMessages();
+      if (Cancelled) return false;
+      const int64_t n = source.Read(block, sizeof block);
+      encoder.Write(block, n);
+      if (n < static_cast<int64_t>(sizeof block)) break;
+    }
+    encoder.Finish();
+  }
+  temp.Close();
+  source.Close();
+  const auto text = ReadWholeFile(cleanup.path);
+  if (!text) throw FileError("gelesen", cleanup.path, errno);
+  EncodedLines = SplitLines(*text);
+  Content.LoadFromFile(FilePath);
+  return true;
+}
+
+TAttachedFile& TAttachedFiles::Add() {
+  items_.push_back(std::make_unique<TAttachedFile>());
+  return *items_.back();
+}
+
+}  // namespace tarifuhr

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+namespace tarifuhr {
+
+// The system's temporary directory, with a trailing '/'.
+std::string TempDir();
+
+}  // namespace tarifuhr

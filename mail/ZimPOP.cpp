@@ -1,0 +1,134 @@
+#include "mail/ZimPOP.h"
+
+#include "mail/Addresses.h"
+#include "mail/StringLists.h"
+#include "mail/Wire.h"
+#include "platform/MessagePump.h"
+
+namespace tarifuhr {
+
+TZimPOP::TZimPOP() {
+  socket_.OnConnect = [this](TClientSocket*) {
+    connected_ = true;
+    if (OnConnect) OnConnect(this);
+  };
+  socket_.OnDisconnect = [this](TClientSocket*) {
+    connected_ = false;
+    if (OnDisconnect) OnDisconnect(this);
+  };
+  socket_.OnLookup = [this](TClientSocket*) {
+    if (OnLookup) OnLookup(this);
+  };
+  socket_.OnConnecting = [this](TClientSocket*) {
+    if (OnConnecting) OnConnecting(this);
+  };
+  socket_.OnError = [this](TClientSocket*, TErrorEvent, int code) {
+    ReportFailure(code, SocketErrorText(code));
+  };
+}
+
+void TZimPOP::Connect() {
+  socket_.Port = PortFromText(Port, 110);
+  if (IsIPAddress(Host)) {
+    socket_.Address = Host;
+    socket_.Host.clear();
+  } else {
+    socket_.Host = Host;
+    socket_.Address.clear();
+  }
+  socket_.TimeOut = TimeOut;
+  errorFlag_ = false;
+  greetingRead_ = false;
+  try {
+    socket_.Open();
+  } catch (...) {
+    errorFlag_ = true;
+    return;
+  }
+  if (connected_ && !greetingRead_) {
+    greetingRead_ = true;
+    if (ReadReply()) loggedIn_ = false;
+  }
+}
+
+bool TZimPOP::Login() {
+  if (!connected_) throw EMailError("Invalid Op. Not connected.");
+  // Called from OnConnect the greeting is still unread; taking it here
+  // keeps every later answer with its own command (else the answer to PASS
+  // would go unread and a wrong password pass for a log-in).
+  if (!greetingRead_) {
+    greetingRead_ = true;
+    if (!ReadReply()) return false;
+  }
+  SendText("USER " + UserId + "\r\n");
+  if (!ReadReply()) return false;
+  if (errorFlag_) {
+    ReportFailure(kMailErrorLoginFailed);
+    return false;
+  }
+  SendText("PASS " + UserPasswd + "\r\n");
+  if (!ReadReply()) return false;
+  if (errorFlag_) {
+    ReportFailure(kMailErrorLoginFailed);
+    return false;
+  }
+  loggedIn_ = true;
+  return true;
+}
+
+bool TZimPOP::ReadReply() {
+  ProcessMessages();
+  if (!connected_) return false;
+  switch (socket_.WaitForData(TimeOut)) {
+    case TClientSocket::WaitResult::NotOpen: return false;
+    case TClientSocket::WaitResult::TimedOut:
+      ReportFailure(kMailErrorTimeOut, "Timeout waiting for reply.");
+      return false;
+    case TClientSocket::WaitResult::Ready: break;
+  }
+  char buf[1024];
+  const int n = socket_.ReceiveBuf(buf, sizeof buf);
+  if (n == 0) {
+    ReportFailure(kMailErrorConnectionClosed, "Connection closed by server.");
+    return false;
+  }
+  const std::string s(buf, static_cast<size_t>(n));
+  lastStatus_ = FromWire(TrimText(s.substr(0, 4)));
+  const auto eol = s.find("\r\n");
+  lastReplyText_ =
+      eol == std::string::npos || eol < 4 ? std::string() : FromWire(TrimText(s.substr(4, eol - 4)));
+  errorFlag_ = lastStatus_ == "-ERR";
+  if (OnReceiveTextFromSocket) OnReceiveTextFromSocket(this, FromWire(s));
+  return true;
+}
+
+void TZimPOP::SendText(const std::string& s) {
+  ProcessMessages();
+  socket_.SendText(ToWire(s));
+  if (OnSendTextToSocket) OnSendTextToSocket(this, s);
+}
+
+void TZimPOP::Quit() {
+  if (!connected_) return;
+  try {
+    SendText("QUIT\r\n");
+  } catch (...) {
+    socket_.Close();
+    connected_ = false;
+    throw;
+  }
+  socket_.Close();
+  connected_ = false;
+  ProcessMessages();
+}
+
+void TZimPOP::ReportFailure(int error) { ReportFailure(error, lastReplyText_); }
+
+void TZimPOP::ReportFailure(int error, const std::string& msg) {
+  errorFlag_ = true;
+  socket_.Close();
+  connected_ = false;
+  if (OnError) OnError(this, error, msg);
+}
+
+}  // namespace tarifuhr

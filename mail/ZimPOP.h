@@ -1,0 +1,86 @@
+#pragma once
+// POP3 client that logs in with USER and PASS and keeps the log-in open
+// (the mail server then takes mail over SMTP from this host). No mail is
+// retrieved. Failures close the connection and go through OnError: 2001
+// (kMailErrorLoginFailed) with the server's text for a refused USER or
+// PASS, kMailErrorTimeOut when no answer comes within TimeOut,
+// kMailErrorConnectionClosed when the server closed the connection, and
+// the socket's error code when sending or receiving fails (the socket
+// error is then also thrown to the caller).
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "mail/MailError.h"
+#include "platform/ClientSocket.h"
+
+namespace tarifuhr {
+
+class TZimPOP {
+ public:
+  using TNotifyEvent = std::function<void(TZimPOP* Sender)>;
+  using TOnError = std::function<void(TZimPOP* Sender, int Error, const std::string& Msg)>;
+  using TToFromSocketEvent = std::function<void(TZimPOP* Sender, const std::string& s)>;
+
+  TZimPOP();
+  TZimPOP(const TZimPOP&) = delete;
+  TZimPOP& operator=(const TZimPOP&) = delete;
+
+  std::string UserId;
+  std::string UserPasswd;
+  std::string Port = "110";  // text that is not a number means 110
+  std::string Host;
+  std::string StrErrorInFormatOfMsg = "Error en el formato del mensaje.";
+  uint16_t RetrieveProgressStep = 10;
+  bool GetUIDLsOnRetrieve = false;
+  TNotifyEvent OnConnect;
+  TNotifyEvent OnDisconnect;
+  TOnError OnError;
+  // Retrieving and deleting mail are not part of this client; these events
+  // are kept so that settings made on them are not lost, and never fire.
+  TNotifyEvent OnBeforeRetrieve;
+  TNotifyEvent OnAfterRetrieve;
+  std::function<void(TZimPOP* Sender, uint16_t Percent)> OnRetrieveProgress;
+  TNotifyEvent OnDelete;
+  TNotifyEvent OnLookup;
+  TNotifyEvent OnConnecting;
+  TToFromSocketEvent OnSendTextToSocket;
+  TToFromSocketEvent OnReceiveTextFromSocket;
+  uint32_t TimeOut = 60000;  // milliseconds for connecting and for each receive
+
+  // Opens the connection (OnConnect fires inside) and reads the greeting
+  // unless a handler has read it or closed the connection. Nothing is
+  // raised or reported when the connection can't be opened; ErrorFlag
+  // tells.
+  void Connect();
+  // USER, then PASS. Throws EMailError("Invalid Op. Not connected.") without
+  // a connection. Reads the greeting first when OnConnect calls it.
+  bool Login();
+  // QUIT without waiting for the answer, then closes.
+  void Quit();
+
+  bool Connected() const { return connected_; }
+  bool ErrorFlag() const { return errorFlag_; }
+  bool LoggedIn() const { return loggedIn_; }
+  const std::string& LastStatus() const { return lastStatus_; }
+  const std::string& LastReplyText() const { return lastReplyText_; }
+
+ private:
+  // One receive; false when the wait failed (reported) or the socket is
+  // gone.
+  bool ReadReply();
+  void SendText(const std::string& s);
+  void ReportFailure(int error);
+  void ReportFailure(int error, const std::string& msg);
+
+  TClientSocket socket_;
+  bool connected_ = false;
+  bool errorFlag_ = false;
+  bool loggedIn_ = false;
+  bool greetingRead_ = false;
+  std::string lastStatus_;
+  std::string lastReplyText_;
+};
+
+}  // namespace tarifuhr

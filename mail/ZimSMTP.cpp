@@ -1,0 +1,225 @@
+#include "mail/ZimSMTP.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "mail/Addresses.h"
+#include "mail/HeaderValues.h"
+#include "mail/Wire.h"
+#include "platform/MessagePump.h"
+
+namespace tarifuhr {
+namespace {
+
+const SystemClock kSystemClock;
+
+// A server that never ends its line gets it cut here rather than filling
+// the memory.
+constexpr size_t kMaxLine = 4096;
+
+// A reply line that ends the reply: a blank after the code, or the code
+// alone. A hyphen there, or a line too short, means more lines follow.
+bool IsLastLine(const std::string& line) {
+  return line.size() == 3 || (line.size() >= 4 && line[3] == ' ');
+}
+
+}  // namespace
+
+TZimSMTP::TZimSMTP() : clock_(&kSystemClock), zone_(&SystemTimeZone()) {
+  socket_.OnConnect = [this](TClientSocket*) {
+    connected_ = true;
+    if (OnConnect) OnConnect(this);
+  };
+  socket_.OnDisconnect = [this](TClientSocket*) {
+    connected_ = false;
+    if (OnQuit) OnQuit(this);
+  };
+  socket_.OnLookup = [this](TClientSocket*) {
+    if (OnLookup) OnLookup(this);
+  };
+  socket_.OnConnecting = [this](TClientSocket*) {
+    if (OnConnecting) OnConnecting(this);
+  };
+  // The socket's own code and text: the last reply (say "250 Ok") would
+  // tell nothing about a failed send.
+  socket_.OnError = [this](TClientSocket*, TErrorEvent, int code) {
+    ReportFailure(code, SocketErrorText(code));
+  };
+}
+
+std::string TZimSMTP::HeloName(const std::string& localHost) {
+  return IsIPAddress(localHost) ? "[" + localHost + "]" : localHost;
+}
+
+void TZimSMTP::Connect() {
+  socket_.Port = PortFromText(Port, 25);
+  if (IsIPAddress(Host)) {
+    socket_.Address = Host;
+    socket_.Host.clear();
+  } else {
+    socket_.Host = Host;
+    socket_.Address.clear();
+  }
+  socket_.TimeOut = TimeOut;
+  errorFlag_ = false;
+  received_.clear();
+  try {
+    socket_.Open();
+  } catch (...) {
+    errorFlag_ = true;
+    return;
+  }
+  // The connect event has fired inside Open; a handler may have closed
+  // the connection again already.
+  if (!connected_) return;
+  if (!Expect("220")) return;
+  SendText("HELO " + HeloName(socket_.LocalHost()) + "\r\n");
+  Expect("250");
+}
+
+bool TZimSMTP::ReadReply() {
+  std::string reply;
+  for (;;) {
+    // Complete lines already received come first; a line can arrive in
+    // pieces, and a receive can hold several lines.
+    auto eol = received_.find('\n');
+    if (eol == std::string::npos && received_.size() >= kMaxLine) eol = kMaxLine - 1;
+    if (eol != std::string::npos) {
+      std::string line = received_.substr(0, eol + 1);
+      received_.erase(0, eol + 1);
+      reply += line;
+      while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+      lastReplyCode_ = FromWire(TrimText(line.substr(0, 3)));
+      lastReplyText_ = FromWire(TrimText(line.size() > 3 ? line.substr(3, 64) : ""));
+      if (IsLastLine(line)) break;
+      continue;
+    }
+    ProcessMessages();
+    if (!connected_) return false;
+    switch (socket_.WaitForData(TimeOut)) {
+      case TClientSocket::WaitResult::NotOpen: return false;
+      case TClientSocket::WaitResult::TimedOut:
+        ReportFailure(kMailErrorTimeOut, "Timeout waiting for reply.");
+        return false;
+      case TClientSocket::WaitResult::Ready: break;
+    }
+    char buf[1024];
+    const int n = socket_.ReceiveBuf(buf, sizeof buf);
+    if (n == 0) {
+      ReportFailure(kMailErrorConnectionClosed, "Connection closed by server.");
+      return false;
+    }
+    received_.append(buf, static_cast<size_t>(n));
+    ProcessMessages();
+  }
+  if (OnReceiveTextFromSocket) OnReceiveTextFromSocket(this, FromWire(reply));
+  return true;
+}
+
+bool TZimSMTP::Expect(const char* code) {
+  if (!ReadReply()) return false;
+  if (!errorFlag_) errorFlag_ = lastReplyCode_ != code;
+  if (errorFlag_) ReportFailure();
+  return !errorFlag_;
+}
+
+void TZimSMTP::SendText(const std::string& s) {
+  ProcessMessages();
+  socket_.SendText(ToWire(s));
+  if (OnSendTextToSocket) OnSendTextToSocket(this, s);
+}
+
+bool TZimSMTP::SendMsg(TZimMsg& msg) {
+  if (!connected_) throw EMailError("Not connected.");
+  if (msg.From.empty()) throw EMailError("\"From\" field not specified.");
+  if (msg.SendTo.empty()) throw EMailError("\"SendTo\" field not specified.");
+  msg.Date = MailDate(clock_->Now(), *zone_);
+  if (msg.RawMail.empty()) msg.FillRawMail();
+  if (OnBeforeSend) OnBeforeSend(this);
+  const std::string sender = ExtractAddress(msg.From, false);
+  const TStringList lists[] = {ParseAddressList(msg.SendTo), ParseAddressList(msg.CC),
+                               ParseAddressList(msg.BCC)};
+  for (const auto& list : lists) {
+    // A failed transaction has closed the connection: later ones can't
+    // succeed, and the failure has been reported once already.
+    if (!connected_) break;
+    if (SendTransaction(sender, list, msg.RawMail) <= 0 && connected_) ReportFailure();
+  }
+  if (progress_ < 100 && OnSendProgress) OnSendProgress(this, 100);
+  if (OnAfterSend) OnAfterSend(this);
+  return true;
+}
+
+int TZimSMTP::SendTransaction(const std::string& sender, const TStringList& list,
+                              const TStringList& lines) {
+  if (list.empty()) return 1;
+  // A refused reply is reported by SendMsg; a failed wait was reported in
+  // ReadReply already.
+  auto step = [this](const char* code) {
+    if (!ReadReply()) return false;
+    if (!errorFlag_) errorFlag_ = lastReplyCode_ != code;
+    return !errorFlag_;
+  };
+  SendText("MAIL FROM:<" + sender + ">\r\n");
+  if (!step("250")) return -1;
+  for (const auto& address : list) {
+    SendText("RCPT TO:<" + address + ">\r\n");
+    if (!step("250")) return -2;
+  }
+  SendText("DATA\r\n");
+  if (!step("354")) return -3;
+  uint16_t next = SendProgressStep;
+  const size_t n = lines.size();
+  for (size_t i = 0; i < n; ++i) {
+    try {
+      SendText(lines[i] + "\r\n");
+    } catch (const ESocketError&) {
+      errorFlag_ = true;
+      return -6;
+    }
+    progress_ = static_cast<uint16_t>(std::nearbyint((i + 1) * 100.0 / static_cast<double>(n)));
+    if (progress_ >= next) {
+      if (OnSendProgress) OnSendProgress(this, progress_);
+      next = static_cast<uint16_t>(next + SendProgressStep);
+    }
+    ProcessMessages();
+  }
+  SendText("\r\n.\r\n");
+  if (!step("250")) return -4;
+  SendText("RSET\r\n");
+  if (!step("250")) return -5;
+  if (OnSendProgress) OnSendProgress(this, 100);
+  return 1;
+}
+
+void TZimSMTP::Quit() {
+  if (!connected_) return;
+  try {
+    SendText("QUIT\r\n");
+    Expect("221");
+  } catch (...) {
+    socket_.Close();
+    connected_ = false;
+    throw;
+  }
+  socket_.Close();
+  connected_ = false;
+}
+
+void TZimSMTP::ReportFailure() {
+  int code = 0;
+  const auto [end, ec] = std::from_chars(lastReplyCode_.data(),
+                                         lastReplyCode_.data() + lastReplyCode_.size(), code);
+  const bool numeric = !lastReplyCode_.empty() && ec == std::errc() &&
+                       end == lastReplyCode_.data() + lastReplyCode_.size();
+  ReportFailure(numeric ? code : kMailErrorBadReply, lastReplyText_);
+}
+
+void TZimSMTP::ReportFailure(int error, const std::string& msg) {
+  errorFlag_ = true;
+  socket_.Close();
+  connected_ = false;
+  if (OnError) OnError(this, error, msg);
+}
+
+}  // namespace tarifuhr

@@ -1,0 +1,84 @@
+#pragma once
+// A blocking TCP client socket (IPv4). Open resolves the host name (or
+// takes the dotted address) and connects before it returns, firing
+// OnConnect inside; ReceiveBuf returns 0 when the peer has closed the
+// connection. A failed send or receive fires OnError, closes the socket
+// and throws ESocketError. Every wait sleeps in poll(2) in short slices and
+// runs ProcessMessages() between them, so the window stays alive; no wait
+// lasts longer than TimeOut.
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+namespace tarifuhr {
+
+enum class TErrorEvent { eeGeneral, eeSend, eeReceive, eeConnect, eeDisconnect, eeLookup };
+
+// "Windows-Socket-Fehler: <text> (<code>), auf API '<api>'"; the code is an
+// errno value, or a getaddrinfo(3) code (negative) for a failed lookup.
+class ESocketError : public std::runtime_error {
+ public:
+  ESocketError(int code, const std::string& api);
+  int Code() const { return code_; }
+
+ private:
+  int code_;
+};
+
+// Text for a socket error code as used in ESocketError.
+std::string SocketErrorText(int code);
+
+class TClientSocket {
+ public:
+  using TSocketNotifyEvent = std::function<void(TClientSocket* Sender)>;
+  using TSocketErrorEvent =
+      std::function<void(TClientSocket* Sender, TErrorEvent ErrorEvent, int ErrorCode)>;
+
+  enum class WaitResult { Ready, TimedOut, NotOpen };
+
+  TClientSocket() = default;
+  ~TClientSocket();
+  TClientSocket(const TClientSocket&) = delete;
+  TClientSocket& operator=(const TClientSocket&) = delete;
+
+  std::string Host;     // looked up when Address is empty
+  std::string Address;  // dotted IPv4 address
+  int Port = 0;
+  unsigned TimeOut = 60000;  // milliseconds for connecting and each wait
+
+  TSocketNotifyEvent OnLookup;
+  TSocketNotifyEvent OnConnecting;
+  TSocketNotifyEvent OnConnect;
+  TSocketNotifyEvent OnDisconnect;
+  TSocketErrorEvent OnError;
+
+  // Throws ESocketError when lookup or connect fails, without firing
+  // OnError. An exception from OnConnect closes the socket and passes on.
+  void Open();
+  // Fires OnDisconnect when the socket was open.
+  void Close();
+  bool Active() const { return fd_ >= 0; }
+
+  // Sends all bytes; returns the count.
+  int SendBuf(const void* buffer, int count);
+  int SendText(const std::string& bytes);
+  // Waits up to TimeOut for data, then receives up to `count` bytes.
+  // Returns 0 when the peer has closed the connection.
+  int ReceiveBuf(void* buffer, int count);
+  // Waits up to `milliseconds` until data (or the peer's close) can be read.
+  WaitResult WaitForData(unsigned milliseconds);
+
+  // The local host name (gethostname), "" without an open socket.
+  std::string LocalHost() const;
+
+ private:
+  // Waits for `events` on the socket; false on time-out. Throws
+  // ESocketError(ECANCELED) when a handler run in between closed the socket.
+  bool WaitFor(short events, unsigned milliseconds, const char* api);
+  [[noreturn]] void Fail(TErrorEvent event, int code, const char* api);
+
+  int fd_ = -1;
+};
+
+}  // namespace tarifuhr

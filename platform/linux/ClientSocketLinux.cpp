@@ -1,0 +1,211 @@
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+
+#include "platform/ClientSocket.h"
+#include "platform/Files.h"
+#include "platform/MessagePump.h"
+
+namespace tarifuhr {
+namespace {
+
+// Long enough not to wake up needlessly, short enough for the window.
+constexpr unsigned kSliceMs = 25;
+
+using SteadyClock = std::chrono::steady_clock;
+
+}  // namespace
+
+std::string SocketErrorText(int code) {
+  if (code < 0) {
+    switch (code) {
+      case EAI_NONAME: return "Rechnername unbekannt";
+      case EAI_AGAIN: return "Namensauflösung zurzeit nicht möglich";
+      default: return gai_strerror(code);
+    }
+  }
+  switch (code) {
+    case ECONNREFUSED: return "Verbindung abgelehnt";
+    case ECONNRESET: return "Verbindung vom Gegenüber zurückgesetzt";
+    case ETIMEDOUT: return "Zeitüberschreitung";
+    case EPIPE: return "Verbindung geschlossen";
+    case ENETUNREACH: return "Netzwerk nicht erreichbar";
+    case EHOSTUNREACH: return "Rechner nicht erreichbar";
+    case ENOTCONN: return "Socket nicht verbunden";
+    case ECANCELED: return "Vorgang abgebrochen";
+    case EINVAL: return "Ungültiges Argument";
+    default: return ErrnoText(code);
+  }
+}
+
+ESocketError::ESocketError(int code, const std::string& api)
+    : std::runtime_error("Windows-Socket-Fehler: " + SocketErrorText(code) + " (" +
+                         std::to_string(code) + "), auf API '" + api + "'"),
+      code_(code) {}
+
+TClientSocket::~TClientSocket() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+void TClientSocket::Open() {
+  Close();
+  if (OnLookup) OnLookup(this);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  if (Port < 1 || Port > 65535) throw ESocketError(EINVAL, "connect");
+  addr.sin_port = htons(static_cast<uint16_t>(Port));
+  if (!Address.empty()) {
+    if (inet_pton(AF_INET, Address.c_str(), &addr.sin_addr) != 1)
+      throw ESocketError(EINVAL, "inet_addr");
+  } else if (!Host.empty()) {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    const int rc = getaddrinfo(Host.c_str(), nullptr, &hints, &found);
+    if (rc != 0) throw ESocketError(rc == EAI_SYSTEM ? errno : rc, "getaddrinfo");
+    addr.sin_addr = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
+    freeaddrinfo(found);
+  } else {
+    throw ESocketError(EDESTADDRREQ, "connect");
+  }
+
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) throw ESocketError(errno, "socket");
+  if (OnConnecting) OnConnecting(this);
+  fd_ = fd;
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    int err = errno;
+    if (err == EINPROGRESS) {
+      try {
+        err = WaitFor(POLLOUT, TimeOut, "connect") ? 0 : ETIMEDOUT;
+      } catch (...) {
+        if (fd_ == fd) ::close(fd);
+        fd_ = -1;
+        throw;
+      }
+      if (err == 0) {
+        socklen_t len = sizeof err;
+        if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0) err = errno;
+      }
+    }
+    if (err != 0) {
+      ::close(fd);
+      fd_ = -1;
+      throw ESocketError(err, "connect");
+    }
+  }
+  // Each reply line goes out as its own small write; don't let Nagle's
+  // algorithm hold it back behind the previous one.
+  const int one = 1;
+  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  try {
+    if (OnConnect) OnConnect(this);
+  } catch (...) {
+    Close();
+    throw;
+  }
+}
+
+void TClientSocket::Close() {
+  if (fd_ < 0) return;
+  ::close(fd_);
+  fd_ = -1;
+  if (OnDisconnect) OnDisconnect(this);
+}
+
+bool TClientSocket::WaitFor(short events, unsigned milliseconds, const char* api) {
+  const auto deadline = SteadyClock::now() + std::chrono::milliseconds(milliseconds);
+  for (;;) {
+    if (fd_ < 0) throw ESocketError(ECANCELED, api);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          deadline - SteadyClock::now())
+                          .count();
+    pollfd p{fd_, events, 0};
+    const int slice = static_cast<int>(std::clamp<long long>(left, 0, kSliceMs));
+    const int rc = ::poll(&p, 1, slice);
+    if (rc > 0) return true;
+    if (rc < 0 && errno != EINTR) throw ESocketError(errno, "poll");
+    if (left <= 0) return false;
+    ProcessMessages();
+  }
+}
+
+void TClientSocket::Fail(TErrorEvent event, int code, const char* api) {
+  if (OnError) OnError(this, event, code);
+  Close();
+  throw ESocketError(code, api);
+}
+
+int TClientSocket::SendBuf(const void* buffer, int count) {
+  if (fd_ < 0) Fail(TErrorEvent::eeSend, ENOTCONN, "send");
+  const char* p = static_cast<const char*>(buffer);
+  int done = 0;
+  while (done < count) {
+    const ssize_t n = ::send(fd_, p + done, static_cast<size_t>(count - done), MSG_NOSIGNAL);
+    if (n >= 0) {
+      done += static_cast<int>(n);
+      continue;
+    }
+    const int err = errno;
+    if (err == EINTR) continue;
+    if (err != EAGAIN && err != EWOULDBLOCK) Fail(TErrorEvent::eeSend, err, "send");
+    bool ready = false;
+    try {
+      ready = WaitFor(POLLOUT, TimeOut, "send");
+    } catch (const ESocketError& e) {
+      Fail(TErrorEvent::eeSend, e.Code(), "send");
+    }
+    if (!ready) Fail(TErrorEvent::eeSend, ETIMEDOUT, "send");
+  }
+  return done;
+}
+
+int TClientSocket::SendText(const std::string& bytes) {
+  return SendBuf(bytes.data(), static_cast<int>(std::min<size_t>(bytes.size(), INT_MAX)));
+}
+
+TClientSocket::WaitResult TClientSocket::WaitForData(unsigned milliseconds) {
+  if (fd_ < 0) return WaitResult::NotOpen;
+  try {
+    return WaitFor(POLLIN, milliseconds, "recv") ? WaitResult::Ready : WaitResult::TimedOut;
+  } catch (const ESocketError& e) {
+    if (fd_ < 0) return WaitResult::NotOpen;
+    Fail(TErrorEvent::eeReceive, e.Code(), "recv");
+  }
+}
+
+int TClientSocket::ReceiveBuf(void* buffer, int count) {
+  switch (WaitForData(TimeOut)) {
+    case WaitResult::NotOpen: Fail(TErrorEvent::eeReceive, ENOTCONN, "recv");
+    case WaitResult::TimedOut: Fail(TErrorEvent::eeReceive, ETIMEDOUT, "recv");
+    case WaitResult::Ready: break;
+  }
+  for (;;) {
+    const ssize_t n = ::recv(fd_, buffer, static_cast<size_t>(std::max(count, 0)), 0);
+    if (n >= 0) return static_cast<int>(n);
+    if (errno == EINTR) continue;
+    // Readiness can be spurious; wait again rather than fail.
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return ReceiveBuf(buffer, count);
+    Fail(TErrorEvent::eeReceive, errno, "recv");
+  }
+}
+
+std::string TClientSocket::LocalHost() const {
+  if (fd_ < 0) return "";
+  char name[256] = {};
+  if (gethostname(name, sizeof name - 1) != 0) return "";
+  return name;
+}
+
+}  // namespace tarifuhr

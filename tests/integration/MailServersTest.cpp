@@ -1,0 +1,314 @@
+// The mail clients against a real Postfix (SMTP) and Dovecot (POP3) that
+// scripts/test.sh starts on 127.0.0.1 and describes in TARIFUHR_TEST_*
+// variables; and against sockets that misbehave on purpose.
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <thread>
+
+#include "mail/ZimMsg.h"
+#include "mail/ZimPOP.h"
+#include "mail/ZimSMTP.h"
+#include "tests/support/ScriptedPeer.h"
+
+namespace tarifuhr {
+namespace {
+
+struct Servers {
+  std::string smtpHost, smtpPort, pop3Host, pop3Port, user, pass, addr, maildir;
+};
+
+std::optional<Servers> FromEnvironment() {
+  Servers s;
+  const std::pair<const char*, std::string*> vars[] = {
+      {"TARIFUHR_TEST_SMTP_HOST", &s.smtpHost}, {"TARIFUHR_TEST_SMTP_PORT", &s.smtpPort},
+      {"TARIFUHR_TEST_POP3_HOST", &s.pop3Host}, {"TARIFUHR_TEST_POP3_PORT", &s.pop3Port},
+      {"TARIFUHR_TEST_MAIL_USER", &s.user},     {"TARIFUHR_TEST_MAIL_PASS", &s.pass},
+      {"TARIFUHR_TEST_MAIL_ADDR", &s.addr},     {"TARIFUHR_TEST_MAILDIR", &s.maildir}};
+  for (const auto& [name, target] : vars) {
+    const char* value = std::getenv(name);
+    if (!value || !*value) return std::nullopt;
+    *target = value;
+  }
+  return s;
+}
+
+std::string Token() {
+  static std::mt19937 rng{std::random_device{}()};
+  return "T" + std::to_string(rng());
+}
+
+// The Maildir files (new/ and cur/) that contain `token`, waiting up to
+// 10 s until `count` of them have arrived.
+std::vector<std::string> Delivered(const std::string& maildir, const std::string& token,
+                                   size_t count) {
+  std::vector<std::string> found;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  do {
+    found.clear();
+    for (const char* sub : {"/new", "/cur"}) {
+      const std::string dir = maildir + sub;
+      DIR* d = opendir(dir.c_str());
+      if (!d) continue;
+      while (dirent* e = readdir(d)) {
+        if (e->d_name[0] == '.') continue;
+        std::ifstream in(dir + "/" + e->d_name, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        if (text.str().find(token) != std::string::npos) found.push_back(text.str());
+      }
+      closedir(d);
+    }
+    if (found.size() >= count) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  } while (std::chrono::steady_clock::now() < deadline);
+  return found;
+}
+
+class MailServers : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto env = FromEnvironment();
+    if (!env)
+      GTEST_SKIP() << "no mail servers: scripts/test.sh starts them and sets TARIFUHR_TEST_SMTP_PORT, "
+                      "TARIFUHR_TEST_POP3_PORT, TARIFUHR_TEST_MAIL_USER, ... for these tests";
+    srv = *env;
+    pop.Host = srv.pop3Host;
+    pop.Port = srv.pop3Port;
+    pop.UserId = srv.user;
+    pop.UserPasswd = srv.pass;
+    pop.TimeOut = 10000;
+    smtp.Host = srv.smtpHost;
+    smtp.Port = srv.smtpPort;
+    smtp.TimeOut = 10000;
+    pop.OnError = [this](TZimPOP*, int e, const std::string& m) { errors.emplace_back(e, m); };
+    smtp.OnError = [this](TZimSMTP*, int e, const std::string& m) { errors.emplace_back(e, m); };
+    pop.OnSendTextToSocket = [this](TZimPOP*, const std::string& s) { wire.push_back("POP " + s); };
+    // The SMTP commands, without the message lines between DATA and its end.
+    smtp.OnSendTextToSocket = [this](TZimSMTP*, const std::string& s) {
+      if (s == "\r\n.\r\n") inData = false;
+      if (!inData) wire.push_back("SMTP " + (s.rfind("HELO ", 0) == 0 ? "HELO" : s));
+      if (s == "DATA\r\n") inData = true;
+    };
+  }
+
+  TZimMsg Message(const std::string& token) {
+    TZimMsg msg;
+    msg.From = "report@example.test";
+    msg.UserName = "Tarifuhr";
+    msg.SendTo = srv.addr;
+    msg.Subject = "Fehlerbericht " + token;
+    return msg;
+  }
+
+  Servers srv;
+  TZimPOP pop;
+  TZimSMTP smtp;
+  std::vector<std::pair<int, std::string>> errors;
+  std::vector<std::string> wire;
+  bool inData = false;
+};
+
+TEST_F(MailServers, ReportSentWhilePopLogInIsOpen) {
+  const std::string token = Token();
+  TZimMsg msg = Message(token);
+  msg.Text = {"Betriebssystem:WinXP", "", "Fehlerbericht:", "Zeile 1\r\n.versteckt\r\nGrüße aus Köln"};
+  bool loggedIn = false;
+  bool sent = false;
+  // As the report dialog does it: everything runs in the connect event.
+  pop.OnConnect = [&](TZimPOP*) {
+    loggedIn = pop.Login();
+    smtp.Connect();
+    sent = smtp.SendMsg(msg);
+    smtp.Quit();
+    pop.Quit();
+  };
+  pop.Connect();
+  EXPECT_TRUE(loggedIn);
+  EXPECT_TRUE(sent);
+  EXPECT_TRUE(errors.empty()) << errors.front().first << " " << errors.front().second;
+  const std::vector<std::string> order = {"POP USER " + srv.user + "\r\n",
+                                          "POP PASS " + srv.pass + "\r\n",
+                                          "SMTP HELO",
+                                          "SMTP MAIL FROM:<report@example.test>\r\n",
+                                          "SMTP RCPT TO:<" + srv.addr + ">\r\n",
+                                          "SMTP DATA\r\n", "SMTP \r\n.\r\n",
+                                          "SMTP RSET\r\n", "SMTP QUIT\r\n", "POP QUIT\r\n"};
+  EXPECT_EQ(wire, order);
+
+  const auto files = Delivered(srv.maildir, token, 1);
+  ASSERT_EQ(files.size(), 1u);
+  const std::string& mail = files[0];
+  size_t pos = 0;
+  for (const char* header : {"\nMessage-Id: <ZIM.", "\nDate: ", "\nX-Priority: 3\n",
+                             "\nFrom: \"Tarifuhr\" <report@example.test>\n", "\nX-Mailer: \n",
+                             "\nTo: tester@", "\nMIME-Version: 1.0\n", "\nSubject: Fehlerbericht T",
+                             "\nContent-Type: text/plain; charset=ISO-8859-1\n",
+                             "\nContent-Transfer-Encoding: 8Bit\n", "\n\nBetriebssystem:WinXP\n"}) {
+    const auto at = mail.find(header, pos);
+    ASSERT_NE(at, std::string::npos) << "missing or out of order: " << header << "\n" << mail;
+    pos = at;
+  }
+  // The server undid the dot-stuffing; umlauts travelled as ISO-8859-1.
+  EXPECT_NE(mail.find("\nZeile 1\n.versteckt\n"), std::string::npos) << mail;
+  EXPECT_NE(mail.find("Gr\xFC\xDF" "e aus K\xF6ln\n"), std::string::npos) << mail;
+  EXPECT_EQ(mail.find("\xC3"), std::string::npos) << "UTF-8 on the wire";
+}
+
+TEST_F(MailServers, WrongPasswordAndRefusedUser) {
+  pop.UserPasswd = "wrong";
+  pop.Connect();
+  ASSERT_TRUE(pop.Connected());
+  EXPECT_FALSE(pop.Login());
+  EXPECT_FALSE(pop.Connected());
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].first, 2001);
+  EXPECT_EQ(errors[0].second, "[AUTH] Authentication failed.");
+  pop.Quit();  // the connection is gone already: nothing is sent
+  EXPECT_EQ(wire.back(), "POP PASS wrong\r\n");
+
+  // Dovecot takes any USER but one too long for its buffer.
+  wire.clear();
+  errors.clear();
+  pop.UserId = std::string(2000, 'x');
+  pop.Connect();
+  EXPECT_FALSE(pop.Login());
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].first, 2001);
+  EXPECT_EQ(errors[0].second, "Input buffer full, aborting");
+  ASSERT_EQ(wire.size(), 1u);  // USER only, no PASS
+  EXPECT_EQ(wire[0].rfind("POP USER xxx", 0), 0u);
+}
+
+TEST_F(MailServers, RefusedRecipientEndsTheSend) {
+  const std::string token = Token();
+  TZimMsg msg = Message(token);
+  msg.SendTo = "nobody@example.test";
+  msg.CC = srv.addr;
+  msg.Text = {token};
+  smtp.Connect();
+  ASSERT_TRUE(smtp.Connected());
+  EXPECT_TRUE(smtp.SendMsg(msg));
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].first, 550);
+  EXPECT_EQ(errors[0].second.rfind("5.1.1 <nobody@example.test>", 0), 0u) << errors[0].second;
+  EXPECT_FALSE(smtp.Connected());
+  // The CC transaction was not attempted on the closed connection.
+  EXPECT_EQ(std::count(wire.begin(), wire.end(), "SMTP DATA\r\n"), 0);
+
+  errors.clear();
+  msg.RawMail.clear();
+  msg.SendTo = "someone@elsewhere.test";
+  msg.CC.clear();
+  smtp.Connect();
+  smtp.SendMsg(msg);
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].first, 554);
+  EXPECT_EQ(errors[0].second.find("Relay access denied") == std::string::npos, false)
+      << errors[0].second;
+
+  // A message sent afterwards arrives; the refused one never did.
+  const std::string after = Token();
+  TZimMsg marker = Message(after);
+  smtp.Connect();
+  smtp.SendMsg(marker);
+  smtp.Quit();
+  EXPECT_EQ(Delivered(srv.maildir, after, 1).size(), 1u);
+  EXPECT_TRUE(Delivered(srv.maildir, token, 0).empty());
+}
+
+TEST_F(MailServers, CcRecipientsGetTheirOwnTransaction) {
+  const std::string token = Token();
+  TZimMsg msg = Message(token);
+  msg.CC = "\"Kopie\" <" + srv.addr + ">";
+  msg.Text = {token};
+  smtp.Connect();
+  EXPECT_TRUE(smtp.SendMsg(msg));
+  smtp.Quit();
+  EXPECT_TRUE(errors.empty());
+  EXPECT_EQ(std::count(wire.begin(), wire.end(), "SMTP DATA\r\n"), 2);
+  const auto files = Delivered(srv.maildir, token, 2);
+  ASSERT_EQ(files.size(), 2u);
+  for (const auto& f : files) EXPECT_NE(f.find("\nCC: \"Kopie\" <"), std::string::npos);
+}
+
+// Ports that are not numbers mean the standard ports; nothing of ours runs
+// there, so a peer stands in where the port can be had.
+TEST(MailPorts, TextThatIsNotANumberMeansTheStandardPort) {
+  std::unique_ptr<test::ScriptedPeer> smtpPeer, popPeer;
+  try {
+    smtpPeer = std::make_unique<test::ScriptedPeer>(25);
+    popPeer = std::make_unique<test::ScriptedPeer>(110);
+  } catch (const std::exception& e) {
+    GTEST_SKIP() << "ports 25 and 110 of 127.0.0.1 are needed: " << e.what();
+  }
+  smtpPeer->Send("220 standard port\r\n").ReadLine().Send("250 hi\r\n").ReadLine().Send("221 bye\r\n");
+  popPeer->Send("+OK standard port\r\n").ReadUntilClosed();
+  smtpPeer->Start();
+  popPeer->Start();
+  TZimSMTP smtp;
+  smtp.Host = "localhost";
+  smtp.Port = "abc";
+  smtp.Connect();
+  EXPECT_TRUE(smtp.Connected());
+  EXPECT_EQ(smtp.LastReplyCode(), "250");
+  smtp.Quit();
+  TZimPOP pop;
+  pop.Host = "127.0.0.1";
+  pop.Port = "";
+  pop.Connect();
+  EXPECT_TRUE(pop.Connected());
+  EXPECT_EQ(pop.LastReplyText(), "standard port");
+  pop.Quit();
+}
+
+TEST(MailMisbehavingServers, ClosedMidDialogueAndSilentServerNeverHang) {
+  std::vector<std::pair<int, std::string>> errors;
+  TZimSMTP smtp;
+  smtp.Host = "127.0.0.1";
+  smtp.TimeOut = 500;
+  smtp.OnError = [&](TZimSMTP*, int e, const std::string& m) { errors.emplace_back(e, m); };
+  {
+    test::ScriptedPeer peer;
+    peer.Send("220 hi\r\n").ReadLine().Send("250 hi\r\n").ReadLine().Close();
+    smtp.Port = std::to_string(peer.Port());
+    peer.Start();
+    smtp.Connect();
+    TZimMsg msg;
+    msg.From = "a@example.test";
+    msg.SendTo = "b@example.test";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(smtp.SendMsg(msg));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(400));
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].first, kMailErrorConnectionClosed);
+    EXPECT_FALSE(smtp.Connected());
+  }
+  {
+    test::ScriptedPeer silent;  // accepts and says nothing
+    silent.Pause(1500);
+    TZimPOP pop;
+    pop.Host = "127.0.0.1";
+    pop.Port = std::to_string(silent.Port());
+    pop.TimeOut = 500;
+    pop.OnError = [&](TZimPOP*, int e, const std::string& m) { errors.emplace_back(e, m); };
+    silent.Start();
+    const auto start = std::chrono::steady_clock::now();
+    pop.Connect();
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, std::chrono::milliseconds(490));
+    EXPECT_LT(took, std::chrono::milliseconds(1400));
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(errors[1], std::make_pair(kMailErrorTimeOut, std::string("Timeout waiting for reply.")));
+    EXPECT_FALSE(pop.Connected());
+  }
+}
+
+}  // namespace
+}  // namespace tarifuhr

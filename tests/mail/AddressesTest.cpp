@@ -1,0 +1,38 @@
+#include "mail/Addresses.h"
+
+#include <gtest/gtest.h>
+
+namespace tarifuhr {
+namespace {
+
+TEST(ExtractAddress, CommentsBracketsAndBlanks) {
+  EXPECT_EQ(ExtractAddress("  a@b.de  ", false), "a@b.de");
+  EXPECT_EQ(ExtractAddress("Hans Muster <hans@b.de>", false), "hans@b.de");
+  EXPECT_EQ(ExtractAddress("hans@b.de (Hans) (privat)", false), "hans@b.de");
+  EXPECT_EQ(ExtractAddress("hans@b.de", true), "<hans@b.de>");
+  EXPECT_EQ(ExtractAddress("x > y < z", false), "");
+  EXPECT_EQ(ExtractAddress("a (unclosed", false), "a (unclosed");
+}
+
+TEST(ParseAddressList, SplitsLowersAndDropsDisplayNames) {
+  EXPECT_TRUE(ParseAddressList("   ").empty());
+  EXPECT_EQ(ParseAddressList("\"Muster, Hans\" <Hans@B.de>, eva@c.DE"),
+            (TStringList{"hans@b.de", "eva@c.de"}));
+  EXPECT_EQ(ParseAddressList("a@b.de,"), (TStringList{"a@b.de", ""}));
+  EXPECT_EQ(ParseAddressList("\"lone <a@b.de>"), (TStringList{"a@b.de"}));
+}
+
+TEST(IsIPAddress, DottedQuadsOnly) {
+  EXPECT_TRUE(IsIPAddress("10.0.0.1"));
+  EXPECT_TRUE(IsIPAddress("255.255.255.255"));
+  EXPECT_FALSE(IsIPAddress("256.1.1.1"));
+  EXPECT_FALSE(IsIPAddress("1.2.3"));
+  EXPECT_FALSE(IsIPAddress("1.2.3.4.5"));
+  EXPECT_FALSE(IsIPAddress("a.b.c.d"));
+  EXPECT_FALSE(IsIPAddress("mail.example.test"));
+  EXPECT_FALSE(IsIPAddress("1..2.3"));
+  EXPECT_FALSE(IsIPAddress(""));
+}
+
+}  // namespace
+}  // namespace tarifuhr

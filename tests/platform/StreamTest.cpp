@@ -1,0 +1,97 @@
+#include "platform/Stream.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "platform/Files.h"
+#include "platform/TempDir.h"
+
+namespace tarifuhr {
+namespace {
+
+TEST(MemoryStream, ReadWriteSeekAndSize) {
+  TMemoryStream s;
+  s.WriteString("hello world");
+  EXPECT_EQ(s.Size(), 11);
+  EXPECT_EQ(s.Position(), 11);
+  s.SetPosition(6);
+  s.WriteString("WORLD!");
+  EXPECT_EQ(s.Bytes(), "hello WORLD!");
+  EXPECT_EQ(s.Seek(-6, TSeekOrigin::soEnd), 6);
+  char buf[16] = {};
+  EXPECT_EQ(s.Read(buf, sizeof buf), 6);
+  EXPECT_EQ(std::string(buf, 6), "WORLD!");
+  EXPECT_EQ(s.Read(buf, 1), 0);
+  EXPECT_THROW(s.ReadBuffer(buf, 1), EStreamError);
+  EXPECT_THROW(s.Seek(-1, TSeekOrigin::soBeginning), EStreamError);
+  s.SetSize(5);
+  EXPECT_EQ(s.Bytes(), "hello");
+  EXPECT_EQ(s.Position(), 5);
+  s.Clear();
+  EXPECT_EQ(s.Size(), 0);
+}
+
+class FileStreamTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/tarifuhr-stream-XXXXXX";
+    dir_ = mkdtemp(tmpl);
+  }
+  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+  std::string dir_;
+};
+
+TEST_F(FileStreamTest, CreateWriteReadBack) {
+  const std::string path = dir_ + "/f.bin";
+  {
+    TFileStream out(path, TFileStream::Mode::Create);
+    out.WriteString(std::string("a\0b", 3));
+    EXPECT_EQ(out.Size(), 3);
+  }
+  TFileStream in(path, TFileStream::Mode::OpenRead);
+  char buf[8];
+  EXPECT_EQ(in.Read(buf, sizeof buf), 3);
+  EXPECT_EQ(std::string(buf, 3), std::string("a\0b", 3));
+  TMemoryStream mem;
+  mem.LoadFromFile(path);
+  EXPECT_EQ(mem.Bytes(), std::string("a\0b", 3));
+  EXPECT_THROW(TFileStream(dir_ + "/missing", TFileStream::Mode::OpenRead), FileError);
+  EXPECT_THROW(mem.LoadFromFile(dir_ + "/missing"), FileError);
+}
+
+TEST_F(FileStreamTest, TemporaryFilesAreNewAndPrivate) {
+  TFileStream a = TFileStream::CreateTemporary(dir_, "t.");
+  TFileStream b = TFileStream::CreateTemporary(dir_ + "/", "t.");
+  EXPECT_NE(a.Path(), b.Path());
+  EXPECT_EQ(a.Path().rfind(dir_ + "/t.", 0), 0u);
+  struct stat st{};
+  ASSERT_EQ(stat(a.Path().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_THROW(TFileStream::CreateTemporary(dir_ + "/nodir", "t."), FileError);
+}
+
+TEST_F(FileStreamTest, FullDeviceReportsTheFileError) {
+  if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "/dev/full is not available";
+  TFileStream full("/dev/full", TFileStream::Mode::Create);
+  EXPECT_THROW(full.WriteString("x"), FileError);
+}
+
+TEST(TempDirectory, TmpdirWhenItIsADirectory) {
+  auto env = [](const char* value) {
+    return [value](const std::string& name) -> std::optional<std::string> {
+      if (name == "TMPDIR" && value) return std::string(value);
+      return std::nullopt;
+    };
+  };
+  EXPECT_EQ(TempDirectory(env(nullptr)), "/tmp/");
+  EXPECT_EQ(TempDirectory(env("")), "/tmp/");
+  EXPECT_EQ(TempDirectory(env("/")), "/");
+  EXPECT_EQ(TempDirectory(env("/var/tmp")), "/var/tmp/");
+  EXPECT_EQ(TempDirectory(env("/no/such/dir")), "/tmp/");
+}
+
+}  // namespace
+}  // namespace tarifuhr
