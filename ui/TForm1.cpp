@@ -256,7 +256,8 @@ void TForm1::FormCreate() {
   // The window's own F1 reaches the help without a menu open.
   for (const char* name : {"Hilfe1", "Hilfe2"}) Items[name]->setShortcutContext(Qt::WindowShortcut);
   addAction(Items["Hilfe1"]);
-  core_->Startup();
+  // A failure in a start-up step is shown; the program still comes up.
+  Guarded([this] { core_->Startup(); });
   tray_->SetPopupMenu(PopupMenu1);
   tray_->OnLeftButtonDown = [this](TAWTrayIcon&) { trayLeftButtonDown(); };
   tray_->Loaded();
@@ -270,8 +271,9 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::Tick() {
-  Guarded([this] { core_->Timer1Timer(); });
+  // Armed first: a message box shown by this tick must not stop the clock.
   Timer1.start(core_->MillisecondsUntilNextTick());
+  Guarded([this] { core_->Timer1Timer(); });
 }
 
 void TForm1::Guarded(const std::function<void()>& handler) {
