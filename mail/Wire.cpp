@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "mail/Addresses.h"
 #include "platform/Codepage.h"
 
 namespace tarifuhr {
@@ -18,6 +19,19 @@ int PortFromText(const std::string& text, int defaultPort) {
   const auto [end, ec] = std::from_chars(first, last, value);
   if (ec != std::errc() || end != last || first == last) return defaultPort;
   return value;
+}
+
+void AimSocket(TClientSocket& socket, const std::string& host, const std::string& port,
+               int defaultPort, int timeOutMs) {
+  socket.Port = PortFromText(port, defaultPort);
+  if (IsIPAddress(host)) {
+    socket.Address = host;
+    socket.Host.clear();
+  } else {
+    socket.Host = host;
+    socket.Address.clear();
+  }
+  socket.TimeOut = timeOutMs;
 }
 
 }  // namespace tarifuhr

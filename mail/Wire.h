@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/ClientSocket.h"
+
 namespace tarifuhr {
 
 std::string ToWire(const std::string& utf8);
@@ -12,5 +14,10 @@ std::string FromWire(const std::string& latin1);
 
 // The decimal number in `text`, or `defaultPort` when it is not one.
 int PortFromText(const std::string& text, int defaultPort);
+
+// Points the socket at a host name or dotted address and port, with the
+// time-out of every receive.
+void AimSocket(TClientSocket& socket, const std::string& host, const std::string& port,
+               int defaultPort, int timeOutMs);
 
 }  // namespace tarifuhr

@@ -28,15 +28,7 @@ TZimPOP::TZimPOP() {
 }
 
 void TZimPOP::Connect() {
-  socket_.Port = PortFromText(Port, 110);
-  if (IsIPAddress(Host)) {
-    socket_.Address = Host;
-    socket_.Host.clear();
-  } else {
-    socket_.Host = Host;
-    socket_.Address.clear();
-  }
-  socket_.TimeOut = TimeOut;
+  AimSocket(socket_, Host, Port, 110, TimeOut);
   errorFlag_ = false;
   greetingRead_ = false;
   try {

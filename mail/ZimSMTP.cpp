@@ -52,15 +52,7 @@ std::string TZimSMTP::HeloName(const std::string& localHost) {
 }
 
 void TZimSMTP::Connect() {
-  socket_.Port = PortFromText(Port, 25);
-  if (IsIPAddress(Host)) {
-    socket_.Address = Host;
-    socket_.Host.clear();
-  } else {
-    socket_.Host = Host;
-    socket_.Address.clear();
-  }
-  socket_.TimeOut = TimeOut;
+  AimSocket(socket_, Host, Port, 25, TimeOut);
   errorFlag_ = false;
   received_.clear();
   try {
