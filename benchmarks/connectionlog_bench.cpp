@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "benchmarks/NullViews.h"
 #include "accounting/ConnectionLog.h"
 #include "platform/Files.h"
 
@@ -14,16 +15,7 @@ namespace {
 
 using namespace tarifuhr;
 
-class NullList : public LogListView {
- public:
-  void Clear() override { n = 0; }
-  int Count() const override { return n; }
-  void Add(const std::string&) override { ++n; }
-  void Set(int, const std::string&) override {}
-  bool HasFocus() const override { return false; }
-  void SelectLast() override {}
-  int n = 0;
-};
+using bench::NullList;
 
 std::string LogWith(int64_t records) {
   const std::string path = "/tmp/tarifuhr-bench-" + std::to_string(records) + ".otl";

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "benchmarks/NullViews.h"
 #include "accounting/AccountingCore.h"
 #include "platform/sim/SimBackend.h"
 
@@ -13,16 +14,7 @@ namespace {
 
 using namespace tarifuhr;
 
-class NullList : public LogListView {
- public:
-  void Clear() override { n = 0; }
-  int Count() const override { return n; }
-  void Add(const std::string&) override { ++n; }
-  void Set(int, const std::string&) override {}
-  bool HasFocus() const override { return false; }
-  void SelectLast() override {}
-  int n = 0;
-};
+using bench::NullList;
 
 class NullDisplay : public AccountingDisplay {
  public:
