@@ -15,6 +15,7 @@
 #include "platform/ras/RasBinder.h"
 #include "platform/sim/SamplePhoneBook.h"
 #include "platform/sim/SimBackend.h"
+#include "ui/Dialogs.h"
 #include "ui/ShutdownSignals.h"
 #include "ui/TForm1.h"
 
@@ -71,6 +72,9 @@ int main(int argc, char** argv) {
   });
 
   form.FormCreate();
+  // The dialogs come after the main window, hidden until their commands
+  // show them; the first tick is still to come.
+  DialogSet dialogs(form);
   form.show();
   const int rc = QApplication::exec();
   SetMessagePump({});
