@@ -211,6 +211,12 @@ void TFrmWizard::showEvent(QShowEvent* event) {
   page3_->CheckBox1->setChecked(false);
   page3_->DateTimePicker2->SetValue(now);
   page3_->DateTimePicker3->SetValue(now);
+  // Entries made since the last refresh are offered too.
+  try {
+    d_.editor->FillDialUpEntries();
+  } catch (const std::exception&) {
+    // The list stays as it was.
+  }
   page4_->ComboBox1->setEditText(QString());
   page4_->Edit6->clear();
   page4_->MaskEdit1->clear();
