@@ -1,6 +1,7 @@
 #include "ui/DialogSupport.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QMessageBox>
 #include <cmath>
 
@@ -153,6 +154,7 @@ void TDateTimePicker::Edited(const QDateTime& shown) {
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
   QLabel::mouseReleaseEvent(event);
+  event->accept();  // the click is the label's, not the window's behind it
   emit clicked();
 }
 
