@@ -14,6 +14,7 @@
 #include "platform/Shell.h"
 #include "platform/sim/SamplePhoneBook.h"
 #include "platform/sim/SimBackend.h"
+#include "ui/Dialogs.h"
 #include "ui/ShutdownSignals.h"
 #include "ui/TForm1.h"
 
@@ -68,6 +69,9 @@ int main(int argc, char** argv) {
   });
 
   form.FormCreate();
+  // The dialogs come after the main window, hidden until their commands
+  // show them; the first tick is still to come.
+  DialogSet dialogs(form);
   form.show();
   const int rc = QApplication::exec();
   SetMessagePump({});

@@ -1,0 +1,69 @@
+#include "accounting/TariffStore.h"
+
+#include <stdexcept>
+
+#include "accounting/ByteLayout.h"
+
+namespace tarifuhr {
+
+int StoreTariff(std::vector<TariffRecord>& tariffs, int index, const TariffValues& v) {
+  if (index == -1) {
+    tariffs.emplace_back();
+    index = static_cast<int>(tariffs.size()) - 1;
+  } else if (index < 0 || static_cast<size_t>(index) >= tariffs.size()) {
+    throw std::out_of_range("tariff index");
+  }
+  TariffRecord& t = tariffs[static_cast<size_t>(index)];
+  t.Name = CutToShortString(v.Name, 20);
+  t.StartDate = v.StartDate;
+  t.PricePerMinute = v.PricePerMinute;
+  t.CostLimit = v.CostLimit;
+  t.TimeLimit = v.TimeLimit;
+  t.DailyAllowance = 0;
+  t.TodayAllowance = 0;
+  t.WindowFrom = v.WindowFrom;
+  t.WindowTo = v.WindowTo;
+  t.InTotals = v.InTotals;
+  t.EntryName = CutToShortString(v.EntryName, 20);
+  t.UserName = CutToShortString(v.UserName, 50);
+  t.Password = CutToShortString(v.Password, 20);
+  t.PeriodSeconds = v.PeriodSeconds;
+  t.PeriodCosts = v.PeriodCosts;
+  t.DialInFee = v.DialInFee;
+  return index;
+}
+
+bool SameTariffSettings(const TariffRecord& a, const TariffRecord& b) {
+  return a.Name == b.Name && a.PricePerMinute == b.PricePerMinute && a.CostLimit == b.CostLimit &&
+         a.TimeLimit == b.TimeLimit && a.WindowFrom == b.WindowFrom && a.WindowTo == b.WindowTo &&
+         a.InTotals == b.InTotals && a.DialInFee == b.DialInFee && a.EntryName == b.EntryName &&
+         a.UserName == b.UserName && a.Password == b.Password;
+}
+
+void EditedTariff::Set(const std::string& user, int index, const TariffRecord& record) {
+  user_ = user;
+  index_ = index;
+  settings_ = record;
+}
+
+void EditedTariff::Clear() {
+  user_.clear();
+  index_ = -1;
+  settings_ = {};
+}
+
+void EditedTariff::TariffRemoved(int index) {
+  if (index_ < 0) return;
+  if (index == index_)
+    index_ = -2;  // gone for good
+  else if (index < index_)
+    --index_;
+}
+
+int EditedTariff::Locate(const std::string& currentUser, const std::vector<TariffRecord>& tariffs) const {
+  if (index_ < 0 || user_ != currentUser || static_cast<size_t>(index_) >= tariffs.size()) return -1;
+  if (!SameTariffSettings(tariffs[static_cast<size_t>(index_)], settings_)) return -1;
+  return index_;
+}
+
+}  // namespace tarifuhr

@@ -1,0 +1,114 @@
+#pragma once
+// The main window with its dialogs over the simulated network, and helpers
+// to drive modal dialogs and answer message boxes from inside their loops.
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+#include "accounting/UserFiles.h"
+#include "tests/support/Bytes.h"
+#include "tests/ui/UiFixture.h"
+#include "ui/Dialogs.h"
+#include "ui/TAbout.h"
+#include "ui/TBEinstellungen.h"
+#include "ui/TEinstellungen.h"
+#include "ui/TFirstStartFrm.h"
+#include "ui/TFrmWizard.h"
+#include "ui/TTarifE.h"
+
+namespace tarifuhr::testing {
+
+struct DialogWorld : UiWorld {
+  // Started as the program starts; the tick is left to the test.
+  explicit DialogWorld(bool firstStart = false) {
+    form->FormCreate();
+    form->Timer1.stop();
+    form->Core().firstStart = firstStart;
+    set = std::make_unique<DialogSet>(*form);
+  }
+  ~DialogWorld() { set.reset(); }
+
+  TEinstellungen& settings() { return set->Settings(); }
+  TTarifE& editor() { return set->Editor(); }
+  TFrmWizard& wizard() { return set->Wizard(); }
+  TBEinstellungen& userSettings() { return set->UserSettings(); }
+  AccountingCore& core() { return form->Core(); }
+
+  // The tick of one counted second.
+  void Tick() {
+    clock.AdvanceSeconds(1);
+    form->Core().Timer1Timer();
+  }
+
+  // The tariffs and totals in a user's data file.
+  std::vector<TariffRecord> TariffsOnDisk(const std::string& file, TotalsRecord* totals = nullptr) const {
+    std::vector<TariffRecord> out;
+    TotalsRecord t;
+    DecodeUserData(ReadFileBytes(dir.File(file)), out, t);
+    if (totals) *totals = t;
+    return out;
+  }
+
+  std::unique_ptr<DialogSet> set;
+};
+
+// Runs `inside` once the next modal loop runs, then `trigger`, which opens
+// that loop and returns when it is closed.
+inline void WithModal(const std::function<void()>& trigger, const std::function<void()>& inside) {
+  QTimer::singleShot(0, inside);
+  trigger();
+}
+
+// Answers every message box that comes up while it lives: records what it
+// said and presses OK.
+class BoxAnswerer {
+ public:
+  BoxAnswerer() {
+    timer_.setInterval(5);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        if (!box || !box->isVisible()) continue;
+        captions << box->windowTitle();
+        texts << box->text();
+        icons << box->icon();
+        box->button(QMessageBox::Ok)->click();
+      }
+    });
+    timer_.start();
+  }
+  QStringList captions;
+  QStringList texts;
+  QList<QMessageBox::Icon> icons;
+
+ private:
+  QTimer timer_;
+};
+
+inline void Click(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
+
+// Chooses an item of a combo box as the user does.
+inline void Choose(QComboBox* combo, const QString& text) {
+  const int i = combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  QVERIFY2(i >= 0, qPrintable(text));
+  combo->setCurrentIndex(i);
+  emit combo->activated(i);
+}
+
+// Types a text key by key; letters beyond ASCII come as the keyboard
+// sends them, as text with no key code of their own.
+inline void Type(QWidget* w, const QString& text) {
+  w->setFocus();
+  for (QChar c : text) {
+    if (c.unicode() < 0x80)
+      QTest::keyClick(w, c.toLatin1());
+    else
+      QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+  }
+}
+
+}  // namespace tarifuhr::testing

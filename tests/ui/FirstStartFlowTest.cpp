@@ -1,0 +1,108 @@
+// End to end in one process: a fresh program directory, the first start,
+// a user and a tariff made through the real dialogs, and a dialled
+// connection counted on that tariff, down to the files.
+
+#include <filesystem>
+
+#include "tests/ui/DialogFixture.h"
+
+using namespace tarifuhr;
+using namespace tarifuhr::testing;
+
+class FirstStartFlowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void fromTheFirstStartToACountedConnection() {
+    DialogWorld w(true);
+    w.AddEntry("Heimnetz");
+    QVERIFY(w.core().registrySettings.firstStart);  // nothing in the registry yet
+    QVERIFY(ReadFileBytes(w.dir.File("dialup.otl")).empty());
+    QVERIFY(w.form->Files().ListUsers().empty());
+    TFirstStartFrm& first = w.set->FirstStart();
+
+    // The first tick shows the first-start dialog.
+    w.Tick();
+    QVERIFY(first.isVisible());
+
+    // "zum Benutzerfenster wechseln": a user, then a tariff through the wizard.
+    WithModal([&] { Click(first.Button2); },
+              [&] {
+                TEinstellungen& s = w.settings();
+                QVERIFY(s.isVisible());
+                WithModal([&] { Click(s.Button3); },
+                          [&] {
+                            Type(w.userSettings().Edit1, "Erika");
+                            Click(w.userSettings().Button1);
+                          });
+                Choose(s.ComboBox1, "Erika (Erika.tfd)");
+                WithModal([&] { Click(s.Button1); },
+                          [&] {
+                            TFrmWizard& z = w.wizard();
+                            Type(z.Page0()->Edit1, "Abendtarif");
+                            Click(z.Button1);
+                            z.Page1()->Edit3->selectAll();
+                            Type(z.Page1()->Edit3, "2.5");
+                            z.Page1()->Edit4->selectAll();
+                            Type(z.Page1()->Edit4, "2000");
+                            Click(z.Button1);
+                            z.Page2()->Edit3->selectAll();
+                            Type(z.Page2()->Edit3, "10");
+                            Click(z.Button1);
+                            Choose(z.Page4()->ComboBox1, "Heimnetz");
+                            Type(z.Page4()->Edit6, "erika");
+                            Type(z.Page4()->MaskEdit1, "pw");
+                            Click(z.Button1);  // "Übersicht"
+                          });
+              });
+    QVERIFY(first.isHidden());
+    QVERIFY(w.settings().isHidden());
+    TTarifE& editor = w.editor();
+    QVERIFY(editor.isVisible());
+    Click(editor.Button2);  // "Erstellen"
+    QCOMPARE(w.core().tariffs.size(), size_t(1));
+    QCOMPARE(w.registry.ReadString(kTarifuhrKey, "currentuser"), std::string("Erika (Erika.tfd)"));
+
+    // Dial from the main window's menu; the connection is counted.
+    QCOMPARE(w.form->DialItems.size(), size_t(1));
+    w.form->DialItems[0]->trigger();
+    const SimState dialled = w.network->Snapshot();
+    QCOMPARE(dialled.Connections.size(), size_t(1));
+    QCOMPARE(dialled.Entries[0].SavedUser, std::string("erika"));
+    for (int i = 0; i < 30; ++i) w.Tick();
+    w.network->AddTraffic("Heimnetz", 50000, 4000);
+    for (int i = 0; i < 35; ++i) w.Tick();
+    QCOMPARE(w.core().activeTariff, 0);
+    QCOMPARE(w.form->Label5->text(), QStringLiteral("Abendtarif:"));
+    QVERIFY(w.form->Edit[4]->text().contains(QStringLiteral("54.000 B")));
+
+    w.network->HangUpEntry("Heimnetz");
+    w.Tick();
+    QCOMPARE(w.form->Label5->text(), QStringLiteral("Offline"));
+    w.form->Beende1Click();
+
+    // One logged connection of 65 seconds: the fee and two minutes.
+    const std::string log = ReadFileBytes(w.dir.File("dialup.otl"));
+    QCOMPARE(log.size(), size_t(64));
+    QCOMPARE(log.substr(1, static_cast<uint8_t>(log[0])), std::string("Heimnetz"));
+    QCOMPARE(ReadI32(log, 40), 65);
+    QCOMPARE(ReadF64(log, 48), 10 + 2 * 2.5);
+
+    TotalsRecord totals;
+    const auto onDisk = w.TariffsOnDisk("Erika.tfd", &totals);
+    QCOMPARE(onDisk.size(), size_t(1));
+    const TariffRecord& t = onDisk[0];
+    QCOMPARE(t.Name, std::string("Abendtarif"));
+    QCOMPARE(t.EntryName, std::string("Heimnetz"));
+    QCOMPARE(t.CostLimit, 2000.0);
+    QVERIFY(t.InTotals);
+    QCOMPARE(t.PeriodSeconds, 65.0);
+    QCOMPARE(t.PeriodCosts, 15.0);
+    QCOMPARE(t.PeriodBytes, int64_t(54000));
+    // Set to -1 with the first tariff, then one a counted second.
+    QCOMPARE(totals.OnlineSeconds, 64.0);
+  }
+};
+
+QTEST_MAIN(FirstStartFlowTest)
+#include "FirstStartFlowTest.moc"

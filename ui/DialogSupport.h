@@ -1,0 +1,106 @@
+#pragma once
+// Pieces the dialogs share: key filters for number fields and pick-only
+// combo boxes, a date-time picker over the program's date-time value,
+// clickable labels, error boxes and the entry lists of the account boxes.
+
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <functional>
+#include <string>
+
+#include "accounting/ConnectionState.h"
+#include "accounting/NumberText.h"
+#include "platform/DateTime.h"
+
+namespace tarifuhr {
+
+inline QString Q(const std::string& s) { return QString::fromStdString(s); }
+inline std::string S(const QString& s) { return s.toStdString(); }
+
+QDateTime ToQDateTime(TDateTime value);
+TDateTime FromQDateTime(const QDateTime& value);
+
+// Lets a number field take only what FilterNumberKey allows. Keys that type
+// no character (cursor keys, Delete) and the dialog keys pass; control
+// characters other than backspace, the copy and paste shortcuts among
+// them, are dropped.
+class NumberKeyFilter : public QObject {
+ public:
+  NumberKeyFilter(QLineEdit* edit, NumberKind kind, char decimalSeparator);
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QLineEdit* edit_;
+  NumberKind kind_;
+  char separator_;
+};
+
+// A combo box whose entry is only chosen from its list: its text cannot be
+// typed, pasted or searched by typing.
+void MakePickOnly(QComboBox* combo);
+
+// Empties a combo box's list and keeps the text it shows.
+void ClearItemsKeepText(QComboBox* combo);
+
+// An account combo box as the list the entry enumeration fills.
+class ComboEntryList : public EntryList {
+ public:
+  explicit ComboEntryList(QComboBox* combo) : combo_(combo) {}
+  void Add(const std::string& name) override;
+  void SelectFirst() override;
+
+ private:
+  QComboBox* combo_;
+};
+
+// A date or time picker holding a whole date-time value: the user edits
+// the part it shows, the other part stays as it was.
+class TDateTimePicker : public QDateTimeEdit {
+  Q_OBJECT
+ public:
+  enum class Kind { Date, Time };
+  TDateTimePicker(Kind kind, TDateTime initial, QWidget* parent);
+
+  TDateTime Value() const { return value_; }
+  void SetValue(TDateTime value);
+  // The date part of `value`, keeping the time of day.
+  void SetDate(TDateTime value);
+  // The time of day of `value`, keeping the date.
+  void SetTime(TDateTime value);
+
+ signals:
+  // The user changed the value.
+  void Change();
+
+ private:
+  void Show();
+  void Edited(const QDateTime& shown);
+
+  Kind kind_;
+  TDateTime value_;
+  bool showing_ = false;
+};
+
+// A label that reports clicks.
+class ClickLabel : public QLabel {
+  Q_OBJECT
+ public:
+  using QLabel::QLabel;
+
+ signals:
+  void clicked();
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// A message box with the error icon and one OK button; waits for it.
+void ShowErrorBox(QWidget* parent, const QString& caption, const QString& text);
+
+// Runs an event handler; an exception's message is shown as the program's
+// top-level handler shows it. True when the handler ran through.
+bool Guarded(QWidget* parent, const std::function<void()>& handler);
+
+}  // namespace tarifuhr

@@ -1,0 +1,30 @@
+#pragma once
+// The user settings dialog: creates a user.
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ui/Dialogs.h"
+
+namespace tarifuhr {
+
+class TBEinstellungen : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TBEinstellungen(Dialogs& dialogs);
+  void Button1Click();  // "Erstellen"
+  void Button2Click();  // "Abbrechen"
+
+  QLineEdit* Edit1;
+  QPushButton* Button1;
+  QPushButton* Button2;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  Dialogs& d_;
+};
+
+}  // namespace tarifuhr
