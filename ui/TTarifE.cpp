@@ -237,6 +237,15 @@ void TTarifE::Button2Click() {
   core.activeTariff = core.FindActiveTariff();
   core.RefreshOverview();
   d_.form.BuildDialMenu();
+  if (index == -1) {
+    // A new tariff is written at once, so a crash cannot take it. If that
+    // fails it stays in memory and the next save takes it along.
+    try {
+      core.SaveUser();
+    } catch (const std::exception& e) {
+      ShowErrorBox(this, windowTitle(), QString::fromStdString(e.what()));
+    }
+  }
   close();
 }
 
