@@ -12,17 +12,14 @@ namespace {
 
 using ::testing::ElementsAre;
 
-class FixedState : public InternetStateQuery {
- public:
-  FixedState(bool ok, uint32_t flags) : ok_(ok), flags_(flags) {}
-  bool GetConnectedState(uint32_t& flags) override {
-    flags = flags_;
-    return ok_;
+struct FixedState : InternetStateQuery {
+  bool ok;
+  uint32_t flags;
+  FixedState(bool o, uint32_t f) : ok(o), flags(f) {}
+  bool GetConnectedState(uint32_t& f) override {
+    f = flags;
+    return ok;
   }
-
- private:
-  bool ok_;
-  uint32_t flags_;
 };
 
 TEST(GetConnectionState, FlagsInOrderTheLastSetWins) {

@@ -278,16 +278,13 @@ TEST_F(NtFixture, ShortOrBrokenBlocksAreRefused) {
 
 // ---- device counters
 
-class FakeCounters : public InterfaceCounters {
- public:
+struct FakeCounters : InterfaceCounters {
   std::map<std::string, std::pair<uint64_t, uint64_t>> devices;  // rx, tx
   std::optional<uint64_t> ReceivedBytes(const std::string& d) override {
-    auto it = devices.find(d);
-    return it == devices.end() ? std::nullopt : std::optional<uint64_t>(it->second.first);
+    return devices.count(d) ? std::optional(devices[d].first) : std::nullopt;
   }
   std::optional<uint64_t> SentBytes(const std::string& d) override {
-    auto it = devices.find(d);
-    return it == devices.end() ? std::nullopt : std::optional<uint64_t>(it->second.second);
+    return devices.count(d) ? std::optional(devices[d].second) : std::nullopt;
   }
 };
 
