@@ -12,36 +12,27 @@ namespace {
 
 using ::testing::ElementsAre;
 
-class FixedState : public InternetStateQuery {
- public:
-  FixedState(bool ok, uint32_t flags) : ok_(ok), flags_(flags) {}
-  bool GetConnectedState(uint32_t& flags) override {
-    flags = flags_;
-    return ok_;
+struct FixedState : InternetStateQuery {
+  bool ok;
+  uint32_t flags;
+  FixedState(bool o, uint32_t f) : ok(o), flags(f) {}
+  bool GetConnectedState(uint32_t& f) override {
+    f = flags;
+    return ok;
   }
-
- private:
-  bool ok_;
-  uint32_t flags_;
 };
 
-std::string StateText(bool ok, uint32_t flags) {
-  FixedState q(ok, flags);
-  std::string text = "vorher";
-  GetConnectionState(q, text);
-  return text;
-}
-
 TEST(GetConnectionState, FlagsInOrderTheLastSetWins) {
-  EXPECT_EQ(StateText(false, 0x01), "keine Verbindung");
-  EXPECT_EQ(StateText(true, 0), "keine Verbindung");
-  EXPECT_EQ(StateText(true, 0x01), "Modem");
-  EXPECT_EQ(StateText(true, 0x02), "LAN");
-  EXPECT_EQ(StateText(true, 0x01 | 0x04), "Proxy");
-  EXPECT_EQ(StateText(true, 0x01 | 0x02 | 0x08), "Modem besetzt");
-  EXPECT_EQ(StateText(true, 0x10), "keine Verbindung");
-  EXPECT_EQ(StateText(true, 0x40), "keine Verbindung");
-  EXPECT_EQ(StateText(true, 0x20 | 0x02), "LAN");
+  const struct { bool ok; uint32_t flags; const char* text; } cases[] = {
+      {false, 0x01, "keine Verbindung"}, {true, 0, "keine Verbindung"},   {true, 0x01, "Modem"},
+      {true, 0x02, "LAN"},               {true, 0x01 | 0x04, "Proxy"},    {true, 0x01 | 0x02 | 0x08, "Modem besetzt"},
+      {true, 0x10, "keine Verbindung"},  {true, 0x40, "keine Verbindung"}, {true, 0x20 | 0x02, "LAN"}};
+  for (const auto& c : cases) {
+    FixedState q(c.ok, c.flags);
+    std::string text = "vorher";
+    GetConnectionState(q, text);
+    EXPECT_EQ(text, c.text) << c.ok << " " << c.flags;
+  }
   EXPECT_TRUE(IsOnline("Modem besetzt"));
   EXPECT_FALSE(IsOnline("keine Verbindung"));
 }
@@ -52,6 +43,8 @@ TariffRecord Tariff(const std::string& name, const std::string& entry) {
   t.EntryName = entry;
   return t;
 }
+
+const test::FakeRas::Conn kArcor{2, "Arcor", "modem", "COM1"}, kIsdn{3, "ISDN-Flat", "isdn", "ISDN1"};
 
 struct ActiveTariffFixture : ::testing::Test {
   test::FakeRas fake;
@@ -65,6 +58,11 @@ struct ActiveTariffFixture : ::testing::Test {
     ConnectActiveEntry(*dialUp, state);
   }
   int Find(const std::vector<TariffRecord>& tariffs) { return FindActiveTariff(tariffs, *dialUp, state); }
+  // Finds with only `entry` open.
+  int FindWith(const std::string& entry, const std::vector<TariffRecord>& tariffs) {
+    fake.connections = {{1, entry, "modem", "COM1"}};
+    return Find(tariffs);
+  }
 };
 
 TEST_F(ActiveTariffFixture, NothingOpenAndNothingReportedSinceStart) {
@@ -81,16 +79,12 @@ TEST_F(ActiveTariffFixture, NothingOpenAndNothingReportedSinceStart) {
 TEST_F(ActiveTariffFixture, MatchingIsExactAndTheLastMatchWins) {
   const std::vector<TariffRecord> tariffs = {Tariff("Tag", "T-Online"), Tariff("Nacht", "T-Online"),
                                              Tariff("Klein", "t-online")};
-  fake.connections = {{1, "T-Online", "modem", "COM1"}};
-  EXPECT_EQ(Find(tariffs), 1);
+  EXPECT_EQ(FindWith("T-Online", tariffs), 1);
   EXPECT_EQ(state.Label5Caption, "Nacht:");
-
   // Letter case matters; no trimming.
-  fake.connections = {{1, "T-ONLINE", "modem", "COM1"}};
-  EXPECT_EQ(Find(tariffs), -1);
+  EXPECT_EQ(FindWith("T-ONLINE", tariffs), -1);
   EXPECT_EQ(state.Label5Caption, "T-ONLINE:");
-  fake.connections = {{1, "T-Online ", "modem", "COM1"}};
-  EXPECT_EQ(Find(tariffs), -1);
+  EXPECT_EQ(FindWith("T-Online ", tariffs), -1);
 
   // No tariffs: the entry name is shown.
   EXPECT_EQ(Find({}), -1);
@@ -102,14 +96,13 @@ TEST_F(ActiveTariffFixture, LongEntryNamesNeverMatchATwentyCharacterTariff) {
   // The tariff keeps 20 characters, as its file does.
   const TariffRecord stored = DecodeTariff(EncodeTariff(Tariff("Arcor", longName)).data());
   ASSERT_EQ(stored.EntryName, longName.substr(0, 20));
-  fake.connections = {{1, longName, "modem", "COM1"}};
-  EXPECT_EQ(Find({stored}), -1);
+  EXPECT_EQ(FindWith(longName, {stored}), -1);
   EXPECT_EQ(state.Label5Caption, longName + ":");
 }
 
 TEST_F(ActiveTariffFixture, TheLastConnectionListedDecidesAndAnEndedOneIsForgotten) {
   const std::vector<TariffRecord> tariffs = {Tariff("Arcor", "Arcor"), Tariff("ISDN", "ISDN-Flat")};
-  fake.connections = {{1, "ISDN-Flat", "isdn", "ISDN1"}, {2, "Arcor", "modem", "COM1"}};
+  fake.connections = {kIsdn, kArcor};
   EXPECT_EQ(Find(tariffs), 0);
   EXPECT_EQ(state.ActiveEntryName, "Arcor");
 
@@ -120,9 +113,9 @@ TEST_F(ActiveTariffFixture, TheLastConnectionListedDecidesAndAnEndedOneIsForgott
   EXPECT_EQ(state.ActiveEntryName, "");
   EXPECT_EQ(state.Label5Caption, ":");
   // A failed enumeration keeps the name it had.
-  fake.connections = {{2, "Arcor", "modem", "COM1"}};
+  fake.connections = {kArcor};
   EXPECT_EQ(Find(tariffs), 0);
-  fake.connections = {{3, "ISDN-Flat", "isdn", "ISDN1"}};
+  fake.connections = {kIsdn};
   fake.enumResult = ras::kErrorBufferTooSmall;
   EXPECT_EQ(Find(tariffs), 0);
   fake.enumResult = 0;
@@ -133,9 +126,7 @@ TEST_F(ActiveTariffFixture, ActiveConnectionRefreshesTheAddressesOfTheOwnDialOnl
   fake.connections = {{9, "Arcor", "modem", "COM1"}};
   Find({});
   // Nothing dialled: handle 0, which only empties the addresses.
-  EXPECT_EQ(std::count_if(fake.calls.begin(), fake.calls.end(),
-                          [](const std::string& c) { return c.rfind("RasGetProjectionInfo", 0) == 0; }),
-            0);
+  for (const auto& call : fake.calls) EXPECT_EQ(call.rfind("RasGetProjectionInfo", 0), std::string::npos);
   fake.saved["Arcor"] = {"u", "p"};
   fake.dialHandleOut = 9;
   dialUp->SetDialMode(TDialMode::dmSync);

