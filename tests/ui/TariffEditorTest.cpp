@@ -330,8 +330,8 @@ class TariffEditorTest : public QObject {
     QCOMPARE(w.core().totals.OnlineSeconds, -1.0);
     // The settings list shows the name as typed until it is rebuilt.
     QCOMPARE(w.settings().ListBox1->item(0)->text(), QString(25, 'N'));
-    // Create mode writes no file; the next save does.
-    QVERIFY(w.TariffsOnDisk("Hans.tfd").empty());
+    // A new tariff is on disk at once.
+    QCOMPARE(w.TariffsOnDisk("Hans.tfd").size(), size_t(1));
     QCOMPARE(w.form->DialItems.size(), size_t(1));
   }
 };
