@@ -3,22 +3,13 @@
 #include "accounting/ByteLayout.h"
 #include "accounting/ChargingRules.h"
 #include "accounting/Formats.h"
+#include "platform/Codepage.h"
 #include "platform/Files.h"
 
 namespace tarifuhr {
 namespace {
 
 constexpr const char* kNoFigure = " - ";
-
-// The first `n` characters of a UTF-8 text.
-std::string FirstCharacters(const std::string& s, size_t n) {
-  size_t pos = 0;
-  for (size_t count = 0; pos < s.size() && count < n; ++count) {
-    ++pos;
-    while (pos < s.size() && (static_cast<unsigned char>(s[pos]) & 0xC0) == 0x80) ++pos;
-  }
-  return s.substr(0, pos);
-}
 
 }  // namespace
 

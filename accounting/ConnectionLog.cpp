@@ -10,15 +10,6 @@ namespace {
 
 constexpr int kEntryColumnPixels = 68;
 
-// Drops the last character (not the last byte) of a UTF-8 text.
-void PopLastCharacter(std::string& s) {
-  while (!s.empty()) {
-    const auto b = static_cast<unsigned char>(s.back());
-    s.pop_back();
-    if ((b & 0xC0) != 0x80) break;
-  }
-}
-
 std::string CutTimeColumn(std::string column, size_t timeLength) {
   if (timeLength > 8) column.resize(column.size() >= 4 ? column.size() - 4 : 0);
   return column;
@@ -85,7 +76,7 @@ std::vector<ConnectionRecord> ConnectionLog::ReadTail(size_t count) const {
 std::string FormatLogLine(const ConnectionRecord& r, const TextWidthFn& width,
                           const RegionalSettings& rs) {
   std::string entry = r.entry;
-  while (!entry.empty() && width(entry) > kEntryColumnPixels) PopLastCharacter(entry);
+  while (!entry.empty() && width(entry) > kEntryColumnPixels) DropLastCharacter(entry);
 
   const std::string startTime = FormatTime(rs, r.start);
   const std::string start =

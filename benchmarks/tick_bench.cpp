@@ -64,8 +64,7 @@ struct World {
   }
   std::string dir = "/tmp/tarifuhr-bench-tick";
   ManualClock clock{EncodeDate(2026, 12, 7) + EncodeTime(12, 0, 0, 10)};
-  std::shared_ptr<SimNetwork> network = std::make_shared<SimNetwork>(
-      dir, [this] { return static_cast<int64_t>(std::llround((clock.Now() - 25569.0) * 86400000.0)); });
+  std::shared_ptr<SimNetwork> network = std::make_shared<SimNetwork>(dir, SimNetwork::FromClock(clock));
   SimDialUpBackend backend{network};
   RasLibraries libraries;
   RasBinder binder{libraries};

@@ -95,10 +95,7 @@ TDialUp::TDialUp(DialUpServices services)
 TDialUp::~TDialUp() { async_->Close(); }
 
 void TDialUp::SetEntry(const std::string& e) {
-  // At most 256 characters, cut at a character boundary.
-  size_t pos = 0;
-  for (size_t n = 0; pos < e.size() && n < ras::kEntryNameLen - 1; ++n) NextCodePoint(e, pos);
-  entry_ = e.substr(0, pos);
+  entry_ = FirstCharacters(e, ras::kEntryNameLen - 1);  // at most 256 characters
 }
 
 uint32_t TDialUp::GetEntries() {

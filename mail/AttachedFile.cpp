@@ -1,6 +1,5 @@
 #include "mail/AttachedFile.h"
 
-#include <unistd.h>
 
 #include <cerrno>
 
@@ -15,7 +14,7 @@ namespace {
 // Removes the temporary file however EncodeFile ends.
 struct RemoveOnExit {
   std::string path;
-  ~RemoveOnExit() { ::unlink(path.c_str()); }
+  ~RemoveOnExit() { RemoveFile(path); }
 };
 
 }  // namespace

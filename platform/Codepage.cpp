@@ -86,6 +86,20 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
+std::string FirstCharacters(std::string_view utf8, size_t n) {
+  size_t pos = 0;
+  for (size_t count = 0; pos < utf8.size() && count < n; ++count) NextCodePoint(utf8, pos);
+  return std::string(utf8.substr(0, pos));
+}
+
+void DropLastCharacter(std::string& s) {
+  while (!s.empty()) {
+    const auto b = static_cast<unsigned char>(s.back());
+    s.pop_back();
+    if ((b & 0xC0) != 0x80) break;
+  }
+}
+
 std::string Cp1252ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());

@@ -19,6 +19,11 @@ std::string Utf8ToLatin1(std::string_view utf8);
 char32_t NextCodePoint(std::string_view utf8, size_t& pos);
 void AppendUtf8(std::string& out, char32_t cp);
 
+// The first `n` characters of a UTF-8 text, and the text without its last
+// character: cuts never split a character.
+std::string FirstCharacters(std::string_view utf8, size_t n);
+void DropLastCharacter(std::string& utf8);
+
 // Case folding of Windows-1252 letters, for names compared without regard
 // to case (INI sections and keys, the registry).
 std::string FoldCaseCp1252(std::string_view utf8);

@@ -23,6 +23,8 @@ class FileError : public std::runtime_error {
 std::string ErrnoText(int err);
 
 bool FileExists(const std::string& path);
+// False when there was nothing to remove or it could not be removed.
+bool RemoveFile(const std::string& path);
 bool DirectoryExists(const std::string& path);
 std::optional<std::string> ReadWholeFile(const std::string& path);
 

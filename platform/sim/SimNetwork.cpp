@@ -218,6 +218,11 @@ SimState ParseSimState(const std::string& text) {
   return s;
 }
 
+SimNetwork::NowMs SimNetwork::FromClock(const Clock& clock) {
+  constexpr double kUnixEpoch = 25569.0;  // 1.1.1970 as a date-time value
+  return [&clock] { return static_cast<int64_t>(std::llround((clock.Now() - kUnixEpoch) * 86400000.0)); };
+}
+
 SimNetwork::SimNetwork(std::string directory, NowMs now)
     : directory_(std::move(directory)), now_(now ? std::move(now) : NowMs(SystemNowMs)) {}
 

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/DateTime.h"
+
 namespace tarifuhr {
 
 // Bad state file, unknown entry, bad argument. German message.
@@ -70,6 +72,8 @@ class SimNetwork {
   static constexpr const char* kLockFile = "dialup-sim.lock";
 
   explicit SimNetwork(std::string directory, NowMs now = {});
+  // The network's time taken from a date-time clock (tests move it by hand).
+  static NowMs FromClock(const Clock& clock);
 
   const std::string& Directory() const { return directory_; }
   int64_t Now() const { return now_(); }

@@ -61,13 +61,9 @@ class SwitchableInternetState : public InternetStateQuery {
 
 class CoreTest : public ::testing::Test {
  protected:
-  static constexpr double kEpochDays = 25569.0;  // 1.1.1970 as a date-time value
-
   CoreTest()
       : clock(EncodeDate(2026, 12, 7) + EncodeTime(12, 0, 0)),
-        network(std::make_shared<SimNetwork>(dir.Path(), [this] {
-          return static_cast<int64_t>(std::llround((clock.Now() - kEpochDays) * 86400000.0));
-        })),
+        network(std::make_shared<SimNetwork>(dir.Path(), SimNetwork::FromClock(clock))),
         backend(network),
         state(backend),
         binder(libraries),

@@ -25,9 +25,7 @@ class RecordingShell : public Shell {
 
 struct UiWorld {
   explicit UiWorld(bool trayAvailable = true)
-      : network(std::make_shared<SimNetwork>(dir.Path(), [this] {
-          return static_cast<int64_t>(std::llround((clock.Now() - 25569.0) * 86400000.0));
-        })),
+      : network(std::make_shared<SimNetwork>(dir.Path(), SimNetwork::FromClock(clock))),
         backend(network),
         binder(libraries),
         registry(RegistryStore::ForConfigHome(dir.File("config"))) {
