@@ -11,6 +11,11 @@ namespace {
 
 constexpr const char* kNoFigure = " - ";
 
+void FoldConnectionBytes(TariffRecord& t) {
+  t.PeriodBytes += t.ConnectionBytes;
+  t.ConnectionBytes = 0;
+}
+
 }  // namespace
 
 RegistrySettings ReadRegistrySettings(Registry& reg, const std::string& programDir) {
@@ -57,20 +62,32 @@ void AccountingCore::Startup() {
   display_.PlaceWindow(registrySettings.left, registrySettings.top);
   display_.BuildDialMenu();
   display_.Collapse();
-  services_.userFiles.LoadUserData(currentUser, tariffs, totals);
+  LoadUserData(currentUser);
   activeTariff = FindActiveTariff();
   display_.BuildDialMenu();
 }
 
 int AccountingCore::LoadUser(const std::string& section) {
   currentUser = section;
-  const int code = services_.userFiles.LoadUserData(section, tariffs, totals);
+  const int code = LoadUserData(section);
   activeTariff = FindActiveTariff();
   return code;
 }
 
+int AccountingCore::LoadUserData(const std::string& section) {
+  const int code = services_.userFiles.LoadUserData(section, tariffs, totals);
+  // Bytes a file holds for a connection are in its period already: the old
+  // program left the last connection's bytes there.
+  for (TariffRecord& t : tariffs) t.ConnectionBytes = 0;
+  return code;
+}
+
 void AccountingCore::SaveUser() const {
-  services_.userFiles.SaveUserData(currentUser, tariffs, totals);
+  // An open connection's bytes are stored with the period, as they will be
+  // once it ends; the file never holds bytes that are not counted yet.
+  std::vector<TariffRecord> stored = tariffs;
+  for (TariffRecord& t : stored) FoldConnectionBytes(t);
+  services_.userFiles.SaveUserData(currentUser, stored, totals);
 }
 
 int AccountingCore::FindActiveTariff() {
@@ -88,7 +105,7 @@ void AccountingCore::Timer1Timer() {
     firstStart = false;
     display_.ShowFirstStartDialog();
   }
-  display_.SetShowHideCaption(display_.IsMinimized() ? "Anzeigen" : "Verbergen");
+  display_.SetShowHideCaption(display_.IsStripHidden() ? "Anzeigen" : "Verbergen");
   const TDateTime now = services_.clock.Now();
   if (!scheduler_.IsNewSecond(now)) return;
   CountSecond(now);
@@ -96,18 +113,18 @@ void AccountingCore::Timer1Timer() {
 
 void AccountingCore::CountSecond(TDateTime now) {
   RefreshOverview();
-  activeTariff = FindActiveTariff();
 
   std::string state;
   GetConnectionState(services_.internetState, state);
-  const bool online = IsOnline(state);
+  // Reading the statistics may let window messages run, and a dialog may
+  // change the tariff list meanwhile: it comes before the tariff is looked up.
+  const bool statisticsOk = IsOnline(state) && services_.dialUp.GetStatistics();
+  activeTariff = FindActiveTariff();
+  // Only a listed dial-up connection is a connection; time online through
+  // a LAN or a proxy is not counted or charged.
+  const bool online = IsOnline(state) && !activeEntry.ActiveEntryName.empty();
 
-  bool statisticsOk = false;
-  if (online) {
-    // Read once a second; the figures below use the same reading.
-    statisticsOk = services_.dialUp.GetStatistics();
-    if (statisticsOk) CountTraffic();
-  }
+  if (online && statisticsOk) CountTraffic();
   if (!online || !statisticsOk)
     for (int i = 1; i <= 5; ++i) display_.SetFigure(i, kNoFigure);
   ShowFigures(online, statisticsOk);
@@ -123,16 +140,18 @@ void AccountingCore::CountSecond(TDateTime now) {
     if (!connection.IsOpen()) {
       OpenConnection(now);
       openedNow = true;
+      // Starting the statistics may let window messages run, too.
+      activeTariff = FindActiveTariff();
     }
     connection.end = now;
     ShowLogLine(connection, historyLineCount, display_.LogList(),
                 [this](const std::string& s) { return display_.TextWidth(s); }, services_.regional);
-    if (activeTariff == -1) activeTariff = FindActiveTariff();
   }
 
   totals.AllowanceSum = 0;
   totals.RemainingSum = 0;
-  if (activeTariff != -1) UpdateActiveTariff(now, openedNow);
+  bool hangUp = false;
+  if (activeTariff != -1) hangUp = UpdateActiveTariff(now, openedNow);
 
   if (online) {
     if (activeTariff != -1) {
@@ -142,6 +161,9 @@ void AccountingCore::CountSecond(TDateTime now) {
     ChargeMinute();
     connection.seconds += 1;
   }
+  // Last: hanging up waits and lets window messages run, so nothing after
+  // it may touch the tariff list.
+  if (hangUp) services_.dialUp.HangUp();
 }
 
 void AccountingCore::CountTraffic() {
@@ -191,18 +213,15 @@ void AccountingCore::CloseConnection(TDateTime now) {
   historyLineCount = LoadLog(services_.log, display_.LogList(),
                              [this](const std::string& s) { return display_.TextWidth(s); },
                              services_.regional);
+  ForgetConnection();
+}
+
+void AccountingCore::ForgetConnection() {
   connection = {};
   lastRecv_.reset();
   lastSent_.reset();
-  FoldConnectionBytes();
-}
-
-void AccountingCore::FoldConnectionBytes() {
   // The connection's bytes reach the period once, when it ends.
-  for (TariffRecord& t : tariffs) {
-    t.PeriodBytes += t.ConnectionBytes;
-    t.ConnectionBytes = 0;
-  }
+  for (TariffRecord& t : tariffs) FoldConnectionBytes(t);
 }
 
 void AccountingCore::OpenConnection(TDateTime now) {
@@ -220,13 +239,13 @@ void AccountingCore::OpenConnection(TDateTime now) {
   }
 }
 
-void AccountingCore::UpdateActiveTariff(TDateTime now, bool openedNow) {
+bool AccountingCore::UpdateActiveTariff(TDateTime now, bool openedNow) {
   TariffRecord& t = tariffs[static_cast<size_t>(activeTariff)];
   const TDateTime today = DateOf(now);
   const TDateTime periodEnd = RollOverPeriod(t, totals, today);
   CatchUpPeriod(t, today);
   const int days = DaysToEnd(periodEnd, today);
-  if (IsOutsideTimeWindow(t, now)) services_.dialUp.HangUp();
+  const bool outsideWindow = IsOutsideTimeWindow(t, now);
   UpdateTodayAllowance(t, days);
   ApplyDayChange(t, today);
   UpdateDailyAllowance(t, days);
@@ -240,6 +259,7 @@ void AccountingCore::UpdateActiveTariff(TDateTime now, bool openedNow) {
     t.PeriodCosts += t.DialInFee;
     connection.cost += t.DialInFee;
   }
+  return outsideWindow;
 }
 
 void AccountingCore::ChargeMinute() {
@@ -252,14 +272,15 @@ void AccountingCore::ChargeMinute() {
 }
 
 void AccountingCore::CloseDown() {
-  if (connection.IsOpen()) {
-    connection.end = services_.clock.Now();
-    services_.log.Append(connection);
-    connection.entry.clear();
-    connection.seconds = 0;
-    FoldConnectionBytes();
-  }
+  // The record is closed only when both the save and the log append have
+  // worked; otherwise the program keeps counting it as one connection, and
+  // a later close or tick carries on with it.
   SaveUser();
+  if (!connection.IsOpen()) return;
+  connection.end = services_.clock.Now();
+  services_.log.Append(connection);
+  logError_.clear();
+  ForgetConnection();
 }
 
 std::string AccountingCore::CutToWidth(const std::string& text, int pixels, size_t keep) const {

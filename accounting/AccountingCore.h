@@ -54,8 +54,9 @@ class AccountingCore {
   void Timer1Timer();
   // When the timer should fire next, in milliseconds.
   int MillisecondsUntilNextTick() const;
-  // Logs an open connection and saves the user's data. Throws FileError
-  // when the save fails; the program then keeps running.
+  // Saves the user's data and logs an open connection, which is then
+  // closed. Throws FileError when either fails; the record then stays open
+  // and the program keeps running.
   void CloseDown();
 
   void RefreshOverview();
@@ -85,9 +86,12 @@ class AccountingCore {
   void ShowFigures(bool online, bool statisticsOk);
   void CloseConnection(TDateTime now);
   void OpenConnection(TDateTime now);
-  void UpdateActiveTariff(TDateTime now, bool openedNow);
+  // True when the connection runs outside the tariff's time window.
+  bool UpdateActiveTariff(TDateTime now, bool openedNow);
   void ChargeMinute();
-  void FoldConnectionBytes();
+  // Closes the record and moves its bytes to the tariffs' periods.
+  void ForgetConnection();
+  int LoadUserData(const std::string& section);
   std::string OverviewRow(size_t index) const;
   std::string CutToWidth(const std::string& text, int pixels, size_t keep) const;
 

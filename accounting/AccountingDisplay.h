@@ -23,7 +23,8 @@ class AccountingDisplay {
   // Width of a text in the main window's font, in pixels.
   virtual int TextWidth(const std::string& text) const = 0;
 
-  virtual bool IsMinimized() const = 0;
+  // Hidden to the tray or minimized: the menu then offers to show it.
+  virtual bool IsStripHidden() const = 0;
   // Captions of Hide1 and Verbergen1.
   virtual void SetShowHideCaption(const std::string& caption) = 0;
   virtual void ShowFirstStartDialog() = 0;

@@ -18,33 +18,40 @@ int DaysToEnd(TDateTime periodEnd, TDateTime today) {
   return static_cast<int>(std::trunc(periodEnd - today));
 }
 
+namespace {
+
+int64_t MonthIndex(const CivilDate& d) { return int64_t{d.year} * 12 + (d.month - 1); }
+
+TDateTime Anniversary(const CivilDate& start, int64_t monthIndex) {
+  const int64_t year = monthIndex >= 0 ? monthIndex / 12 : (monthIndex - 11) / 12;
+  return DateInMonthClamped(static_cast<int>(year), static_cast<int>(monthIndex - year * 12 + 1), start.day);
+}
+
+}  // namespace
+
 TDateTime RollOverPeriod(TariffRecord& t, TotalsRecord& totals, TDateTime today) {
-  const TDateTime end = PeriodEnd(t.StartDate);
-  if (today == end) {
-    if (t.InTotals) totals.OnlineSeconds -= t.PeriodCosts;
-    t.StartDate = today;
-    t.PeriodSeconds = 0;
-    t.PeriodCosts = 0;
-    t.PeriodBytes = 0;
-  }
-  return end;
+  const CivilDate start = DecodeDate(t.StartDate);
+  int64_t latest = MonthIndex(DecodeDate(today));
+  if (Anniversary(start, latest) > today) --latest;
+  if (latest <= MonthIndex(start)) return PeriodEnd(t.StartDate);
+  // Last period's use must not count against this one's budget, however
+  // many anniversaries passed while the PC was off.
+  if (t.InTotals) totals.OnlineSeconds -= t.PeriodCosts;
+  t.StartDate = Anniversary(start, latest);
+  t.PeriodSeconds = 0;
+  t.PeriodCosts = 0;
+  t.PeriodBytes = 0;
+  return today;
 }
 
 void CatchUpPeriod(TariffRecord& t, TDateTime today) {
   const CivilDate start = DecodeDate(t.StartDate);
   const CivilDate now = DecodeDate(today);
-  const int startMonth = start.year * 12 + start.month;
-  const int nowMonth = now.year * 12 + now.month;
-  if (startMonth > nowMonth) {
-    const int y = now.month == 1 ? now.year - 1 : now.year;
-    const int m = now.month == 1 ? 12 : now.month - 1;
-    t.StartDate = DateInMonthClamped(y, m, start.day);
-    t.PeriodSeconds = 1;
-    t.PeriodCosts = 0;
-    t.PeriodBytes = 0;
-  } else if (startMonth < nowMonth && now.day >= start.day) {
-    t.StartDate = DateInMonthClamped(now.year, now.month, start.day);
-  }
+  if (MonthIndex(start) <= MonthIndex(now)) return;
+  t.StartDate = Anniversary(start, MonthIndex(now) - 1);
+  t.PeriodSeconds = 1;
+  t.PeriodCosts = 0;
+  t.PeriodBytes = 0;
 }
 
 double RoundHalfEven(double v) { return std::nearbyint(v); }

@@ -20,11 +20,14 @@ TDateTime PeriodEnd(TDateTime startDate);
 // period end - today, truncated toward zero.
 int DaysToEnd(TDateTime periodEnd, TDateTime today);
 
-// On the period end a new period begins. Returns the period end computed
-// from the start date as it was before the call.
+// A new period begins when the start lies a month or more behind today:
+// on the anniversary itself, and also when the PC was not counting then.
+// The start moves to the latest monthly anniversary not after today and
+// the period's counters start from zero. Returns the period end to count
+// the days to: the end before any change, so 0 days (allowances kept) in
+// the second a new period begins.
 TDateTime RollOverPeriod(TariffRecord& t, TotalsRecord& totals, TDateTime today);
-// Keeps the start date on the latest monthly anniversary when the roll-over
-// day was missed, or pulls a start date in the future back.
+// Pulls a start date in the future back to the month before today's.
 void CatchUpPeriod(TariffRecord& t, TDateTime today);
 
 // Whole minutes allowed today; kept when a divisor is 0.

@@ -66,7 +66,9 @@ TariffRecord DecodeTariffV2(const uint8_t* old) {
   std::memcpy(p + 24, old + 24, 20);  // StartDate, LastDay, SecondsToday
   std::memcpy(p + 48, old + 48, 24);  // PricePerMinute, CostLimit, TimeLimit
   std::memcpy(p + 72, old + 72, 48);  // PeriodSeconds ... PeriodBytes, padding
-  std::memset(p + 108, 0, 4);         // converted records have no open connection
+  // Bytes 104-111 hold the byte counts' high words here; an old record
+  // has nothing there that could be one, and no open connection.
+  std::memset(p + 104, 0, 8);
   std::memcpy(p + 120, old + 120, 17);  // WindowFrom, WindowTo, InTotals
   std::memcpy(p + 144, old + 144, 8);
   std::memcpy(p + 160, old + 152, 21);

@@ -64,8 +64,9 @@ int main(int argc, char** argv) {
 
   ShutdownSignals shutdownSignals([&form] { form.Beende1Click(); });
   QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form](QSessionManager&) {
-    // The session ends: log and save now, whatever comes after.
-    form.CloseHandlers();
+    // The session end may still be cancelled: save what is counted but
+    // keep the connection open; closing the program logs it.
+    form.SaveCounts();
   });
 
   form.FormCreate();

@@ -23,7 +23,7 @@ class NullDisplay : public AccountingDisplay {
   void SetOverviewRows(const std::vector<std::string>& r) override { benchmark::DoNotOptimize(r.data()); }
   LogListView& LogList() override { return list; }
   int TextWidth(const std::string& t) const override { return static_cast<int>(t.size()) * 7; }
-  bool IsMinimized() const override { return false; }
+  bool IsStripHidden() const override { return false; }
   void SetShowHideCaption(const std::string&) override {}
   void ShowFirstStartDialog() override {}
   void ShowError(const std::string&) override {}

@@ -212,7 +212,8 @@ uint32_t TDialUp::HangUpConnection(uint32_t handle) {
   for (;;) {
     code = Bind<RasGetConnectStatusProc>("RasGetConnectStatus").fn(handle, status.bytes.data());
     if (code == ras::kErrorInvalidHandle) return 0;
-    if (std::chrono::steady_clock::now() >= deadline) return code;
+    // Still there when the wait ends: the hang-up did not work.
+    if (std::chrono::steady_clock::now() >= deadline) return ras::kErrorRequestTimeout;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ProcessMessages();
   }

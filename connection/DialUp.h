@@ -101,7 +101,7 @@ class TDialUp {
   uint32_t Dial();
   uint32_t HangUp();
   // Hangs up and waits, handling window messages, until the handle is gone
-  // or the hang-up timeout has passed; then the last status code.
+  // (0) or the hang-up timeout has passed (638, the request timed out).
   uint32_t HangUpConnection(uint32_t handle);
   uint32_t SetUserName(const std::string& userName);
   uint32_t SetPassword(const std::string& password);

@@ -34,11 +34,17 @@ TStringList ParseAddressList(const std::string& text) {
   }
   for (char& c : s)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  // An empty item (a trailing comma, ",,") is no recipient: the server
+  // would refuse "RCPT TO:<>" and the whole send would fail.
+  const auto add = [&list](const std::string& item) {
+    std::string address = ExtractAddress(item, false);
+    if (!address.empty()) list.push_back(std::move(address));
+  };
   for (auto comma = s.find(','); comma != std::string::npos; comma = s.find(',')) {
-    list.push_back(ExtractAddress(s.substr(0, comma), false));
+    add(s.substr(0, comma));
     s.erase(0, comma + 1);
   }
-  list.push_back(ExtractAddress(s, false));
+  add(s);
   return list;
 }
 

@@ -89,7 +89,8 @@ bool TZimPOP::ReadReply() {
   const auto eol = s.find("\r\n");
   lastReplyText_ =
       eol == std::string::npos || eol < 4 ? std::string() : FromWire(TrimText(s.substr(4, eol - 4)));
-  errorFlag_ = lastStatus_ == "-ERR";
+  // Only "+OK" is positive; anything else a server says is a failure.
+  errorFlag_ = s.rfind("+OK", 0) != 0;
   if (OnReceiveTextFromSocket) OnReceiveTextFromSocket(this, FromWire(s));
   return true;
 }

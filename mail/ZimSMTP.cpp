@@ -147,16 +147,17 @@ int TZimSMTP::SendTransaction(const std::string& sender, const TStringList& list
   if (list.empty()) return 1;
   // A refused reply is reported by SendMsg; a failed wait was reported in
   // ReadReply already.
-  auto step = [this](const char* code) {
+  auto step = [this](const char* code, const char* alsoGood = nullptr) {
     if (!ReadReply()) return false;
-    if (!errorFlag_) errorFlag_ = lastReplyCode_ != code;
+    if (!errorFlag_) errorFlag_ = lastReplyCode_ != code && !(alsoGood && lastReplyCode_ == alsoGood);
     return !errorFlag_;
   };
   SendText("MAIL FROM:<" + sender + ">\r\n");
   if (!step("250")) return -1;
   for (const auto& address : list) {
     SendText("RCPT TO:<" + address + ">\r\n");
-    if (!step("250")) return -2;
+    // 251: the server forwards it; as good as 250.
+    if (!step("250", "251")) return -2;
   }
   SendText("DATA\r\n");
   if (!step("354")) return -3;

@@ -128,7 +128,9 @@ void TAbout::Label10Click() { Open(kBetaTesterPage); }
 
 void TAbout::mouseReleaseEvent(QMouseEvent* event) {
   QDialog::mouseReleaseEvent(event);
-  if (event->button() == Qt::LeftButton) FormClick();  // the background
+  // Only the background itself: a click on a caption label reaches the
+  // window too, and must not close it.
+  if (event->button() == Qt::LeftButton && !childAt(event->position().toPoint())) FormClick();
 }
 
 }  // namespace tarifuhr

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QWindow>
+#include <cstdio>
 
 #include "accounting/ChargingRules.h"
 #include "platform/Files.h"
@@ -297,15 +298,16 @@ void TForm1::Collapse() { resize(width(), kCollapsedHeight); }
 void TForm1::PlaceWindow(int left, int top) { move(left, top); }
 
 void TForm1::Hide1Click() {
-  if (Items["Hide1"]->text() == QStringLiteral("Anzeigen")) {
+  // What the strip is, not what the caption last said: it may have gone to
+  // the tray by its close box or by minimizing since.
+  if (IsStripHidden()) {
     setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
-    return;
+  } else if (tray_->TrayAvailable()) {  // else nothing could bring it back
+    hide();
+    setWindowState(windowState() | Qt::WindowMinimized);
   }
-  // Without a notification area nothing could bring the strip back.
-  if (!tray_->TrayAvailable()) return;
-  hide();
-  setWindowState(windowState() | Qt::WindowMinimized);
+  UpdateShowHideCaption();
 }
 
 void TForm1::trayLeftButtonDown() { Hide1Click(); }
@@ -394,6 +396,14 @@ bool TForm1::CloseHandlers() {
   }
 }
 
+void TForm1::SaveCounts() {
+  try {
+    core_->SaveUser();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "tarifuhr: %s\n", e.what());
+  }
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
   if (!CloseHandlers()) {
     event->ignore();  // keep running; a later close tries again
@@ -412,6 +422,16 @@ void TForm1::changeEvent(QEvent* event) {
       setWindowState(windowState() & ~Qt::WindowMinimized);  // never out of reach
   }
   QWidget::changeEvent(event);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  UpdateShowHideCaption();
+}
+
+void TForm1::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  UpdateShowHideCaption();
 }
 
 bool TForm1::InExemptRow(const QPoint& p) const {
@@ -481,6 +501,10 @@ int TForm1::TextWidth(const std::string& text) const {
 }
 
 bool TForm1::IsMinimized() const { return windowState() & Qt::WindowMinimized; }
+
+bool TForm1::IsStripHidden() const { return isHidden() || IsMinimized(); }
+
+void TForm1::UpdateShowHideCaption() { SetShowHideCaption(IsStripHidden() ? "Anzeigen" : "Verbergen"); }
 
 void TForm1::SetShowHideCaption(const std::string& caption) {
   const QString c = QString::fromStdString(caption);

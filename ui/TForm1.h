@@ -78,6 +78,8 @@ class TForm1 : public QWidget, public AccountingDisplay {
   // Logs an open connection and saves; false (after telling the user) when
   // the save failed.
   bool CloseHandlers();
+  // Saves the user's data and keeps counting; a failure goes to stderr.
+  void SaveCounts();
 
   // AccountingDisplay.
   void SetFigure(int edit, const std::string& text) override;
@@ -85,7 +87,8 @@ class TForm1 : public QWidget, public AccountingDisplay {
   void SetOverviewRows(const std::vector<std::string>& rows) override;
   LogListView& LogList() override { return logAdapter_; }
   int TextWidth(const std::string& text) const override;
-  bool IsMinimized() const override;
+  bool IsMinimized() const;
+  bool IsStripHidden() const override;
   void SetShowHideCaption(const std::string& caption) override;
   void ShowFirstStartDialog() override;
   void ShowError(const std::string& message) override;
@@ -110,6 +113,8 @@ class TForm1 : public QWidget, public AccountingDisplay {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
@@ -125,6 +130,7 @@ class TForm1 : public QWidget, public AccountingDisplay {
   void AddSeparator(QMenu* menu, const std::string& name);
   QLabel* HeaderLabel(const QString& text, int left, int top);
   void Tick();
+  void UpdateShowHideCaption();
   void StorePosition();
   // Runs a handler; an exception's message goes to a message box.
   void Guarded(const std::function<void()>& handler);

@@ -29,6 +29,7 @@ std::string ErrorText(uint32_t code) {
     case kErrorInvalidSize: return "The structure size is incorrect.";
     case kErrorPortNotAvailable: return "The modem is already in use or is not configured properly.";
     case kErrorNoConnection: return "The connection was terminated.";
+    case kErrorRequestTimeout: return "The request has timed out.";
     case kErrorLineBusy: return "The phone line is busy.";
     case kErrorNoAnswer: return "The remote computer did not respond.";
     case kErrorAuthenticationFailure:

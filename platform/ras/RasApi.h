@@ -38,6 +38,7 @@ inline constexpr uint32_t kErrorBufferTooSmall = 603;
 inline constexpr uint32_t kErrorCannotOpenPhonebook = 621;
 inline constexpr uint32_t kErrorCannotFindPhonebookEntry = 623;
 inline constexpr uint32_t kErrorNoConnection = 668;
+inline constexpr uint32_t kErrorRequestTimeout = 638;
 inline constexpr uint32_t kErrorPortNotAvailable = 633;
 inline constexpr uint32_t kErrorLineBusy = 676;
 inline constexpr uint32_t kErrorNoAnswer = 678;

@@ -236,10 +236,11 @@ bool SimDialUpBackend::GetConnectedState(uint32_t& flags) {
     const SimState s = network_->Snapshot();
     for (const auto& c : s.Connections)
       if (c.Connected()) flags |= kInternetConnectionModem;
+    if (s.Lan) flags |= kInternetConnectionLan;
   } catch (const std::exception&) {
     return false;
   }
-  return (flags & kInternetConnectionModem) != 0;
+  return (flags & (kInternetConnectionModem | kInternetConnectionLan)) != 0;
 }
 
 std::optional<uint64_t> SimDialUpBackend::Counter(const std::string& device, bool received) const {

@@ -122,6 +122,7 @@ SimConnection* SimState::FindConnection(uint32_t handle) {
 std::string FormatSimState(const SimState& s) {
   std::string out = "# Simuliertes DFÜ-Netz von Tarifuhr (tarifuhr-sim)\n";
   out += "next-handle\t" + std::to_string(s.NextHandle) + "\n";
+  if (s.Lan) out += "lan\ton\n";
   for (const auto& e : s.Entries) {
     out += "entry\tname=" + Escape(e.Name) + "\tdelay=" + FormatDouble(e.DelaySeconds) +
            "\tfail=" + std::to_string(e.FailCode) + "\trx=" + std::to_string(e.RateRx) +
@@ -164,6 +165,11 @@ SimState ParseSimState(const std::string& text) {
     const std::string kind = fields[0];
     if (kind == "next-handle") {
       if (fields.size() != 2 || !ParseNumber(fields[1], s.NextHandle)) throw bad("ungültige Handle-Nummer");
+      continue;
+    }
+    if (kind == "lan") {
+      if (fields.size() != 2 || (fields[1] != "on" && fields[1] != "off")) throw bad("lan erwartet on oder off");
+      s.Lan = fields[1] == "on";
       continue;
     }
     std::map<std::string, std::string> kv;
@@ -341,6 +347,10 @@ size_t SimNetwork::HangUpEntry(const std::string& entry) const {
                       [&](const SimConnection& c) { return entry.empty() || c.Entry == entry; });
   });
   return n;
+}
+
+void SimNetwork::SetLan(bool on) const {
+  Modify([on](SimState& s) { s.Lan = on; });
 }
 
 size_t SimNetwork::AddTraffic(const std::string& entry, uint64_t rx, uint64_t tx) const {

@@ -54,6 +54,8 @@ struct SimConnection {
 
 struct SimState {
   uint32_t NextHandle = 1;
+  // Online through a LAN as well, beside any dial-up connection.
+  bool Lan = false;
   std::vector<SimEntry> Entries;
   std::vector<SimConnection> Connections;
   const SimEntry* FindEntry(const std::string& name) const;
@@ -100,6 +102,8 @@ class SimNetwork {
   bool HangUp(uint32_t handle) const;
   // Hangs up every connection of `entry` ("" = all); returns the count.
   size_t HangUpEntry(const std::string& entry) const;
+  // Switches the LAN beside the dial-up network on or off.
+  void SetLan(bool on) const;
   // Adds bytes to the open connections of `entry`; returns their count.
   size_t AddTraffic(const std::string& entry, uint64_t rx, uint64_t tx) const;
 

@@ -1,3 +1,4 @@
+#include "platform/MessagePump.h"
 #include "tests/accounting/CoreFixture.h"
 
 namespace tarifuhr::testing {
@@ -164,11 +165,19 @@ TEST_F(CoreTest, PeriodsRollOverAndCatchUpInTheTick) {
   EXPECT_EQ(core.tariffs[0].PeriodCosts, 2);
   EXPECT_EQ(core.totals.OnlineSeconds, 1000 - 400 + 1);
 
-  // A missed anniversary: the start moves to the latest one, counters stay.
-  core.tariffs[0].StartDate = EncodeDate(2026, 10, 3);
+  // Anniversaries missed while the PC was off: a new period as well, and
+  // the allowances are never computed from a past period end.
+  core.tariffs[0].StartDate = EncodeDate(2026, 9, 30);
+  core.tariffs[0].PeriodCosts = 50;
+  core.tariffs[0].TimeLimit = 600;
   TickNextSecond();
-  EXPECT_EQ(core.tariffs[0].StartDate, EncodeDate(2026, 12, 3));
-  EXPECT_EQ(core.tariffs[0].PeriodSeconds, 2);
+  EXPECT_EQ(core.tariffs[0].StartDate, EncodeDate(2026, 11, 30));
+  EXPECT_EQ(core.tariffs[0].PeriodSeconds, 1);
+  EXPECT_EQ(core.tariffs[0].PeriodCosts, 0);
+  EXPECT_EQ(core.totals.OnlineSeconds, 1000 - 400 + 1 - 50 + 1);
+  TickNextSecond();
+  EXPECT_GT(core.tariffs[0].TodayAllowance, 0);
+  EXPECT_GT(core.tariffs[0].DailyAllowance, 0);
 }
 
 TEST_F(CoreTest, OutsideTheWindowOnlyTheProgramsOwnDialIsHungUp) {
@@ -191,23 +200,58 @@ TEST_F(CoreTest, OutsideTheWindowOnlyTheProgramsOwnDialIsHungUp) {
   EXPECT_EQ(Logged().size(), 2u);
 }
 
-TEST_F(CoreTest, AnEndedConnectionIsNotChargedOnWhileALanKeepsThePcOnline) {
+TEST_F(CoreTest, TimeOnlineThroughALanIsNoConnection) {
   AddEntry("Net");
-  core.tariffs = {Tariff("T", "Net")};
-  DialOutside("Net");
+  core.tariffs = {Tariff("T", "Net"), Tariff("Ohne Eintrag", "", 3, 5)};
+  const TariffRecord noEntry = core.tariffs[1];
   state.lan = true;
+  TickSeconds(3);
+  EXPECT_FALSE(core.connection.IsOpen());
+  EXPECT_EQ(display.label5, "Offline");
+  DialOutside("Net");
   TickSeconds(5);
   network->HangUpEntry("Net");
   TickSeconds(5);
   EXPECT_EQ(core.tariffs[0].PeriodSeconds, 5);
-  EXPECT_EQ(core.activeTariff, -1);
-  EXPECT_EQ(core.activeEntry.ActiveEntryName, "");
+  ASSERT_EQ(Logged().size(), 1u) << "the connection ends though the LAN stays";
+  EXPECT_EQ(Logged()[0].seconds, 5);
+  EXPECT_EQ(core.tariffs[1], noEntry);
+}
+
+TEST_F(CoreTest, ATariffListChangedDuringASlowHangUpIsLeftAlone) {
+  // The hang-up waits for the connection to go and lets window messages
+  // run meanwhile; a dialog replaces the tariffs then.
+  RasLibrary slow = *libraries.Load(kRasLibrary);
+  auto status = std::get<RasGetConnectStatusProc>(slow["RasGetConnectStatusA"]);
+  int stillThere = 3;
+  slow["RasGetConnectStatusA"] = RasGetConnectStatusProc{[status, &stillThere](uint32_t h, uint8_t* s) {
+    const uint32_t code = status.fn(h, s);
+    return code == ras::kErrorInvalidHandle && stillThere-- > 0 ? 0u : code;
+  }};
+  libraries.Register(kRasLibrary, slow);
+  const TariffRecord replacement = Tariff("Neu", "Anderes");
+  SetMessagePump([&] { core.tariffs = {replacement}; });
+
+  AddEntry("Tag");
+  core.tariffs = {Tariff("T", "Tag")};
+  core.tariffs[0].WindowFrom = EncodeTime(8, 0, 0);
+  core.tariffs[0].WindowTo = EncodeTime(10, 0, 0);  // now is 12:00
+  dialUp.SetEntry("Tag");
+  ASSERT_EQ(dialUp.Dial(), 0u);
+  TickNextSecond();
+  SetMessagePump({});
+  EXPECT_LE(stillThere, 0) << "the hang-up waited";
+  ASSERT_EQ(core.tariffs.size(), 1u);
+  EXPECT_EQ(core.tariffs[0], replacement);
+  TickNextSecond();
+  EXPECT_EQ(Logged().size(), 1u);
+  EXPECT_EQ(core.tariffs[0], replacement);
 }
 
 TEST_F(CoreTest, ShowHideCaptionsFollowTheWindowState) {
   core.Timer1Timer();
   EXPECT_EQ(display.showHide, "Verbergen");
-  display.minimized = true;
+  display.hidden = true;
   core.Timer1Timer();  // same second: the caption still follows
   EXPECT_EQ(display.showHide, "Anzeigen");
 }

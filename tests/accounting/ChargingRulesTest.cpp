@@ -48,18 +48,31 @@ TEST(PeriodRules, DecemberStartsRollOverInJanuary) {
   EXPECT_EQ(t.PeriodSeconds, 0);
 }
 
-TEST(PeriodRules, CatchUpAfterAMissedAnniversaryKeepsTheCounters) {
+TEST(PeriodRules, AMissedAnniversaryStartsANewPeriodOnTheLatestOne) {
   TariffRecord t = Counting(D(2026, 3, 15));
-  TotalsRecord totals;
-  RollOverPeriod(t, totals, D(2026, 4, 20));
-  CatchUpPeriod(t, D(2026, 4, 20));
+  TotalsRecord totals{1000, 0, 0, 0};
+  const TDateTime end = RollOverPeriod(t, totals, D(2026, 4, 20));
+  EXPECT_EQ(DaysToEnd(end, D(2026, 4, 20)), 0) << "allowances keep their values in this second";
   EXPECT_EQ(t.StartDate, D(2026, 4, 15));
-  EXPECT_EQ(t.PeriodSeconds, 500);
-  EXPECT_EQ(t.PeriodCosts, 300);
-  // Earlier month but today's day still below the start's: nothing changes.
-  TariffRecord u = Counting(D(2026, 3, 15));
-  CatchUpPeriod(u, D(2026, 4, 10));
-  EXPECT_EQ(u.StartDate, D(2026, 3, 15));
+  EXPECT_EQ(t.PeriodSeconds, 0);
+  EXPECT_EQ(t.PeriodCosts, 0);
+  EXPECT_EQ(t.PeriodBytes, 0);
+  EXPECT_EQ(totals.OnlineSeconds, 700) << "as the roll-over does";
+
+  // Months missed, today's day number below the start's, over a year's
+  // end: last month's anniversary, clamped to its length.
+  TariffRecord u = Counting(D(2025, 11, 30));
+  RollOverPeriod(u, totals, D(2026, 3, 10));
+  EXPECT_EQ(u.StartDate, D(2026, 2, 28));
+  EXPECT_EQ(u.PeriodSeconds, 0);
+  EXPECT_EQ(DaysToEnd(PeriodEnd(u.StartDate), D(2026, 3, 10)), 18);
+
+  // Not yet a month behind: nothing moves.
+  TariffRecord v = Counting(D(2026, 3, 15));
+  RollOverPeriod(v, totals, D(2026, 4, 14));
+  CatchUpPeriod(v, D(2026, 4, 14));
+  EXPECT_EQ(v.StartDate, D(2026, 3, 15));
+  EXPECT_EQ(v.PeriodSeconds, 500);
 }
 
 TEST(PeriodRules, AStartInTheFutureIsPulledBackToTheMonthBeforeToday) {

@@ -23,7 +23,7 @@ class RecordingDisplay : public AccountingDisplay {
   void SetOverviewRows(const std::vector<std::string>& r) override { rows = r; }
   LogListView& LogList() override { return log; }
   int TextWidth(const std::string& text) const override { return SevenPixelsPerByte(text); }
-  bool IsMinimized() const override { return minimized; }
+  bool IsStripHidden() const override { return hidden; }
   void SetShowHideCaption(const std::string& caption) override { showHide = caption; }
   void ShowFirstStartDialog() override { ++firstStartShown; }
   void ShowError(const std::string& message) override { errors.push_back(message); }
@@ -38,7 +38,7 @@ class RecordingDisplay : public AccountingDisplay {
   std::string label5, showHide;
   std::vector<std::string> rows, errors, calls;
   FakeLogList log;
-  bool minimized = false;
+  bool hidden = false;
   int firstStartShown = 0;
 };
 

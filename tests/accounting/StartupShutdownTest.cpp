@@ -1,5 +1,6 @@
 #include <filesystem>
 
+#include "platform/Files.h"
 #include "tests/accounting/CoreFixture.h"
 #include "tests/support/Bytes.h"
 
@@ -91,6 +92,32 @@ TEST_F(CoreTest, ExitWhileOnlineLogsOnceAndSaves) {
   EXPECT_EQ(saved[0].PeriodBytes, logged[0].received + logged[0].sent);
   EXPECT_EQ(saved[0].ConnectionBytes, 0);
   EXPECT_EQ(totals.OnlineSeconds, 5);
+}
+
+TEST_F(CoreTest, AnExitWhoseSaveFailsKeepsCountingTheSameConnection) {
+  const CreateUserResult user = files.CreateUser("Erika");
+  core.currentUser = user.section;
+  AddEntry("Net");
+  core.tariffs = {Tariff("T", "Net", 2, 5)};
+  DialOutside("Net");
+  TickSeconds(5);
+  const std::string file = dir.File("Erika.tfd");
+  std::filesystem::remove(file);
+  std::filesystem::create_directory(file);  // the save must fail
+  EXPECT_THROW(core.CloseDown(), FileError);
+  TickSeconds(5);  // the program keeps running
+  std::filesystem::remove(file);
+  core.CloseDown();
+
+  const auto logged = Logged();
+  ASSERT_EQ(logged.size(), 1u) << "one connection, logged once";
+  EXPECT_EQ(logged[0].seconds, 10);
+  EXPECT_EQ(logged[0].cost, 7) << "the fee and the first minute, once";
+  std::vector<TariffRecord> saved;
+  TotalsRecord totals;
+  ASSERT_EQ(files.LoadUserData(user.section, saved, totals), kLoadOk);
+  EXPECT_EQ(saved[0].PeriodCosts, 7);
+  EXPECT_EQ(saved[0].PeriodSeconds, 10);
 }
 
 TEST_F(CoreTest, ALogThatCannotBeWrittenKeepsTheConnectionOpenAndSaysSoOnce) {

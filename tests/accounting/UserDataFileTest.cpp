@@ -133,6 +133,8 @@ TEST_F(UserFilesTest, Version2RecordsAreConvertedAndSavedAsVersion3) {
       .F64(80, 48)
       .F64(88, 40)
       .F64(96, 38)
+      .I32(104, 0x5A5A5A5A)  // whatever an old file holds here
+      .I32(108, 0x5A5A5A5A)
       .I32(112, 4096)
       .F64(120, EncodeTime(18, 0, 0))
       .F64(128, EncodeTime(6, 0, 0))
@@ -154,7 +156,7 @@ TEST_F(UserFilesTest, Version2RecordsAreConvertedAndSavedAsVersion3) {
   EXPECT_EQ(t.TimeLimit, 1200);
   EXPECT_EQ(t.PeriodSeconds, 600);
   EXPECT_EQ(t.TodayAllowance, 38);
-  EXPECT_EQ(t.PeriodBytes, 4096);
+  EXPECT_EQ(t.PeriodBytes, 4096) << "no high word from the old reserved bytes";
   EXPECT_EQ(t.WindowFrom, EncodeTime(18, 0, 0));
   EXPECT_TRUE(t.InTotals);
   EXPECT_EQ(t.DialInFee, 0);

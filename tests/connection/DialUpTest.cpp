@@ -202,12 +202,13 @@ TEST_F(DialUpFixture, HangUpConnectionWaitsForTheHandleButNotForEver) {
   EXPECT_EQ(pumped, 3);
   EXPECT_EQ(std::count(fake.calls.begin(), fake.calls.end(), "RasGetConnectStatus 21"), 4);
 
-  // A handle that never goes away: the wait ends and the last code is 0.
+  // A handle that never goes away: the wait ends, and the connection still
+  // there is no success.
   fake.statusCallsUntilGone = -1;
   fake.connections = {{22, "Arcor", "modem", "COM1"}};
   d.SetHangUpTimeout(std::chrono::milliseconds(50));
   const auto t0 = std::chrono::steady_clock::now();
-  EXPECT_EQ(d.HangUpConnection(22), 0u);
+  EXPECT_EQ(d.HangUpConnection(22), ras::kErrorRequestTimeout);
   const auto waited = std::chrono::steady_clock::now() - t0;
   EXPECT_GE(waited, std::chrono::milliseconds(50));
   EXPECT_LT(waited, std::chrono::seconds(2));

@@ -7,12 +7,12 @@ byte by byte."""
 import argparse
 import os
 import shutil
-import signal
-import struct
 import subprocess
 import sys
-import tempfile
 import time
+
+from program import Program
+from records import days, read_log, read_user_file, tariff, user_file
 
 PRICE = 2.0      # cents a minute
 FEE = 5.0        # cents a connection
@@ -21,40 +21,13 @@ RX, TX = 123456, 7890
 START_SECONDS, START_COSTS, START_BYTES = 600.0, 40.0, 1000
 
 
-def short_string(text, width):
-    raw = text.encode("cp1252")[:width]
-    return bytes([len(raw)]) + raw + b"\0" * (width - len(raw))
-
-
-def days(y, m, d):
-    import datetime
-    return float((datetime.date(y, m, d) - datetime.date(1899, 12, 30)).days)
-
-
-def tariff_record():
+def user_data():
     import datetime
     today = datetime.date.today()
-    rec = bytearray(344)
-    rec[0:21] = short_string("E2E-Tarif", 20)
-    struct.pack_into("<d", rec, 24, days(today.year, today.month, 1))   # StartDate
-    struct.pack_into("<d", rec, 32, 0.0)                                # LastDay
-    struct.pack_into("<d", rec, 48, PRICE)
-    struct.pack_into("<d", rec, 64, 3000.0)                             # TimeLimit
-    struct.pack_into("<d", rec, 72, START_SECONDS)
-    struct.pack_into("<d", rec, 80, START_COSTS)
-    struct.pack_into("<i", rec, 112, START_BYTES)
-    rec[136] = 1                                                        # InTotals
-    struct.pack_into("<d", rec, 152, FEE)
-    rec[160:181] = short_string(ENTRY, 20)
-    return bytes(rec)
-
-
-def user_file():
-    header = bytearray(52)
-    header[0:21] = short_string("Erika (Erika.tfd)", 20)
-    struct.pack_into("<ii", header, 44, 0, 3)
-    totals = bytearray(48)
-    return bytes(header) + bytes(totals) + tariff_record()
+    return user_file("Erika (Erika.tfd)", [tariff(
+        "E2E-Tarif", ENTRY, StartDate=days(today.year, today.month, 1), PricePerMinute=PRICE, TimeLimit=3000.0,
+        PeriodSeconds=START_SECONDS, PeriodCosts=START_COSTS, PeriodBytes=START_BYTES, InTotals=1,
+        DialInFee=FEE)])
 
 
 def free_display():
@@ -79,24 +52,9 @@ def main():
             print(f"SKIPPED: {tool} is not installed")
             return 77
     os.makedirs(args.out, exist_ok=True)
-    home = tempfile.mkdtemp(prefix="tarifuhr-e2e-")
-    config = os.path.join(home, "config")
-    progdir = os.path.join(home, "program")
-    os.makedirs(os.path.join(config, "tarifuhr"))
-    os.makedirs(progdir)
-    with open(os.path.join(progdir, "Erika.tfd"), "wb") as f:
-        f.write(user_file())
-    with open(os.path.join(progdir, "userlist.ini"), "wb") as f:
-        f.write(f"[Erika (Erika.tfd)]\r\nfile={progdir}/Erika.tfd\r\n".encode("cp1252"))
-    with open(os.path.join(config, "tarifuhr", "registry.reg"), "wb") as f:
-        f.write(b"REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Tarifuhr]\r\n"
-                b"\"first\"=dword:00000001\r\n\"currentuser\"=\"Erika (Erika.tfd)\"\r\n"
-                b"\"left\"=dword:00000000\r\n\"top\"=dword:00000000\r\n\r\n")
-
+    p = Program(args.program, args.sim, "Erika", user_data())
     display = free_display()
-    env = dict(os.environ, DISPLAY=f":{display}", TARIFUHR_HOME=progdir, XDG_CONFIG_HOME=config,
-               TARIFUHR_BACKEND="sim", LC_ALL="C", HOME=home)
-    env.pop("QT_QPA_PLATFORM", None)
+    env = dict(p.env, DISPLAY=f":{display}")
     procs = []
     try:
         procs.append(subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
@@ -109,18 +67,13 @@ def main():
                                        "--width", "120", "--height", "24"], env=env,
                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
         time.sleep(1)
-        run([args.sim, "add", ENTRY, "--rate", "0/0"], env)
+        p.sim_tool("add", ENTRY, "--rate", "0/0")
+        p.start(display=f":{display}")
+        time.sleep(1)
 
-        prog = subprocess.Popen([args.program], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
-        procs.append(prog)
-        time.sleep(3)
-        if prog.poll() is not None:
-            print(prog.stdout.read())
-            raise RuntimeError("the program ended at start")
-
-        run([args.sim, "dial", ENTRY], env)
+        p.sim_tool("dial", ENTRY)
         time.sleep(30)
-        run([args.sim, "traffic", ENTRY, str(RX), str(TX)], env)
+        p.sim_tool("traffic", ENTRY, str(RX), str(TX))
         time.sleep(33)   # across the minute charge at second 60
 
         # Expand the strip (the button at its right end) and take a picture.
@@ -130,56 +83,47 @@ def main():
         run(["import", "-window", "root", "-crop", "540x300+0+0", shot], env)
         print(f"screenshot: {shot}")
 
-        run([args.sim, "hangup", ENTRY], env)
+        p.sim_tool("hangup", ENTRY)
         time.sleep(2.5)
-        prog.send_signal(signal.SIGTERM)
-        out, _ = prog.communicate(timeout=20)
-        if prog.returncode != 0:
-            print(out)
-            raise RuntimeError(f"the program ended with {prog.returncode}")
+        rc = p.stop()
+        if rc != 0:
+            raise RuntimeError(f"the program ended with {rc}")
+        check_files(p)
     finally:
-        for p in reversed(procs):
-            if p.poll() is None:
-                p.terminate()
+        p.kill()
+        for proc in reversed(procs):
+            if proc.poll() is None:
+                proc.terminate()
                 try:
-                    p.wait(timeout=5)
+                    proc.wait(timeout=5)
                 except subprocess.TimeoutExpired:
-                    p.kill()
-
-    log = open(os.path.join(progdir, "dialup.otl"), "rb").read()
-    assert len(log) == 64, f"one log record expected, the log has {len(log)} bytes"
-    entry = log[1:1 + log[0]].decode("cp1252")
-    start, end = struct.unpack_from("<dd", log, 24)
-    seconds, = struct.unpack_from("<i", log, 40)
-    cost, = struct.unpack_from("<d", log, 48)
-    rx_lo, tx_lo = struct.unpack_from("<II", log, 56)
-    rx_hi, tx_hi = struct.unpack_from("<HH", log, 44)
-    received, sent = rx_lo | rx_hi << 32, tx_lo | tx_hi << 32
-    charges = (seconds - 1) // 60 + 1
-    print(f"log: {entry} {seconds} s, {cost} ct, {received}/{sent} B, {charges} minute charges")
-    assert entry == ENTRY, entry
-    assert 60 < seconds < 90, seconds
-    assert charges >= 2
-    assert cost == FEE + charges * PRICE, cost
-    assert (received, sent) == (RX, TX), (received, sent)
-    assert end > start
-
-    data = open(os.path.join(progdir, "Erika.tfd"), "rb").read()
-    assert len(data) == 52 + 48 + 344, len(data)
-    rec = data[100:]
-    period_seconds, period_costs = struct.unpack_from("<dd", rec, 72)
-    period_bytes = struct.unpack_from("<I", rec, 112)[0] | struct.unpack_from("<i", rec, 104)[0] << 32
-    connection_bytes = struct.unpack_from("<I", rec, 44)[0]
-    print(f"tariff: {period_seconds} s, {period_costs} ct, {period_bytes} B")
-    assert period_seconds == START_SECONDS + seconds, period_seconds
-    assert period_costs == START_COSTS + cost, period_costs
-    assert period_bytes == START_BYTES + RX + TX, period_bytes
-    assert connection_bytes == 0
-    online_seconds, = struct.unpack_from("<d", data, 52)
-    assert online_seconds == seconds, online_seconds
-    shutil.rmtree(home, ignore_errors=True)
+                    proc.kill()
+        p.remove()
     print("e2e: passed")
     return 0
+
+
+def check_files(p):
+    log = read_log(p.read("dialup.otl"))
+    assert len(log) == 1, f"one log record expected: {log}"
+    r = log[0]
+    charges = (r["seconds"] - 1) // 60 + 1
+    print(f"log: {r['entry']} {r['seconds']} s, {r['cost']} ct, {r['received']}/{r['sent']} B, "
+          f"{charges} minute charges")
+    assert r["entry"] == ENTRY, r["entry"]
+    assert 60 < r["seconds"] < 90, r["seconds"]
+    assert charges >= 2
+    assert r["cost"] == FEE + charges * PRICE, r["cost"]
+    assert (r["received"], r["sent"]) == (RX, TX)
+    assert r["end"] > r["start"]
+
+    online_seconds, (t,) = read_user_file(p.read("Erika.tfd"))
+    print(f"tariff: {t['PeriodSeconds']} s, {t['PeriodCosts']} ct, {t['PeriodBytes']} B")
+    assert t["PeriodSeconds"] == START_SECONDS + r["seconds"], t["PeriodSeconds"]
+    assert t["PeriodCosts"] == START_COSTS + r["cost"], t["PeriodCosts"]
+    assert t["PeriodBytes"] == START_BYTES + RX + TX, t["PeriodBytes"]
+    assert t["ConnectionBytes"] == 0
+    assert online_seconds == r["seconds"], online_seconds
 
 
 if __name__ == "__main__":

@@ -18,7 +18,8 @@ TEST(ParseAddressList, SplitsLowersAndDropsDisplayNames) {
   EXPECT_TRUE(ParseAddressList("   ").empty());
   EXPECT_EQ(ParseAddressList("\"Muster, Hans\" <Hans@B.de>, eva@c.DE"),
             (TStringList{"hans@b.de", "eva@c.de"}));
-  EXPECT_EQ(ParseAddressList("a@b.de,"), (TStringList{"a@b.de", ""}));
+  EXPECT_EQ(ParseAddressList("a@b.de,"), (TStringList{"a@b.de"})) << "no empty recipient";
+  EXPECT_EQ(ParseAddressList(", ,b@c.de,,\"\" <>"), (TStringList{"b@c.de"}));
   EXPECT_EQ(ParseAddressList("\"lone <a@b.de>"), (TStringList{"a@b.de"}));
 }
 

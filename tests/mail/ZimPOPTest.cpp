@@ -80,6 +80,13 @@ TEST_F(PopTest, RefusedUserMeansNoPassword) {
   EXPECT_EQ(peer.Received(), Lines{"USER tester"});
 }
 
+TEST_F(PopTest, OnlyPlusOkIsPositive) {
+  ConnectTo("+OK ready\r\n", {"* BAD not a POP3 server\r\n"});
+  EXPECT_FALSE(pop.Login());
+  EXPECT_FALSE(pop.LoggedIn());
+  EXPECT_EQ(peer.Received(), Lines{"USER tester"});
+}
+
 TEST_F(PopTest, ReplyWithoutLineEndHasNoText) {
   ConnectTo("+OK ready", {"+OK\r\n", "+OK\r\n"});
   EXPECT_EQ(pop.LastStatus(), "+OK");

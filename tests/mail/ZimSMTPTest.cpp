@@ -155,6 +155,23 @@ TEST_F(SmtpTest, RefusedRecipientReportedOnceAndLaterListsSkipped) {
   smtp.Quit();  // nothing to do
 }
 
+TEST_F(SmtpTest, ForwardedRecipientIsAcceptedAndATrailingCommaAddsNone) {
+  ScriptedPeer peer;
+  Greet(peer).Replies({"250 Ok\r\n", "250 Ok\r\n", "251 User not local; will forward\r\n", "354 go\r\n"})
+      .ReadLine().ReadLine().ReadLine().ReadLine();
+  peer.Replies({"250 queued\r\n", "250 Ok\r\n", "221 Bye\r\n"});
+  ConnectTo(peer);
+  TZimMsg msg = Message();
+  msg.SendTo = "help@example.test, away@example.test,";
+  EXPECT_TRUE(smtp.SendMsg(msg));
+  smtp.Quit();
+  EXPECT_TRUE(errors.empty());
+  const auto lines = peer.Received();
+  ASSERT_GE(lines.size(), 5u);
+  EXPECT_EQ(lines[3], "RCPT TO:<away@example.test>");
+  EXPECT_EQ(lines[4], "DATA");
+}
+
 TEST_F(SmtpTest, CcListIsATransactionOfItsOwnAndStepZeroReportsEveryLine) {
   ScriptedPeer peer;
   Greet(peer);

@@ -44,6 +44,10 @@ class SmallDialogsTest : public QObject {
       QTest::mouseClick(l, Qt::LeftButton);
       QVERIFY(a.isVisible());  // a link leaves the box open
     }
+    for (QLabel* caption : {a.Label5, a.Label6, a.Label7, a.Label9}) {
+      QTest::mouseClick(caption, Qt::LeftButton);
+      QVERIFY(a.isVisible());  // nor do the captions before them
+    }
     QCOMPARE(w.shell.opened,
              (std::vector<std::string>{"mailto:support@tarifuhr.example", "https://tarifuhr.example",
                                        "https://tarifuhr.example/forum", "https://tarifuhr.example/dank"}));

@@ -92,6 +92,10 @@ int main(int argc, char** argv) {
 
   auto* status = app.add_subcommand("status", "offene Verbindungen mit ihren Zählern zeigen");
 
+  std::string lanSwitch;
+  auto* lan = app.add_subcommand("lan", "online über ein LAN (neben dem DFÜ-Netz): on oder off");
+  lan->add_option("SWITCH", lanSwitch, "on oder off")->required()->check(CLI::IsMember({"on", "off"}));
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -157,6 +161,8 @@ int main(int argc, char** argv) {
       if (!ParseCount(rxText, rx) || !ParseCount(txText, tx))
         throw SimError("RX und TX müssen ganze Zahlen ab 0 sein: " + rxText + " " + txText);
       net.AddTraffic(entry, rx, tx);
+    } else if (lan->parsed()) {
+      net.SetLan(lanSwitch == "on");
     } else if (status->parsed()) {
       const SimState s = net.Snapshot();
       const int64_t now = net.Now();

@@ -1,0 +1,86 @@
+"""The real program in a temporary program directory on the simulated dial-up
+network, started without a display (or on one the caller names), optionally
+on a faster clock, and driven with tarifuhr-sim."""
+
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+FAKETIME_LIBRARY = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
+
+
+class Program:
+    def __init__(self, program, sim, user_title=None, user_data=None):
+        self.program, self.sim = program, sim
+        self.home = tempfile.mkdtemp(prefix="tarifuhr-test-")
+        self.config = os.path.join(self.home, "config")
+        self.dir = os.path.join(self.home, "program")
+        os.makedirs(os.path.join(self.config, "tarifuhr"))
+        os.makedirs(self.dir)
+        self.env = dict(os.environ, TARIFUHR_HOME=self.dir, XDG_CONFIG_HOME=self.config, TARIFUHR_BACKEND="sim",
+                        LC_ALL="C", HOME=self.home, QT_QPA_PLATFORM="offscreen")
+        self.proc = None
+        if user_title is not None:
+            self.write_user(user_title, user_data)
+
+    def path(self, name):
+        return os.path.join(self.dir, name)
+
+    def write_user(self, title, data):
+        """A user of the old program: its data file, its user list entry and
+        the registry naming it the current user."""
+        section = f"{title} ({title}.tfd)"
+        with open(self.path(f"{title}.tfd"), "wb") as f:
+            f.write(data)
+        with open(self.path("userlist.ini"), "wb") as f:
+            f.write(f"[{section}]\r\nfile={self.path(title + '.tfd')}\r\n".encode("cp1252"))
+        with open(os.path.join(self.config, "tarifuhr", "registry.reg"), "wb") as f:
+            f.write(b"REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Tarifuhr]\r\n"
+                    b"\"first\"=dword:00000001\r\n\"currentuser\"=\"" + section.encode("cp1252") + b"\"\r\n"
+                    b"\"left\"=dword:00000000\r\n\"top\"=dword:00000000\r\n\r\n")
+
+    def read(self, name):
+        with open(self.path(name), "rb") as f:
+            return f.read()
+
+    def sim_tool(self, *args):
+        return subprocess.run([self.sim, *args], env=self.env, check=True, capture_output=True, text=True).stdout
+
+    def start(self, faketime=None, display=None):
+        """faketime: a FAKETIME value for libfaketime, preloaded into the
+        program itself (the faketime wrapper would keep signals from it)."""
+        env = dict(self.env)
+        if faketime:
+            env.update(LD_PRELOAD=FAKETIME_LIBRARY, FAKETIME=faketime)
+        if display:
+            env["DISPLAY"] = display
+            env.pop("QT_QPA_PLATFORM", None)
+        self.proc = subprocess.Popen([self.program], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                                     text=True)
+        time.sleep(2)
+        if self.proc.poll() is not None:
+            raise RuntimeError("the program ended at start:\n" + self.proc.stdout.read())
+
+    def stop(self):
+        """SIGTERM, as a shutdown sends it; the program's exit code."""
+        self.proc.send_signal(signal.SIGTERM)
+        out, _ = self.proc.communicate(timeout=30)
+        if self.proc.returncode != 0:
+            print(out)
+        return self.proc.returncode
+
+    def kill(self):
+        if self.proc and self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+
+    def remove(self):
+        self.kill()
+        shutil.rmtree(self.home, ignore_errors=True)
+
+
+def faketime_available():
+    return os.path.exists(FAKETIME_LIBRARY)
