@@ -62,7 +62,8 @@ void AccountingCore::Startup() {
   display_.PlaceWindow(registrySettings.left, registrySettings.top);
   display_.BuildDialMenu();
   display_.Collapse();
-  LoadUserData(currentUser);
+  const int loaded = LoadUserData(currentUser);
+  TellAboutTheUser(loaded);
   activeTariff = FindActiveTariff();
   display_.BuildDialMenu();
 }
@@ -74,8 +75,34 @@ int AccountingCore::LoadUser(const std::string& section) {
   return code;
 }
 
+void AccountingCore::TellAboutTheUser(int loaded) {
+  // Counting without a user logs connections but charges them to nobody:
+  // the user must know.
+  const std::string consequence =
+      " Bis ein Benutzer gew\xC3\xA4hlt ist, werden Verbindungen protokolliert, aber keinem Tarif berechnet.";
+  if (currentUser.empty()) return;
+  const UserFiles& files = services_.userFiles;
+  switch (files.StateOf(currentUser)) {
+    case UserFiles::UserState::ListUnreadable:
+      display_.ShowError("Die Benutzerliste \xE2\x80\x9E" + files.UserListPath() +
+                         "\xE2\x80\x9C kann nicht gelesen werden." + consequence);
+      return;
+    case UserFiles::UserState::NotListed:
+      display_.ShowError("Der Benutzer \xE2\x80\x9E" + currentUser +
+                         "\xE2\x80\x9C steht nicht in der Benutzerliste." + consequence);
+      return;
+    case UserFiles::UserState::Listed:
+      if (loaded == kLoadCannotOpen)
+        display_.ShowError("Die Benutzerdatei \xE2\x80\x9E" + files.DataFileOf(currentUser) +
+                           "\xE2\x80\x9C kann nicht ge\xC3\xB6" "ffnet werden." + consequence);
+      return;
+  }
+}
+
 int AccountingCore::LoadUserData(const std::string& section) {
-  const int code = services_.userFiles.LoadUserData(section, tariffs, totals);
+  std::string notice;
+  const int code = services_.userFiles.LoadUserData(section, tariffs, totals, &notice);
+  if (!notice.empty()) display_.ShowError(notice);
   // Bytes a file holds for a connection are in its period already: the old
   // program left the last connection's bytes there.
   for (TariffRecord& t : tariffs) t.ConnectionBytes = 0;
@@ -161,6 +188,7 @@ void AccountingCore::CountSecond(TDateTime now) {
     ChargeMinute();
     connection.seconds += 1;
   }
+  SaveWhenDue(now);
   // Last: hanging up waits and lets window messages run, so nothing after
   // it may touch the tariff list.
   if (hangUp) services_.dialUp.HangUp();
@@ -214,6 +242,28 @@ void AccountingCore::CloseConnection(TDateTime now) {
                              [this](const std::string& s) { return display_.TextWidth(s); },
                              services_.regional);
   ForgetConnection();
+  saveDue_ = true;
+}
+
+void AccountingCore::SaveWhenDue(TDateTime now) {
+  // While a connection is open, its counts reach the file at least every
+  // few minutes: a crash or power loss then loses no more than that.
+  const TDateTime since = now - lastSave_ + kHalfSecond;  // whole seconds apart, give or take rounding
+  if (connection.IsOpen() && (since >= kCheckpointInterval || now < lastSave_)) saveDue_ = true;
+  if (!saveDue_ || now + kHalfSecond < nextSaveTry_) return;
+  try {
+    SaveUser();
+  } catch (const FileError& e) {
+    if (saveError_ != e.what()) {
+      saveError_ = e.what();
+      display_.ShowError(saveError_);
+    }
+    nextSaveTry_ = now + kSaveRetryInterval;
+    return;
+  }
+  saveError_.clear();
+  saveDue_ = false;
+  lastSave_ = now;
 }
 
 void AccountingCore::ForgetConnection() {
@@ -225,6 +275,7 @@ void AccountingCore::ForgetConnection() {
 }
 
 void AccountingCore::OpenConnection(TDateTime now) {
+  lastSave_ = now;  // nothing of this connection to lose yet
   services_.dialUp.GetActiveConnections();
   connection = {};
   connection.entry = CutToShortString(activeEntry.ActiveEntryName, 20);
@@ -281,6 +332,25 @@ void AccountingCore::CloseDown() {
   services_.log.Append(connection);
   logError_.clear();
   ForgetConnection();
+}
+
+std::vector<std::string> AccountingCore::CloseDownOnce() {
+  std::vector<std::string> failed;
+  try {
+    SaveUser();
+  } catch (const std::exception& e) {
+    failed.push_back(e.what());
+  }
+  if (connection.IsOpen()) {
+    connection.end = services_.clock.Now();
+    try {
+      services_.log.Append(connection);
+      ForgetConnection();
+    } catch (const std::exception& e) {
+      failed.push_back(e.what());
+    }
+  }
+  return failed;
 }
 
 std::string AccountingCore::CutToWidth(const std::string& text, int pixels, size_t keep) const {

@@ -58,6 +58,9 @@ class AccountingCore {
   // closed. Throws FileError when either fails; the record then stays open
   // and the program keeps running.
   void CloseDown();
+  // For an end that can't wait for anyone: tries the save and the log once
+  // each, whatever the other did. What failed, in German.
+  std::vector<std::string> CloseDownOnce();
 
   void RefreshOverview();
   int FindActiveTariff();
@@ -92,6 +95,9 @@ class AccountingCore {
   // Closes the record and moves its bytes to the tariffs' periods.
   void ForgetConnection();
   int LoadUserData(const std::string& section);
+  // Says why the program counts without a user, when it does.
+  void TellAboutTheUser(int loaded);
+  void SaveWhenDue(TDateTime now);
   std::string OverviewRow(size_t index) const;
   std::string CutToWidth(const std::string& text, int pixels, size_t keep) const;
 
@@ -103,6 +109,15 @@ class AccountingCore {
   std::optional<uint64_t> lastSent_;
   // The last failure to append to the log, reported once.
   std::string logError_;
+  // Checkpoints: a save is due at a connection's end and every few minutes
+  // while one is open; a failed one is tried again a minute later.
+  static constexpr TDateTime kCheckpointInterval = 5.0 / (24 * 60);
+  static constexpr TDateTime kSaveRetryInterval = 1.0 / (24 * 60);
+  static constexpr TDateTime kHalfSecond = 0.5 / (24 * 60 * 60);
+  bool saveDue_ = false;
+  TDateTime lastSave_ = 0;
+  TDateTime nextSaveTry_ = 0;
+  std::string saveError_;
 };
 
 }  // namespace tarifuhr

@@ -1,5 +1,8 @@
 #include "accounting/UserFiles.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstring>
 
 #include "accounting/ByteLayout.h"
@@ -53,6 +56,10 @@ void UserFiles::SaveUserData(const std::string& section, const std::vector<Tarif
                              const TotalsRecord& totals) const {
   const std::string path = DataFileOf(section);
   if (path.empty()) return;
+  if (notKeptYet_.count(path)) {
+    KeepAside(path, "Die Benutzerdatei");
+    notKeptYet_.erase(path);
+  }
   WriteFileAtomically(path, EncodeUserData(section, tariffs, totals), kDataFileMode);
 }
 
@@ -61,7 +68,13 @@ int DecodeUserData(const std::string& bytes, std::vector<TariffRecord>& tariffs,
   const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
   if (bytes.size() < kFileHeaderSize + kTotalsRecordSize) return kLoadReadError;
   const FileHeader header = DecodeHeader(data);
+  if (header.Version != 2 && header.Version != 3) {
+    // Records of a layout we don't know would be read as garbage.
+    totals = {};
+    return kLoadReadError;
+  }
   totals = DecodeTotals(data + kFileHeaderSize);
+  if (header.LastIndex < -1) return kLoadReadError;
   const size_t recordSize = header.Version == 2 ? kTariffRecordV2Size : kTariffRecordSize;
   // Never trust LastIndex for sizes: read what is there, up to the count.
   const int64_t wanted = static_cast<int64_t>(header.LastIndex) + 1;
@@ -76,11 +89,11 @@ int DecodeUserData(const std::string& bytes, std::vector<TariffRecord>& tariffs,
     if (n < recordSize) return kLoadReadError;
     offset += recordSize;
   }
-  return kLoadOk;
+  return offset == bytes.size() ? kLoadOk : kLoadReadError;
 }
 
 int UserFiles::LoadUserData(const std::string& section, std::vector<TariffRecord>& tariffs,
-                            TotalsRecord& totals) const {
+                            TotalsRecord& totals, std::string* notice) const {
   tariffs.clear();
   const std::string path = DataFileOf(section);
   if (path.empty()) return kLoadOk;
@@ -88,7 +101,47 @@ int UserFiles::LoadUserData(const std::string& section, std::vector<TariffRecord
   // a drive that is not there right now.
   const auto bytes = ReadWholeFile(path);
   if (!bytes) return kLoadCannotOpen;
-  return DecodeUserData(*bytes, tariffs, totals);
+  const int code = DecodeUserData(*bytes, tariffs, totals);
+  if (code == kLoadReadError) {
+    std::string said;
+    try {
+      said = KeepAside(path, "Die Benutzerdatei");
+      notKeptYet_.erase(path);
+    } catch (const FileError& e) {
+      notKeptYet_.insert(path);
+      said = "Die Benutzerdatei \xE2\x80\x9E" + path +
+             "\xE2\x80\x9C ist besch\xC3\xA4" "digt und wurde nicht vollst\xC3\xA4ndig gelesen. Sie wird nicht "
+             "\xC3\xBC" "berschrieben, solange keine Kopie von ihr angelegt werden kann. " +
+             e.what();
+    }
+    if (notice) *notice = said;
+  }
+  return code;
+}
+
+std::string UserFiles::KeepAside(const std::string& path, const std::string& what) const {
+  const auto copy = KeepDamagedCopy(path);
+  if (!copy) throw FileError("kopiert", path, ENOENT);
+  return what + " \xE2\x80\x9E" + path + "\xE2\x80\x9C ist besch\xC3\xA4" "digt und wurde nicht vollst\xC3\xA4ndig "
+         "gelesen. Das Original bleibt als \xE2\x80\x9E" + *copy + "\xE2\x80\x9C erhalten.";
+}
+
+std::string UserFiles::SaveUserList(const IniFile& list) const {
+  std::string notice;
+  if (list.HasUnreadableLines()) notice = KeepAside(UserListPath(), "Die Benutzerliste");
+  list.Save(UserListPath());
+  return notice;
+}
+
+UserFiles::UserState UserFiles::StateOf(const std::string& section) const {
+  if (!FileExists(UserListPath())) {
+    // Missing reads as empty; anything else that can't be read is a fault.
+    struct stat st {};
+    if (::stat(UserListPath().c_str(), &st) == 0 || errno != ENOENT) return UserState::ListUnreadable;
+    return UserState::NotListed;
+  }
+  if (!ReadWholeFile(UserListPath())) return UserState::ListUnreadable;
+  return IniFile::Load(UserListPath()).SectionExists(section) ? UserState::Listed : UserState::NotListed;
 }
 
 std::string UserFiles::CheckUserName(const std::string& name) {
@@ -108,7 +161,7 @@ CreateUserResult UserFiles::CreateUser(const std::string& requested) const {
   // The name as the files will hold it (Windows-1252), so that the section,
   // the key and the file on disk all agree.
   const std::string name = Cp1252ToUtf8(Utf8ToCp1252(requested));
-  if (std::string why = CheckUserName(name); !why.empty()) return {kCreateUnsafeName, {}, why};
+  if (std::string why = CheckUserName(name); !why.empty()) return {kCreateUnsafeName, {}, why, {}};
 
   std::string shortName = name + ".tfd";
   if (FileExists(JoinPath(programDir_, shortName))) {
@@ -123,7 +176,7 @@ CreateUserResult UserFiles::CreateUser(const std::string& requested) const {
     if (shortName.empty())
       return {kCreateNoFreeName, {},
               "F\xC3\xBCr den Benutzer \xE2\x80\x9E" + name +
-                  "\xE2\x80\x9C wurde kein freier Dateiname gefunden."};
+                  "\xE2\x80\x9C wurde kein freier Dateiname gefunden.", {}};
   }
   const std::string path = JoinPath(programDir_, shortName);
   TotalsRecord totals;
@@ -134,18 +187,17 @@ CreateUserResult UserFiles::CreateUser(const std::string& requested) const {
   IniFile list = IniFile::Load(UserListPath());
   list.AppendLine("[" + section + "]");
   list.AppendLine("file=" + path);
-  list.Save(UserListPath());
-  return {kCreateOk, section, {}};
+  return {kCreateOk, section, {}, SaveUserList(list)};
 }
 
 std::vector<std::string> UserFiles::ListUsers() const {
   return IniFile::Load(UserListPath()).Sections();
 }
 
-void UserFiles::RemoveUser(const std::string& section) const {
+std::string UserFiles::RemoveUser(const std::string& section) const {
   IniFile list = IniFile::Load(UserListPath());
   list.EraseSection(section);
-  list.Save(UserListPath());
+  return SaveUserList(list);
 }
 
 void RemoveTariff(std::vector<TariffRecord>& tariffs, int index) {

@@ -1,6 +1,7 @@
 #pragma once
 // The user list file ("userlist.ini") and the user data files (".tfd").
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ struct CreateUserResult {
   int code = kCreateOk;
   std::string section;  // the new user's section name
   std::string message;  // German, for the dialog, when code is not 0
+  std::string notice;   // German: a damaged user list was kept aside
 };
 
 class UserFiles {
@@ -33,17 +35,23 @@ class UserFiles {
 
   // Writes the tariffs and totals to the data file of `section`; nothing
   // when the section is unknown. Atomic: throws FileError and keeps the
-  // old file when anything fails.
+  // old file when anything fails, also when a damaged file could not be
+  // kept aside first.
   void SaveUserData(const std::string& section, const std::vector<TariffRecord>& tariffs,
                     const TotalsRecord& totals) const;
   // Empties `tariffs` and loads the data file of `section`: kLoadOk (also
   // when there is nothing to load), kLoadCannotOpen or kLoadReadError.
   // `totals` keeps its contents unless the file has a totals record.
+  // A file that can't be read completely is kept aside before anything
+  // writes over it (see KeepDamagedCopy); `notice` then tells the user so.
   int LoadUserData(const std::string& section, std::vector<TariffRecord>& tariffs,
-                   TotalsRecord& totals) const;
+                   TotalsRecord& totals, std::string* notice = nullptr) const;
   CreateUserResult CreateUser(const std::string& name) const;
   std::vector<std::string> ListUsers() const;
-  void RemoveUser(const std::string& section) const;
+  // The German notice when a damaged user list was kept aside, else "".
+  std::string RemoveUser(const std::string& section) const;
+  enum class UserState { Listed, NotListed, ListUnreadable };
+  UserState StateOf(const std::string& section) const;
 
   // The data file of a section, "" when the section or its key is missing.
   std::string DataFileOf(const std::string& section) const;
@@ -52,8 +60,17 @@ class UserFiles {
   static std::string CheckUserName(const std::string& name);
 
  private:
+  // Keeps a damaged file aside; the notice, or throws FileError.
+  std::string KeepAside(const std::string& path, const std::string& what) const;
+  // Writes the user list; a list with lines that are neither sections nor
+  // keys is kept aside first. The notice, if any.
+  std::string SaveUserList(const class IniFile& list) const;
+
   std::string programDir_;
   const Clock& clock_;
+  // Damaged data files whose copy could not be made yet: never written
+  // over until it is.
+  mutable std::set<std::string> notKeptYet_;
 };
 
 // Removes the tariff at `index`; later records move one place forward.
@@ -65,6 +82,9 @@ std::string EncodeUserData(const std::string& userTitle, const std::vector<Tarif
 
 // Parses a user data file image. `tariffs` is appended to; a record cut off
 // by the end of the data is appended with the bytes that were there.
+// kLoadReadError for anything but a whole file: too short, an unknown
+// version (refused: no records, totals zero), a record count below zero,
+// fewer or more bytes than the records promised.
 int DecodeUserData(const std::string& bytes, std::vector<TariffRecord>& tariffs,
                    TotalsRecord& totals);
 

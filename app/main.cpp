@@ -2,12 +2,13 @@
 // order and runs the event loop.
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QSessionManager>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "platform/Environment.h"
+#include "platform/Files.h"
 #include "platform/InstanceLock.h"
 #include "platform/MessagePump.h"
 #include "platform/Registry.h"
@@ -15,43 +16,63 @@
 #include "platform/sim/SamplePhoneBook.h"
 #include "platform/sim/SimBackend.h"
 #include "ui/Dialogs.h"
+#include "ui/MessageBoxes.h"
 #include "ui/ShutdownSignals.h"
 #include "ui/TForm1.h"
 
 using namespace tarifuhr;
 
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Tarifuhr"));
-  // The program lives in the tray: hiding the strip must not end it.
-  QApplication::setQuitOnLastWindowClosed(false);
+namespace {
 
+const QString kTitle = QStringLiteral("Tarifuhr");
+
+void Tell(QMessageBox::Icon icon, const QString& text) { ShowMessageBox(nullptr, icon, kTitle, text); }
+
+int Run(QApplication& app) {
   const EnvLookup env = ProcessEnvironment();
   const std::string executable = ExecutablePath();
   const std::string programDir = ProgramDirectory(env, executable);
   if (!MakeDirectories(programDir)) {
-    QMessageBox::critical(nullptr, QStringLiteral("Tarifuhr"),
-                          QStringLiteral("Das Programmverzeichnis „%1“ kann nicht angelegt werden.")
-                              .arg(QString::fromStdString(programDir)));
+    Tell(QMessageBox::Critical, QStringLiteral("Das Programmverzeichnis „%1“ kann nicht angelegt werden.")
+                                    .arg(QString::fromStdString(programDir)));
     return 1;
   }
   const InstanceLock lock(programDir);
   if (!lock.Acquired()) {
-    QMessageBox::information(nullptr, QStringLiteral("Tarifuhr"),
-                             QStringLiteral("Tarifuhr läuft bereits (Programmverzeichnis „%1“).")
-                                 .arg(QString::fromStdString(programDir)));
+    if (lock.Error() != 0)
+      Tell(QMessageBox::Critical, QStringLiteral("In das Programmverzeichnis „%1“ kann nicht geschrieben werden: %2.")
+                                      .arg(QString::fromStdString(programDir),
+                                           QString::fromStdString(ErrnoText(lock.Error()))));
+    else
+      Tell(QMessageBox::Information, QStringLiteral("Tarifuhr läuft bereits (Programmverzeichnis „%1“).")
+                                         .arg(QString::fromStdString(programDir)));
     return 1;
   }
+
+  // What goes wrong before the main window is there is told once it is.
+  std::vector<std::string> early;
+  TForm1* window = nullptr;
+  const auto tell = [&early, &window](const std::string& text) {
+    if (window)
+      window->ShowError(text);
+    else
+      early.push_back(text);
+  };
 
   // The dial-up network: the simulator until a real backend is there.
   const auto backendName = env("TARIFUHR_BACKEND");
   if (backendName && *backendName != "sim")
     std::fprintf(stderr, "tarifuhr: unbekanntes Wählnetz \"%s\", es wird das simulierte verwendet\n",
                  backendName->c_str());
-  EnsureSamplePhoneBook(SimNetwork(programDir));
+  try {
+    EnsureSamplePhoneBook(SimNetwork(programDir));
+  } catch (const std::exception& e) {
+    tell(std::string("Die Beispiel-Einträge des simulierten Wählnetzes fehlen: ") + e.what());
+  }
   const std::shared_ptr<SimDialUpBackend> backend = InstallSimulatedDialUp(programDir);
 
   RegistryStore registry = RegistryStore::ForConfigHome(ConfigHome(env));
+  registry.OnDamaged = tell;
   SystemClock clock;
   XdgOpenShell shell;
   DialUpServices dialUp;
@@ -62,14 +83,17 @@ int main(int argc, char** argv) {
                               RegionalSettings::FromEnvironment()});
   SetMessagePump([] { QCoreApplication::processEvents(); });
 
-  ShutdownSignals shutdownSignals([&form] { form.Beende1Click(); });
+  // A signal ends the program without asking: no one may be there to answer.
+  ShutdownSignals shutdownSignals([&form] { form.EndWithoutAsking(); });
   QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form](QSessionManager&) {
     // The session end may still be cancelled: save what is counted but
-    // keep the connection open; closing the program logs it.
+    // keep the connection open; the end that follows logs it.
     form.SaveCounts();
   });
 
   form.FormCreate();
+  window = &form;
+  for (const std::string& text : early) form.ShowError(text);
   // The dialogs come after the main window, hidden until their commands
   // show them; the first tick is still to come.
   DialogSet dialogs(form);
@@ -77,4 +101,21 @@ int main(int argc, char** argv) {
   const int rc = QApplication::exec();
   SetMessagePump({});
   return rc;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Tarifuhr"));
+  // The program lives in the tray: hiding the strip must not end it.
+  QApplication::setQuitOnLastWindowClosed(false);
+  // Without a display no one can answer a message box.
+  if (QGuiApplication::platformName() == QStringLiteral("offscreen")) SetMessageBoxesShown(false);
+  try {
+    return Run(app);
+  } catch (const std::exception& e) {
+    Tell(QMessageBox::Critical, QStringLiteral("Tarifuhr kann nicht starten: %1").arg(QString::fromStdString(e.what())));
+    return 1;
+  }
 }

@@ -1,6 +1,7 @@
 #include "mail/ZimPOP.h"
 
 #include "mail/Addresses.h"
+#include "mail/Replies.h"
 #include "mail/StringLists.h"
 #include "mail/Wire.h"
 #include "platform/MessagePump.h"
@@ -85,12 +86,10 @@ bool TZimPOP::ReadReply() {
     return false;
   }
   const std::string s(buf, static_cast<size_t>(n));
-  lastStatus_ = FromWire(TrimText(s.substr(0, 4)));
-  const auto eol = s.find("\r\n");
-  lastReplyText_ =
-      eol == std::string::npos || eol < 4 ? std::string() : FromWire(TrimText(s.substr(4, eol - 4)));
-  // Only "+OK" is positive; anything else a server says is a failure.
-  errorFlag_ = s.rfind("+OK", 0) != 0;
+  const Pop3Reply reply = ParsePop3Reply(s);
+  lastStatus_ = FromWire(reply.status);
+  lastReplyText_ = FromWire(reply.text);
+  errorFlag_ = !reply.positive;
   if (OnReceiveTextFromSocket) OnReceiveTextFromSocket(this, FromWire(s));
   return true;
 }

@@ -5,6 +5,7 @@
 
 #include "mail/Addresses.h"
 #include "mail/HeaderValues.h"
+#include "mail/Replies.h"
 #include "mail/Wire.h"
 #include "platform/MessagePump.h"
 
@@ -12,16 +13,6 @@ namespace tarifuhr {
 namespace {
 
 const SystemClock kSystemClock;
-
-// A server that never ends its line gets it cut here rather than filling
-// the memory.
-constexpr size_t kMaxLine = 4096;
-
-// A reply line that ends the reply: a blank after the code, or the code
-// alone. A hyphen there, or a line too short, means more lines follow.
-bool IsLastLine(const std::string& line) {
-  return line.size() == 3 || (line.size() >= 4 && line[3] == ' ');
-}
 
 }  // namespace
 
@@ -54,7 +45,7 @@ std::string TZimSMTP::HeloName(const std::string& localHost) {
 void TZimSMTP::Connect() {
   AimSocket(socket_, Host, Port, 25, TimeOut);
   errorFlag_ = false;
-  received_.clear();
+  replies_.Clear();
   try {
     socket_.Open();
   } catch (...) {
@@ -74,18 +65,10 @@ bool TZimSMTP::ReadReply() {
   for (;;) {
     // Complete lines already received come first; a line can arrive in
     // pieces, and a receive can hold several lines.
-    auto eol = received_.find('\n');
-    if (eol == std::string::npos && received_.size() >= kMaxLine) eol = kMaxLine - 1;
-    if (eol != std::string::npos) {
-      std::string line = received_.substr(0, eol + 1);
-      received_.erase(0, eol + 1);
-      reply += line;
-      while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-      lastReplyCode_ = FromWire(TrimText(line.substr(0, 3)));
-      lastReplyText_ = FromWire(TrimText(line.size() > 3 ? line.substr(3, 64) : ""));
-      if (IsLastLine(line)) break;
-      continue;
-    }
+    const bool complete = replies_.NextReply(reply);
+    lastReplyCode_ = FromWire(replies_.Code());
+    lastReplyText_ = FromWire(replies_.Text());
+    if (complete) break;
     ProcessMessages();
     if (!connected_) return false;
     switch (socket_.WaitForData(TimeOut)) {
@@ -101,7 +84,7 @@ bool TZimSMTP::ReadReply() {
       ReportFailure(kMailErrorConnectionClosed, "Connection closed by server.");
       return false;
     }
-    received_.append(buf, static_cast<size_t>(n));
+    replies_.Append(std::string_view(buf, static_cast<size_t>(n)));
     ProcessMessages();
   }
   if (OnReceiveTextFromSocket) OnReceiveTextFromSocket(this, FromWire(reply));

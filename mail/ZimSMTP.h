@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 
+#include "mail/Replies.h"
 #include "mail/ZimMsg.h"
 #include "platform/ClientSocket.h"
 #include "platform/DateTime.h"
@@ -92,7 +93,7 @@ class TZimSMTP {
   std::string lastReplyCode_;
   std::string lastReplyText_;
   uint16_t progress_ = 0;
-  std::string received_;  // bytes after the last complete line read
+  SmtpReplyReader replies_;
   const Clock* clock_;
   const TimeZoneSource* zone_;
 };

@@ -19,6 +19,7 @@ std::string ErrnoText(int err) {
     case ENOENT: return "Datei oder Verzeichnis nicht gefunden";
     case EISDIR: return "Ist ein Verzeichnis";
     case EIO: return "Ein-/Ausgabefehler";
+    case ELOOP: return "Die Datei ist eine symbolische Verkn\xC3\xBCpfung und wird nicht geschrieben";
     default: return std::strerror(err);
   }
 }
@@ -41,8 +42,16 @@ bool DirectoryExists(const std::string& path) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
+  struct stat st{};
+  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    errno = EISDIR;  // opens, but reads nothing
+    return std::nullopt;
+  }
   BinaryFile f;
-  if (!f.Open(path, BinaryFile::Mode::Read)) return std::nullopt;
+  if (!f.Open(path, BinaryFile::Mode::Read)) {
+    errno = f.Errno();
+    return std::nullopt;
+  }
   std::string out;
   char buf[65536];
   for (int64_t off = 0;;) {
@@ -70,7 +79,15 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
   return dir.back() == '/' ? dir + name : dir + "/" + name;
 }
 
+bool IsSymbolicLink(const std::string& path) {
+  struct stat st{};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 void WriteFileAtomically(const std::string& path, const std::string& bytes, unsigned mode) {
+  // A link would be replaced by a file of ours, and what it points to would
+  // silently stop being the file.
+  if (IsSymbolicLink(path)) throw FileError("gespeichert", path, ELOOP);
   std::string tmp = path + ".tmpXXXXXX";
   const int fd = ::mkstemp(tmp.data());
   if (fd < 0) throw FileError("gespeichert", path, errno);
@@ -107,12 +124,29 @@ void WriteFileAtomically(const std::string& path, const std::string& bytes, unsi
   }
 }
 
+std::optional<std::string> KeepDamagedCopy(const std::string& path) {
+  const auto bytes = ReadWholeFile(path);
+  if (!bytes) return std::nullopt;
+  for (int n = 1; n < 1000; ++n) {
+    const std::string copy = path + ".defekt" + (n == 1 ? "" : std::to_string(n));
+    if (IsSymbolicLink(copy)) continue;
+    if (const auto kept = ReadWholeFile(copy)) {
+      if (*kept == *bytes) return copy;  // kept already
+      continue;
+    }
+    WriteFileAtomically(copy, *bytes, 0600);
+    return copy;
+  }
+  return std::nullopt;
+}
+
 BinaryFile::~BinaryFile() { Close(); }
 
 bool BinaryFile::Open(const std::string& path, Mode mode, unsigned createMode) {
   Close();
   path_ = path;
-  const int flags = mode == Mode::Read ? O_RDONLY : (O_RDWR | O_CREAT);
+  // Never written through a link: it may point anywhere.
+  const int flags = mode == Mode::Read ? O_RDONLY : (O_RDWR | O_CREAT | O_NOFOLLOW);
   fd_ = ::open(path.c_str(), flags | O_CLOEXEC, createMode);
   errno_ = fd_ < 0 ? errno : 0;
   return fd_ >= 0;

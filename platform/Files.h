@@ -26,6 +26,7 @@ bool FileExists(const std::string& path);
 // False when there was nothing to remove or it could not be removed.
 bool RemoveFile(const std::string& path);
 bool DirectoryExists(const std::string& path);
+// Nothing when the file can't be read; errno then says why.
 std::optional<std::string> ReadWholeFile(const std::string& path);
 
 // Writes to a temporary file beside `path`, flushes and syncs it, then
@@ -33,6 +34,15 @@ std::optional<std::string> ReadWholeFile(const std::string& path);
 // short one. Throws FileError and leaves the old file as it was.
 void WriteFileAtomically(const std::string& path, const std::string& bytes,
                          unsigned mode = 0644);
+
+bool IsSymbolicLink(const std::string& path);
+
+// Keeps a copy of a file that could not be read completely beside it
+// ("name.defekt", then "name.defekt2", ...), before the program writes over
+// it. A copy is never overwritten; when one with the same bytes is there,
+// that one is the copy. The copy's path; nothing when the file can't be
+// read or no name is free. Throws FileError when the copy can't be written.
+std::optional<std::string> KeepDamagedCopy(const std::string& path);
 
 // Last component of a path written with '/' or '\' separators.
 std::string BaseName(const std::string& path);

@@ -42,6 +42,15 @@ IniFile IniFile::Parse(const std::string& text) {
   return ini;
 }
 
+bool IniFile::HasUnreadableLines() const {
+  for (const Line& l : lines_) {
+    if (l.kind != Kind::Other) continue;
+    const std::string t = Trim(l.raw);
+    if (!t.empty() && t.front() != ';' && t.front() != '#') return true;
+  }
+  return false;
+}
+
 IniFile IniFile::Load(const std::string& path) {
   const auto bytes = ReadWholeFile(path);
   return bytes ? Parse(Cp1252ToUtf8(*bytes)) : IniFile{};

@@ -28,6 +28,9 @@ class IniFile {
   void EraseSection(const std::string& section);
   // Appends a raw line at the end of the file.
   void AppendLine(const std::string& line);
+  // Lines that are neither sections, keys, comments nor blank: the file is
+  // not what the program wrote.
+  bool HasUnreadableLines() const;
 
  private:
   enum class Kind { Section, Key, Other };

@@ -14,9 +14,13 @@ class InstanceLock {
   InstanceLock(const InstanceLock&) = delete;
   InstanceLock& operator=(const InstanceLock&) = delete;
   bool Acquired() const { return fd_ >= 0; }
+  // Why the lock file could not be opened (errno); 0 when it could, and
+  // another instance holds the lock.
+  int Error() const { return error_; }
 
  private:
   int fd_ = -1;
+  int error_ = 0;
 };
 
 }  // namespace tarifuhr

@@ -94,18 +94,21 @@ RegDocument ParseRegText(const std::string& text) {
     std::string line = text.substr(start, end - start);
     start = end + 1;
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty()) continue;
+    if (line.empty() || line[0] == ';') continue;
+    if (line == "REGEDIT4" || line == "Windows Registry Editor Version 5.00") continue;
     if (line[0] == '[' && line.back() == ']') {
       current = &doc.GetOrCreateKey(line.substr(1, line.size() - 2));
       continue;
     }
     RegValue v;
-    if (current && ParseValueLine(line, v)) {
-      if (RegValue* old = RegDocument::FindValue(*current, v.name))
-        *old = v;
-      else
-        current->values.push_back(v);
+    if (!current || !ParseValueLine(line, v)) {
+      ++doc.unreadLines;
+      continue;
     }
+    if (RegValue* old = RegDocument::FindValue(*current, v.name))
+      *old = v;
+    else
+      current->values.push_back(v);
   }
   return doc;
 }

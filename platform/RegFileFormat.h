@@ -22,6 +22,9 @@ struct RegKey {
 
 struct RegDocument {
   std::vector<RegKey> keys;
+  // Lines of the text that were neither the header, a comment, a key nor a
+  // value: written back, the document would lose them.
+  int unreadLines = 0;
 
   RegKey* FindKey(const std::string& path);
   RegKey& GetOrCreateKey(const std::string& path);

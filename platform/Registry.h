@@ -4,6 +4,7 @@
 // without regard to case.
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -58,7 +59,12 @@ class RegistryStore final : public Registry {
 
   const std::string& FilePath() const { return regFile_; }
 
+  // Told (in German) when a file with lines it could not read was kept
+  // aside before being written over.
+  std::function<void(const std::string&)> OnDamaged;
+
  private:
+  void SaveDocument(const struct RegDocument& doc);
   bool IsAutostart(const std::string& key, const std::string& name) const;
   std::string regFile_;
   std::string autostartFile_;

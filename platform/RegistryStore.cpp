@@ -16,16 +16,30 @@ RegDocument LoadDocument(const std::string& path) {
   return bytes ? ParseRegText(Cp1252ToUtf8(*bytes)) : RegDocument{};
 }
 
-void SaveDocument(const std::string& path, const RegDocument& doc) {
+}  // namespace
+
+void RegistryStore::SaveDocument(const RegDocument& doc) {
+  const std::string& path = regFile_;
   if (!MakeDirectories(DirName(path)))
     throw RegistryError("Der Ordner der Einstellungen \xE2\x80\x9E" + DirName(path) +
                         "\xE2\x80\x9C konnte nicht angelegt werden.");
   try {
+    if (doc.unreadLines > 0) {
+      // What could not be read would be lost with the rewrite.
+      const auto copy = KeepDamagedCopy(path);
+      if (!copy) throw FileError("kopiert", path, ENOENT);
+      if (OnDamaged)
+        OnDamaged("Die Einstellungsdatei \xE2\x80\x9E" + path +
+                  "\xE2\x80\x9C enth\xC3\xA4lt Zeilen, die nicht gelesen werden konnten. Das Original bleibt als "
+                  "\xE2\x80\x9E" + *copy + "\xE2\x80\x9C erhalten.");
+    }
     WriteFileAtomically(path, Utf8ToCp1252(FormatRegText(doc)));
   } catch (const FileError& e) {
     throw RegistryError(e.what());
   }
 }
+
+namespace {
 
 [[noreturn]] void ThrowReadError(const std::string& name) {
   throw RegistryError("Ung\xC3\xBCltiger Wert f\xC3\xBCr \xE2\x80\x9E" + name + "\xE2\x80\x9C in der Registrierung.");
@@ -100,7 +114,7 @@ void RegistryStore::CreateKey(const std::string& key) {
   RegDocument doc = LoadDocument(regFile_);
   if (doc.FindKey(key)) return;
   doc.GetOrCreateKey(key);
-  SaveDocument(regFile_, doc);
+  SaveDocument(doc);
 }
 
 bool RegistryStore::ValueExists(const std::string& key, const std::string& name) {
@@ -152,7 +166,7 @@ void RegistryStore::WriteString(const std::string& key, const std::string& name,
   }
   v->type = RegValue::Type::String;
   v->text = value;
-  SaveDocument(regFile_, doc);
+  SaveDocument(doc);
 }
 
 void RegistryStore::WriteInteger(const std::string& key, const std::string& name, int32_t value) {
@@ -165,7 +179,7 @@ void RegistryStore::WriteInteger(const std::string& key, const std::string& name
   }
   v->type = RegValue::Type::Dword;
   v->dword = static_cast<uint32_t>(value);
-  SaveDocument(regFile_, doc);
+  SaveDocument(doc);
 }
 
 bool RegistryStore::DeleteValue(const std::string& key, const std::string& name) {
@@ -180,7 +194,7 @@ bool RegistryStore::DeleteValue(const std::string& key, const std::string& name)
   for (auto it = k->values.begin(); it != k->values.end(); ++it) {
     if (EqualsIgnoreCase(it->name, name)) {
       k->values.erase(it);
-      SaveDocument(regFile_, doc);
+      SaveDocument(doc);
       return true;
     }
   }

@@ -79,7 +79,7 @@ void TMemoryStream::LoadFromFile(const std::string& path) {
 // ------------------------------------------------------------------ file
 
 TFileStream::TFileStream(const std::string& path, Mode mode) : path_(path) {
-  const int flags = mode == Mode::OpenRead ? O_RDONLY : (O_RDWR | O_CREAT | O_TRUNC);
+  const int flags = mode == Mode::OpenRead ? O_RDONLY : (O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW);
   fd_ = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
   if (fd_ < 0) {
     throw FileError(mode == Mode::OpenRead ? "geöffnet" : "angelegt", path, errno);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# fuzz.sh DIR SECONDS: builds the libFuzzer targets with clang and runs each
-# for SECONDS seconds. Skipped, with a message, when clang++ is missing.
+# fuzz.sh DIR SECONDS: builds the libFuzzer targets with clang, replays each
+# one's seeds (tests/fuzz/seeds/NAME) and runs it for SECONDS seconds.
+# Skipped, with a message, when clang++ is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=$1; secs=$2
@@ -11,9 +12,12 @@ fi
 CXX=clang++ bash scripts/build.sh "$dir" -DTARIFUHR_FUZZ=ON -DTARIFUHR_UI=OFF -DTARIFUHR_BENCHMARKS=OFF
 shopt -s nullglob
 for f in "$dir"/tests/fuzz/*_fuzz; do
-  corpus="$dir/corpus/$(basename "$f")"
-  mkdir -p "$corpus"
-  echo "fuzz: $(basename "$f") for ${secs}s"
-  "$f" -max_total_time="$secs" -max_len=4096 -print_final_stats=0 "$corpus" 2>"$dir/$(basename "$f").log" \
-    || { tail -50 "$dir/$(basename "$f").log"; exit 1; }
+  name=$(basename "$f")
+  corpus="$dir/corpus/$name"
+  seeds="tests/fuzz/seeds/$name"   # kept in the repository, replayed every time
+  mkdir -p "$corpus" "$seeds"
+  echo "fuzz: $name, its seeds, then ${secs}s"
+  "$f" -runs=0 "$seeds" 2>"$dir/$name.seeds.log" || { tail -50 "$dir/$name.seeds.log"; exit 1; }
+  "$f" -max_total_time="$secs" -max_len=4096 -print_final_stats=0 "$corpus" "$seeds" 2>"$dir/$name.log" \
+    || { tail -50 "$dir/$name.log"; exit 1; }
 done

@@ -3,6 +3,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QMessageBox>
+
+#include "ui/MessageBoxes.h"
 #include <cmath>
 
 namespace tarifuhr {
@@ -159,8 +161,7 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void ShowErrorBox(QWidget* parent, const QString& caption, const QString& text) {
-  QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
-  box.exec();
+  ShowMessageBox(parent, QMessageBox::Critical, caption, text);
 }
 
 bool Guarded(QWidget* parent, const std::function<void()>& handler) {

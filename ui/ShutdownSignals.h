@@ -1,7 +1,7 @@
 #pragma once
-// SIGTERM, SIGINT and SIGHUP end the program through the main window's
-// close handlers, so the open connection is logged and the user's data
-// saved. The handler only writes to a pipe; the window's thread does the rest.
+// SIGTERM, SIGINT and SIGHUP end the program: the open connection is logged
+// and the user's data saved, once, without asking anyone. The handler only
+// writes to a pipe; the window's thread does the rest.
 
 #include <QObject>
 #include <QSocketNotifier>

@@ -5,6 +5,8 @@
 #include <QCursor>
 #include <QMenu>
 #include <QMessageBox>
+
+#include "ui/MessageBoxes.h"
 #include <QWidget>
 #include <stdexcept>
 
@@ -137,7 +139,7 @@ void TAWTrayIcon::RightClick() {
 }
 
 void TAWTrayIcon::ComplainAndClose(const QString& text) {
-  QMessageBox::warning(owner_, owner_->windowTitle(), text);
+  ShowMessageBox(owner_, QMessageBox::Warning, owner_->windowTitle(), text);
   QMetaObject::invokeMethod(this, [this] { CloseOwner(); }, Qt::QueuedConnection);
 }
 

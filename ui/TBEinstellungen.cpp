@@ -40,6 +40,7 @@ void TBEinstellungen::Button1Click() {
     ShowErrorBox(this, windowTitle(), Q(result.message));
     return;
   }
+  if (!result.notice.empty()) d_.form.ShowError(result.notice);
   d_.settings->RefillUsers();
   close();
 }

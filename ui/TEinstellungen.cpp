@@ -132,7 +132,9 @@ void TEinstellungen::Button4Click() {
   if (section == d_.form.Core().currentUser) {
     LeaveRemovedCurrentUser();
   } else {
-    d_.form.Files().RemoveUser(section);  // the data file stays on disk
+    // The data file stays on disk.
+    if (const std::string notice = d_.form.Files().RemoveUser(section); !notice.empty())
+      d_.form.ShowError(notice);
   }
   RefillUsers();
   ListBox1->clear();
@@ -151,7 +153,8 @@ void TEinstellungen::LeaveRemovedCurrentUser() {
     RestartTimer();
     throw;  // nothing removed, nothing lost
   }
-  d_.form.Files().RemoveUser(core.currentUser);
+  if (const std::string notice = d_.form.Files().RemoveUser(core.currentUser); !notice.empty())
+    d_.form.ShowError(notice);
   core.LoadUser("");
   core.totals = {};
   core.RefreshOverview();

@@ -5,12 +5,15 @@
 #include <QContextMenuEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QWindow>
+#include <algorithm>
 #include <cstdio>
 
 #include "accounting/ChargingRules.h"
 #include "platform/Files.h"
 #include "ui/Artwork.h"
+#include "ui/MessageBoxes.h"
 
 namespace tarifuhr {
 namespace {
@@ -258,6 +261,7 @@ void TForm1::FormCreate() {
   for (const char* name : {"Hilfe1", "Hilfe2"}) Items[name]->setShortcutContext(Qt::WindowShortcut);
   addAction(Items["Hilfe1"]);
   // A failure in a start-up step is shown; the program still comes up.
+  QCoreApplication::instance()->installEventFilter(this);
   Guarded([this] { core_->Startup(); });
   tray_->SetPopupMenu(PopupMenu1);
   tray_->OnLeftButtonDown = [this](TAWTrayIcon&) { trayLeftButtonDown(); };
@@ -281,7 +285,7 @@ void TForm1::Guarded(const std::function<void()>& handler) {
   try {
     handler();
   } catch (const std::exception& e) {
-    QMessageBox::critical(this, QStringLiteral("Tarifuhr"), QString::fromStdString(e.what()));
+    ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("Tarifuhr"), QString::fromStdString(e.what()));
   }
 }
 
@@ -295,7 +299,27 @@ void TForm1::Button1Click() {
 
 void TForm1::Collapse() { resize(width(), kCollapsedHeight); }
 
-void TForm1::PlaceWindow(int left, int top) { move(left, top); }
+void TForm1::PlaceWindow(int left, int top) {
+  QPoint at(left, top);
+  const QRect strip(at, QSize(width(), kCollapsedHeight));
+  const QList<QScreen*> screens = QGuiApplication::screens();
+  const bool seen = std::any_of(screens.begin(), screens.end(),
+                                [&strip](QScreen* s) { return s->availableGeometry().intersects(strip); });
+  if (!seen && !screens.isEmpty()) {
+    // Stored on a screen that is gone: the nearest place that can be seen.
+    const auto distance = [&at](const QRect& r) {
+      const int dx = std::max({r.left() - at.x(), 0, at.x() - r.right()});
+      const int dy = std::max({r.top() - at.y(), 0, at.y() - r.bottom()});
+      return dx * int64_t{dx} + dy * int64_t{dy};
+    };
+    QRect area = screens.front()->availableGeometry();
+    for (QScreen* s : screens)
+      if (distance(s->availableGeometry()) < distance(area)) area = s->availableGeometry();
+    at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - width() + 1)));
+    at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - kCollapsedHeight + 1)));
+  }
+  move(at);
+}
 
 void TForm1::Hide1Click() {
   // What the strip is, not what the caption last said: it may have gone to
@@ -391,7 +415,7 @@ bool TForm1::CloseHandlers() {
     core_->CloseDown();
     return true;
   } catch (const std::exception& e) {
-    QMessageBox::critical(this, QStringLiteral("Tarifuhr"), QString::fromStdString(e.what()));
+    ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("Tarifuhr"), QString::fromStdString(e.what()));
     return false;
   }
 }
@@ -404,11 +428,31 @@ void TForm1::SaveCounts() {
   }
 }
 
+void TForm1::EndWithoutAsking() {
+  if (ending_) return;  // a second signal while ending
+  ending_ = true;
+  Timer1.stop();
+  const std::vector<std::string> failed = core_->CloseDownOnce();
+  for (const std::string& text : failed) std::fprintf(stderr, "tarifuhr: %s\n", text.c_str());
+  QCoreApplication::exit(failed.empty() ? 0 : 1);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit && !ending_) {
+    // Closing the windows would send the strip to the tray and keep the
+    // program from ending.
+    EndWithoutAsking();
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
-  if (!CloseHandlers()) {
+  if (ending_ || !CloseHandlers()) {
     event->ignore();  // keep running; a later close tries again
     return;
   }
+  ending_ = true;
   Timer1.stop();
   event->accept();
   QApplication::quit();
@@ -517,10 +561,8 @@ void TForm1::ShowFirstStartDialog() {
 }
 
 void TForm1::ShowError(const std::string& message) {
-  auto* box = new QMessageBox(QMessageBox::Critical, QStringLiteral("Tarifuhr"),
-                              QString::fromStdString(message), QMessageBox::Ok, this);
-  box->setAttribute(Qt::WA_DeleteOnClose);
-  box->show();  // not modal: the tick goes on
+  // Not modal: the tick goes on.
+  ShowMessageBoxLater(this, QMessageBox::Critical, QStringLiteral("Tarifuhr"), QString::fromStdString(message));
 }
 
 }  // namespace tarifuhr

@@ -80,6 +80,10 @@ class TForm1 : public QWidget, public AccountingDisplay {
   bool CloseHandlers();
   // Saves the user's data and keeps counting; a failure goes to stderr.
   void SaveCounts();
+  // The end a signal or the session asks for: no one may be there to
+  // answer a question. Logs and saves once, writes a failure to stderr and
+  // ends the event loop, with 1 when something could not be saved.
+  void EndWithoutAsking();
 
   // AccountingDisplay.
   void SetFigure(int edit, const std::string& text) override;
@@ -135,6 +139,8 @@ class TForm1 : public QWidget, public AccountingDisplay {
   // Runs a handler; an exception's message goes to a message box.
   void Guarded(const std::function<void()>& handler);
   bool InExemptRow(const QPoint& local) const;
+  // The application's Quit (the session manager ends the program).
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
   ProgramServices services_;
   std::unique_ptr<TDialUp> dialUp_;
@@ -149,6 +155,7 @@ class TForm1 : public QWidget, public AccountingDisplay {
   bool manualDrag_ = false;
   bool dragging_ = false;
   QTimer storePositionTimer_;
+  bool ending_ = false;
 };
 
 }  // namespace tarifuhr

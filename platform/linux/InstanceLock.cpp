@@ -10,8 +10,11 @@ namespace tarifuhr {
 
 InstanceLock::InstanceLock(const std::string& dir) {
   const std::string path = JoinPath(dir, "tarifuhr.lock");
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return;
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+  if (fd < 0) {
+    error_ = errno;
+    return;
+  }
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     ::close(fd);
     return;

@@ -31,15 +31,15 @@ int64_t SystemNowMs() {
 class FileLock {
  public:
   explicit FileLock(const std::string& directory) {
-    if (!MakeDirectories(directory)) throw FileError("Anlegen", directory, errno);
+    if (!MakeDirectories(directory)) throw FileError("angelegt", directory, errno);
     const std::string path = JoinPath(directory, SimNetwork::kLockFile);
-    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd_ < 0) throw FileError("Öffnen", path, errno);
+    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd_ < 0) throw FileError("ge\xC3\xB6" "ffnet", path, errno);
     while (::flock(fd_, LOCK_EX) != 0) {
       if (errno == EINTR) continue;
       const int err = errno;
       ::close(fd_);
-      throw FileError("Sperren", path, err);
+      throw FileError("gesperrt", path, err);
     }
   }
   ~FileLock() { ::close(fd_); }  // closing releases the lock
@@ -192,6 +192,7 @@ SimState ParseSimState(const std::string& text) {
       SimEntry e;
       e.Name = get("name");
       if (e.Name.empty()) throw bad("leerer Eintragsname");
+      if (s.FindEntry(e.Name)) throw bad("Eintrag doppelt: " + e.Name);
       number("delay", e.DelaySeconds);
       number("fail", e.FailCode);
       number("rx", e.RateRx);
@@ -233,7 +234,13 @@ SimNetwork::SimNetwork(std::string directory, NowMs now)
     : directory_(std::move(directory)), now_(now ? std::move(now) : NowMs(SystemNowMs)) {}
 
 SimState SimNetwork::LoadLocked() const {
-  auto text = ReadWholeFile(JoinPath(directory_, kStateFile));
+  const std::string path = JoinPath(directory_, kStateFile);
+  auto text = ReadWholeFile(path);
+  // No file yet is an empty network; one that can't be read is a fault,
+  // not an empty network that would be written over it.
+  if (!text && errno != ENOENT)
+    throw SimError("Die Zustandsdatei \xE2\x80\x9E" + path + "\xE2\x80\x9C kann nicht gelesen werden: " +
+                   ErrnoText(errno) + ".");
   SimState s = text ? ParseSimState(*text) : SimState{};
   Resolve(s);
   return s;
@@ -271,6 +278,9 @@ void SimNetwork::Modify(const std::function<void(SimState&)>& change) const {
 void SimNetwork::AddEntry(SimEntry entry) const {
   if (entry.Name.empty() || entry.Name.size() > ras::kEntryNameLen - 1)
     throw SimError("Der Eintragsname muss 1 bis 256 Zeichen lang sein.");
+  if (entry.Name == kAllEntries)
+    throw SimError(std::string("Der Name \xE2\x80\x9E") + kAllEntries +
+                   "\xE2\x80\x9C ist vergeben: \xE2\x80\x9Ehangup all\xE2\x80\x9C trennt alle Verbindungen.");
   for (unsigned char c : entry.Name)
     if (c < 0x20 || c == 0x7f) throw SimError("Der Eintragsname enthält Steuerzeichen.");
   if (!std::isfinite(entry.DelaySeconds) || entry.DelaySeconds < 0 || entry.DelaySeconds > 3600)
@@ -349,6 +359,8 @@ size_t SimNetwork::HangUpEntry(const std::string& entry) const {
   return n;
 }
 
+size_t SimNetwork::HangUpAll() const { return HangUpEntry(""); }
+
 void SimNetwork::SetLan(bool on) const {
   Modify([on](SimState& s) { s.Lan = on; });
 }
@@ -357,8 +369,15 @@ size_t SimNetwork::AddTraffic(const std::string& entry, uint64_t rx, uint64_t tx
   size_t n = 0;
   Modify([&](SimState& s) {
     if (!s.FindEntry(entry)) throw SimUnknownEntry(entry);
+    // The program counts bytes in signed 64 bits: more than that can't be
+    // a connection's traffic, and a sum must never wrap.
+    constexpr uint64_t kMost = uint64_t(INT64_MAX);
+    const int64_t now = now_();
     for (auto& c : s.Connections) {
       if (c.Entry != entry || !c.Connected()) continue;
+      if (rx > kMost - ReceivedBytes(s, c, now) || tx > kMost - SentBytes(s, c, now))
+        throw SimError("So viel Verkehr kann eine Verbindung nicht haben (h\xC3\xB6" "chstens " +
+                       std::to_string(kMost) + " Bytes je Richtung).");
       c.ExtraRx += rx;
       c.ExtraTx += tx;
       ++n;

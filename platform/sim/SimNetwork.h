@@ -72,6 +72,8 @@ class SimNetwork {
   using NowMs = std::function<int64_t()>;  // ms since the epoch
   static constexpr const char* kStateFile = "dialup-sim.txt";
   static constexpr const char* kLockFile = "dialup-sim.lock";
+  // The word that names every entry in the control tool; no entry's name.
+  static constexpr const char* kAllEntries = "all";
 
   explicit SimNetwork(std::string directory, NowMs now = {});
   // The network's time taken from a date-time clock (tests move it by hand).
@@ -102,6 +104,7 @@ class SimNetwork {
   bool HangUp(uint32_t handle) const;
   // Hangs up every connection of `entry` ("" = all); returns the count.
   size_t HangUpEntry(const std::string& entry) const;
+  size_t HangUpAll() const;
   // Switches the LAN beside the dial-up network on or off.
   void SetLan(bool on) const;
   // Adds bytes to the open connections of `entry`; returns their count.

@@ -57,6 +57,10 @@ TEST_F(CoreTest, AVanishedCurrentUserStartsWithNoTariffs) {
   core.Startup();
   EXPECT_TRUE(core.tariffs.empty());
   EXPECT_EQ(core.activeTariff, -1);
+  // Counting for nobody is said, once.
+  ASSERT_EQ(display.errors.size(), 1u);
+  EXPECT_NE(display.errors[0].find("\xE2\x80\x9EWeg (Weg.tfd)\xE2\x80\x9C steht nicht in der Benutzerliste"),
+            std::string::npos);
 }
 
 TEST_F(CoreTest, ARegistryThatCannotBeWrittenStillStarts) {
@@ -118,6 +122,36 @@ TEST_F(CoreTest, AnExitWhoseSaveFailsKeepsCountingTheSameConnection) {
   ASSERT_EQ(files.LoadUserData(user.section, saved, totals), kLoadOk);
   EXPECT_EQ(saved[0].PeriodCosts, 7);
   EXPECT_EQ(saved[0].PeriodSeconds, 10);
+}
+
+TEST_F(CoreTest, CountsReachTheFileWhileAConnectionRuns) {
+  const CreateUserResult user = files.CreateUser("Erika");
+  core.currentUser = user.section;
+  AddEntry("Net");
+  core.tariffs = {Tariff("T", "Net")};
+  const auto saved = [&] {
+    std::vector<TariffRecord> t;
+    TotalsRecord totals;
+    files.LoadUserData(user.section, t, totals);
+    return t.empty() ? -1.0 : t[0].PeriodSeconds;
+  };
+  DialOutside("Net");
+  TickSeconds(299);
+  EXPECT_EQ(saved(), -1) << "not yet";
+  TickSeconds(2);
+  EXPECT_EQ(saved(), 301) << "five minutes after the connection began";
+
+  const std::string file = dir.File("Erika.tfd");
+  std::filesystem::remove(file);
+  std::filesystem::create_directory(file);  // saves fail now
+  TickSeconds(600);
+  EXPECT_EQ(display.errors.size(), 1u) << "said once";
+  std::filesystem::remove(file);
+  TickSeconds(60);
+  EXPECT_GT(saved(), 900) << "tried again within a minute";
+  network->HangUpEntry("Net");
+  TickNextSecond();
+  EXPECT_EQ(saved(), 961) << "and when the connection ends";
 }
 
 TEST_F(CoreTest, ALogThatCannotBeWrittenKeepsTheConnectionOpenAndSaysSoOnce) {

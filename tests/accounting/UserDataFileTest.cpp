@@ -204,10 +204,16 @@ TEST_F(UserFilesTest, DamagedFilesLoadWhatIsThere) {
   EXPECT_EQ(files.LoadUserData("D (D.tfd)", tariffs, totals), kLoadReadError);
   EXPECT_EQ(tariffs.size(), 3u);
 
-  // Negative LastIndex below -1, unknown version: no records, no crash.
-  WriteFileBytes(dir.File("D.tfd"), Header("D", -7, 99).str() + Totals().str());
-  EXPECT_EQ(files.LoadUserData("D (D.tfd)", tariffs, totals), kLoadOk);
+  // An unknown version is refused, not read as version 3; LastIndex below
+  // -1 and bytes behind the last record are damage as well.
+  WriteFileBytes(dir.File("D.tfd"), Header("D", 0, 7).str() + Totals().str() + TariffV3().str());
+  EXPECT_EQ(files.LoadUserData("D (D.tfd)", tariffs, totals), kLoadReadError);
   EXPECT_TRUE(tariffs.empty());
+  WriteFileBytes(dir.File("D.tfd"), Header("D", -7, 3).str() + Totals().str());
+  EXPECT_EQ(files.LoadUserData("D (D.tfd)", tariffs, totals), kLoadReadError);
+  WriteFileBytes(dir.File("D.tfd"), Header("D", 0, 3).str() + Totals().str() + TariffV3().str() + "x");
+  EXPECT_EQ(files.LoadUserData("D (D.tfd)", tariffs, totals), kLoadReadError);
+  EXPECT_EQ(tariffs.size(), 1u);
 
   // Too short for header and totals: the totals keep their contents.
   totals = {1, 2, 3, 4};
@@ -216,6 +222,33 @@ TEST_F(UserFilesTest, DamagedFilesLoadWhatIsThere) {
   EXPECT_EQ(totals, (TotalsRecord{1, 2, 3, 4}));
   WriteFileBytes(dir.File("D.tfd"), "");
   EXPECT_EQ(files.LoadUserData("D (D.tfd)", tariffs, totals), kLoadReadError);
+}
+
+TEST_F(UserFilesTest, DamagedFilesAreKeptAsideBeforeTheyAreWrittenOver) {
+  AddUser("D (D.tfd)", dir.File("D.tfd"));
+  const std::string damaged = Header("D", 2, 3).str() + Totals().str() + TariffV3().str() + "torn";
+  WriteFileBytes(dir.File("D.tfd"), damaged);
+  std::string notice;
+  EXPECT_EQ(files.LoadUserData("D (D.tfd)", tariffs, totals, &notice), kLoadReadError);
+  EXPECT_EQ(ReadFileBytes(dir.File("D.tfd.defekt")), damaged);
+  EXPECT_NE(notice.find(dir.File("D.tfd.defekt")), std::string::npos) << notice;
+  files.SaveUserData("D (D.tfd)", tariffs, totals);
+  EXPECT_EQ(files.LoadUserData("D (D.tfd)", tariffs, totals), kLoadOk);
+  // Damaged again: a copy of its own; the first is never written over, and
+  // the same bytes are not kept twice.
+  WriteFileBytes(dir.File("D.tfd"), damaged + "!");
+  files.LoadUserData("D (D.tfd)", tariffs, totals);
+  files.LoadUserData("D (D.tfd)", tariffs, totals);
+  EXPECT_EQ(ReadFileBytes(dir.File("D.tfd.defekt")), damaged);
+  EXPECT_EQ(ReadFileBytes(dir.File("D.tfd.defekt2")), damaged + "!");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("D.tfd.defekt3")));
+
+  // A user list with lines the program did not write is kept too.
+  const std::string list = ReadFileBytes(dir.File("userlist.ini")) + "\x01\x02 garbage\r\n";
+  WriteFileBytes(dir.File("userlist.ini"), list);
+  const CreateUserResult created = files.CreateUser("Neu");
+  EXPECT_EQ(ReadFileBytes(dir.File("userlist.ini.defekt")), list);
+  EXPECT_NE(created.notice.find("userlist.ini.defekt"), std::string::npos);
 }
 
 TEST_F(UserFilesTest, UnknownUsersAndMissingFiles) {

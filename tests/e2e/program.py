@@ -13,9 +13,10 @@ FAKETIME_LIBRARY = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 
 
 class Program:
-    def __init__(self, program, sim, user_title=None, user_data=None):
+    def __init__(self, program, sim, user_title=None, user_data=None, home=None):
         self.program, self.sim = program, sim
-        self.home = tempfile.mkdtemp(prefix="tarifuhr-test-")
+        self.home = home or tempfile.mkdtemp(prefix="tarifuhr-test-")
+        self.output = ""
         self.config = os.path.join(self.home, "config")
         self.dir = os.path.join(self.home, "program")
         os.makedirs(os.path.join(self.config, "tarifuhr"))
@@ -49,7 +50,7 @@ class Program:
     def sim_tool(self, *args):
         return subprocess.run([self.sim, *args], env=self.env, check=True, capture_output=True, text=True).stdout
 
-    def start(self, faketime=None, display=None):
+    def start(self, faketime=None, display=None, wait=2):
         """faketime: a FAKETIME value for libfaketime, preloaded into the
         program itself (the faketime wrapper would keep signals from it)."""
         env = dict(self.env)
@@ -60,22 +61,22 @@ class Program:
             env.pop("QT_QPA_PLATFORM", None)
         self.proc = subprocess.Popen([self.program], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
                                      text=True)
-        time.sleep(2)
+        time.sleep(wait)
         if self.proc.poll() is not None:
             raise RuntimeError("the program ended at start:\n" + self.proc.stdout.read())
 
-    def stop(self):
-        """SIGTERM, as a shutdown sends it; the program's exit code."""
+    def stop(self, timeout=30):
+        """SIGTERM, as a shutdown sends it; the program's exit code. What it
+        wrote is in self.output."""
         self.proc.send_signal(signal.SIGTERM)
-        out, _ = self.proc.communicate(timeout=30)
-        if self.proc.returncode != 0:
-            print(out)
+        self.output, _ = self.proc.communicate(timeout=timeout)
         return self.proc.returncode
 
     def kill(self):
+        """SIGKILL, as a crash or a power loss ends it."""
         if self.proc and self.proc.poll() is None:
             self.proc.kill()
-            self.proc.wait()
+            self.output, _ = self.proc.communicate()
 
     def remove(self):
         self.kill()

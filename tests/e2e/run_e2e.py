@@ -87,7 +87,7 @@ def main():
         time.sleep(2.5)
         rc = p.stop()
         if rc != 0:
-            raise RuntimeError(f"the program ended with {rc}")
+            raise RuntimeError(f"the program ended with {rc}:\n{p.output}")
         check_files(p)
     finally:
         p.kill()

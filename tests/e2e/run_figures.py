@@ -45,7 +45,7 @@ def main():
         time.sleep(3)
         p.sim_tool("hangup", "Netz-A")
         time.sleep(1.5)          # the LAN stays
-        assert p.stop() == 0, "exit code"
+        assert p.stop() == 0, p.output
 
         log = read_log(p.read("dialup.otl"))
         assert [r["entry"] for r in log] == ["Netz-A"], f"one record of the dialled connection: {log}"

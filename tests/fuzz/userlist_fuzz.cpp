@@ -15,6 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const auto& s : sections) ini.ReadString(s, "file", "error");
   const IniFile reparsed = IniFile::Parse(ini.ToText());
   if (reparsed.Sections() != sections) std::abort();
+  // What is written back is judged as the original was.
+  if (reparsed.HasUnreadableLines() != ini.HasUnreadableLines()) std::abort();
   if (!sections.empty()) {
     ini.EraseSection(sections.front());
     if (ini.SectionExists(sections.front())) std::abort();

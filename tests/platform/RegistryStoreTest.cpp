@@ -36,6 +36,24 @@ TEST(RegistryStore, WritesTypedValuesAsARegFile) {
   EXPECT_TRUE(again.KeyExists(kTarifuhrKey));
 }
 
+TEST(RegistryStore, AFileWithUnreadableLinesIsKeptBeforeItIsRewritten) {
+  TempDir dir;
+  const std::string damaged = "REGEDIT4\r\n; a comment\r\n[HKEY_LOCAL_MACHINE\\Software\\Tarifuhr]\r\n"
+                              "\"left\"=dword:00000007\r\n\"top\"=dword:zz\r\n\"broken=\r\n";
+  std::filesystem::create_directories(dir.File("tarifuhr"));
+  WriteFileBytes(dir.File("tarifuhr/registry.reg"), damaged);
+  RegistryStore reg = RegistryStore::ForConfigHome(dir.Path());
+  std::vector<std::string> told;
+  reg.OnDamaged = [&told](const std::string& text) { told.push_back(text); };
+  EXPECT_EQ(reg.ReadInteger(kTarifuhrKey, "left"), 7);
+  reg.WriteInteger(kTarifuhrKey, "top", 1);
+  reg.WriteInteger(kTarifuhrKey, "top", 2);
+  EXPECT_EQ(ReadFileBytes(dir.File("tarifuhr/registry.reg.defekt")), damaged);
+  ASSERT_EQ(told.size(), 1u) << "said once";
+  EXPECT_NE(told[0].find("registry.reg.defekt"), std::string::npos);
+  EXPECT_EQ(reg.ReadInteger(kTarifuhrKey, "top"), 2);
+}
+
 TEST(RegistryStore, ReadsFailLikeThePlatformRegistry) {
   TempDir dir;
   RegistryStore reg = RegistryStore::ForConfigHome(dir.Path());

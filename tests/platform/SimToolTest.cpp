@@ -3,6 +3,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -106,6 +107,42 @@ TEST_F(SimToolFixture, UnknownEntriesAndBadArgumentsFailClearly) {
   }
   // None of the refused commands changed anything.
   EXPECT_EQ(Run("list").out, "A\tdelay=0\tfail=0\trate=0/0\tclient=10.64.1.2\tserver=10.64.1.1\tcheck=nein\n");
+}
+
+TEST_F(SimToolFixture, NamesCountsAndStateFilesItCannotTake) {
+  ASSERT_EQ(Run("add A --rate 1000/0").code, 0);
+  ASSERT_EQ(Run("dial A").code, 0);
+  // Only "all" means every connection; an empty name is none.
+  EXPECT_EQ(Run("hangup ''").code, 1);
+  EXPECT_THAT(Run("status").out, StartsWith("A\tverbunden"));
+  EXPECT_THAT(Run("add all").err, HasSubstr("hangup all"));
+  // No counter wraps: what the program's 64-bit counts can't hold is refused.
+  EXPECT_EQ(Run("traffic A 18446744073709551615 0").code, 1);
+  EXPECT_EQ(Run("traffic A 9223372036854000000 0").code, 0);
+  const Result more = Run("traffic A 0 1");
+  EXPECT_EQ(more.code, 0) << more.err;
+  EXPECT_THAT(Run("traffic A 1000000 0").err, HasSubstr("Bytes je Richtung"));
+  // The parser's own findings in German.
+  EXPECT_THAT(Run("add").err, HasSubstr("Es fehlt die Angabe ENTRY"));
+  EXPECT_THAT(Run("lan maybe").err, HasSubstr("Ung\xC3\xBCltiger Wert"));
+
+  const std::string state = JoinPath(home.Path(), SimNetwork::kStateFile);
+  const std::string text = ReadWholeFile(state).value();
+  const std::string entryLine = text.substr(text.find("entry\t"), text.find('\n', text.find("entry\t")) -
+                                                                     text.find("entry\t") + 1);
+  {
+    std::FILE* f = std::fopen(state.c_str(), "ab");
+    std::fputs(entryLine.c_str(), f);
+    std::fclose(f);
+  }
+  EXPECT_THAT(Run("list").err, HasSubstr("Eintrag doppelt: A"));
+  RemoveFile(state);
+  ASSERT_EQ(::mkdir(state.c_str(), 0755), 0);
+  for (const char* command : {"list", "status"}) {
+    const Result r = Run(command);
+    EXPECT_EQ(r.code, 1) << command;
+    EXPECT_THAT(r.err, HasSubstr("kann nicht gelesen werden")) << command;
+  }
 }
 
 // Two tool processes at once, in a loop: every change arrives.

@@ -1,3 +1,4 @@
+#include <QScreen>
 #include <QSignalSpy>
 #include <QtTest>
 #include <filesystem>
@@ -215,6 +216,45 @@ class MainWindowTest : public QObject {
     w.form->Core().Timer1Timer();
     w.form->Beende1Click();
     QCOMPARE(std::filesystem::file_size(w.dir.File("dialup.otl")), uintmax_t(64));
+  }
+
+  void theSessionsEndLogsSavesAndEndsWithoutAsking() {
+    for (const bool saveFails : {false, true}) {
+      UiWorld w;
+      w.AddEntry("Net");
+      const CreateUserResult user = w.form->Files().CreateUser("Erika");
+      w.form->FormCreate();
+      w.form->Core().currentUser = user.section;
+      w.form->Core().tariffs = {Tariff("T", "Net")};
+      w.form->OnClickDialButton(0);
+      w.clock.AdvanceSeconds(1);
+      w.form->Core().Timer1Timer();
+      if (saveFails) {
+        std::filesystem::remove(w.dir.File("Erika.tfd"));
+        std::filesystem::create_directory(w.dir.File("Erika.tfd"));
+      }
+      // What the session manager sends; a box waiting for an answer would
+      // keep the loop running into the safety exit.
+      QTimer::singleShot(0, [] {
+        QEvent quit(QEvent::Quit);
+        QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+      });
+      QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
+      QCOMPARE(QCoreApplication::exec(), saveFails ? 1 : 0);
+      QCOMPARE(std::filesystem::file_size(w.dir.File("dialup.otl")), uintmax_t(64));
+    }
+  }
+
+  void aPositionOffEveryScreenComesBackIntoView() {
+    UiWorld w;
+    w.registry.WriteInteger(kTarifuhrKey, "first", 1);
+    w.registry.WriteInteger(kTarifuhrKey, "left", 5000);
+    w.registry.WriteInteger(kTarifuhrKey, "top", -3000);
+    w.form->FormCreate();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QCOMPARE(w.form->pos(), QPoint(screen.right() - w.form->width() + 1, screen.top()));
+    w.form->PlaceWindow(30, 40);  // on the screen: as stored
+    QCOMPARE(w.form->pos(), QPoint(30, 40));
   }
 
   void draggingStoresThePosition() {

@@ -38,6 +38,42 @@ bool ParseCount(const std::string& text, uint64_t& out) {
 
 std::string StateName(const SimConnection& c) { return c.Connected() ? "verbunden" : "waehlt"; }
 
+// The argument parser speaks English; what it found is said in German
+// here, with the names and values it reports.
+std::string GermanParseError(const CLI::ParseError& e) {
+  const std::string what = e.what();
+  const auto has = [&what](const char* part) { return what.find(part) != std::string::npos; };
+  const auto after = [&what](const std::string& mark) { return what.substr(what.find(mark) + mark.size()); };
+  const auto before = [&what](const std::string& mark) { return what.substr(0, what.find(mark)); };
+  if (has("subcommand is required") || has("Subcommand required")) return "Es fehlt ein Befehl.";
+  if (has(" is required")) return "Es fehlt die Angabe " + before(" is required") + ".";
+  if (has("not expected: ")) return "Nicht erwartet: " + after("not expected: ");
+  if (has(" requires ")) return before(" requires ") + " geht nur zusammen mit " + after(" requires ") + ".";
+  if (has(" excludes ")) return before(" excludes ") + " schlie\xC3\x9Ft " + after(" excludes ") + " aus.";
+  if (has("Could not convert: ") && has(" = "))
+    return "Ung\xC3\xBCltiger Wert f\xC3\xBCr " + before(" = ").substr(19) + ": " + after(" = ");
+  if (has(" not in {"))
+    return "Ung\xC3\xBCltiger Wert \xE2\x80\x9E" + after(": ").substr(0, after(": ").find(" not in {")) +
+           "\xE2\x80\x9C (m\xC3\xB6glich: " + after(" not in {").substr(0, after(" not in {").find('}')) + ").";
+  if (has(" required ") && has(" missing")) return "Bei " + before(": ") + " fehlt der Wert.";
+  return "Der Aufruf wurde nicht verstanden.";
+}
+
+void GermanHelp(CLI::App& app) {
+  auto f = app.get_formatter();
+  f->label("Usage", "Aufruf");
+  f->label("OPTIONS", "OPTIONEN");
+  f->label("SUBCOMMAND", "BEFEHL");
+  f->label("SUBCOMMANDS", "BEFEHLE");
+  f->label("Positionals", "Angaben");
+  f->label("REQUIRED", "PFLICHT");
+  f->label("Needs", "braucht");
+  f->label("Excludes", "schlie\xC3\x9Ft aus");
+  f->label("Env", "Umgebung");
+  app.option_defaults()->group("Optionen");
+  app.set_help_flag("-h,--help", "diese Hilfe zeigen");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,6 +89,7 @@ int main(int argc, char** argv) {
       "3 Wählen fehlgeschlagen, andere Werte: Aufruf nicht verstanden.",
       "tarifuhr-sim"};
   app.require_subcommand(1);
+  GermanHelp(app);
   app.set_help_all_flag("--help-all", "Hilfe zu allen Befehlen");
 
   std::string entry, user, password, rate, client, server, rxText, txText;
@@ -96,6 +133,8 @@ int main(int argc, char** argv) {
   auto* lan = app.add_subcommand("lan", "online über ein LAN (neben dem DFÜ-Netz): on oder off");
   lan->add_option("SWITCH", lanSwitch, "on oder off")->required()->check(CLI::IsMember({"on", "off"}));
 
+  for (CLI::App* command : app.get_subcommands({})) command->group("Befehle");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -103,7 +142,7 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForAllHelp& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    std::cerr << "tarifuhr-sim: Fehler: " << e.what() << "\n(tarifuhr-sim --help zeigt die Befehle)\n";
+    std::cerr << "tarifuhr-sim: Fehler: " << GermanParseError(e) << "\n(tarifuhr-sim --help zeigt die Befehle)\n";
     return e.get_exit_code() ? e.get_exit_code() : kExitError;
   }
 
@@ -154,7 +193,9 @@ int main(int argc, char** argv) {
       }
       std::cout << entry << "\tverbunden\tsim" << handle << "\t" << handle << "\n";
     } else if (hangup->parsed()) {
-      const size_t n = net.HangUpEntry(entry == "all" ? "" : entry);
+      if (entry.empty())
+        throw SimError("Ein leerer Eintragsname trennt nichts; alle Verbindungen trennt \xE2\x80\x9Ehangup all\xE2\x80\x9C.");
+      const size_t n = entry == SimNetwork::kAllEntries ? net.HangUpAll() : net.HangUpEntry(entry);
       std::cout << n << " Verbindung(en) getrennt\n";
     } else if (traffic->parsed()) {
       uint64_t rx = 0, tx = 0;

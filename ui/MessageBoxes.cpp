@@ -1,0 +1,40 @@
+#include "ui/MessageBoxes.h"
+
+#include <QCoreApplication>
+#include <QVariant>
+#include <cstdio>
+
+namespace tarifuhr {
+namespace {
+
+constexpr const char* kProperty = "tarifuhrMessageBoxesToStderr";
+
+void ToStderr(const QString& caption, const QString& text) {
+  std::fprintf(stderr, "%s: %s\n", caption.toUtf8().constData(), text.toUtf8().constData());
+  std::fflush(stderr);
+}
+
+}  // namespace
+
+void SetMessageBoxesShown(bool shown) {
+  if (QCoreApplication::instance()) QCoreApplication::instance()->setProperty(kProperty, !shown);
+}
+
+bool MessageBoxesShown() {
+  return !QCoreApplication::instance() || !QCoreApplication::instance()->property(kProperty).toBool();
+}
+
+void ShowMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text) {
+  if (!MessageBoxesShown()) return ToStderr(caption, text);
+  QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
+  box.exec();
+}
+
+void ShowMessageBoxLater(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text) {
+  if (!MessageBoxesShown()) return ToStderr(caption, text);
+  auto* box = new QMessageBox(icon, caption, text, QMessageBox::Ok, parent);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->show();
+}
+
+}  // namespace tarifuhr

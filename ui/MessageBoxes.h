@@ -1,0 +1,23 @@
+#pragma once
+// Message boxes, and what becomes of them where no one can answer one: a
+// program without a display writes the message to stderr and goes on as
+// after OK, instead of waiting for ever.
+
+#include <QMessageBox>
+#include <QString>
+
+class QWidget;
+
+namespace tarifuhr {
+
+// Whether boxes are shown (the default) or written to stderr. Kept with
+// the application object.
+void SetMessageBoxesShown(bool shown);
+bool MessageBoxesShown();
+
+// Shows the box and waits for it.
+void ShowMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text);
+// Shows the box without waiting (the tick goes on meanwhile).
+void ShowMessageBoxLater(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text);
+
+}  // namespace tarifuhr
