@@ -1,5 +1,7 @@
 #include "accounting/ConnectionState.h"
 
+#include "platform/Codepage.h"
+
 namespace tarifuhr {
 
 void GetConnectionState(InternetStateQuery& query, std::string& text) {
@@ -38,6 +40,16 @@ int FindActiveTariff(const std::vector<TariffRecord>& tariffs, TDialUp& dialUp, 
   if (dialUp.GetActiveConnections() == 0 && state.Reported == before) state.ActiveEntryName.clear();
   for (size_t i = 0; i < tariffs.size(); ++i) {
     if (tariffs[i].EntryName == state.ActiveEntryName) {
+      state.Label5Caption = tariffs[i].Name + ":";
+      result = int(i);
+    }
+  }
+  // A tariff keeps 20 characters of its entry's name: one that is cut there
+  // belongs to the longer name it begins, unless a tariff has the whole name.
+  for (size_t i = 0; result == -1 && i < tariffs.size(); ++i) {
+    const std::string& stored = tariffs[i].EntryName;
+    if (Utf8ToCp1252(stored).size() == kEntryNameLength && state.ActiveEntryName.size() > stored.size() &&
+        state.ActiveEntryName.compare(0, stored.size(), stored) == 0) {
       state.Label5Caption = tariffs[i].Name + ":";
       result = int(i);
     }

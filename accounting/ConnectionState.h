@@ -38,10 +38,14 @@ void DialUp1ActiveConnection(ActiveEntryState& state, TDialUp& dialUp, const std
 // Wires DialUp1ActiveConnection to the component's event.
 void ConnectActiveEntry(TDialUp& dialUp, ActiveEntryState& state);
 
+// What a tariff keeps of its entry's name.
+inline constexpr size_t kEntryNameLength = 20;
+
 // Enumerates the open connections (the event handler above must be wired)
 // and returns the index of the last tariff whose EntryName equals the active
-// entry name byte for byte, or -1. Sets Label5's caption. RasBindError is
-// not caught.
+// entry name byte for byte; else the first whose EntryName has all 20
+// characters a tariff keeps and begins the active entry name; else -1. Sets
+// Label5's caption. RasBindError is not caught.
 int FindActiveTariff(const std::vector<TariffRecord>& tariffs, TDialUp& dialUp, ActiveEntryState& state);
 
 // A list of dial-up entry names in a dialog (the wizard's and the editor's

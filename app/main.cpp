@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QSessionManager>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "platform/MessagePump.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "platform/nm/NmBackend.h"
 #include "platform/sim/SamplePhoneBook.h"
 #include "platform/sim/SimBackend.h"
 #include "ui/Dialogs.h"
@@ -27,6 +29,41 @@ namespace {
 const QString kTitle = QStringLiteral("Tarifuhr");
 
 void Tell(QMessageBox::Icon icon, const QString& text) { ShowMessageBox(nullptr, icon, kTitle, text); }
+
+// The dial-up network the program watches, and what it is called.
+struct Network {
+  std::shared_ptr<void> backend;  // kept alive while the program runs
+  InternetStateQuery* state = nullptr;
+  InterfaceCounters* counters = nullptr;
+  std::string name;
+};
+
+// TARIFUHR_BACKEND=nm or sim; without it NetworkManager when it answers on
+// the system bus, else the simulator, which runs on any machine.
+Network ChooseNetwork(const EnvLookup& env, const std::string& programDir,
+                      const std::function<void(const std::string&)>& tell) {
+  const std::string wanted = env("TARIFUHR_BACKEND").value_or("");
+  if (!wanted.empty() && wanted != "nm" && wanted != "sim")
+    std::fprintf(stderr, "tarifuhr: unbekanntes Wählnetz \"%s\" (nm oder sim), es wird gesucht\n", wanted.c_str());
+  if (wanted != "sim") {
+    std::string why;
+    // Asked for by name, NetworkManager may come later; otherwise only one
+    // that answers now is taken.
+    if (auto nm = NmDialUpBackend::Connect(why, wanted != "nm")) {
+      nm->Register(SystemRasLibraries());
+      return {nm, nm.get(), nm.get(), "NetworkManager"};
+    }
+    if (wanted == "nm")
+      tell("NetworkManager ist nicht erreichbar (" + why + "). Tarifuhr beobachtet das simulierte Wählnetz.");
+  }
+  try {
+    EnsureSamplePhoneBook(SimNetwork(programDir));
+  } catch (const std::exception& e) {
+    tell(std::string("Die Beispiel-Einträge des simulierten Wählnetzes fehlen: ") + e.what());
+  }
+  std::shared_ptr<SimDialUpBackend> sim = InstallSimulatedDialUp(programDir);
+  return {sim, sim.get(), sim.get(), "simuliertes Wählnetz"};
+}
 
 int Run(QApplication& app) {
   const EnvLookup env = ProcessEnvironment();
@@ -59,17 +96,8 @@ int Run(QApplication& app) {
       early.push_back(text);
   };
 
-  // The dial-up network: the simulator until a real backend is there.
-  const auto backendName = env("TARIFUHR_BACKEND");
-  if (backendName && *backendName != "sim")
-    std::fprintf(stderr, "tarifuhr: unbekanntes Wählnetz \"%s\", es wird das simulierte verwendet\n",
-                 backendName->c_str());
-  try {
-    EnsureSamplePhoneBook(SimNetwork(programDir));
-  } catch (const std::exception& e) {
-    tell(std::string("Die Beispiel-Einträge des simulierten Wählnetzes fehlen: ") + e.what());
-  }
-  const std::shared_ptr<SimDialUpBackend> backend = InstallSimulatedDialUp(programDir);
+  const Network network = ChooseNetwork(env, programDir, tell);
+  std::fprintf(stderr, "tarifuhr: Wählnetz: %s\n", network.name.c_str());
 
   RegistryStore registry = RegistryStore::ForConfigHome(ConfigHome(env));
   registry.OnDamaged = tell;
@@ -77,10 +105,10 @@ int Run(QApplication& app) {
   XdgOpenShell shell;
   DialUpServices dialUp;
   dialUp.family = StatisticsFamily::Device;
-  dialUp.counters = backend.get();
+  dialUp.counters = network.counters;
 
-  TForm1 form(ProgramServices{clock, *backend, dialUp, registry, shell, programDir, executable,
-                              RegionalSettings::FromEnvironment()});
+  TForm1 form(ProgramServices{clock, *network.state, dialUp, registry, shell, programDir, executable,
+                              RegionalSettings::FromEnvironment(), network.name});
   SetMessagePump([] { QCoreApplication::processEvents(); });
 
   // A signal ends the program without asking: no one may be there to answer.

@@ -57,6 +57,26 @@ else
   stop_mail_servers
 fi
 
+echo "== NetworkManager for the integration tests"
+# A real NetworkManager in network namespaces of its own, with a private
+# system bus; the machine's networking is not touched.
+nm_dir=$root/build/networkmanager
+stop_networkmanager() {
+  bash "$root/scripts/networkmanager-stop.sh" "$nm_dir" >"$root/build/networkmanager-stop.log" 2>&1 || true
+}
+stop_networkmanager  # left over from an interrupted run
+if bash scripts/networkmanager-start.sh "$nm_dir" >"$root/build/networkmanager.log" 2>&1; then
+  # shellcheck disable=SC1091
+  . "$nm_dir/networkmanager.env"
+  export TARIFUHR_TEST_NM_BUS=$NM_BUS TARIFUHR_TEST_NM_NETNS=$NM_NETNS TARIFUHR_TEST_NM_DIR=$nm_dir
+  echo "NetworkManager in namespace $NM_NETNS, bus $NM_BUS"
+else
+  echo "NetworkManager did not start, its tests will be skipped:" >&2
+  cat "$root/build/networkmanager.log" >&2 || true
+  stop_networkmanager
+fi
+trap 'stop_mail_servers; stop_networkmanager' EXIT
+
 echo "== all tests"
 cd "$root/build"
 ctest --output-on-failure -j2

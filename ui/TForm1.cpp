@@ -79,6 +79,8 @@ TForm1::TForm1(ProgramServices services, QWidget* parent, std::function<bool()> 
   tray_->SetCaptureSysCommand(true);
   tray_->SetTrayID(990);
   tray_->SetTrayIcon(ProgramIcon());
+  if (!services_.networkName.empty())
+    tray_->SetTip(kCaption + QStringLiteral(" – ") + QString::fromStdString(services_.networkName));
 
   Timer1.setSingleShot(true);
   Timer1.setTimerType(Qt::PreciseTimer);

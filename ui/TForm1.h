@@ -34,6 +34,8 @@ struct ProgramServices {
   std::string programDir;
   std::string executablePath;
   RegionalSettings regional;
+  // What the program watches ("NetworkManager", "simuliertes Wählnetz").
+  std::string networkName = {};
 };
 
 class TForm1 : public QWidget, public AccountingDisplay {

@@ -30,6 +30,9 @@ std::string ErrorText(uint32_t code) {
     case kErrorPortNotAvailable: return "The modem is already in use or is not configured properly.";
     case kErrorNoConnection: return "The connection was terminated.";
     case kErrorRequestTimeout: return "The request has timed out.";
+    case kErrorUserDisconnection: return "The port was disconnected by the user.";
+    case kErrorFromDevice: return "The modem (or other connecting device) has reported an error.";
+    case kErrorNoDialTone: return "There was no dial tone.";
     case kErrorLineBusy: return "The phone line is busy.";
     case kErrorNoAnswer: return "The remote computer did not respond.";
     case kErrorAuthenticationFailure:

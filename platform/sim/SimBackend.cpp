@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "platform/Codepage.h"
+#include "platform/ras/RasRecords.h"
 
 namespace tarifuhr {
 namespace {
@@ -25,12 +26,6 @@ const SimConnection* Find(const SimState& s, uint32_t handle) {
   for (const auto& c : s.Connections)
     if (c.Handle == handle) return &c;
   return nullptr;
-}
-
-void FillStatus(uint8_t* rec, uint32_t state) {
-  PutU32(rec + RasConnStatusLayout::kState, state);
-  PutU32(rec + RasConnStatusLayout::kError, 0);
-  PutChars(rec + RasConnStatusLayout::kDeviceType, ras::kDeviceTypeLen, "modem");
 }
 
 // The notifications of a dial, as a modem dial goes through them.
@@ -70,73 +65,37 @@ RasLibrary SimDialUpBackend::Library() const {
 
   lib["RasEnumEntriesA"] = RasEnumEntriesProc{[net](const char*, const char*, uint8_t* buf, uint32_t* size,
                                                     uint32_t* count) -> uint32_t {
-    if (!buf || !size || !count) return ras::kErrorInvalidParameter;
-    if (*size < RasEntryNameLayout::kSize || GetU32(buf) != RasEntryNameLayout::kSize) return ras::kErrorInvalidSize;
+    if (const uint32_t bad = CheckEntryBuffer(buf, size, count)) return bad;
     return Guarded([&]() -> uint32_t {
-      const SimState s = net->Snapshot();
-      const uint32_t needed = uint32_t(s.Entries.size() * RasEntryNameLayout::kSize);
-      *count = uint32_t(s.Entries.size());
-      if (needed > *size) {
-        *size = needed;
-        return ras::kErrorBufferTooSmall;
-      }
-      for (size_t i = 0; i < s.Entries.size(); ++i) {
-        uint8_t* rec = buf + i * RasEntryNameLayout::kSize;
-        PutU32(rec, RasEntryNameLayout::kSize);
-        PutChars(rec + RasEntryNameLayout::kEntryName, ras::kEntryNameLen, Utf8ToCp1252(s.Entries[i].Name));
-      }
-      *size = needed;
-      return 0;
+      std::vector<std::string> names;
+      for (const SimEntry& e : net->Snapshot().Entries) names.push_back(e.Name);
+      return WriteEntryNames(buf, size, count, names);
     });
   }};
 
   lib["RasEnumConnectionsA"] = RasEnumConnectionsProc{[net](uint8_t* buf, uint32_t* size,
                                                             uint32_t* count) -> uint32_t {
-    if (!buf || !size || !count) return ras::kErrorInvalidParameter;
-    if (*size < RasConnLayout::kSize || GetU32(buf) != RasConnLayout::kSize) return ras::kErrorInvalidSize;
+    if (const uint32_t bad = CheckConnectionBuffer(buf, size, count)) return bad;
     return Guarded([&]() -> uint32_t {
-      const SimState s = net->Snapshot();
-      const uint32_t needed = uint32_t(s.Connections.size() * RasConnLayout::kSize);
-      *count = uint32_t(s.Connections.size());
-      if (needed > *size) {
-        *size = needed;
-        return ras::kErrorBufferTooSmall;
-      }
-      for (size_t i = 0; i < s.Connections.size(); ++i) {
-        const SimConnection& c = s.Connections[i];
-        uint8_t* rec = buf + i * RasConnLayout::kSize;
-        PutU32(rec, RasConnLayout::kSize);
-        PutU32(rec + RasConnLayout::kHandle, c.Handle);
-        PutChars(rec + RasConnLayout::kEntryName, ras::kEntryNameLen, Utf8ToCp1252(c.Entry));
-        PutChars(rec + RasConnLayout::kDeviceType, ras::kDeviceTypeLen, "modem");
-        PutChars(rec + RasConnLayout::kDeviceName, ras::kDeviceNameLen, c.Device());
-      }
-      *size = needed;
-      return 0;
+      std::vector<RasConnectionInfo> list;
+      for (const SimConnection& c : net->Snapshot().Connections)
+        list.push_back({c.Handle, c.Entry, "modem", c.Device()});
+      return WriteConnections(buf, size, count, list);
     });
   }};
 
   lib["RasGetConnectStatusA"] = RasGetConnectStatusProc{[net](uint32_t handle, uint8_t* status) -> uint32_t {
-    if (!status) return ras::kErrorInvalidParameter;
-    if (GetU32(status) != RasConnStatusLayout::kSize) return ras::kErrorInvalidSize;
+    if (const uint32_t bad = CheckStatusRecord(status)) return bad;
     return Guarded([&]() -> uint32_t {
       const SimState s = net->Snapshot();
       const SimConnection* c = Find(s, handle);
       if (!c) return ras::kErrorInvalidHandle;
-      FillStatus(status, c->Connected() ? ras::kConnected : ras::kConnectDevice);
-      PutChars(status + RasConnStatusLayout::kDeviceName, ras::kDeviceNameLen, c->Device());
+      WriteStatus(status, c->Connected() ? ras::kConnected : ras::kConnectDevice, "modem", c->Device());
       return 0;
     });
   }};
 
-  lib["RasGetErrorStringA"] = RasGetErrorStringProc{[](uint32_t code, char* buf, uint32_t size) -> uint32_t {
-    if (!buf) return ras::kErrorInvalidParameter;
-    const std::string text = ras::ErrorText(code);
-    if (text.empty()) return ras::kErrorInvalidParameter;
-    if (text.size() + 1 > size) return ras::kErrorBufferTooSmall;
-    std::memcpy(buf, text.c_str(), text.size() + 1);
-    return 0;
-  }};
+  lib["RasGetErrorStringA"] = RasGetErrorStringProc{WriteErrorString};
 
   lib["RasHangUpA"] = RasHangUpProc{[net](uint32_t handle) -> uint32_t {
     return Guarded([&]() -> uint32_t { return net->HangUp(handle) ? 0 : ras::kErrorInvalidHandle; });
@@ -144,39 +103,27 @@ RasLibrary SimDialUpBackend::Library() const {
 
   lib["RasGetProjectionInfoA"] = RasGetProjectionInfoProc{[net](uint32_t handle, uint32_t projection, uint8_t* buf,
                                                                 uint32_t* size) -> uint32_t {
-    if (!buf || !size) return ras::kErrorInvalidParameter;
-    if (projection != ras::kProjectionPppIp) return ras::kErrorInvalidParameter;
-    if (*size < RasPppIpLayout::kSize) {
-      *size = RasPppIpLayout::kSize;
-      return ras::kErrorBufferTooSmall;
-    }
-    if (GetU32(buf) != RasPppIpLayout::kSize) return ras::kErrorInvalidSize;
+    if (const uint32_t bad = CheckProjectionBuffer(projection, buf, size)) return bad;
     return Guarded([&]() -> uint32_t {
       const SimState s = net->Snapshot();
       const SimConnection* c = Find(s, handle);
       if (!c) return ras::kErrorInvalidHandle;
       if (!c->Connected()) return ras::kErrorProjectionNotComplete;
       const SimEntry* e = s.FindEntry(c->Entry);
-      PutU32(buf + RasPppIpLayout::kError, 0);
-      PutChars(buf + RasPppIpLayout::kIpAddress, ras::kIpAddressLen, e ? e->ClientIp : "");
-      PutChars(buf + RasPppIpLayout::kServerIpAddress, ras::kIpAddressLen, e ? e->ServerIp : "");
-      *size = RasPppIpLayout::kSize;
+      WriteProjection(buf, size, e ? e->ClientIp : "", e ? e->ServerIp : "");
       return 0;
     });
   }};
 
   lib["RasGetEntryDialParamsA"] = RasGetEntryDialParamsProc{[net](const char*, uint8_t* params,
                                                                   bool* hasPassword) -> uint32_t {
-    if (!params) return ras::kErrorInvalidParameter;
-    if (GetU32(params) != RasDialParamsLayout::kSize) return ras::kErrorInvalidSize;
-    const std::string name = Cp1252ToUtf8(GetChars(params + RasDialParamsLayout::kEntryName, ras::kEntryNameLen));
+    if (const uint32_t bad = CheckDialParams(params)) return bad;
+    const std::string name = ReadDialParams(params).entry;
     return Guarded([&]() -> uint32_t {
       const SimState s = net->Snapshot();
       const SimEntry* e = s.FindEntry(name);
       if (!e) return ras::kErrorCannotFindPhonebookEntry;
-      PutChars(params + RasDialParamsLayout::kPhoneNumber, ras::kPhoneNumberLen, "");
-      PutChars(params + RasDialParamsLayout::kUserName, ras::kUserNameLen, Utf8ToCp1252(e->SavedUser));
-      PutChars(params + RasDialParamsLayout::kPassword, ras::kPasswordLen, Utf8ToCp1252(e->SavedPassword));
+      WriteSavedCredentials(params, e->SavedUser, e->SavedPassword);
       if (hasPassword) *hasPassword = !e->SavedPassword.empty();
       return 0;
     });
@@ -184,22 +131,18 @@ RasLibrary SimDialUpBackend::Library() const {
 
   lib["RasSetEntryDialParamsA"] = RasSetEntryDialParamsProc{[net](const char*, const uint8_t* params,
                                                                   bool removePassword) -> uint32_t {
-    if (!params) return ras::kErrorInvalidParameter;
-    if (GetU32(params) != RasDialParamsLayout::kSize) return ras::kErrorInvalidSize;
-    const std::string name = Cp1252ToUtf8(GetChars(params + RasDialParamsLayout::kEntryName, ras::kEntryNameLen));
-    const std::string user = Cp1252ToUtf8(GetChars(params + RasDialParamsLayout::kUserName, ras::kUserNameLen));
-    const std::string password =
-        Cp1252ToUtf8(GetChars(params + RasDialParamsLayout::kPassword, ras::kPasswordLen));
+    if (const uint32_t bad = CheckDialParams(params)) return bad;
+    const RasDialParams p = ReadDialParams(params);
     return Guarded([&]() -> uint32_t {
       uint32_t code = 0;
       net->Modify([&](SimState& s) {
-        SimEntry* e = s.FindEntry(name);
+        SimEntry* e = s.FindEntry(p.entry);
         if (!e) {
           code = ras::kErrorCannotFindPhonebookEntry;
           return;
         }
-        e->SavedUser = user;
-        e->SavedPassword = removePassword ? "" : password;
+        e->SavedUser = p.user;
+        e->SavedPassword = removePassword ? "" : p.password;
       });
       return code;
     });
@@ -207,17 +150,14 @@ RasLibrary SimDialUpBackend::Library() const {
 
   lib["RasDialA"] = RasDialProc{[net](const void*, const char*, const uint8_t* params, uint32_t notifierKind,
                                       RasDialNotifier notifier, uint32_t* handle) -> uint32_t {
-    if (!params || !handle) return ras::kErrorInvalidParameter;
-    if (GetU32(params) != RasDialParamsLayout::kSize) return ras::kErrorInvalidSize;
+    if (!handle) return ras::kErrorInvalidParameter;
+    if (const uint32_t bad = CheckDialParams(params)) return bad;
     if (notifier && notifierKind != 0) return ras::kErrorInvalidParameter;
-    const std::string name = Cp1252ToUtf8(GetChars(params + RasDialParamsLayout::kEntryName, ras::kEntryNameLen));
-    const std::string user = Cp1252ToUtf8(GetChars(params + RasDialParamsLayout::kUserName, ras::kUserNameLen));
-    const std::string password =
-        Cp1252ToUtf8(GetChars(params + RasDialParamsLayout::kPassword, ras::kPasswordLen));
+    const RasDialParams p = ReadDialParams(params);
     uint32_t outcome = 0;
     double delay = 0;
     try {
-      *handle = net->StartDial(name, user, password, outcome, delay);
+      *handle = net->StartDial(p.entry, p.user, p.password, outcome, delay);
     } catch (const SimUnknownEntry&) {
       return ras::kErrorCannotFindPhonebookEntry;
     } catch (const std::exception&) {

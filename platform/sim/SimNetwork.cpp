@@ -19,8 +19,6 @@
 namespace tarifuhr {
 namespace {
 
-constexpr uint32_t kErrorUserDisconnection = 631;
-
 int64_t SystemNowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
              std::chrono::system_clock::now().time_since_epoch())
@@ -333,7 +331,7 @@ uint32_t SimNetwork::FinishDial(uint32_t handle, uint32_t outcome, double delayS
     SimState s = Snapshot();
     SimConnection* c = s.FindConnection(handle);
     if (outcome != 0) return outcome;
-    if (!c) return kErrorUserDisconnection;
+    if (!c) return ras::kErrorUserDisconnection;
     if (c->Connected()) return 0;
     // The state's clock may lag the steady clock a little.
     std::this_thread::sleep_for(std::chrono::milliseconds(10));

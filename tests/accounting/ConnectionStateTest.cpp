@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "platform/Codepage.h"
 #include "tests/connection/FakeRas.h"
 
 namespace tarifuhr {
@@ -91,13 +92,19 @@ TEST_F(ActiveTariffFixture, MatchingIsExactAndTheLastMatchWins) {
   EXPECT_EQ(state.Label5Caption, "T-Online :");
 }
 
-TEST_F(ActiveTariffFixture, LongEntryNamesNeverMatchATwentyCharacterTariff) {
-  const std::string longName = "Arcor Internet by Call Nacht";  // 28 characters
+TEST_F(ActiveTariffFixture, ATariffCutToTwentyCharactersMatchesTheLongerName) {
+  const std::string longName = "Vodafone Mobile Broadband";  // 25 characters
   // The tariff keeps 20 characters, as its file does.
-  const TariffRecord stored = DecodeTariff(EncodeTariff(Tariff("Arcor", longName)).data());
+  const TariffRecord stored = DecodeTariff(EncodeTariff(Tariff("Mobil", longName)).data());
   ASSERT_EQ(stored.EntryName, longName.substr(0, 20));
-  EXPECT_EQ(FindWith(longName, {stored}), -1);
-  EXPECT_EQ(state.Label5Caption, longName + ":");
+  EXPECT_EQ(FindWith(longName, {stored}), 0);
+  EXPECT_EQ(state.Label5Caption, "Mobil:");
+  // A whole name still wins; a shorter stored name is no prefix match.
+  EXPECT_EQ(FindWith(longName, {stored, Tariff("Genau", longName)}), 1);
+  EXPECT_EQ(FindWith(longName, {Tariff("Kurz", "Vodafone Mobile")}), -1);
+  // Umlauts are one character each (the platform lists names in ANSI).
+  const TariffRecord umlauts = DecodeTariff(EncodeTariff(Tariff("Ü", "Überall-Netz für unterwegs")).data());
+  EXPECT_EQ(FindWith(Utf8ToCp1252("Überall-Netz für unterwegs"), {umlauts}), 0);
 }
 
 TEST_F(ActiveTariffFixture, TheLastConnectionListedDecidesAndAnEndedOneIsForgotten) {

@@ -100,3 +100,12 @@ def read_log(data):
             "sent": tx_lo | tx_hi << 32,
         })
     return records
+
+
+def one_record(data):
+    """The only record of a log, and the minute charges its seconds hold
+    (one at the start and one every 60 counted seconds)."""
+    log = read_log(data)
+    assert len(log) == 1, f"one record of the one connection expected: {log}"
+    r = log[0]
+    return r, (r["seconds"] - 1) // 60 + 1
