@@ -54,9 +54,15 @@ enabled=false
 CONF
 # Without udev NetworkManager waits for it unless /sys is read-only; the
 # remount stays inside the namespace's own mounts.
+# Its run-time state goes to DIR/run, bound over /run/NetworkManager in its
+# own mounts only: the machine's is neither read nor written, and a restart
+# finds what the NetworkManager before it left.
+mkdir -p "$DIR/run"
 cat >"$DIR/run-networkmanager.sh" <<WRAP
 #!/bin/sh
 mount -o remount,ro /sys
+mkdir -p /run/NetworkManager
+mount --bind "$DIR/run" /run/NetworkManager
 exec NetworkManager --debug --config="$DIR/NetworkManager.conf" --config-dir="$DIR/conf.d" \
   --system-config-dir="$DIR/system-conf.d" --intern-config="$DIR/intern.conf" \
   --state-file="$DIR/state" --pid-file="$DIR/nm.pid"

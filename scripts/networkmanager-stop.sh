@@ -22,3 +22,5 @@ kill -9 $NM_PID "$BUS_PID" 2>/dev/null
 ip netns del "$NM_NETNS" 2>/dev/null
 ip netns del "$NM_PEER_NETNS" 2>/dev/null
 rm -f "$DIR/networkmanager.env" "$DIR/restarted.pid"
+# The mount point the wrapper made, if nothing else uses it.
+rmdir /run/NetworkManager 2>/dev/null
