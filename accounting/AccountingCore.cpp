@@ -119,7 +119,7 @@ void AccountingCore::SaveUser() const {
 
 int AccountingCore::FindActiveTariff() {
   const int index = tarifuhr::FindActiveTariff(tariffs, services_.dialUp, activeEntry);
-  display_.SetLabel5(activeEntry.Label5Caption);
+  display_.SetTariffCaption(activeEntry.TariffCaption);
   return index;
 }
 
@@ -127,7 +127,7 @@ int AccountingCore::MillisecondsUntilNextTick() const {
   return TickScheduler::MillisecondsUntilNextTick(services_.clock.Now());
 }
 
-void AccountingCore::Timer1Timer() {
+void AccountingCore::Tick() {
   if (firstStart) {
     firstStart = false;
     display_.ShowFirstStartDialog();
@@ -159,7 +159,7 @@ void AccountingCore::CountSecond(TDateTime now) {
   if (!online) {
     if (connection.IsOpen()) CloseConnection(now);
     activeTariff = -1;
-    display_.SetLabel5("Offline");
+    display_.SetTariffCaption("Offline");
   }
 
   bool openedNow = false;

@@ -23,7 +23,7 @@ namespace tarifuhr {
 // What the core talks to; all owned elsewhere.
 struct AccountingServices {
   const Clock& clock;
-  TDialUp& dialUp;
+  DialUp& dialUp;
   InternetStateQuery& internetState;
   Registry& registry;
   const UserFiles& userFiles;
@@ -51,7 +51,7 @@ class AccountingCore {
   // through the display, in their order.
   void Startup();
   // The timer's event: counts the second when it is a new one.
-  void Timer1Timer();
+  void Tick();
   // When the timer should fire next, in milliseconds.
   int MillisecondsUntilNextTick() const;
   // Saves the user's data and logs an open connection, which is then

@@ -15,7 +15,7 @@ class AccountingDisplay {
 
   // Edit1 .. Edit5 (index 1 to 5).
   virtual void SetFigure(int edit, const std::string& text) = 0;
-  virtual void SetLabel5(const std::string& caption) = 0;
+  virtual void SetTariffCaption(const std::string& caption) = 0;
   // ListBox1: replaces the rows and selects the line that was selected.
   virtual void SetOverviewRows(const std::vector<std::string>& rows) = 0;
   // ListBox2.

@@ -17,7 +17,7 @@ void GetConnectionState(InternetStateQuery& query, std::string& text) {
 
 bool IsOnline(const std::string& stateText) { return stateText != kNoConnection; }
 
-void DialUp1ActiveConnection(ActiveEntryState& state, TDialUp& dialUp, const std::string& entryName) {
+void RememberActiveEntry(ActiveEntryState& state, DialUp& dialUp, const std::string& entryName) {
   state.ActiveEntryName = entryName;
   ++state.Reported;
   // The component's own dial handle, not the reported one: with nothing
@@ -25,14 +25,14 @@ void DialUp1ActiveConnection(ActiveEntryState& state, TDialUp& dialUp, const std
   dialUp.GetAddresses(dialUp.DialHandle());
 }
 
-void ConnectActiveEntry(TDialUp& dialUp, ActiveEntryState& state) {
-  dialUp.OnActiveConnection = [&state](TDialUp& sender, uint32_t, const TRasConnStatus&, const std::string&,
+void ConnectActiveEntry(DialUp& dialUp, ActiveEntryState& state) {
+  dialUp.OnActiveConnection = [&state](DialUp& sender, uint32_t, const TRasConnStatus&, const std::string&,
                                        const std::string& entryName, const std::string&, const std::string&) {
-    DialUp1ActiveConnection(state, sender, entryName);
+    RememberActiveEntry(state, sender, entryName);
   };
 }
 
-int FindActiveTariff(const std::vector<TariffRecord>& tariffs, TDialUp& dialUp, ActiveEntryState& state) {
+int FindActiveTariff(const std::vector<TariffRecord>& tariffs, DialUp& dialUp, ActiveEntryState& state) {
   int result = -1;
   // On failure the previous name stays; a successful enumeration that
   // lists nothing means no dial-up connection is open.
@@ -40,7 +40,7 @@ int FindActiveTariff(const std::vector<TariffRecord>& tariffs, TDialUp& dialUp, 
   if (dialUp.GetActiveConnections() == 0 && state.Reported == before) state.ActiveEntryName.clear();
   for (size_t i = 0; i < tariffs.size(); ++i) {
     if (tariffs[i].EntryName == state.ActiveEntryName) {
-      state.Label5Caption = tariffs[i].Name + ":";
+      state.TariffCaption = tariffs[i].Name + ":";
       result = int(i);
     }
   }
@@ -50,15 +50,15 @@ int FindActiveTariff(const std::vector<TariffRecord>& tariffs, TDialUp& dialUp, 
     const std::string& stored = tariffs[i].EntryName;
     if (Utf8ToCp1252(stored).size() == kEntryNameLength && state.ActiveEntryName.size() > stored.size() &&
         state.ActiveEntryName.compare(0, stored.size(), stored) == 0) {
-      state.Label5Caption = tariffs[i].Name + ":";
+      state.TariffCaption = tariffs[i].Name + ":";
       result = int(i);
     }
   }
-  if (result == -1) state.Label5Caption = state.ActiveEntryName + ":";
+  if (result == -1) state.TariffCaption = state.ActiveEntryName + ":";
   return result;
 }
 
-void DialUp1EntryGet(EntryList& wizardAccounts, EntryList& editorAccounts, const std::string& entryName) {
+void AddEntryToAccountLists(EntryList& wizardAccounts, EntryList& editorAccounts, const std::string& entryName) {
   wizardAccounts.Add(entryName);
   editorAccounts.Add(entryName);
   wizardAccounts.SelectFirst();

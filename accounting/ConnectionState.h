@@ -26,17 +26,17 @@ struct ActiveEntryState {
   // connection, so an ended connection is not charged on while another
   // path (a LAN) keeps the PC online.
   std::string ActiveEntryName;
-  std::string Label5Caption = "Tarif:";
+  std::string TariffCaption = "Tarif:";
   // Connections reported so far; tells an empty enumeration from a full one.
   unsigned long Reported = 0;
 };
 
 // Handler of the component's OnActiveConnection: remembers the entry name
 // and refreshes the addresses of the component's own connection.
-void DialUp1ActiveConnection(ActiveEntryState& state, TDialUp& dialUp, const std::string& entryName);
+void RememberActiveEntry(ActiveEntryState& state, DialUp& dialUp, const std::string& entryName);
 
-// Wires DialUp1ActiveConnection to the component's event.
-void ConnectActiveEntry(TDialUp& dialUp, ActiveEntryState& state);
+// Wires RememberActiveEntry to the component's event.
+void ConnectActiveEntry(DialUp& dialUp, ActiveEntryState& state);
 
 // What a tariff keeps of its entry's name.
 inline constexpr size_t kEntryNameLength = 20;
@@ -46,7 +46,7 @@ inline constexpr size_t kEntryNameLength = 20;
 // entry name byte for byte; else the first whose EntryName has all 20
 // characters a tariff keeps and begins the active entry name; else -1. Sets
 // Label5's caption. RasBindError is not caught.
-int FindActiveTariff(const std::vector<TariffRecord>& tariffs, TDialUp& dialUp, ActiveEntryState& state);
+int FindActiveTariff(const std::vector<TariffRecord>& tariffs, DialUp& dialUp, ActiveEntryState& state);
 
 // A list of dial-up entry names in a dialog (the wizard's and the editor's
 // account combo boxes).
@@ -60,6 +60,6 @@ class EntryList {
 // Handler of the component's OnEntryGet: appends the name to both lists and
 // selects the wizard's first item. The lists are emptied by whoever starts
 // the enumeration.
-void DialUp1EntryGet(EntryList& wizardAccounts, EntryList& editorAccounts, const std::string& entryName);
+void AddEntryToAccountLists(EntryList& wizardAccounts, EntryList& editorAccounts, const std::string& entryName);
 
 }  // namespace tarifuhr

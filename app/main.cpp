@@ -20,7 +20,7 @@
 #include "ui/Dialogs.h"
 #include "ui/MessageBoxes.h"
 #include "ui/ShutdownSignals.h"
-#include "ui/TForm1.h"
+#include "ui/MainWindow.h"
 
 using namespace tarifuhr;
 
@@ -88,7 +88,7 @@ int Run(QApplication& app) {
 
   // What goes wrong before the main window is there is told once it is.
   std::vector<std::string> early;
-  TForm1* window = nullptr;
+  MainWindow* window = nullptr;
   const auto tell = [&early, &window](const std::string& text) {
     if (window)
       window->ShowError(text);
@@ -107,7 +107,7 @@ int Run(QApplication& app) {
   dialUp.family = StatisticsFamily::Device;
   dialUp.counters = network.counters;
 
-  TForm1 form(ProgramServices{clock, *network.state, dialUp, registry, shell, programDir, executable,
+  MainWindow form(ProgramServices{clock, *network.state, dialUp, registry, shell, programDir, executable,
                               RegionalSettings::FromEnvironment(), network.name});
   SetMessagePump([] { QCoreApplication::processEvents(); });
 

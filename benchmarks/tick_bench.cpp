@@ -19,7 +19,7 @@ using bench::NullList;
 class NullDisplay : public AccountingDisplay {
  public:
   void SetFigure(int, const std::string&) override {}
-  void SetLabel5(const std::string&) override {}
+  void SetTariffCaption(const std::string&) override {}
   void SetOverviewRows(const std::vector<std::string>& r) override { benchmark::DoNotOptimize(r.data()); }
   LogListView& LogList() override { return list; }
   int TextWidth(const std::string& t) const override { return static_cast<int>(t.size()) * 7; }
@@ -60,7 +60,7 @@ struct World {
   }
   void NextSecond() {
     clock.AdvanceSeconds(1);
-    core.Timer1Timer();
+    core.Tick();
   }
   std::string dir = "/tmp/tarifuhr-bench-tick";
   ManualClock clock{EncodeDate(2026, 12, 7) + EncodeTime(12, 0, 0, 10)};
@@ -68,7 +68,7 @@ struct World {
   SimDialUpBackend backend{network};
   RasLibraries libraries;
   RasBinder binder{libraries};
-  TDialUp dialUp{DialUpServices{&binder, StatisticsFamily::Device, nullptr, nullptr, &backend}};
+  DialUp dialUp{DialUpServices{&binder, StatisticsFamily::Device, nullptr, nullptr, &backend}};
   RegistryStore registry = RegistryStore::ForConfigHome(dir + "/config");
   UserFiles files{dir, clock};
   ConnectionLog log{dir + "/dialup.otl"};

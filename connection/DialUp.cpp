@@ -35,7 +35,7 @@ std::optional<uint32_t> Dword(const std::optional<std::vector<uint8_t>>& v) {
 // The platform's thread writes msg/state/error only while `pending` is
 // clear and then sets it (release); the user-interface thread reads them
 // after seeing it set (acquire) and clears it.
-struct TDialUp::AsyncChannel {
+struct DialUp::AsyncChannel {
   std::atomic<bool> pending{false};
   std::atomic<bool> timerEnabled{false};
   std::atomic<bool> closed{false};
@@ -80,7 +80,7 @@ std::string TRasConnStatus::DeviceName() const {
   return GetChars(bytes.data() + RasConnStatusLayout::kDeviceName, ras::kDeviceNameLen);
 }
 
-TDialUp::TDialUp(DialUpServices services)
+DialUp::DialUp(DialUpServices services)
     : services_(services), async_(std::make_shared<AsyncChannel>()) {
   binder_ = services_.binder ? services_.binder : &SystemRasBinder();
   if (!services_.counters && services_.family == StatisticsFamily::Device) {
@@ -92,13 +92,13 @@ TDialUp::TDialUp(DialUpServices services)
   if (services_.family == StatisticsFamily::Win9x) FindAdapters();
 }
 
-TDialUp::~TDialUp() { async_->Close(); }
+DialUp::~DialUp() { async_->Close(); }
 
-void TDialUp::SetEntry(const std::string& e) {
+void DialUp::SetEntry(const std::string& e) {
   entry_ = FirstCharacters(e, ras::kEntryNameLen - 1);  // at most 256 characters
 }
 
-uint32_t TDialUp::GetEntries() {
+uint32_t DialUp::GetEntries() {
   entries_.clear();
   std::vector<uint8_t> buf(kMaxRecords * RasEntryNameLayout::kSize, 0);
   PutU32(buf.data(), RasEntryNameLayout::kSize);
@@ -117,7 +117,7 @@ uint32_t TDialUp::GetEntries() {
   return 0;
 }
 
-uint32_t TDialUp::GetActiveConnections() {
+uint32_t DialUp::GetActiveConnections() {
   std::vector<uint8_t> buf(kMaxRecords * RasConnLayout::kSize, 0);
   PutU32(buf.data(), RasConnLayout::kSize);
   TRasConnStatus status;
@@ -145,7 +145,7 @@ uint32_t TDialUp::GetActiveConnections() {
   return 0;
 }
 
-uint32_t TDialUp::Dial() {
+uint32_t DialUp::Dial() {
   HangUp();
   std::array<uint8_t, RasDialParamsLayout::kSize> params{};
   PutU32(params.data(), RasDialParamsLayout::kSize);
@@ -158,7 +158,7 @@ uint32_t TDialUp::Dial() {
   }
   dialHandle_ = 0;
   const auto& rasDial = Bind<RasDialProc>("RasDial");
-  if (dialMode_ == TDialMode::dmSync) {
+  if (dialMode_ == DialMode::Sync) {
     if (OnDialing) OnDialing(*this);
     code = rasDial.fn(nullptr, nullptr, params.data(), 0, nullptr, &dialHandle_);
     if (code != 0) {
@@ -181,14 +181,14 @@ uint32_t TDialUp::Dial() {
   return code;
 }
 
-void TDialUp::SetTimerHook(std::function<void()> hook) {
+void DialUp::SetTimerHook(std::function<void()> hook) {
   std::lock_guard lock(async_->hookMutex);
   async_->hook = std::move(hook);
 }
 
-bool TDialUp::TimerEnabled() const { return async_->timerEnabled.load(std::memory_order_acquire); }
+bool DialUp::TimerEnabled() const { return async_->timerEnabled.load(std::memory_order_acquire); }
 
-void TDialUp::TimerHandler() {
+void DialUp::TimerHandler() {
   AsyncChannel& ch = *async_;
   ch.timerEnabled.store(false, std::memory_order_release);
   if (!ch.pending.load(std::memory_order_acquire)) return;
@@ -200,9 +200,9 @@ void TDialUp::TimerHandler() {
   ch.pending.notify_all();
 }
 
-uint32_t TDialUp::HangUp() { return HangUpConnection(dialHandle_); }
+uint32_t DialUp::HangUp() { return HangUpConnection(dialHandle_); }
 
-uint32_t TDialUp::HangUpConnection(uint32_t handle) {
+uint32_t DialUp::HangUpConnection(uint32_t handle) {
   uint32_t code = Bind<RasHangUpProc>("RasHangUp").fn(handle);
   if (code != 0) return code;
   TRasConnStatus status;
@@ -219,7 +219,7 @@ uint32_t TDialUp::HangUpConnection(uint32_t handle) {
   }
 }
 
-uint32_t TDialUp::ChangeDialParams(size_t field, size_t len, const std::string& value) {
+uint32_t DialUp::ChangeDialParams(size_t field, size_t len, const std::string& value) {
   std::array<uint8_t, RasDialParamsLayout::kSize> params{};
   PutU32(params.data(), RasDialParamsLayout::kSize);
   PutChars(params.data() + RasDialParamsLayout::kEntryName, ras::kEntryNameLen, ToAnsi(entry_));
@@ -230,15 +230,15 @@ uint32_t TDialUp::ChangeDialParams(size_t field, size_t len, const std::string& 
   return Bind<RasSetEntryDialParamsProc>("RasSetEntryDialParams").fn(nullptr, params.data(), false);
 }
 
-uint32_t TDialUp::SetUserName(const std::string& userName) {
+uint32_t DialUp::SetUserName(const std::string& userName) {
   return ChangeDialParams(RasDialParamsLayout::kUserName, ras::kUserNameLen, userName);
 }
 
-uint32_t TDialUp::SetPassword(const std::string& password) {
+uint32_t DialUp::SetPassword(const std::string& password) {
   return ChangeDialParams(RasDialParamsLayout::kPassword, ras::kPasswordLen, password);
 }
 
-uint32_t TDialUp::GetAddresses(uint32_t handle) {
+uint32_t DialUp::GetAddresses(uint32_t handle) {
   clientIp_.clear();
   serverIp_.clear();
   if (handle == 0) return 0;
@@ -254,7 +254,7 @@ uint32_t TDialUp::GetAddresses(uint32_t handle) {
   return code;
 }
 
-std::string TDialUp::StatusText(uint32_t state, uint32_t error) {
+std::string DialUp::StatusText(uint32_t state, uint32_t error) {
   if (error != 0) {
     std::array<char, kErrorStringLen> buf{};
     Bind<RasGetErrorStringProc>("RasGetErrorString").fn(error, buf.data(), uint32_t(buf.size()));
@@ -266,7 +266,7 @@ std::string TDialUp::StatusText(uint32_t state, uint32_t error) {
 
 // ---- statistics
 
-bool TDialUp::FindAdapters() {
+bool DialUp::FindAdapters() {
   duna_.clear();
   switch (services_.family) {
     case StatisticsFamily::WinNT:
@@ -307,7 +307,7 @@ bool TDialUp::FindAdapters() {
   return opened;
 }
 
-bool TDialUp::StartStatistics(bool start, bool findAdapter) {
+bool DialUp::StartStatistics(bool start, bool findAdapter) {
   switch (services_.family) {
     case StatisticsFamily::WinNT:
       if (start) GetStatistics();
@@ -344,7 +344,7 @@ bool TDialUp::StartStatistics(bool start, bool findAdapter) {
   return ok;
 }
 
-bool TDialUp::GetStatistics() {
+bool DialUp::GetStatistics() {
   switch (services_.family) {
     case StatisticsFamily::Win9x: return GetStatisticsWin9x();
     case StatisticsFamily::WinNT: return GetStatisticsNT();
@@ -353,14 +353,14 @@ bool TDialUp::GetStatistics() {
   return false;
 }
 
-void TDialUp::ResetStatistics() {
+void DialUp::ResetStatistics() {
   baseXmit_ = rawXmit_;
   baseRecv_ = rawRecv_;
   bytesXmit_ = 0;
   bytesRecv_ = 0;
 }
 
-bool TDialUp::GetStatisticsWin9x() {
+bool DialUp::GetStatisticsWin9x() {
   StatsRegistry* reg = services_.registry;
   if (!reg) return false;
   const auto key = reg->Open(StatsRoot::DynData, "PerfStats\\StatData", false);
@@ -382,7 +382,7 @@ bool TDialUp::GetStatisticsWin9x() {
   return true;
 }
 
-bool TDialUp::ReadDeviceCounters() {
+bool DialUp::ReadDeviceCounters() {
   InterfaceCounters* c = services_.counters;
   if (!c || dunaKey_.empty()) return false;
   const auto tx = c->SentBytes(dunaKey_);
@@ -393,7 +393,7 @@ bool TDialUp::ReadDeviceCounters() {
   return true;
 }
 
-bool TDialUp::GetStatisticsDevice() {
+bool DialUp::GetStatisticsDevice() {
   if (!ReadDeviceCounters()) return false;
   // A device created anew (redial) starts again from zero.
   if (rawXmit_ < baseXmit_) ResetStatistics();
@@ -406,7 +406,7 @@ bool TDialUp::GetStatisticsDevice() {
 // Walks the performance data block of object 906. Every offset and length
 // comes from the data, so each is checked against the bytes received; a
 // block that points outside them is not read.
-bool TDialUp::GetStatisticsNT() {
+bool DialUp::GetStatisticsNT() {
   PerformanceData* perf = services_.performance;
   if (!perf) return false;
   if (g_perfBufferSize == 0) g_perfBufferSize = 8192;

@@ -1,5 +1,5 @@
 #pragma once
-// TDialUp: the dial-up networking component. Lists phone-book entries and
+// DialUp: the dial-up networking component. Lists phone-book entries and
 // open connections, dials (synchronously or with notifications from the
 // platform's thread), hangs up, stores user name and password in an entry's
 // dial parameters, reads the addresses of a connection and measures the
@@ -26,8 +26,8 @@
 
 namespace tarifuhr {
 
-enum class TDialMode { dmAsync = 0, dmSync = 1 };
-enum class TLanguage { English = 0, Czech = 1, Portuguese = 2 };
+enum class DialMode { Async = 0, Sync = 1 };
+enum class StatusLanguage { English = 0, Czech = 1, Portuguese = 2 };
 
 // A RASCONNSTATUSA record (160 bytes) with readers for its fields.
 struct TRasConnStatus {
@@ -48,31 +48,31 @@ struct DialUpServices {
   InterfaceCounters* counters = nullptr;      // Device
 };
 
-class TDialUp {
+class DialUp {
  public:
-  using TOnEntryGet = std::function<void(TDialUp& sender, const std::string& entryName)>;
-  using TStandartEv = std::function<void(TDialUp& sender)>;
-  using TOnNotConn = std::function<void(TDialUp& sender, uint32_t errorCode, const std::string& errorMessage)>;
-  using TOnAsyncEvent =
-      std::function<void(TDialUp& sender, uint32_t state, uint32_t error, const std::string& messageText)>;
-  using TOnError = std::function<void(TDialUp& sender, uint32_t errorCode, const std::string& errorMessage)>;
-  using TOnActiveConn = std::function<void(TDialUp& sender, uint32_t handle, const TRasConnStatus& status,
+  using EntryHandler = std::function<void(DialUp& sender, const std::string& entryName)>;
+  using NotifyHandler = std::function<void(DialUp& sender)>;
+  using NotConnectedHandler = std::function<void(DialUp& sender, uint32_t errorCode, const std::string& errorMessage)>;
+  using AsyncEventHandler =
+      std::function<void(DialUp& sender, uint32_t state, uint32_t error, const std::string& messageText)>;
+  using ErrorHandler = std::function<void(DialUp& sender, uint32_t errorCode, const std::string& errorMessage)>;
+  using ActiveConnectionHandler = std::function<void(DialUp& sender, uint32_t handle, const TRasConnStatus& status,
                                            const std::string& statusString, const std::string& entryName,
                                            const std::string& deviceType, const std::string& deviceName)>;
 
-  explicit TDialUp(DialUpServices services = {});
-  virtual ~TDialUp();
-  TDialUp(const TDialUp&) = delete;
-  TDialUp& operator=(const TDialUp&) = delete;
+  explicit DialUp(DialUpServices services = {});
+  virtual ~DialUp();
+  DialUp(const DialUp&) = delete;
+  DialUp& operator=(const DialUp&) = delete;
 
   // Properties.
-  TDialMode DialMode() const { return dialMode_; }
-  void SetDialMode(TDialMode m) { dialMode_ = m; }
+  DialMode Mode() const { return dialMode_; }
+  void SetDialMode(DialMode m) { dialMode_ = m; }
   const std::vector<std::string>& Entries() const { return entries_; }
   const std::string& Entry() const { return entry_; }
   void SetEntry(const std::string& e);  // at most 256 characters are kept
-  TLanguage Language() const { return language_; }
-  void SetLanguage(TLanguage l) { language_ = l; }
+  StatusLanguage Language() const { return language_; }
+  void SetLanguage(StatusLanguage l) { language_ = l; }
   const std::string& ServerIP() const { return serverIp_; }
   const std::string& ClientIP() const { return clientIp_; }
   const std::vector<std::string>& DUNA() const { return duna_; }
@@ -88,13 +88,13 @@ class TDialUp {
   uint32_t DialHandle() const { return dialHandle_; }
 
   // Events.
-  TOnEntryGet OnEntryGet;
-  TStandartEv OnDialing;
-  TStandartEv OnConnect;
-  TOnNotConn OnNotConnected;
-  TOnAsyncEvent OnAsyncEvent;
-  TOnError OnError;
-  TOnActiveConn OnActiveConnection;
+  EntryHandler OnEntryGet;
+  NotifyHandler OnDialing;
+  NotifyHandler OnConnect;
+  NotConnectedHandler OnNotConnected;
+  AsyncEventHandler OnAsyncEvent;
+  ErrorHandler OnError;
+  ActiveConnectionHandler OnActiveConnection;
 
   uint32_t GetEntries();
   uint32_t GetActiveConnections();
@@ -136,10 +136,10 @@ class TDialUp {
 
   DialUpServices services_;
   RasBinder* binder_;
-  TDialMode dialMode_ = TDialMode::dmAsync;
+  DialMode dialMode_ = DialMode::Async;
   std::vector<std::string> entries_;
   std::string entry_;
-  TLanguage language_ = TLanguage::English;
+  StatusLanguage language_ = StatusLanguage::English;
   std::string serverIp_, clientIp_;
   std::vector<std::string> duna_;
   std::string dunaKey_;
@@ -160,6 +160,6 @@ class TDialUp {
 };
 
 // Status texts of a language (UTF-8); "" for a state not in the table.
-std::string ConnectionStateText(TLanguage language, uint32_t state);
+std::string ConnectionStateText(StatusLanguage language, uint32_t state);
 
 }  // namespace tarifuhr

@@ -48,12 +48,12 @@ constexpr StateTexts kTexts[] = {
 
 }  // namespace
 
-std::string ConnectionStateText(TLanguage language, uint32_t state) {
+std::string ConnectionStateText(StatusLanguage language, uint32_t state) {
   for (const auto& t : kTexts) {
     if (t.state != state) continue;
     switch (language) {
-      case TLanguage::Czech: return t.czech;
-      case TLanguage::Portuguese: return t.portuguese;
+      case StatusLanguage::Czech: return t.czech;
+      case StatusLanguage::Portuguese: return t.portuguese;
       default: return t.english;
     }
   }

@@ -20,8 +20,8 @@ std::string ExtractAddress(const std::string& text, bool angleBrackets) {
   return r;
 }
 
-TStringList ParseAddressList(const std::string& text) {
-  TStringList list;
+StringList ParseAddressList(const std::string& text) {
+  StringList list;
   std::string s = TrimText(text);
   if (s.empty()) return list;
   for (;;) {

@@ -12,7 +12,7 @@ namespace tarifuhr {
 std::string ExtractAddress(const std::string& text, bool angleBrackets);
 // Comma-separated recipients as bare lower-case addresses; display names in
 // double quotes are dropped. A trailing comma gives a last empty entry.
-TStringList ParseAddressList(const std::string& text);
+StringList ParseAddressList(const std::string& text);
 // True for a dotted-quad IPv4 literal ("10.0.0.1").
 bool IsIPAddress(const std::string& host);
 

@@ -19,15 +19,15 @@ struct RemoveOnExit {
 
 }  // namespace
 
-bool TAttachedFile::EncodeFile() {
+bool AttachedFile::EncodeFile() {
   Cancelled = false;
-  TFileStream source(FilePath, TFileStream::Mode::OpenRead);
+  FileStream source(FilePath, FileStream::Mode::OpenRead);
   // A unique name: a fixed one in the shared temporary directory would let
   // two senders overwrite each other's file, or follow a planted link.
-  TFileStream temp = TFileStream::CreateTemporary(TempDir(), "zim_b64e.");
+  FileStream temp = FileStream::CreateTemporary(TempDir(), "zim_b64e.");
   RemoveOnExit cleanup{temp.Path()};
   {
-    TBase64EncodingStream encoder(temp);
+    Base64EncodingStream encoder(temp);
     char block[1024];
     for (;;) {
       ProcessMessages();
@@ -47,8 +47,8 @@ bool TAttachedFile::EncodeFile() {
   return true;
 }
 
-TAttachedFile& TAttachedFiles::Add() {
-  items_.push_back(std::make_unique<TAttachedFile>());
+AttachedFile& AttachmentList::Add() {
+  items_.push_back(std::make_unique<AttachedFile>());
   return *items_.back();
 }
 

@@ -10,12 +10,12 @@
 
 namespace tarifuhr {
 
-class TAttachedFile {
+class AttachedFile {
  public:
   std::string FileName;     // name written into the part headers
   std::string FilePath;     // file that is read
-  TStringList EncodedLines;  // Base64 lines, filled by EncodeFile
-  TMemoryStream Content;     // the file's bytes, filled by EncodeFile
+  StringList EncodedLines;  // Base64 lines, filled by EncodeFile
+  MemoryStream Content;     // the file's bytes, filled by EncodeFile
   std::string ContentType;
   bool Cancelled = false;  // set by a handler to stop EncodeFile
 
@@ -26,16 +26,16 @@ class TAttachedFile {
   bool EncodeFile();
 };
 
-class TAttachedFiles {
+class AttachmentList {
  public:
-  TAttachedFile& Add();
+  AttachedFile& Add();
   int Count() const { return static_cast<int>(items_.size()); }
-  TAttachedFile& operator[](int index) { return *items_.at(static_cast<size_t>(index)); }
-  const TAttachedFile& operator[](int index) const { return *items_.at(static_cast<size_t>(index)); }
+  AttachedFile& operator[](int index) { return *items_.at(static_cast<size_t>(index)); }
+  const AttachedFile& operator[](int index) const { return *items_.at(static_cast<size_t>(index)); }
   void Clear() { items_.clear(); }
 
  private:
-  std::vector<std::unique_ptr<TAttachedFile>> items_;
+  std::vector<std::unique_ptr<AttachedFile>> items_;
 };
 
 }  // namespace tarifuhr

@@ -8,7 +8,7 @@ constexpr int32_t kLineChars = 76;
 
 }  // namespace
 
-TBase64EncodingStream::~TBase64EncodingStream() {
+Base64EncodingStream::~Base64EncodingStream() {
   try {
     Finish();
   } catch (...) {
@@ -16,11 +16,11 @@ TBase64EncodingStream::~TBase64EncodingStream() {
   }
 }
 
-int64_t TBase64EncodingStream::Read(void*, int64_t) {
+int64_t Base64EncodingStream::Read(void*, int64_t) {
   throw EStreamError("Invalid stream operation");
 }
 
-int64_t TBase64EncodingStream::Write(const void* buffer, int64_t count) {
+int64_t Base64EncodingStream::Write(const void* buffer, int64_t count) {
   if (finished_ || failed_) throw EStreamError("Invalid stream operation");
   if (count <= 0) return charsOut_;
   const auto* in = static_cast<const unsigned char*>(buffer);
@@ -54,14 +54,14 @@ int64_t TBase64EncodingStream::Write(const void* buffer, int64_t count) {
   return charsOut_;
 }
 
-int64_t TBase64EncodingStream::Seek(int64_t offset, TSeekOrigin origin) {
-  const bool atEnd = (origin != TSeekOrigin::soBeginning && offset == 0) ||
-                     (origin == TSeekOrigin::soBeginning && offset == charsOut_);
+int64_t Base64EncodingStream::Seek(int64_t offset, SeekOrigin origin) {
+  const bool atEnd = (origin != SeekOrigin::Beginning && offset == 0) ||
+                     (origin == SeekOrigin::Beginning && offset == charsOut_);
   if (!atEnd) throw EStreamError("Invalid stream operation");
   return charsOut_;
 }
 
-void TBase64EncodingStream::Finish() {
+void Base64EncodingStream::Finish() {
   if (finished_) return;
   finished_ = true;
   if (failed_) return;
@@ -81,9 +81,9 @@ void TBase64EncodingStream::Finish() {
 }
 
 std::string EncodeBase64(const std::string& bytes) {
-  TMemoryStream out;
+  MemoryStream out;
   {
-    TBase64EncodingStream encoder(out);
+    Base64EncodingStream encoder(out);
     // Not WriteBuffer: the encoder's Write answers with characters out.
     encoder.Write(bytes.data(), static_cast<int64_t>(bytes.size()));
     encoder.Finish();

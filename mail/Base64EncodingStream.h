@@ -12,13 +12,13 @@
 
 namespace tarifuhr {
 
-class TBase64EncodingStream final : public TStream {
+class Base64EncodingStream final : public Stream {
  public:
   // `dest` is not taken over and must outlive the encoder.
-  explicit TBase64EncodingStream(TStream& dest) : dest_(dest) {}
-  ~TBase64EncodingStream() override;
-  TBase64EncodingStream(const TBase64EncodingStream&) = delete;
-  TBase64EncodingStream& operator=(const TBase64EncodingStream&) = delete;
+  explicit Base64EncodingStream(Stream& dest) : dest_(dest) {}
+  ~Base64EncodingStream() override;
+  Base64EncodingStream(const Base64EncodingStream&) = delete;
+  Base64EncodingStream& operator=(const Base64EncodingStream&) = delete;
 
   // Always throws EStreamError("Invalid stream operation").
   int64_t Read(void* buffer, int64_t count) override;
@@ -27,7 +27,7 @@ class TBase64EncodingStream final : public TStream {
   // input and writes no final group.
   int64_t Write(const void* buffer, int64_t count) override;
   // Only the current end can be asked for (position and size = CharsOut).
-  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  int64_t Seek(int64_t offset, SeekOrigin origin) override;
 
   // Writes the final group; later writes are refused.
   void Finish();
@@ -36,7 +36,7 @@ class TBase64EncodingStream final : public TStream {
   int32_t CharsOut() const { return charsOut_; }
 
  private:
-  TStream& dest_;
+  Stream& dest_;
   std::string pending_;  // 0 to 2 bytes not yet encoded
   int32_t bytesIn_ = 0;
   int32_t charsOut_ = 0;

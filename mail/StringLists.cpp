@@ -2,7 +2,7 @@
 
 namespace tarifuhr {
 
-std::string JoinLines(const TStringList& lines) {
+std::string JoinLines(const StringList& lines) {
   std::string out;
   for (const auto& line : lines) {
     out += line;
@@ -11,8 +11,8 @@ std::string JoinLines(const TStringList& lines) {
   return out;
 }
 
-TStringList SplitLines(std::string_view text) {
-  TStringList lines;
+StringList SplitLines(std::string_view text) {
+  StringList lines;
   size_t start = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] != '\r' && text[i] != '\n') continue;

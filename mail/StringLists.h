@@ -8,10 +8,10 @@
 
 namespace tarifuhr {
 
-using TStringList = std::vector<std::string>;
+using StringList = std::vector<std::string>;
 
-std::string JoinLines(const TStringList& lines);
-TStringList SplitLines(std::string_view text);
+std::string JoinLines(const StringList& lines);
+StringList SplitLines(std::string_view text);
 
 // Removes blanks and control characters (everything up to ' ') at both ends.
 std::string TrimText(std::string_view text);

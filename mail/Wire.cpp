@@ -21,7 +21,7 @@ int PortFromText(const std::string& text, int defaultPort) {
   return value;
 }
 
-void AimSocket(TClientSocket& socket, const std::string& host, const std::string& port,
+void AimSocket(ClientSocket& socket, const std::string& host, const std::string& port,
                int defaultPort, int timeOutMs) {
   socket.Port = PortFromText(port, defaultPort);
   if (IsIPAddress(host)) {

@@ -17,7 +17,7 @@ int PortFromText(const std::string& text, int defaultPort);
 
 // Points the socket at a host name or dotted address and port, with the
 // time-out of every receive.
-void AimSocket(TClientSocket& socket, const std::string& host, const std::string& port,
+void AimSocket(ClientSocket& socket, const std::string& host, const std::string& port,
                int defaultPort, int timeOutMs);
 
 }  // namespace tarifuhr

@@ -13,7 +13,7 @@
 
 namespace tarifuhr {
 
-enum class TErrorEvent { eeGeneral, eeSend, eeReceive, eeConnect, eeDisconnect, eeLookup };
+enum class SocketErrorEvent { General, Send, Receive, Connect, Disconnect, Lookup };
 
 // "Windows-Socket-Fehler: <text> (<code>), auf API '<api>'"; the code is an
 // errno value, or a getaddrinfo(3) code (negative) for a failed lookup.
@@ -29,29 +29,29 @@ class ESocketError : public std::runtime_error {
 // Text for a socket error code as used in ESocketError.
 std::string SocketErrorText(int code);
 
-class TClientSocket {
+class ClientSocket {
  public:
-  using TSocketNotifyEvent = std::function<void(TClientSocket* Sender)>;
-  using TSocketErrorEvent =
-      std::function<void(TClientSocket* Sender, TErrorEvent ErrorEvent, int ErrorCode)>;
+  using SocketNotifyHandler = std::function<void(ClientSocket* Sender)>;
+  using SocketErrorHandler =
+      std::function<void(ClientSocket* Sender, SocketErrorEvent ErrorEvent, int ErrorCode)>;
 
   enum class WaitResult { Ready, TimedOut, NotOpen };
 
-  TClientSocket() = default;
-  ~TClientSocket();
-  TClientSocket(const TClientSocket&) = delete;
-  TClientSocket& operator=(const TClientSocket&) = delete;
+  ClientSocket() = default;
+  ~ClientSocket();
+  ClientSocket(const ClientSocket&) = delete;
+  ClientSocket& operator=(const ClientSocket&) = delete;
 
   std::string Host;     // looked up when Address is empty
   std::string Address;  // dotted IPv4 address
   int Port = 0;
   unsigned TimeOut = 60000;  // milliseconds for connecting and each wait
 
-  TSocketNotifyEvent OnLookup;
-  TSocketNotifyEvent OnConnecting;
-  TSocketNotifyEvent OnConnect;
-  TSocketNotifyEvent OnDisconnect;
-  TSocketErrorEvent OnError;
+  SocketNotifyHandler OnLookup;
+  SocketNotifyHandler OnConnecting;
+  SocketNotifyHandler OnConnect;
+  SocketNotifyHandler OnDisconnect;
+  SocketErrorHandler OnError;
 
   // Throws ESocketError when lookup or connect fails, without firing
   // OnError. An exception from OnConnect closes the socket and passes on.
@@ -76,7 +76,7 @@ class TClientSocket {
   // Waits for `events` on the socket; false on time-out. Throws
   // ESocketError(ECANCELED) when a handler run in between closed the socket.
   bool WaitFor(short events, unsigned milliseconds, const char* api);
-  [[noreturn]] void Fail(TErrorEvent event, int code, const char* api);
+  [[noreturn]] void Fail(SocketErrorEvent event, int code, const char* api);
 
   int fd_ = -1;
 };

@@ -13,24 +13,24 @@
 
 namespace tarifuhr {
 
-int64_t TStream::Size() {
-  const int64_t pos = Seek(0, TSeekOrigin::soCurrent);
-  const int64_t size = Seek(0, TSeekOrigin::soEnd);
-  Seek(pos, TSeekOrigin::soBeginning);
+int64_t Stream::Size() {
+  const int64_t pos = Seek(0, SeekOrigin::Current);
+  const int64_t size = Seek(0, SeekOrigin::End);
+  Seek(pos, SeekOrigin::Beginning);
   return size;
 }
 
-void TStream::ReadBuffer(void* buffer, int64_t count) {
+void Stream::ReadBuffer(void* buffer, int64_t count) {
   if (count > 0 && Read(buffer, count) != count) throw EStreamError("Stream read error");
 }
 
-void TStream::WriteBuffer(const void* buffer, int64_t count) {
+void Stream::WriteBuffer(const void* buffer, int64_t count) {
   if (count > 0 && Write(buffer, count) != count) throw EStreamError("Stream write error");
 }
 
 // ---------------------------------------------------------------- memory
 
-int64_t TMemoryStream::Read(void* buffer, int64_t count) {
+int64_t MemoryStream::Read(void* buffer, int64_t count) {
   const int64_t size = static_cast<int64_t>(data_.size());
   if (count <= 0 || pos_ >= size) return 0;
   const int64_t n = std::min(count, size - pos_);
@@ -39,7 +39,7 @@ int64_t TMemoryStream::Read(void* buffer, int64_t count) {
   return n;
 }
 
-int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
+int64_t MemoryStream::Write(const void* buffer, int64_t count) {
   if (count <= 0) return 0;
   const auto end = static_cast<size_t>(pos_ + count);
   if (end > data_.size()) data_.resize(end);
@@ -48,27 +48,27 @@ int64_t TMemoryStream::Write(const void* buffer, int64_t count) {
   return count;
 }
 
-int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
+int64_t MemoryStream::Seek(int64_t offset, SeekOrigin origin) {
   int64_t base = 0;
-  if (origin == TSeekOrigin::soCurrent) base = pos_;
-  if (origin == TSeekOrigin::soEnd) base = static_cast<int64_t>(data_.size());
+  if (origin == SeekOrigin::Current) base = pos_;
+  if (origin == SeekOrigin::End) base = static_cast<int64_t>(data_.size());
   if (base + offset < 0) throw EStreamError("Invalid stream operation");
   pos_ = base + offset;
   return pos_;
 }
 
-void TMemoryStream::Clear() {
+void MemoryStream::Clear() {
   data_.clear();
   pos_ = 0;
 }
 
-void TMemoryStream::SetSize(int64_t size) {
+void MemoryStream::SetSize(int64_t size) {
   data_.resize(static_cast<size_t>(std::max<int64_t>(size, 0)));
   pos_ = std::min(pos_, static_cast<int64_t>(data_.size()));
 }
 
-void TMemoryStream::LoadFromFile(const std::string& path) {
-  TFileStream file(path, TFileStream::Mode::OpenRead);
+void MemoryStream::LoadFromFile(const std::string& path) {
+  FileStream file(path, FileStream::Mode::OpenRead);
   std::string bytes;
   char buf[65536];
   for (int64_t n; (n = file.Read(buf, sizeof buf)) > 0;) bytes.append(buf, static_cast<size_t>(n));
@@ -78,7 +78,7 @@ void TMemoryStream::LoadFromFile(const std::string& path) {
 
 // ------------------------------------------------------------------ file
 
-TFileStream::TFileStream(const std::string& path, Mode mode) : path_(path) {
+FileStream::FileStream(const std::string& path, Mode mode) : path_(path) {
   const int flags = mode == Mode::OpenRead ? O_RDONLY : (O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW);
   fd_ = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
   if (fd_ < 0) {
@@ -86,24 +86,24 @@ TFileStream::TFileStream(const std::string& path, Mode mode) : path_(path) {
   }
 }
 
-TFileStream TFileStream::CreateTemporary(const std::string& dir, const std::string& prefix) {
+FileStream FileStream::CreateTemporary(const std::string& dir, const std::string& prefix) {
   std::string path = JoinPath(dir, prefix + "XXXXXX");
   const int fd = ::mkostemp(path.data(), O_CLOEXEC);
   if (fd < 0) throw FileError("angelegt", path, errno);
-  return TFileStream(fd, path);
+  return FileStream(fd, path);
 }
 
-TFileStream::TFileStream(TFileStream&& other) noexcept
+FileStream::FileStream(FileStream&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
 
-TFileStream::~TFileStream() { Close(); }
+FileStream::~FileStream() { Close(); }
 
-void TFileStream::Close() {
+void FileStream::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
 }
 
-int64_t TFileStream::Read(void* buffer, int64_t count) {
+int64_t FileStream::Read(void* buffer, int64_t count) {
   if (fd_ < 0) throw EStreamError("Invalid stream operation");
   for (;;) {
     const ssize_t n = ::read(fd_, buffer, static_cast<size_t>(std::max<int64_t>(count, 0)));
@@ -112,7 +112,7 @@ int64_t TFileStream::Read(void* buffer, int64_t count) {
   }
 }
 
-int64_t TFileStream::Write(const void* buffer, int64_t count) {
+int64_t FileStream::Write(const void* buffer, int64_t count) {
   if (fd_ < 0) throw EStreamError("Invalid stream operation");
   const char* p = static_cast<const char*>(buffer);
   int64_t done = 0;
@@ -127,10 +127,10 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
   return done;
 }
 
-int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
+int64_t FileStream::Seek(int64_t offset, SeekOrigin origin) {
   if (fd_ < 0) throw EStreamError("Invalid stream operation");
-  const int whence = origin == TSeekOrigin::soBeginning ? SEEK_SET
-                     : origin == TSeekOrigin::soCurrent ? SEEK_CUR
+  const int whence = origin == SeekOrigin::Beginning ? SEEK_SET
+                     : origin == SeekOrigin::Current ? SEEK_CUR
                                                         : SEEK_END;
   const off_t pos = ::lseek(fd_, offset, whence);
   if (pos < 0) throw EStreamError("Invalid stream operation");

@@ -17,20 +17,20 @@ class EStreamError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
+enum class SeekOrigin { Beginning, Current, End };
 
-class TStream {
+class Stream {
  public:
-  virtual ~TStream() = default;
+  virtual ~Stream() = default;
   // Returns the number of bytes read (0 at the end).
   virtual int64_t Read(void* buffer, int64_t count) = 0;
   // Returns the number of bytes written; a failing device throws.
   virtual int64_t Write(const void* buffer, int64_t count) = 0;
   // Returns the new position.
-  virtual int64_t Seek(int64_t offset, TSeekOrigin origin) = 0;
+  virtual int64_t Seek(int64_t offset, SeekOrigin origin) = 0;
 
-  int64_t Position() { return Seek(0, TSeekOrigin::soCurrent); }
-  void SetPosition(int64_t pos) { Seek(pos, TSeekOrigin::soBeginning); }
+  int64_t Position() { return Seek(0, SeekOrigin::Current); }
+  void SetPosition(int64_t pos) { Seek(pos, SeekOrigin::Beginning); }
   int64_t Size();
   // Whole-buffer forms: a short read or write throws EStreamError.
   void ReadBuffer(void* buffer, int64_t count);
@@ -40,11 +40,11 @@ class TStream {
   }
 };
 
-class TMemoryStream final : public TStream {
+class MemoryStream final : public Stream {
  public:
   int64_t Read(void* buffer, int64_t count) override;
   int64_t Write(const void* buffer, int64_t count) override;
-  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  int64_t Seek(int64_t offset, SeekOrigin origin) override;
 
   void Clear();
   void SetSize(int64_t size);
@@ -57,29 +57,29 @@ class TMemoryStream final : public TStream {
   int64_t pos_ = 0;
 };
 
-class TFileStream final : public TStream {
+class FileStream final : public Stream {
  public:
   enum class Mode { OpenRead, Create };
   // Throws FileError when the file can't be opened or created.
-  TFileStream(const std::string& path, Mode mode);
-  ~TFileStream() override;
-  TFileStream(const TFileStream&) = delete;
-  TFileStream& operator=(const TFileStream&) = delete;
+  FileStream(const std::string& path, Mode mode);
+  ~FileStream() override;
+  FileStream(const FileStream&) = delete;
+  FileStream& operator=(const FileStream&) = delete;
 
   // Creates a new file with a unique name `dir` + `prefix` + 6 characters,
   // readable only by its owner; never opens an existing file.
-  static TFileStream CreateTemporary(const std::string& dir, const std::string& prefix);
-  TFileStream(TFileStream&& other) noexcept;
+  static FileStream CreateTemporary(const std::string& dir, const std::string& prefix);
+  FileStream(FileStream&& other) noexcept;
 
   int64_t Read(void* buffer, int64_t count) override;
   int64_t Write(const void* buffer, int64_t count) override;
-  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  int64_t Seek(int64_t offset, SeekOrigin origin) override;
 
   const std::string& Path() const { return path_; }
   void Close();
 
  private:
-  TFileStream(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  FileStream(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
   int fd_ = -1;
   std::string path_;
 };

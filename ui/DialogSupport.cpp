@@ -111,7 +111,7 @@ void ComboEntryList::SelectFirst() {
   if (combo_->isEditable()) combo_->setEditText(text);
 }
 
-TDateTimePicker::TDateTimePicker(Kind kind, TDateTime initial, QWidget* parent)
+DateTimePicker::DateTimePicker(Kind kind, TDateTime initial, QWidget* parent)
     : QDateTimeEdit(parent), kind_(kind), value_(initial) {
   setDisplayFormat(kind == Kind::Date ? QStringLiteral("dd.MM.yyyy") : QStringLiteral("HH:mm:ss"));
   setCalendarPopup(kind == Kind::Date);
@@ -121,26 +121,26 @@ TDateTimePicker::TDateTimePicker(Kind kind, TDateTime initial, QWidget* parent)
   connect(this, &QDateTimeEdit::dateTimeChanged, this, [this](const QDateTime& d) { Edited(d); });
 }
 
-void TDateTimePicker::Show() {
+void DateTimePicker::Show() {
   showing_ = true;
   setDateTime(ToQDateTime(value_));
   showing_ = false;
 }
 
-void TDateTimePicker::SetValue(TDateTime value) {
+void DateTimePicker::SetValue(TDateTime value) {
   value_ = value;
   Show();
 }
 
-void TDateTimePicker::SetDate(TDateTime value) {
+void DateTimePicker::SetDate(TDateTime value) {
   SetValue(std::floor(value) + (value_ - std::floor(value_)));
 }
 
-void TDateTimePicker::SetTime(TDateTime value) {
+void DateTimePicker::SetTime(TDateTime value) {
   SetValue(std::floor(value_) + (value - std::floor(value)));
 }
 
-void TDateTimePicker::Edited(const QDateTime& shown) {
+void DateTimePicker::Edited(const QDateTime& shown) {
   if (showing_) return;
   const TDateTime edited = FromQDateTime(shown);
   const CivilTime before = DecodeTime(value_ - std::floor(value_));

@@ -57,11 +57,11 @@ class ComboEntryList : public EntryList {
 
 // A date or time picker holding a whole date-time value: the user edits
 // the part it shows, the other part stays as it was.
-class TDateTimePicker : public QDateTimeEdit {
+class DateTimePicker : public QDateTimeEdit {
   Q_OBJECT
  public:
   enum class Kind { Date, Time };
-  TDateTimePicker(Kind kind, TDateTime initial, QWidget* parent);
+  DateTimePicker(Kind kind, TDateTime initial, QWidget* parent);
 
   TDateTime Value() const { return value_; }
   void SetValue(TDateTime value);

@@ -7,50 +7,50 @@
 
 namespace tarifuhr {
 
-class TForm1;
-class TEinstellungen;
-class TTarifE;
-class TBEinstellungen;
-class TAbout;
-class TFrmWizard;
-class TFirstStartFrm;
+class MainWindow;
+class SettingsDialog;
+class TariffEditor;
+class UserDialog;
+class AboutDialog;
+class TariffWizard;
+class FirstStartDialog;
 
 struct Dialogs {
-  explicit Dialogs(TForm1& mainWindow) : form(mainWindow) {}
-  TForm1& form;
-  TEinstellungen* settings = nullptr;
-  TTarifE* editor = nullptr;
-  TBEinstellungen* userSettings = nullptr;
-  TAbout* about = nullptr;
-  TFrmWizard* wizard = nullptr;
-  TFirstStartFrm* firstStart = nullptr;
+  explicit Dialogs(MainWindow& mainWindow) : form(mainWindow) {}
+  MainWindow& form;
+  SettingsDialog* settings = nullptr;
+  TariffEditor* editor = nullptr;
+  UserDialog* userSettings = nullptr;
+  AboutDialog* about = nullptr;
+  TariffWizard* wizard = nullptr;
+  FirstStartDialog* firstStart = nullptr;
 };
 
 // Owns the dialogs; destroy it before the main window.
 class DialogSet {
  public:
   // Creates the dialogs in order and enables the main window's commands.
-  explicit DialogSet(TForm1& form);
+  explicit DialogSet(MainWindow& form);
   ~DialogSet();
   DialogSet(const DialogSet&) = delete;
   DialogSet& operator=(const DialogSet&) = delete;
 
   Dialogs& Get() { return dialogs_; }
-  TEinstellungen& Settings() { return *settings_; }
-  TTarifE& Editor() { return *editor_; }
-  TBEinstellungen& UserSettings() { return *userSettings_; }
-  TAbout& About() { return *about_; }
-  TFrmWizard& Wizard() { return *wizard_; }
-  TFirstStartFrm& FirstStart() { return *firstStart_; }
+  SettingsDialog& Settings() { return *settings_; }
+  TariffEditor& Editor() { return *editor_; }
+  UserDialog& UserSettings() { return *userSettings_; }
+  AboutDialog& About() { return *about_; }
+  TariffWizard& Wizard() { return *wizard_; }
+  FirstStartDialog& FirstStart() { return *firstStart_; }
 
  private:
   Dialogs dialogs_;
-  std::unique_ptr<TEinstellungen> settings_;
-  std::unique_ptr<TTarifE> editor_;
-  std::unique_ptr<TBEinstellungen> userSettings_;
-  std::unique_ptr<TAbout> about_;
-  std::unique_ptr<TFrmWizard> wizard_;
-  std::unique_ptr<TFirstStartFrm> firstStart_;
+  std::unique_ptr<SettingsDialog> settings_;
+  std::unique_ptr<TariffEditor> editor_;
+  std::unique_ptr<UserDialog> userSettings_;
+  std::unique_ptr<AboutDialog> about_;
+  std::unique_ptr<TariffWizard> wizard_;
+  std::unique_ptr<FirstStartDialog> firstStart_;
 };
 
 }  // namespace tarifuhr

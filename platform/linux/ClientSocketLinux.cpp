@@ -53,11 +53,11 @@ ESocketError::ESocketError(int code, const std::string& api)
                          std::to_string(code) + "), auf API '" + api + "'"),
       code_(code) {}
 
-TClientSocket::~TClientSocket() {
+ClientSocket::~ClientSocket() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-void TClientSocket::Open() {
+void ClientSocket::Open() {
   Close();
   if (OnLookup) OnLookup(this);
   sockaddr_in addr{};
@@ -117,14 +117,14 @@ void TClientSocket::Open() {
   }
 }
 
-void TClientSocket::Close() {
+void ClientSocket::Close() {
   if (fd_ < 0) return;
   ::close(fd_);
   fd_ = -1;
   if (OnDisconnect) OnDisconnect(this);
 }
 
-bool TClientSocket::WaitFor(short events, unsigned milliseconds, const char* api) {
+bool ClientSocket::WaitFor(short events, unsigned milliseconds, const char* api) {
   const auto deadline = SteadyClock::now() + std::chrono::milliseconds(milliseconds);
   for (;;) {
     if (fd_ < 0) throw ESocketError(ECANCELED, api);
@@ -141,14 +141,14 @@ bool TClientSocket::WaitFor(short events, unsigned milliseconds, const char* api
   }
 }
 
-void TClientSocket::Fail(TErrorEvent event, int code, const char* api) {
+void ClientSocket::Fail(SocketErrorEvent event, int code, const char* api) {
   if (OnError) OnError(this, event, code);
   Close();
   throw ESocketError(code, api);
 }
 
-int TClientSocket::SendBuf(const void* buffer, int count) {
-  if (fd_ < 0) Fail(TErrorEvent::eeSend, ENOTCONN, "send");
+int ClientSocket::SendBuf(const void* buffer, int count) {
+  if (fd_ < 0) Fail(SocketErrorEvent::Send, ENOTCONN, "send");
   const char* p = static_cast<const char*>(buffer);
   int done = 0;
   while (done < count) {
@@ -159,36 +159,36 @@ int TClientSocket::SendBuf(const void* buffer, int count) {
     }
     const int err = errno;
     if (err == EINTR) continue;
-    if (err != EAGAIN && err != EWOULDBLOCK) Fail(TErrorEvent::eeSend, err, "send");
+    if (err != EAGAIN && err != EWOULDBLOCK) Fail(SocketErrorEvent::Send, err, "send");
     bool ready = false;
     try {
       ready = WaitFor(POLLOUT, TimeOut, "send");
     } catch (const ESocketError& e) {
-      Fail(TErrorEvent::eeSend, e.Code(), "send");
+      Fail(SocketErrorEvent::Send, e.Code(), "send");
     }
-    if (!ready) Fail(TErrorEvent::eeSend, ETIMEDOUT, "send");
+    if (!ready) Fail(SocketErrorEvent::Send, ETIMEDOUT, "send");
   }
   return done;
 }
 
-int TClientSocket::SendText(const std::string& bytes) {
+int ClientSocket::SendText(const std::string& bytes) {
   return SendBuf(bytes.data(), static_cast<int>(std::min<size_t>(bytes.size(), INT_MAX)));
 }
 
-TClientSocket::WaitResult TClientSocket::WaitForData(unsigned milliseconds) {
+ClientSocket::WaitResult ClientSocket::WaitForData(unsigned milliseconds) {
   if (fd_ < 0) return WaitResult::NotOpen;
   try {
     return WaitFor(POLLIN, milliseconds, "recv") ? WaitResult::Ready : WaitResult::TimedOut;
   } catch (const ESocketError& e) {
     if (fd_ < 0) return WaitResult::NotOpen;
-    Fail(TErrorEvent::eeReceive, e.Code(), "recv");
+    Fail(SocketErrorEvent::Receive, e.Code(), "recv");
   }
 }
 
-int TClientSocket::ReceiveBuf(void* buffer, int count) {
+int ClientSocket::ReceiveBuf(void* buffer, int count) {
   switch (WaitForData(TimeOut)) {
-    case WaitResult::NotOpen: Fail(TErrorEvent::eeReceive, ENOTCONN, "recv");
-    case WaitResult::TimedOut: Fail(TErrorEvent::eeReceive, ETIMEDOUT, "recv");
+    case WaitResult::NotOpen: Fail(SocketErrorEvent::Receive, ENOTCONN, "recv");
+    case WaitResult::TimedOut: Fail(SocketErrorEvent::Receive, ETIMEDOUT, "recv");
     case WaitResult::Ready: break;
   }
   for (;;) {
@@ -197,11 +197,11 @@ int TClientSocket::ReceiveBuf(void* buffer, int count) {
     if (errno == EINTR) continue;
     // Readiness can be spurious; wait again rather than fail.
     if (errno == EAGAIN || errno == EWOULDBLOCK) return ReceiveBuf(buffer, count);
-    Fail(TErrorEvent::eeReceive, errno, "recv");
+    Fail(SocketErrorEvent::Receive, errno, "recv");
   }
 }
 
-std::string TClientSocket::LocalHost() const {
+std::string ClientSocket::LocalHost() const {
   if (fd_ < 0) return "";
   char name[256] = {};
   if (gethostname(name, sizeof name - 1) != 0) return "";

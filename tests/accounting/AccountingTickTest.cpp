@@ -10,12 +10,12 @@ TEST_F(CoreTest, CountsOneSecondPerWallClockSecond) {
   DialOutside("Net");
   const TDateTime noon = EncodeDate(2026, 12, 7) + EncodeTime(12, 0, 0);
   clock.Set(noon + EncodeTime(0, 0, 0, 10));
-  core.Timer1Timer();
+  core.Tick();
   clock.Set(noon + EncodeTime(0, 0, 0, 990));
-  core.Timer1Timer();
+  core.Tick();
   EXPECT_EQ(core.tariffs[0].PeriodSeconds, 1);
   clock.Set(noon + EncodeTime(0, 0, 1, 0));
-  core.Timer1Timer();
+  core.Tick();
   EXPECT_EQ(core.tariffs[0].PeriodSeconds, 2);
   // The timer is armed for just after the next boundary, not polled.
   clock.Set(noon + EncodeTime(0, 0, 1, 400));
@@ -249,10 +249,10 @@ TEST_F(CoreTest, ATariffListChangedDuringASlowHangUpIsLeftAlone) {
 }
 
 TEST_F(CoreTest, ShowHideCaptionsFollowTheWindowState) {
-  core.Timer1Timer();
+  core.Tick();
   EXPECT_EQ(display.showHide, "Verbergen");
   display.hidden = true;
-  core.Timer1Timer();  // same second: the caption still follows
+  core.Tick();  // same second: the caption still follows
   EXPECT_EQ(display.showHide, "Anzeigen");
 }
 

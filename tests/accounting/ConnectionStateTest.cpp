@@ -51,11 +51,11 @@ struct ActiveTariffFixture : ::testing::Test {
   test::FakeRas fake;
   RasLibraries libs;
   RasBinder binder{libs};
-  std::unique_ptr<TDialUp> dialUp;
+  std::unique_ptr<DialUp> dialUp;
   ActiveEntryState state;
   void SetUp() override {
     libs.Register(kRasLibrary, fake.Library());
-    dialUp = std::make_unique<TDialUp>(DialUpServices{&binder});
+    dialUp = std::make_unique<DialUp>(DialUpServices{&binder});
     ConnectActiveEntry(*dialUp, state);
   }
   int Find(const std::vector<TariffRecord>& tariffs) { return FindActiveTariff(tariffs, *dialUp, state); }
@@ -69,27 +69,27 @@ struct ActiveTariffFixture : ::testing::Test {
 TEST_F(ActiveTariffFixture, NothingOpenAndNothingReportedSinceStart) {
   EXPECT_EQ(Find({Tariff("Arcor", "Arcor")}), -1);
   EXPECT_EQ(state.ActiveEntryName, "");
-  EXPECT_EQ(state.Label5Caption, ":");
+  EXPECT_EQ(state.TariffCaption, ":");
   // A tariff without an entry name matches the empty name.
   EXPECT_EQ(Find({Tariff("Arcor", "Arcor"), Tariff("Ohne", "")}), 1);
-  EXPECT_EQ(state.Label5Caption, "Ohne:");
+  EXPECT_EQ(state.TariffCaption, "Ohne:");
   EXPECT_EQ(Find({}), -1);
-  EXPECT_EQ(state.Label5Caption, ":");
+  EXPECT_EQ(state.TariffCaption, ":");
 }
 
 TEST_F(ActiveTariffFixture, MatchingIsExactAndTheLastMatchWins) {
   const std::vector<TariffRecord> tariffs = {Tariff("Tag", "T-Online"), Tariff("Nacht", "T-Online"),
                                              Tariff("Klein", "t-online")};
   EXPECT_EQ(FindWith("T-Online", tariffs), 1);
-  EXPECT_EQ(state.Label5Caption, "Nacht:");
+  EXPECT_EQ(state.TariffCaption, "Nacht:");
   // Letter case matters; no trimming.
   EXPECT_EQ(FindWith("T-ONLINE", tariffs), -1);
-  EXPECT_EQ(state.Label5Caption, "T-ONLINE:");
+  EXPECT_EQ(state.TariffCaption, "T-ONLINE:");
   EXPECT_EQ(FindWith("T-Online ", tariffs), -1);
 
   // No tariffs: the entry name is shown.
   EXPECT_EQ(Find({}), -1);
-  EXPECT_EQ(state.Label5Caption, "T-Online :");
+  EXPECT_EQ(state.TariffCaption, "T-Online :");
 }
 
 TEST_F(ActiveTariffFixture, ATariffCutToTwentyCharactersMatchesTheLongerName) {
@@ -98,7 +98,7 @@ TEST_F(ActiveTariffFixture, ATariffCutToTwentyCharactersMatchesTheLongerName) {
   const TariffRecord stored = DecodeTariff(EncodeTariff(Tariff("Mobil", longName)).data());
   ASSERT_EQ(stored.EntryName, longName.substr(0, 20));
   EXPECT_EQ(FindWith(longName, {stored}), 0);
-  EXPECT_EQ(state.Label5Caption, "Mobil:");
+  EXPECT_EQ(state.TariffCaption, "Mobil:");
   // A whole name still wins; a shorter stored name is no prefix match.
   EXPECT_EQ(FindWith(longName, {stored, Tariff("Genau", longName)}), 1);
   EXPECT_EQ(FindWith(longName, {Tariff("Kurz", "Vodafone Mobile")}), -1);
@@ -118,7 +118,7 @@ TEST_F(ActiveTariffFixture, TheLastConnectionListedDecidesAndAnEndedOneIsForgott
   fake.connections.clear();
   EXPECT_EQ(Find(tariffs), -1);
   EXPECT_EQ(state.ActiveEntryName, "");
-  EXPECT_EQ(state.Label5Caption, ":");
+  EXPECT_EQ(state.TariffCaption, ":");
   // A failed enumeration keeps the name it had.
   fake.connections = {kArcor};
   EXPECT_EQ(Find(tariffs), 0);
@@ -136,7 +136,7 @@ TEST_F(ActiveTariffFixture, ActiveConnectionRefreshesTheAddressesOfTheOwnDialOnl
   for (const auto& call : fake.calls) EXPECT_EQ(call.rfind("RasGetProjectionInfo", 0), std::string::npos);
   fake.saved["Arcor"] = {"u", "p"};
   fake.dialHandleOut = 9;
-  dialUp->SetDialMode(TDialMode::dmSync);
+  dialUp->SetDialMode(DialMode::Sync);
   dialUp->SetEntry("Arcor");
   ASSERT_EQ(dialUp->Dial(), 0u);
   fake.connections = {{9, "Arcor", "modem", "COM1"}, {10, "Other", "modem", "COM2"}};
@@ -157,7 +157,7 @@ class RecordingList : public EntryList {
 TEST_F(ActiveTariffFixture, EntryNamesGoIntoBothListsAndTheWizardSelectsTheFirst) {
   RecordingList wizard, editor;
   wizard.items = {"alt"};
-  dialUp->OnEntryGet = [&](TDialUp&, const std::string& name) { DialUp1EntryGet(wizard, editor, name); };
+  dialUp->OnEntryGet = [&](DialUp&, const std::string& name) { AddEntryToAccountLists(wizard, editor, name); };
   fake.entries = {"Arcor", "T-Online"};
   ASSERT_EQ(dialUp->GetEntries(), 0u);
   EXPECT_THAT(wizard.items, ElementsAre("alt", "Arcor", "T-Online"));

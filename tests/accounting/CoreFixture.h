@@ -19,7 +19,7 @@ namespace tarifuhr::testing {
 class RecordingDisplay : public AccountingDisplay {
  public:
   void SetFigure(int edit, const std::string& text) override { figures[edit] = text; }
-  void SetLabel5(const std::string& caption) override { label5 = caption; }
+  void SetTariffCaption(const std::string& caption) override { label5 = caption; }
   void SetOverviewRows(const std::vector<std::string>& r) override { rows = r; }
   LogListView& LogList() override { return log; }
   int TextWidth(const std::string& text) const override { return SevenPixelsPerByte(text); }
@@ -74,7 +74,7 @@ class CoreTest : public ::testing::Test {
         core(AccountingServices{clock, dialUp, state, registry, files, log, RegionalSettings::German()},
              display) {
     backend.Register(libraries);
-    dialUp.SetDialMode(TDialMode::dmSync);
+    dialUp.SetDialMode(DialMode::Sync);
     ConnectActiveEntry(dialUp, core.activeEntry);
   }
 
@@ -109,7 +109,7 @@ class CoreTest : public ::testing::Test {
     const TDateTime now = clock.Now();
     const TDateTime second = std::floor(now * 86400.0 + 1e-6) / 86400.0;
     clock.Set(second + (1000 + ms) / 86400000.0);
-    core.Timer1Timer();
+    core.Tick();
   }
   void TickSeconds(int n) {
     for (int i = 0; i < n; ++i) TickNextSecond();
@@ -123,7 +123,7 @@ class CoreTest : public ::testing::Test {
   SwitchableInternetState state;
   RasLibraries libraries;
   RasBinder binder;
-  TDialUp dialUp;
+  DialUp dialUp;
   RegistryStore registry;
   UserFiles files;
   ConnectionLog log;

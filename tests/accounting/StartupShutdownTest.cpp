@@ -20,8 +20,8 @@ TEST_F(CoreTest, FirstStartOnACleanSystem) {
   EXPECT_FALSE(registry.ValueExists(kTarifuhrKey, "path")) << "not yet in the first start";
   EXPECT_TRUE(std::filesystem::exists(log.Path()));
 
-  core.Timer1Timer();
-  core.Timer1Timer();
+  core.Tick();
+  core.Tick();
   EXPECT_EQ(display.firstStartShown, 1);
 }
 
@@ -44,7 +44,7 @@ TEST_F(CoreTest, SecondStartLoadsTheUserAndWritesThePath) {
   EXPECT_EQ(core.historyLineCount, 1);
   EXPECT_EQ(display.calls[1], "PlaceWindow 300,40");
   EXPECT_EQ(registry.ReadString(kTarifuhrKey, "path"), dir.Path());
-  core.Timer1Timer();
+  core.Tick();
   EXPECT_EQ(display.firstStartShown, 0);
 }
 

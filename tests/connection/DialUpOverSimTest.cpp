@@ -24,7 +24,7 @@ struct OverSim : ::testing::Test {
   SimDialUpBackend backend{net};
   RasLibraries libs;
   RasBinder binder{libs};
-  TDialUp d{DialUpServices{&binder, StatisticsFamily::Device, nullptr, nullptr, &backend}};
+  DialUp d{DialUpServices{&binder, StatisticsFamily::Device, nullptr, nullptr, &backend}};
   void SetUp() override {
     backend.Register(libs);
     net->AddEntry({.Name = "Arcor", .CheckCredentials = true, .ExpectedUser = "arcor",
@@ -41,17 +41,17 @@ struct OverSim : ::testing::Test {
 TEST_F(OverSim, SyncDialConnectsCountsAndHangsUp) {
   ASSERT_EQ(d.GetEntries(), 0u);
   EXPECT_THAT(d.Entries(), ElementsAre("Arcor", "Besetzt"));
-  d.SetDialMode(TDialMode::dmSync);
+  d.SetDialMode(DialMode::Sync);
   std::vector<std::string> events;
-  d.OnNotConnected = [&](TDialUp&, uint32_t code, const std::string&) { events.push_back(std::to_string(code)); };
-  d.OnConnect = [&](TDialUp&) { events.push_back("connect"); };
+  d.OnNotConnected = [&](DialUp&, uint32_t code, const std::string&) { events.push_back(std::to_string(code)); };
+  d.OnConnect = [&](DialUp&) { events.push_back("connect"); };
   EXPECT_EQ(d.Dial(), ras::kErrorAuthenticationFailure);  // nothing saved yet
   SaveCredentials();
   ASSERT_EQ(d.Dial(), 0u);
   EXPECT_THAT(events, ElementsAre("691", "connect"));
 
   std::vector<std::string> open;
-  d.OnActiveConnection = [&](TDialUp&, uint32_t, const TRasConnStatus&, const std::string& text,
+  d.OnActiveConnection = [&](DialUp&, uint32_t, const TRasConnStatus&, const std::string& text,
                              const std::string& entry, const std::string&, const std::string& dev) {
     open.push_back(entry + "|" + text + "|" + dev);
   };
@@ -85,7 +85,7 @@ TEST_F(OverSim, SyncDialConnectsCountsAndHangsUp) {
 TEST_F(OverSim, AsyncDialNotifiesUntilConnected) {
   SaveCredentials();
   std::vector<uint32_t> states;
-  d.OnAsyncEvent = [&](TDialUp&, uint32_t state, uint32_t error, const std::string&) {
+  d.OnAsyncEvent = [&](DialUp&, uint32_t state, uint32_t error, const std::string&) {
     EXPECT_EQ(error, 0u);
     states.push_back(state);
   };

@@ -17,7 +17,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-void ExpectCounts(TDialUp& d, uint64_t xmit, uint64_t recv) {
+void ExpectCounts(DialUp& d, uint64_t xmit, uint64_t recv) {
   EXPECT_EQ(d.BytesXmit(), xmit);
   EXPECT_EQ(d.BytesRecv(), recv);
 }
@@ -96,7 +96,7 @@ TEST_F(Win9xFixture, TwoAdaptersSortWithoutRegardToCaseAndTheFirstIsCounted) {
   Enum() = {"Dial-Up Adapter #2", "NoStats", "dial-up adapter"};
   Adapter("Dial-Up Adapter #2", 900, 900, 28800);
   Adapter("dial-up adapter", 1000, 5000, 56000);
-  TDialUp d(Services());  // construction finds the adapters
+  DialUp d(Services());  // construction finds the adapters
   EXPECT_THAT(d.DUNA(), ElementsAre("dial-up adapter", "Dial-Up Adapter #2"));
 
   ASSERT_TRUE(d.StartStatistics(true, true));
@@ -121,7 +121,7 @@ TEST_F(Win9xFixture, TwoAdaptersSortWithoutRegardToCaseAndTheFirstIsCounted) {
 }
 
 TEST_F(Win9xFixture, MissingKeysOrValuesLeaveTheCountsAlone) {
-  TDialUp d(Services());
+  DialUp d(Services());
   EXPECT_FALSE(d.FindAdapters());
   EXPECT_FALSE(d.StartStatistics(true, true));
 
@@ -215,7 +215,7 @@ TEST_F(NtFixture, TwoPortsGiveTheLargerCounts) {
   int pumped = 0;
   SetMessagePump([&] { ++pumped; });
   perf.block = PerfBlock({{300, 1000}, {700, 5000}});
-  TDialUp d(Services());
+  DialUp d(Services());
   EXPECT_FALSE(d.FindAdapters());
   ASSERT_TRUE(d.StartStatistics(true, true));
   EXPECT_EQ(d.BytesRecv(), 0u);  // reset after the first read
@@ -234,7 +234,7 @@ TEST_F(NtFixture, TwoPortsGiveTheLargerCounts) {
 
   // An object without instances has a single counter block.
   perf.block = PerfBlock({{1234, 4321}}, false);
-  TDialUp single(Services());
+  DialUp single(Services());
   ASSERT_TRUE(single.GetStatistics());
   ExpectCounts(single, 1234, 4321);
 }
@@ -244,7 +244,7 @@ TEST_F(NtFixture, BufferGrowsByKilobytesAndKeepsItsSize) {
   ports[150] = {11, 22};
   perf.block = PerfBlock(ports);
   ASSERT_GT(perf.block.size(), 8192u);
-  TDialUp d(Services());
+  DialUp d(Services());
   ASSERT_TRUE(d.GetStatistics());
   EXPECT_EQ(d.BytesRecv(), 22u);
   ASSERT_GE(perf.sizesAsked.size(), 2u);
@@ -252,13 +252,13 @@ TEST_F(NtFixture, BufferGrowsByKilobytesAndKeepsItsSize) {
   const uint32_t grown = perf.sizesAsked.back();
   EXPECT_GE(grown, perf.block.size());
   perf.sizesAsked.clear();
-  TDialUp second(Services());
+  DialUp second(Services());
   ASSERT_TRUE(second.GetStatistics());
   EXPECT_THAT(perf.sizesAsked, ElementsAre(grown));
 }
 
 TEST_F(NtFixture, ShortOrBrokenBlocksAreRefused) {
-  TDialUp d(Services());
+  DialUp d(Services());
   perf.block.assign(99, 0);
   EXPECT_FALSE(d.GetStatistics());
   // Offsets pointing outside the data are not followed.
@@ -298,7 +298,7 @@ TEST(DeviceStatistics, CountFromTheConnectionsStartOnTheLastConnectionsDevice) {
   // Counters since boot: these must not count.
   counters.devices["ppp0"] = {6'000'000'000ull, 1'000'000};
   counters.devices["eth0"] = {1, 1};
-  TDialUp d(DialUpServices{&binder, StatisticsFamily::Device, nullptr, nullptr, &counters});
+  DialUp d(DialUpServices{&binder, StatisticsFamily::Device, nullptr, nullptr, &counters});
   EXPECT_TRUE(d.DUNA().empty());
   ASSERT_TRUE(d.StartStatistics(true, true));
   EXPECT_THAT(d.DUNA(), ElementsAre("eth0", "ppp0"));

@@ -24,17 +24,17 @@ struct DialUpFixture : ::testing::Test {
   FakeRas fake;
   RasLibraries libraries;
   RasBinder binder{libraries};
-  TDialUp d{DialUpServices{&binder}};
+  DialUp d{DialUpServices{&binder}};
   std::vector<std::string> events;
   void SetUp() override { libraries.Register(kRasLibrary, fake.Library()); }
   void RecordDialEvents() {
     auto coded = [this](const char* what) {
-      return [this, what](TDialUp&, uint32_t c, const std::string& t) {
+      return [this, what](DialUp&, uint32_t c, const std::string& t) {
         events.push_back(what + std::to_string(c) + " " + t);
       };
     };
-    d.OnDialing = [this](TDialUp&) { events.push_back("dialing"); };
-    d.OnConnect = [this](TDialUp&) { events.push_back("connect"); };
+    d.OnDialing = [this](DialUp&) { events.push_back("dialing"); };
+    d.OnConnect = [this](DialUp&) { events.push_back("connect"); };
     d.OnNotConnected = coded("not ");
     d.OnError = coded("error ");
   }
@@ -45,7 +45,7 @@ struct DialUpFixture : ::testing::Test {
 TEST(RasBinding, MissingLibrariesAndFunctionsRaiseTheirTexts) {
   RasLibraries libs;
   RasBinder binder(libs);
-  TDialUp none(DialUpServices{&binder});
+  DialUp none(DialUpServices{&binder});
   auto entries = [&] { none.GetEntries(); };
   EXPECT_THAT(entries, ThrowsMessage<RasBindError>(StrEq("Error opening rasapi.dll")));
   // rasapi32.dll without the function and no rnaph.dll.
@@ -68,7 +68,7 @@ TEST(RasBinding, FallsBackToRnaphAndStaysThere) {
   libs.Register(kRasLibrary, partial);
   libs.Register(kRasFallbackLibrary, plain.Library(""));  // plain names only
   RasBinder binder(libs);
-  TDialUp d(DialUpServices{&binder});
+  DialUp d(DialUpServices{&binder});
   EXPECT_EQ(d.GetEntries(), 0u);
   EXPECT_THAT(d.Entries(), ElementsAre("from rnaph"));
   EXPECT_TRUE(binder.FallbackInUse());
@@ -82,7 +82,7 @@ TEST(RasBinding, FallsBackToRnaphAndStaysThere) {
   without.erase("RasHangUp");
   libs.Register(kRasFallbackLibrary, without);
   RasBinder second(libs);
-  TDialUp d2(DialUpServices{&second});
+  DialUp d2(DialUpServices{&second});
   d2.GetEntries();
   EXPECT_THAT([&] { d2.HangUp(); }, ThrowsMessage<RasBindError>(StrEq("Function RasHangUp not found!")));
 }
@@ -94,7 +94,7 @@ TEST(RasBinding, PlainNameInRasapiAndWrongKindOfFunction) {
   lib["RasHangUpA"] = RasEnumEntriesProc{};  // the right name, the wrong kind
   libs.Register(kRasLibrary, lib);
   RasBinder binder(libs);
-  TDialUp d(DialUpServices{&binder});
+  DialUp d(DialUpServices{&binder});
   EXPECT_EQ(d.GetEntries(), 0u);
   EXPECT_FALSE(binder.FallbackInUse());
   EXPECT_THROW(d.HangUp(), RasBindError);
@@ -105,7 +105,7 @@ TEST(RasBinding, PlainNameInRasapiAndWrongKindOfFunction) {
 TEST_F(DialUpFixture, EntriesInOrderWithOneEventEach) {
   fake.entries = {"T-Online", "Arcor Call by Call", "M\xFC" "nchen"};  // Windows-1252 name
   std::vector<std::string> seen;
-  d.OnEntryGet = [&](TDialUp& sender, const std::string& name) {
+  d.OnEntryGet = [&](DialUp& sender, const std::string& name) {
     EXPECT_EQ(&sender, &d);
     seen.push_back(name);
   };
@@ -124,7 +124,7 @@ TEST_F(DialUpFixture, MoreThanHundredEntriesOrConnectionsIsBufferTooSmall) {
     fake.connections.push_back({uint32_t(i + 1), "E" + std::to_string(i), "modem", "COM1"});
   }
   int events = 0;
-  d.OnEntryGet = [&](TDialUp&, const std::string&) { ++events; };
+  d.OnEntryGet = [&](DialUp&, const std::string&) { ++events; };
   d.OnActiveConnection = [&](auto&&...) { ++events; };
   EXPECT_EQ(d.GetEntries(), ras::kErrorBufferTooSmall);
   EXPECT_THAT(d.Entries(), IsEmpty());
@@ -141,9 +141,9 @@ TEST_F(DialUpFixture, MoreThanHundredEntriesOrConnectionsIsBufferTooSmall) {
 TEST_F(DialUpFixture, ActiveConnectionsReportHandleStatusAndNames) {
   fake.connections = {{11, "Arcor", "modem", "Standard 56K"}, {12, "ISDN-Flat", "isdn", "AVM ISDN"}};
   fake.connections[0].state = ras::kConnectDevice;
-  d.SetLanguage(TLanguage::Portuguese);
+  d.SetLanguage(StatusLanguage::Portuguese);
   std::vector<std::string> seen;
-  d.OnActiveConnection = [&](TDialUp&, uint32_t h, const TRasConnStatus& st, const std::string& text,
+  d.OnActiveConnection = [&](DialUp&, uint32_t h, const TRasConnStatus& st, const std::string& text,
                              const std::string& entry, const std::string& type, const std::string& dev) {
     EXPECT_EQ(GetU32(st.bytes.data()), 160u);
     seen.push_back(std::to_string(h) + "|" + std::to_string(st.State()) + "|" + text + "|" + entry + "|" + type +
@@ -158,23 +158,23 @@ TEST_F(DialUpFixture, ActiveConnectionsReportHandleStatusAndNames) {
 }
 
 TEST_F(DialUpFixture, StatusTextsPerLanguageUnknownStatesAndErrors) {
-  EXPECT_EQ(d.Language(), TLanguage::English);
+  EXPECT_EQ(d.Language(), StatusLanguage::English);
   const struct {
-    TLanguage language;
+    StatusLanguage language;
     uint32_t state;
     const char* text;
-  } cases[] = {{TLanguage::English, 0x2000, "Connected"},
-               {TLanguage::English, 5, "Start authenticating"},
-               {TLanguage::Czech, 0x2000, "Spojeno"},
-               {TLanguage::Czech, 16, "Čeká se na reset modemu"},
-               {TLanguage::Portuguese, 0x1003, "Senha inválida"},
-               {TLanguage::Portuguese, 5, "Iniciando autenticaçao"},
-               {TLanguage(7), 0x2001, "Disconnected"}};  // any other value reads English
+  } cases[] = {{StatusLanguage::English, 0x2000, "Connected"},
+               {StatusLanguage::English, 5, "Start authenticating"},
+               {StatusLanguage::Czech, 0x2000, "Spojeno"},
+               {StatusLanguage::Czech, 16, "Čeká se na reset modemu"},
+               {StatusLanguage::Portuguese, 0x1003, "Senha inválida"},
+               {StatusLanguage::Portuguese, 5, "Iniciando autenticaçao"},
+               {StatusLanguage(7), 0x2001, "Disconnected"}};  // any other value reads English
   for (const auto& c : cases) {
     d.SetLanguage(c.language);
     EXPECT_EQ(d.StatusText(c.state, 0), c.text);
   }
-  for (TLanguage l : {TLanguage::English, TLanguage::Czech, TLanguage::Portuguese}) {
+  for (StatusLanguage l : {StatusLanguage::English, StatusLanguage::Czech, StatusLanguage::Portuguese}) {
     d.SetLanguage(l);
     for (uint32_t unknown : {99u, 22u, 0x2002u}) EXPECT_EQ(d.StatusText(unknown, 0), "");
     // An error code gives the platform's text, whatever the language.
@@ -218,7 +218,7 @@ TEST_F(DialUpFixture, HangUpConnectionWaitsForTheHandleButNotForEver) {
 TEST_F(DialUpFixture, SyncDialReportsSuccessAndFailure) {
   fake.saved["Arcor"] = {"arcor", "internet"};
   fake.dialHandleOut = 31;
-  d.SetDialMode(TDialMode::dmSync);
+  d.SetDialMode(DialMode::Sync);
   d.SetEntry("Arcor");
   RecordDialEvents();
   EXPECT_EQ(d.Dial(), 0u);
@@ -245,7 +245,7 @@ TEST_F(DialUpFixture, SyncDialReportsSuccessAndFailure) {
 TEST_F(DialUpFixture, AsyncDialThatFailsAtOnceReportsOnError) {
   fake.saved["Arcor"] = {"", ""};
   fake.dialResult = ras::kErrorPortNotAvailable;
-  EXPECT_EQ(d.DialMode(), TDialMode::dmAsync);
+  EXPECT_EQ(d.Mode(), DialMode::Async);
   d.SetEntry("Arcor");
   RecordDialEvents();
   EXPECT_EQ(d.Dial(), ras::kErrorPortNotAvailable);
@@ -269,7 +269,7 @@ TEST_F(DialUpFixture, AsyncDialNotificationsArriveInOrderOnTheUiThread) {
   const auto uiThread = std::this_thread::get_id();
   std::vector<std::pair<uint32_t, uint32_t>> got;
   std::vector<std::string> texts;
-  d.OnAsyncEvent = [&](TDialUp&, uint32_t state, uint32_t error, const std::string& text) {
+  d.OnAsyncEvent = [&](DialUp&, uint32_t state, uint32_t error, const std::string& text) {
     EXPECT_EQ(std::this_thread::get_id(), uiThread);
     got.emplace_back(state, error);
     texts.push_back(text);

@@ -10,9 +10,9 @@
 #include <random>
 #include <thread>
 
-#include "mail/ZimMsg.h"
-#include "mail/ZimPOP.h"
-#include "mail/ZimSMTP.h"
+#include "mail/MailMessage.h"
+#include "mail/Pop3Client.h"
+#include "mail/SmtpClient.h"
 #include "platform/Files.h"
 #include "tests/support/ScriptedPeer.h"
 
@@ -75,19 +75,19 @@ class MailServers : public ::testing::Test {
     smtp.Host = srv.smtpHost;
     smtp.Port = srv.smtpPort;
     smtp.TimeOut = 10000;
-    pop.OnError = [this](TZimPOP*, int e, const std::string& m) { errors.emplace_back(e, m); };
-    smtp.OnError = [this](TZimSMTP*, int e, const std::string& m) { errors.emplace_back(e, m); };
-    pop.OnSendTextToSocket = [this](TZimPOP*, const std::string& s) { wire.push_back("POP " + s); };
+    pop.OnError = [this](Pop3Client*, int e, const std::string& m) { errors.emplace_back(e, m); };
+    smtp.OnError = [this](SmtpClient*, int e, const std::string& m) { errors.emplace_back(e, m); };
+    pop.OnSendTextToSocket = [this](Pop3Client*, const std::string& s) { wire.push_back("POP " + s); };
     // The SMTP commands, without the message lines between DATA and its end.
-    smtp.OnSendTextToSocket = [this](TZimSMTP*, const std::string& s) {
+    smtp.OnSendTextToSocket = [this](SmtpClient*, const std::string& s) {
       if (s == "\r\n.\r\n") inData = false;
       if (!inData) wire.push_back("SMTP " + (s.rfind("HELO ", 0) == 0 ? "HELO" : s));
       if (s == "DATA\r\n") inData = true;
     };
   }
 
-  TZimMsg Message(const std::string& token) {
-    TZimMsg msg;
+  MailMessage Message(const std::string& token) {
+    MailMessage msg;
     msg.From = "report@example.test";
     msg.UserName = "Tarifuhr";
     msg.SendTo = srv.addr;
@@ -96,8 +96,8 @@ class MailServers : public ::testing::Test {
   }
 
   Servers srv;
-  TZimPOP pop;
-  TZimSMTP smtp;
+  Pop3Client pop;
+  SmtpClient smtp;
   std::vector<std::pair<int, std::string>> errors;
   std::vector<std::string> wire;
   bool inData = false;
@@ -105,12 +105,12 @@ class MailServers : public ::testing::Test {
 
 TEST_F(MailServers, ReportSentWhilePopLogInIsOpen) {
   const std::string token = Token();
-  TZimMsg msg = Message(token);
+  MailMessage msg = Message(token);
   msg.Text = {"Betriebssystem:WinXP", "", "Fehlerbericht:", "Zeile 1\r\n.versteckt\r\nGrüße aus Köln"};
   bool loggedIn = false;
   bool sent = false;
   // As the report dialog does it: everything runs in the connect event.
-  pop.OnConnect = [&](TZimPOP*) {
+  pop.OnConnect = [&](Pop3Client*) {
     loggedIn = pop.Login();
     smtp.Connect();
     sent = smtp.SendMsg(msg);
@@ -176,7 +176,7 @@ TEST_F(MailServers, WrongPasswordAndRefusedUser) {
 
 TEST_F(MailServers, RefusedRecipientEndsTheSend) {
   const std::string token = Token();
-  TZimMsg msg = Message(token);
+  MailMessage msg = Message(token);
   msg.SendTo = "nobody@example.test";
   msg.CC = srv.addr;
   msg.Text = {token};
@@ -203,7 +203,7 @@ TEST_F(MailServers, RefusedRecipientEndsTheSend) {
 
   // A message sent afterwards arrives; the refused one never did.
   const std::string after = Token();
-  TZimMsg marker = Message(after);
+  MailMessage marker = Message(after);
   smtp.Connect();
   smtp.SendMsg(marker);
   smtp.Quit();
@@ -213,7 +213,7 @@ TEST_F(MailServers, RefusedRecipientEndsTheSend) {
 
 TEST_F(MailServers, CcRecipientsGetTheirOwnTransaction) {
   const std::string token = Token();
-  TZimMsg msg = Message(token);
+  MailMessage msg = Message(token);
   msg.CC = "\"Kopie\" <" + srv.addr + ">";
   msg.Text = {token};
   smtp.Connect();
@@ -240,14 +240,14 @@ TEST(MailPorts, TextThatIsNotANumberMeansTheStandardPort) {
   popPeer->Send("+OK standard port\r\n").ReadUntilClosed();
   smtpPeer->Start();
   popPeer->Start();
-  TZimSMTP smtp;
+  SmtpClient smtp;
   smtp.Host = "localhost";
   smtp.Port = "abc";
   smtp.Connect();
   EXPECT_TRUE(smtp.Connected());
   EXPECT_EQ(smtp.LastReplyCode(), "250");
   smtp.Quit();
-  TZimPOP pop;
+  Pop3Client pop;
   pop.Host = "127.0.0.1";
   pop.Port = "";
   pop.Connect();

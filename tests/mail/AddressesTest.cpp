@@ -17,10 +17,10 @@ TEST(ExtractAddress, CommentsBracketsAndBlanks) {
 TEST(ParseAddressList, SplitsLowersAndDropsDisplayNames) {
   EXPECT_TRUE(ParseAddressList("   ").empty());
   EXPECT_EQ(ParseAddressList("\"Muster, Hans\" <Hans@B.de>, eva@c.DE"),
-            (TStringList{"hans@b.de", "eva@c.de"}));
-  EXPECT_EQ(ParseAddressList("a@b.de,"), (TStringList{"a@b.de"})) << "no empty recipient";
-  EXPECT_EQ(ParseAddressList(", ,b@c.de,,\"\" <>"), (TStringList{"b@c.de"}));
-  EXPECT_EQ(ParseAddressList("\"lone <a@b.de>"), (TStringList{"a@b.de"}));
+            (StringList{"hans@b.de", "eva@c.de"}));
+  EXPECT_EQ(ParseAddressList("a@b.de,"), (StringList{"a@b.de"})) << "no empty recipient";
+  EXPECT_EQ(ParseAddressList(", ,b@c.de,,\"\" <>"), (StringList{"b@c.de"}));
+  EXPECT_EQ(ParseAddressList("\"lone <a@b.de>"), (StringList{"a@b.de"}));
 }
 
 TEST(IsIPAddress, DottedQuadsOnly) {

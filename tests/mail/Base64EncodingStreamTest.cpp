@@ -9,9 +9,9 @@ namespace tarifuhr {
 namespace {
 
 std::string Encode(const std::string& bytes, size_t chunk) {
-  TMemoryStream out;
+  MemoryStream out;
   {
-    TBase64EncodingStream encoder(out);
+    Base64EncodingStream encoder(out);
     for (size_t pos = 0; pos < bytes.size(); pos += chunk) {
       const std::string part = bytes.substr(pos, chunk);
       encoder.Write(part.data(), static_cast<int64_t>(part.size()));
@@ -48,24 +48,24 @@ TEST(Base64EncodingStream, LinesOf76CharactersCountedFromCreation) {
 }
 
 TEST(Base64EncodingStream, CountersAndSeekAnswerOnlyTheEnd) {
-  TMemoryStream out;
-  TBase64EncodingStream encoder(out);
+  MemoryStream out;
+  Base64EncodingStream encoder(out);
   EXPECT_EQ(encoder.Write("ab", 2), 0);
   EXPECT_EQ(encoder.Write("cdefg", 5), 8);
   EXPECT_EQ(encoder.BytesIn(), 7);
   EXPECT_EQ(encoder.CharsOut(), 8);
-  EXPECT_EQ(encoder.Seek(0, TSeekOrigin::soEnd), 8);
-  EXPECT_EQ(encoder.Seek(0, TSeekOrigin::soCurrent), 8);
-  EXPECT_EQ(encoder.Seek(8, TSeekOrigin::soBeginning), 8);
-  EXPECT_THROW(encoder.Seek(0, TSeekOrigin::soBeginning), EStreamError);
-  EXPECT_THROW(encoder.Seek(1, TSeekOrigin::soEnd), EStreamError);
+  EXPECT_EQ(encoder.Seek(0, SeekOrigin::End), 8);
+  EXPECT_EQ(encoder.Seek(0, SeekOrigin::Current), 8);
+  EXPECT_EQ(encoder.Seek(8, SeekOrigin::Beginning), 8);
+  EXPECT_THROW(encoder.Seek(0, SeekOrigin::Beginning), EStreamError);
+  EXPECT_THROW(encoder.Seek(1, SeekOrigin::End), EStreamError);
   char c;
   EXPECT_THAT([&] { encoder.Read(&c, 1); },
               ::testing::ThrowsMessage<EStreamError>(::testing::StrEq("Invalid stream operation")));
 }
 
 // A destination that fails after a number of bytes, like a full disk.
-class FailingStream final : public TStream {
+class FailingStream final : public Stream {
  public:
   explicit FailingStream(int64_t room) : room_(room) {}
   int64_t Read(void*, int64_t) override { return 0; }
@@ -75,7 +75,7 @@ class FailingStream final : public TStream {
     written_ += count;
     return count;
   }
-  int64_t Seek(int64_t, TSeekOrigin) override { return written_; }
+  int64_t Seek(int64_t, SeekOrigin) override { return written_; }
 
  private:
   int64_t room_;
@@ -84,7 +84,7 @@ class FailingStream final : public TStream {
 
 TEST(Base64EncodingStream, FailedDestinationWriteReachesTheCaller) {
   FailingStream dest(10);
-  TBase64EncodingStream encoder(dest);
+  Base64EncodingStream encoder(dest);
   const std::string data = Bytes(300);
   EXPECT_NO_THROW(encoder.Write(data.data(), 6));
   EXPECT_THROW(encoder.Write(data.data(), 300), std::runtime_error);
@@ -93,7 +93,7 @@ TEST(Base64EncodingStream, FailedDestinationWriteReachesTheCaller) {
   EXPECT_NO_THROW(encoder.Finish());
 
   FailingStream none(0);
-  TBase64EncodingStream last(none);
+  Base64EncodingStream last(none);
   last.Write("a", 1);
   EXPECT_THROW(last.Finish(), std::runtime_error);  // the final group fails
 }

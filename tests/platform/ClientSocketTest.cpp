@@ -16,15 +16,15 @@ using test::ScriptedPeer;
 // A socket aimed at the peer, recording its events.
 struct SocketTest : ::testing::Test {
   ScriptedPeer peer;
-  TClientSocket s;
+  ClientSocket s;
   std::vector<std::string> seen;
-  std::vector<std::pair<TErrorEvent, int>> errors;
+  std::vector<std::pair<SocketErrorEvent, int>> errors;
   void SetUp() override {
-    s.OnLookup = [this](TClientSocket*) { seen.push_back("lookup"); };
-    s.OnConnecting = [this](TClientSocket*) { seen.push_back("connecting"); };
-    s.OnConnect = [this](TClientSocket*) { seen.push_back("connect"); };
-    s.OnDisconnect = [this](TClientSocket*) { seen.push_back("disconnect"); };
-    s.OnError = [this](TClientSocket*, TErrorEvent e, int code) { errors.emplace_back(e, code); };
+    s.OnLookup = [this](ClientSocket*) { seen.push_back("lookup"); };
+    s.OnConnecting = [this](ClientSocket*) { seen.push_back("connecting"); };
+    s.OnConnect = [this](ClientSocket*) { seen.push_back("connect"); };
+    s.OnDisconnect = [this](ClientSocket*) { seen.push_back("disconnect"); };
+    s.OnError = [this](ClientSocket*, SocketErrorEvent e, int code) { errors.emplace_back(e, code); };
     s.Address = "127.0.0.1";
     s.Port = peer.Port();
   }
@@ -80,31 +80,31 @@ TEST_F(SocketTest, ReceiveTimeOutFiresErrorClosesAndRaises) {
   Open();
   int pumped = 0;
   SetMessagePump([&] { ++pumped; });
-  EXPECT_EQ(s.WaitForData(100), TClientSocket::WaitResult::TimedOut);
+  EXPECT_EQ(s.WaitForData(100), ClientSocket::WaitResult::TimedOut);
   char c;
   EXPECT_THROW(s.ReceiveBuf(&c, 1), ESocketError);
   EXPECT_FALSE(s.Active());
   ASSERT_EQ(errors.size(), 1u);
-  EXPECT_EQ(errors[0], std::make_pair(TErrorEvent::eeReceive, ETIMEDOUT));
+  EXPECT_EQ(errors[0], std::make_pair(SocketErrorEvent::Receive, ETIMEDOUT));
   EXPECT_GE(pumped, 4);
-  EXPECT_EQ(s.WaitForData(10), TClientSocket::WaitResult::NotOpen);
+  EXPECT_EQ(s.WaitForData(10), ClientSocket::WaitResult::NotOpen);
 }
 
 TEST_F(SocketTest, HandlerClosingDuringAWaitEndsIt) {
   peer.Pause(300);
   Open();
   SetMessagePump([&] { s.Close(); });
-  EXPECT_EQ(s.WaitForData(5000), TClientSocket::WaitResult::NotOpen);
+  EXPECT_EQ(s.WaitForData(5000), ClientSocket::WaitResult::NotOpen);
 }
 
 TEST_F(SocketTest, SendOnAClosedSocketFiresTheErrorEvent) {
   EXPECT_THROW(s.SendText("x"), ESocketError);
   ASSERT_EQ(errors.size(), 1u);
-  EXPECT_EQ(errors[0].first, TErrorEvent::eeSend);
+  EXPECT_EQ(errors[0].first, SocketErrorEvent::Send);
 }
 
 TEST_F(SocketTest, ExceptionFromOnConnectClosesTheSocket) {
-  s.OnConnect = [](TClientSocket*) { throw std::runtime_error("no"); };
+  s.OnConnect = [](ClientSocket*) { throw std::runtime_error("no"); };
   EXPECT_THROW(Open(), std::runtime_error);
   EXPECT_FALSE(s.Active());
   EXPECT_EQ(seen.back(), "disconnect");

@@ -12,19 +12,19 @@ namespace tarifuhr {
 namespace {
 
 TEST(MemoryStream, ReadWriteSeekAndSize) {
-  TMemoryStream s;
+  MemoryStream s;
   s.WriteString("hello world");
   EXPECT_EQ(s.Position(), 11);
   s.SetPosition(6);
   s.WriteString("WORLD!");
   EXPECT_EQ(s.Bytes(), "hello WORLD!");
-  EXPECT_EQ(s.Seek(-6, TSeekOrigin::soEnd), 6);
+  EXPECT_EQ(s.Seek(-6, SeekOrigin::End), 6);
   char buf[16] = {};
   EXPECT_EQ(s.Read(buf, sizeof buf), 6);
   EXPECT_EQ(std::string(buf, 6), "WORLD!");
   EXPECT_EQ(s.Read(buf, 1), 0);
   EXPECT_THROW(s.ReadBuffer(buf, 1), EStreamError);
-  EXPECT_THROW(s.Seek(-1, TSeekOrigin::soBeginning), EStreamError);
+  EXPECT_THROW(s.Seek(-1, SeekOrigin::Beginning), EStreamError);
   s.SetSize(5);
   EXPECT_EQ(s.Bytes(), "hello");
   EXPECT_EQ(s.Position(), 5);
@@ -40,35 +40,35 @@ struct FileStreamTest : ::testing::Test {
 TEST_F(FileStreamTest, CreateWriteReadBack) {
   const std::string path = dir_ + "/f.bin";
   {
-    TFileStream out(path, TFileStream::Mode::Create);
+    FileStream out(path, FileStream::Mode::Create);
     out.WriteString(std::string("a\0b", 3));
     EXPECT_EQ(out.Size(), 3);
   }
-  TFileStream in(path, TFileStream::Mode::OpenRead);
+  FileStream in(path, FileStream::Mode::OpenRead);
   char buf[8];
   EXPECT_EQ(in.Read(buf, sizeof buf), 3);
   EXPECT_EQ(std::string(buf, 3), std::string("a\0b", 3));
-  TMemoryStream mem;
+  MemoryStream mem;
   mem.LoadFromFile(path);
   EXPECT_EQ(mem.Bytes(), std::string("a\0b", 3));
-  EXPECT_THROW(TFileStream(dir_ + "/missing", TFileStream::Mode::OpenRead), FileError);
+  EXPECT_THROW(FileStream(dir_ + "/missing", FileStream::Mode::OpenRead), FileError);
   EXPECT_THROW(mem.LoadFromFile(dir_ + "/missing"), FileError);
 }
 
 TEST_F(FileStreamTest, TemporaryFilesAreNewAndPrivate) {
-  TFileStream a = TFileStream::CreateTemporary(dir_, "t.");
-  TFileStream b = TFileStream::CreateTemporary(dir_ + "/", "t.");
+  FileStream a = FileStream::CreateTemporary(dir_, "t.");
+  FileStream b = FileStream::CreateTemporary(dir_ + "/", "t.");
   EXPECT_NE(a.Path(), b.Path());
   EXPECT_EQ(a.Path().rfind(dir_ + "/t.", 0), 0u);
   struct stat st{};
   ASSERT_EQ(stat(a.Path().c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
-  EXPECT_THROW(TFileStream::CreateTemporary(dir_ + "/nodir", "t."), FileError);
+  EXPECT_THROW(FileStream::CreateTemporary(dir_ + "/nodir", "t."), FileError);
 }
 
 TEST_F(FileStreamTest, FullDeviceReportsTheFileError) {
   if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "/dev/full is not available";
-  TFileStream full("/dev/full", TFileStream::Mode::Create);
+  FileStream full("/dev/full", FileStream::Mode::Create);
   EXPECT_THROW(full.WriteString("x"), FileError);
 }
 

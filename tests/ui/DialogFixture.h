@@ -13,12 +13,12 @@
 #include "tests/support/Bytes.h"
 #include "tests/ui/UiFixture.h"
 #include "ui/Dialogs.h"
-#include "ui/TAbout.h"
-#include "ui/TBEinstellungen.h"
-#include "ui/TEinstellungen.h"
-#include "ui/TFirstStartFrm.h"
-#include "ui/TFrmWizard.h"
-#include "ui/TTarifE.h"
+#include "ui/AboutDialog.h"
+#include "ui/UserDialog.h"
+#include "ui/SettingsDialog.h"
+#include "ui/FirstStartDialog.h"
+#include "ui/TariffWizard.h"
+#include "ui/TariffEditor.h"
 
 namespace tarifuhr::testing {
 
@@ -32,16 +32,16 @@ struct DialogWorld : UiWorld {
   }
   ~DialogWorld() { set.reset(); }
 
-  TEinstellungen& settings() { return set->Settings(); }
-  TTarifE& editor() { return set->Editor(); }
-  TFrmWizard& wizard() { return set->Wizard(); }
-  TBEinstellungen& userSettings() { return set->UserSettings(); }
+  SettingsDialog& settings() { return set->Settings(); }
+  TariffEditor& editor() { return set->Editor(); }
+  TariffWizard& wizard() { return set->Wizard(); }
+  UserDialog& userSettings() { return set->UserSettings(); }
   AccountingCore& core() { return form->Core(); }
 
   // The tick of one counted second.
   void Tick() {
     clock.AdvanceSeconds(1);
-    form->Core().Timer1Timer();
+    form->Core().Tick();
   }
 
   // The tariffs and totals in a user's data file.

@@ -19,7 +19,7 @@ class FirstStartFlowTest : public QObject {
     QVERIFY(w.core().registrySettings.firstStart);  // nothing in the registry yet
     QVERIFY(ReadFileBytes(w.dir.File("dialup.otl")).empty());
     QVERIFY(w.form->Files().ListUsers().empty());
-    TFirstStartFrm& first = w.set->FirstStart();
+    FirstStartDialog& first = w.set->FirstStart();
 
     // The first tick shows the first-start dialog.
     w.Tick();
@@ -28,7 +28,7 @@ class FirstStartFlowTest : public QObject {
     // "zum Benutzerfenster wechseln": a user, then a tariff through the wizard.
     WithModal([&] { Click(first.Button2); },
               [&] {
-                TEinstellungen& s = w.settings();
+                SettingsDialog& s = w.settings();
                 QVERIFY(s.isVisible());
                 WithModal([&] { Click(s.Button3); },
                           [&] {
@@ -38,7 +38,7 @@ class FirstStartFlowTest : public QObject {
                 Choose(s.ComboBox1, "Erika (Erika.tfd)");
                 WithModal([&] { Click(s.Button1); },
                           [&] {
-                            TFrmWizard& z = w.wizard();
+                            TariffWizard& z = w.wizard();
                             Type(z.Page0()->Edit1, "Abendtarif");
                             Click(z.Button1);
                             z.Page1()->Edit3->selectAll();
@@ -57,7 +57,7 @@ class FirstStartFlowTest : public QObject {
               });
     QVERIFY(first.isHidden());
     QVERIFY(w.settings().isHidden());
-    TTarifE& editor = w.editor();
+    TariffEditor& editor = w.editor();
     QVERIFY(editor.isVisible());
     Click(editor.Button2);  // "Erstellen"
     QCOMPARE(w.core().tariffs.size(), size_t(1));

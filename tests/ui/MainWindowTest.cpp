@@ -35,7 +35,7 @@ class MainWindowTest : public QObject {
   void geometryAndFlags() {
     UiWorld w;
     w.form->FormCreate();
-    TForm1& f = *w.form;
+    MainWindow& f = *w.form;
     QCOMPARE(f.width(), 513);
     QCOMPARE(f.height(), 16);
     QVERIFY(f.windowFlags() & Qt::FramelessWindowHint);
@@ -74,7 +74,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(w.form->Items["Hilfe1"]->shortcut(), QKeySequence(Qt::Key_F1));
     // Commands whose dialog is not there yet are present but disabled.
     QVERIFY(!w.form->Items["Fehlerberichterstellen1"]->isEnabled());
-    w.form->SetCommand(TForm1::Command::About, [] {});
+    w.form->SetCommand(MainWindow::Command::About, [] {});
     QVERIFY(w.form->Items["About1"]->isEnabled());
     QVERIFY(w.form->Items["Abouut1"]->isEnabled());
   }
@@ -153,7 +153,7 @@ class MainWindowTest : public QObject {
     QVERIFY(w.form->isVisible());
     w.form->setWindowState(Qt::WindowMinimized);
     QVERIFY(w.form->isHidden());
-    w.form->Core().Timer1Timer();
+    w.form->Core().Tick();
     QCOMPARE(captions(), QStringLiteral("Anzeigen"));
     w.form->Items["Verbergen1"]->trigger();
     QVERIFY(w.form->isVisible());
@@ -213,7 +213,7 @@ class MainWindowTest : public QObject {
     w.form->Core().tariffs = {Tariff("T", "Net")};
     w.form->OnClickDialButton(0);
     w.clock.AdvanceSeconds(1);
-    w.form->Core().Timer1Timer();
+    w.form->Core().Tick();
     w.form->Beende1Click();
     QCOMPARE(std::filesystem::file_size(w.dir.File("dialup.otl")), uintmax_t(64));
   }
@@ -228,7 +228,7 @@ class MainWindowTest : public QObject {
       w.form->Core().tariffs = {Tariff("T", "Net")};
       w.form->OnClickDialButton(0);
       w.clock.AdvanceSeconds(1);
-      w.form->Core().Timer1Timer();
+      w.form->Core().Tick();
       if (saveFails) {
         std::filesystem::remove(w.dir.File("Erika.tfd"));
         std::filesystem::create_directory(w.dir.File("Erika.tfd"));

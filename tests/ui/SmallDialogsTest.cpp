@@ -11,7 +11,7 @@ class SmallDialogsTest : public QObject {
  private slots:
   void aboutShowsTheProjectsAddressesAndItsLicence() {
     DialogWorld w;
-    TAbout& a = w.set->About();
+    AboutDialog& a = w.set->About();
     QVERIFY(a.isHidden());
     w.form->Items["About1"]->trigger();
     QVERIFY(a.isVisible());
@@ -38,7 +38,7 @@ class SmallDialogsTest : public QObject {
 
   void aboutLinksOpenAndTheRestCloses() {
     DialogWorld w;
-    TAbout& a = w.set->About();
+    AboutDialog& a = w.set->About();
     a.show();
     for (ClickLabel* l : {a.Label3, a.Label4, a.Label8, a.Label10}) {
       QTest::mouseClick(l, Qt::LeftButton);
@@ -63,7 +63,7 @@ class SmallDialogsTest : public QObject {
 
   void theFirstTickShowsTheFirstStartDialogOnce() {
     DialogWorld w(true);
-    TFirstStartFrm& f = w.set->FirstStart();
+    FirstStartDialog& f = w.set->FirstStart();
     QVERIFY(f.isHidden());
     w.Tick();
     QVERIFY(f.isVisible());
@@ -76,7 +76,7 @@ class SmallDialogsTest : public QObject {
 
   void helpClosesTheFirstStartDialogWithOrWithoutAHelpFile() {
     DialogWorld w(true);
-    TFirstStartFrm& f = w.set->FirstStart();
+    FirstStartDialog& f = w.set->FirstStart();
     f.show();
     Click(f.Button1);
     QVERIFY(f.isHidden());
@@ -90,7 +90,7 @@ class SmallDialogsTest : public QObject {
 
   void theSettingsChoiceWaitsForTheSettingsDialog() {
     DialogWorld w(true);
-    TFirstStartFrm& f = w.set->FirstStart();
+    FirstStartDialog& f = w.set->FirstStart();
     f.show();
     bool stillOpenMeanwhile = false;
     WithModal([&] { Click(f.Button2); },

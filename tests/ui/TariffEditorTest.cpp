@@ -60,7 +60,7 @@ class TariffEditorTest : public QObject {
  private slots:
   void startsInCreateModeWithItsFieldsAtZero() {
     DialogWorld w;
-    TTarifE& e = w.editor();
+    TariffEditor& e = w.editor();
     QCOMPARE(e.windowTitle(), QStringLiteral("Tarif Einstellungen"));
     QCOMPARE(e.Tag, -1);
     QCOMPARE(e.Button2->text(), QStringLiteral("Erstellen"));
@@ -76,7 +76,7 @@ class TariffEditorTest : public QObject {
 
   void costAndTimeLimitExcludeEachOther() {
     DialogWorld w;
-    TTarifE& e = w.editor();
+    TariffEditor& e = w.editor();
     e.show();
     e.Edit4->clear();
     Type(e.Edit4, "1000");
@@ -100,7 +100,7 @@ class TariffEditorTest : public QObject {
 
   void numberFieldsFilterTheirKeys() {
     DialogWorld w;
-    TTarifE& e = w.editor();
+    TariffEditor& e = w.editor();
     e.show();
     for (QLineEdit* f : {e.Edit3, e.Edit9}) {
       f->clear();
@@ -148,7 +148,7 @@ class TariffEditorTest : public QObject {
   void anEmptyNumberFieldStopsTheStoreAndChangesNothing() {
     DialogWorld w;
     HansWith(w, {});
-    TTarifE& e = w.editor();
+    TariffEditor& e = w.editor();
     w.core().totals.OnlineSeconds = 77;
     e.EnterCreateMode();
     e.Edit1->setText("Neu");
@@ -179,7 +179,7 @@ class TariffEditorTest : public QObject {
     w.AddEntry("Net");
     w.AddEntry("Other");
     HansWith(w, {TimeTariff(), NoLimitTariff()});
-    TTarifE& e = w.editor();
+    TariffEditor& e = w.editor();
     e.LoadTariffIntoEditor(0);
     QCOMPARE(e.Tag, 0);
     QCOMPARE(e.Button2->text(), QStringLiteral("Übernehmen"));
@@ -213,7 +213,7 @@ class TariffEditorTest : public QObject {
     DialogWorld w;
     w.AddEntry("Net");
     HansWith(w, {NoLimitTariff(), TimeTariff()});
-    TTarifE& e = w.editor();
+    TariffEditor& e = w.editor();
     w.form->ListBox1->setCurrentRow(1);
     w.form->Einstellungen1Click();  // "Tarif-Einstellungen" of the main window
     QVERIFY(e.isVisible());
@@ -245,7 +245,7 @@ class TariffEditorTest : public QObject {
   void cancellingAnEditStoresNothing() {
     DialogWorld w;
     HansWith(w, {TimeTariff()});
-    TTarifE& e = w.editor();
+    TariffEditor& e = w.editor();
     w.settings().show();
     w.settings().ListBox1->setCurrentRow(0);
     WithModal([&] { Click(w.settings().Button5); },
@@ -262,7 +262,7 @@ class TariffEditorTest : public QObject {
   void anEditWhoseTariffIsGoneStoresNothing() {
     DialogWorld w;
     HansWith(w, {NoLimitTariff(), TimeTariff()});
-    TTarifE& e = w.editor();
+    TariffEditor& e = w.editor();
     BoxAnswerer boxes;
 
     // The edited tariff removed in the settings dialog meanwhile.
@@ -317,7 +317,7 @@ class TariffEditorTest : public QObject {
   void creatingTheFirstTariffMarksTheTotals() {
     DialogWorld w;
     HansWith(w, {});
-    TTarifE& e = w.editor();
+    TariffEditor& e = w.editor();
     w.settings().show();
     e.EnterCreateMode();
     e.Edit1->setText(QString(25, 'N'));

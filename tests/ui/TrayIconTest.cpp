@@ -2,7 +2,7 @@
 #include <QtTest>
 #include <stdexcept>
 
-#include "ui/TAWTrayIcon.h"
+#include "ui/TrayIcon.h"
 
 using namespace tarifuhr;
 
@@ -13,16 +13,16 @@ class TrayIconTest : public QObject {
   void ownerMustBeAWindow() {
     QWidget window;
     auto* child = new QWidget(&window);
-    QVERIFY_THROWS_EXCEPTION(std::logic_error, TAWTrayIcon{child});
+    QVERIFY_THROWS_EXCEPTION(std::logic_error, TrayIcon{child});
   }
 
   void singleClickWaitsForTheDoubleClickTime() {
     QWidget owner;
-    TAWTrayIcon tray(&owner, [] { return true; });
+    TrayIcon tray(&owner, [] { return true; });
     tray.SetDoubleClickInterval(50);
     int singles = 0, doubles = 0;
-    tray.OnLeftButtonDown = [&](TAWTrayIcon&) { ++singles; };
-    tray.OnLeftButtonDbl = [&](TAWTrayIcon&) { ++doubles; };
+    tray.OnLeftButtonDown = [&](TrayIcon&) { ++singles; };
+    tray.OnLeftButtonDbl = [&](TrayIcon&) { ++doubles; };
     tray.HandleActivation(QSystemTrayIcon::Trigger);
     QCOMPARE(singles, 0);
     QTRY_COMPARE(singles, 1);
@@ -37,7 +37,7 @@ class TrayIconTest : public QObject {
   void singleClickWithoutHandlerTogglesTheOwner() {
     QWidget owner;
     owner.show();
-    TAWTrayIcon tray(&owner, [] { return true; });
+    TrayIcon tray(&owner, [] { return true; });
     tray.SetDoubleClickInterval(10);
     tray.HandleActivation(QSystemTrayIcon::Trigger);
     QTRY_VERIFY(owner.isHidden());
@@ -47,7 +47,7 @@ class TrayIconTest : public QObject {
     QWidget owner;
     QMenu menu;
     menu.addAction("x");
-    TAWTrayIcon tray(&owner, [] { return true; });
+    TrayIcon tray(&owner, [] { return true; });
     tray.SetPopupMenu(&menu);
     tray.HandleActivation(QSystemTrayIcon::DoubleClick);
     QVERIFY(owner.isVisible());
@@ -62,7 +62,7 @@ class TrayIconTest : public QObject {
   void tipIsCutTo63Characters() {
     QWidget owner;
     owner.setWindowTitle("Tarifuhr 0.1");
-    TAWTrayIcon tray(&owner, [] { return true; });
+    TrayIcon tray(&owner, [] { return true; });
     tray.Loaded();
     QCOMPARE(tray.Tip(), QStringLiteral("Tarifuhr 0.1"));
     tray.SetTip(QString(70, 'x'));
@@ -73,7 +73,7 @@ class TrayIconTest : public QObject {
 
   void trayIdRules() {
     QWidget owner;
-    TAWTrayIcon tray(&owner, [] { return true; });
+    TrayIcon tray(&owner, [] { return true; });
     QCOMPARE(tray.TrayID(), 990);
     tray.SetTrayID(5);
     QCOMPARE(tray.TrayID(), 5);
@@ -85,7 +85,7 @@ class TrayIconTest : public QObject {
   void closeAndMinimizeGoToTheTray() {
     QWidget owner;
     owner.show();
-    TAWTrayIcon tray(&owner, [] { return true; });
+    TrayIcon tray(&owner, [] { return true; });
     tray.SetActive(true);
     QVERIFY(!owner.close());
     QVERIFY(owner.isHidden());
@@ -98,7 +98,7 @@ class TrayIconTest : public QObject {
     // Without a notification area nothing is captured.
     QWidget other;
     other.show();
-    TAWTrayIcon none(&other, [] { return false; });
+    TrayIcon none(&other, [] { return false; });
     none.SetActive(true);
     QVERIFY(other.close());
   }

@@ -10,7 +10,7 @@
 #include "platform/ras/RasBinder.h"
 #include "platform/sim/SimBackend.h"
 #include "tests/support/TempDir.h"
-#include "ui/TForm1.h"
+#include "ui/MainWindow.h"
 
 namespace tarifuhr::testing {
 
@@ -34,7 +34,7 @@ struct UiWorld {
     dialUp.binder = &binder;
     dialUp.family = StatisticsFamily::Device;
     dialUp.counters = &backend;
-    form = std::make_unique<TForm1>(
+    form = std::make_unique<MainWindow>(
         ProgramServices{clock, backend, dialUp, registry, shell, dir.Path(), dir.File("tarifuhr"),
                         RegionalSettings::German()},
         nullptr, [trayAvailable] { return trayAvailable; });
@@ -53,7 +53,7 @@ struct UiWorld {
   RasBinder binder;
   RegistryStore registry;
   RecordingShell shell;
-  std::unique_ptr<TForm1> form;
+  std::unique_ptr<MainWindow> form;
 };
 
 }  // namespace tarifuhr::testing

@@ -19,7 +19,7 @@ void HansIsCurrent(DialogWorld& w) {
 }
 
 // Fills the pages of an open wizard with a cost tariff on entry `entry`.
-void FillPages(TFrmWizard& z, const QString& name, const QString& entry) {
+void FillPages(TariffWizard& z, const QString& name, const QString& entry) {
   Type(z.Page0()->Edit1, name);
   Click(z.Button1);
   z.Page1()->Edit3->selectAll();
@@ -43,13 +43,13 @@ class WizardTest : public QObject {
  private slots:
   void pagesHaveTheirOwnClassesAndHeadings() {
     DialogWorld w;
-    TFrmWizard& z = w.wizard();
+    TariffWizard& z = w.wizard();
     QCOMPARE(z.windowTitle(), QStringLiteral("Wizard"));
-    QCOMPARE(z.Page(0)->metaObject()->className(), "tarifuhr::TFrame7");
-    QCOMPARE(z.Page(1)->metaObject()->className(), "tarifuhr::TFrame2");
-    QCOMPARE(z.Page(2)->metaObject()->className(), "tarifuhr::TuFrame1");
-    QCOMPARE(z.Page(3)->metaObject()->className(), "tarifuhr::TFrame3");
-    QCOMPARE(z.Page(4)->metaObject()->className(), "tarifuhr::TFrame4");
+    QCOMPARE(z.Page(0)->metaObject()->className(), "tarifuhr::NamePage");
+    QCOMPARE(z.Page(1)->metaObject()->className(), "tarifuhr::LimitPage");
+    QCOMPARE(z.Page(2)->metaObject()->className(), "tarifuhr::FeePage");
+    QCOMPARE(z.Page(3)->metaObject()->className(), "tarifuhr::TimeWindowPage");
+    QCOMPARE(z.Page(4)->metaObject()->className(), "tarifuhr::AccountPage");
     for (int i = 0; i < 4; ++i) QCOMPARE(z.Page(i)->Heading->text(), QStringLiteral("Tarif-Einstellungen"));
     QCOMPARE(z.Page(4)->Heading->text(), QStringLiteral("Tarif-Account-Einstellungen"));
     for (int i = 0; i <= 4; ++i) QVERIFY(!z.Page(i)->Banner->pixmap().isNull());
@@ -58,7 +58,7 @@ class WizardTest : public QObject {
 
   void pageOrderForwardAndBack() {
     DialogWorld w;
-    TFrmWizard& z = w.wizard();
+    TariffWizard& z = w.wizard();
     z.show();
     QCOMPARE(z.CurrentPage(), 0);
     QVERIFY(z.Page(0)->isVisible());
@@ -98,7 +98,7 @@ class WizardTest : public QObject {
   void missingNameAndMissingEntryAreReported() {
     DialogWorld w;
     w.AddEntry("Net");
-    TFrmWizard& z = w.wizard();
+    TariffWizard& z = w.wizard();
     z.show();
     BoxAnswerer boxes;
     Click(z.Button1);
@@ -124,9 +124,9 @@ class WizardTest : public QObject {
 
   void limitChoiceFiltersAndEmptyFields() {
     DialogWorld w;
-    TFrmWizard& z = w.wizard();
+    TariffWizard& z = w.wizard();
     z.show();
-    TFrame2* p = z.Page1();
+    LimitPage* p = z.Page1();
     QVERIFY(p->RadioButton1->isChecked());
     QVERIFY(p->Edit3->isEnabled() && p->Edit4->isEnabled() && !p->Edit5->isEnabled());
     Click(p->RadioButton2);
@@ -152,9 +152,9 @@ class WizardTest : public QObject {
 
   void timeWindowIndicatorFollowsVon() {
     DialogWorld w;
-    TFrmWizard& z = w.wizard();
+    TariffWizard& z = w.wizard();
     z.show();
-    TFrame3* p = z.Page3();
+    TimeWindowPage* p = z.Page3();
     QCOMPARE(p->DateTimePicker2->Value(), p->DateTimePicker3->Value());
     QVERIFY(!p->CheckBox1->isChecked());
     p->DateTimePicker2->setFocus();
@@ -173,7 +173,7 @@ class WizardTest : public QObject {
   void reopeningResetsEveryPage() {
     DialogWorld w;
     w.AddEntry("Net");
-    TFrmWizard& z = w.wizard();
+    TariffWizard& z = w.wizard();
     z.show();
     FillPages(z, "Erster", "Net");
     Click(z.Page1()->RadioButton2);
@@ -204,8 +204,8 @@ class WizardTest : public QObject {
     DialogWorld w;
     w.AddEntry("Net");
     HansIsCurrent(w);
-    TFrmWizard& z = w.wizard();
-    TTarifE& e = w.editor();
+    TariffWizard& z = w.wizard();
+    TariffEditor& e = w.editor();
     // An earlier edit left the hidden box unchecked.
     e.CheckBox1->setChecked(false);
     WithModal([&] { Click(w.settings().Button1); },
@@ -277,7 +277,7 @@ class WizardTest : public QObject {
                 FillPages(w.wizard(), "Mein Tarif", "Net");
                 Click(w.wizard().Button1);
               });
-    TTarifE& e = w.editor();
+    TariffEditor& e = w.editor();
     QCOMPARE(e.Edit3->text(), QStringLiteral("1,9"));
     QCOMPARE(e.Edit4->text(), QStringLiteral("1000"));
     QCOMPARE(e.Edit9->text(), QStringLiteral("5"));

@@ -91,14 +91,14 @@ class OverNetworkManager : public ::testing::Test {
     backend = NmDialUpBackend::Connect(why);
     ASSERT_TRUE(backend) << why;
     backend->Register(libs);
-    dialUp = std::make_unique<TDialUp>(DialUpServices{&binder, StatisticsFamily::Device, nullptr, nullptr, backend.get()});
-    dialUp->SetDialMode(TDialMode::dmSync);
+    dialUp = std::make_unique<DialUp>(DialUpServices{&binder, StatisticsFamily::Device, nullptr, nullptr, backend.get()});
+    dialUp->SetDialMode(DialMode::Sync);
   }
   void TearDown() override { Shell("nmcli connection down '" + std::string(kMetered) + "'"); }
 
   std::vector<std::string> OpenEntries() {
     std::vector<std::string> open;
-    dialUp->OnActiveConnection = [&open](TDialUp&, uint32_t, const TRasConnStatus&, const std::string&,
+    dialUp->OnActiveConnection = [&open](DialUp&, uint32_t, const TRasConnStatus&, const std::string&,
                                          const std::string& entry, const std::string&, const std::string& device) {
       open.push_back(entry + "|" + device);
     };
@@ -109,7 +109,7 @@ class OverNetworkManager : public ::testing::Test {
   std::shared_ptr<NmDialUpBackend> backend;
   RasLibraries libs;
   RasBinder binder{libs};
-  std::unique_ptr<TDialUp> dialUp;
+  std::unique_ptr<DialUp> dialUp;
 };
 
 TEST_F(OverNetworkManager, EntriesAreTheDialUpAndMeteredProfiles) {
@@ -149,7 +149,7 @@ TEST_F(OverNetworkManager, ADialConnectsCountsToTheByteAndHangsUp) {
 
 TEST_F(OverNetworkManager, ADialThatCannotWorkFailsWithACodeAndAText) {
   std::vector<std::string> failures;
-  dialUp->OnNotConnected = [&failures](TDialUp&, uint32_t code, const std::string& text) {
+  dialUp->OnNotConnected = [&failures](DialUp&, uint32_t code, const std::string& text) {
     failures.push_back(std::to_string(code) + " " + text);
   };
   for (const char* entry : {kDsl, kGsm}) {  // no PPP, no modem here
@@ -164,10 +164,10 @@ TEST_F(OverNetworkManager, ADialThatCannotWorkFailsWithACodeAndAText) {
 }
 
 TEST_F(OverNetworkManager, AnAsynchronousDialReportsItsStatesAndItsEnd) {
-  dialUp->SetDialMode(TDialMode::dmAsync);
+  dialUp->SetDialMode(DialMode::Async);
   const auto dial = [this](const char* entry) {
     std::vector<std::pair<uint32_t, uint32_t>> heard;
-    dialUp->OnAsyncEvent = [&heard](TDialUp&, uint32_t state, uint32_t error, const std::string&) {
+    dialUp->OnAsyncEvent = [&heard](DialUp&, uint32_t state, uint32_t error, const std::string&) {
       heard.emplace_back(state, error);
     };
     dialUp->SetEntry(entry);

@@ -1,4 +1,4 @@
-#include "ui/TForm1.h"
+#include "ui/MainWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -45,10 +45,10 @@ const std::vector<int> kLogStops = {50, 127, 165, 207, 240};
 
 }  // namespace
 
-TForm1::TForm1(ProgramServices services, QWidget* parent, std::function<bool()> trayAvailable)
+MainWindow::MainWindow(ProgramServices services, QWidget* parent, std::function<bool()> trayAvailable)
     : QWidget(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool),
       services_(std::move(services)),
-      dialUp_(std::make_unique<TDialUp>(services_.dialUpServices)),
+      dialUp_(std::make_unique<DialUp>(services_.dialUpServices)),
       userFiles_(services_.programDir, services_.clock),
       log_(JoinPath(services_.programDir, "dialup.otl")),
       logAdapter_(*new TabStopListBox(this)) {
@@ -60,8 +60,8 @@ TForm1::TForm1(ProgramServices services, QWidget* parent, std::function<bool()> 
   resize(513, 259);
   move(85, 53);
 
-  dialUp_->SetDialMode(TDialMode::dmSync);
-  dialUp_->SetLanguage(TLanguage::English);
+  dialUp_->SetDialMode(DialMode::Sync);
+  dialUp_->SetLanguage(StatusLanguage::English);
 
   ListBox2 = static_cast<TabStopListBox*>(&logAdapter_.List());
   CreateControls();
@@ -74,24 +74,24 @@ TForm1::TForm1(ProgramServices services, QWidget* parent, std::function<bool()> 
       *this);
   ConnectActiveEntry(*dialUp_, core_->activeEntry);
 
-  tray_ = new TAWTrayIcon(this, std::move(trayAvailable));
+  tray_ = new TrayIcon(this, std::move(trayAvailable));
   tray_->SetHideOnActivate(true);
   tray_->SetCaptureSysCommand(true);
   tray_->SetTrayID(990);
-  tray_->SetTrayIcon(ProgramIcon());
+  tray_->SetIcon(ProgramIcon());
   if (!services_.networkName.empty())
     tray_->SetTip(kCaption + QStringLiteral(" – ") + QString::fromStdString(services_.networkName));
 
   Timer1.setSingleShot(true);
   Timer1.setTimerType(Qt::PreciseTimer);
-  connect(&Timer1, &QTimer::timeout, this, [this] { Tick(); });
+  connect(&Timer1, &QTimer::timeout, this, [this] { OnTimer(); });
   storePositionTimer_.setSingleShot(true);
   connect(&storePositionTimer_, &QTimer::timeout, this, [this] { StorePosition(); });
 }
 
-TForm1::~TForm1() { Timer1.stop(); }
+MainWindow::~MainWindow() { Timer1.stop(); }
 
-QLabel* TForm1::HeaderLabel(const QString& text, int left, int top) {
+QLabel* MainWindow::HeaderLabel(const QString& text, int left, int top) {
   auto* l = new QLabel(text, this);
   l->setFont(Verdana(13, true));
   l->setStyleSheet("color: black; background: transparent;");
@@ -101,7 +101,7 @@ QLabel* TForm1::HeaderLabel(const QString& text, int left, int top) {
   return l;
 }
 
-void TForm1::CreateControls() {
+void MainWindow::CreateControls() {
   Label5 = new QLabel(QStringLiteral("Tarif:"), this);
   Label5->setGeometry(0, 0, 118, 16);
   Label5->setFont(Verdana(13));
@@ -191,7 +191,7 @@ void TForm1::CreateControls() {
   SpeedButton1->raise();
 }
 
-QAction* TForm1::AddItem(QMenu* menu, const std::string& name, const QString& caption,
+QAction* MainWindow::AddItem(QMenu* menu, const std::string& name, const QString& caption,
                          std::function<void()> handler) {
   QAction* a = menu->addAction(caption);
   a->setObjectName(QString::fromStdString(name));
@@ -200,13 +200,13 @@ QAction* TForm1::AddItem(QMenu* menu, const std::string& name, const QString& ca
   return a;
 }
 
-void TForm1::AddSeparator(QMenu* menu, const std::string& name) {
+void MainWindow::AddSeparator(QMenu* menu, const std::string& name) {
   QAction* a = menu->addSeparator();
   a->setObjectName(QString::fromStdString(name));
   Items[name] = a;
 }
 
-QMenu* TForm1::CreatePopupMenu1() {
+QMenu* MainWindow::CreatePopupMenu1() {
   auto* m = new QMenu(this);
   AddSeparator(m, "N8");
   AddSeparator(m, "N5");
@@ -228,7 +228,7 @@ QMenu* TForm1::CreatePopupMenu1() {
   return m;
 }
 
-QMenu* TForm1::CreatePopupMenu2() {
+QMenu* MainWindow::CreatePopupMenu2() {
   auto* m = new QMenu(this);
   AddSeparator(m, "N7");
   commandItems_[Command::UserSettings].push_back(
@@ -253,12 +253,12 @@ QMenu* TForm1::CreatePopupMenu2() {
   return m;
 }
 
-void TForm1::SetCommand(Command command, std::function<void()> handler) {
+void MainWindow::SetCommand(Command command, std::function<void()> handler) {
   commands_[command] = std::move(handler);
   for (QAction* a : commandItems_[command]) a->setEnabled(static_cast<bool>(commands_[command]));
 }
 
-void TForm1::FormCreate() {
+void MainWindow::FormCreate() {
   // The window's own F1 reaches the help without a menu open.
   for (const char* name : {"Hilfe1", "Hilfe2"}) Items[name]->setShortcutContext(Qt::WindowShortcut);
   addAction(Items["Hilfe1"]);
@@ -266,7 +266,7 @@ void TForm1::FormCreate() {
   QCoreApplication::instance()->installEventFilter(this);
   Guarded([this] { core_->Startup(); });
   tray_->SetPopupMenu(PopupMenu1);
-  tray_->OnLeftButtonDown = [this](TAWTrayIcon&) { trayLeftButtonDown(); };
+  tray_->OnLeftButtonDown = [this](TrayIcon&) { trayLeftButtonDown(); };
   tray_->Loaded();
   tray_->SetActive(true);
   if (!tray_->TrayAvailable()) {
@@ -277,13 +277,13 @@ void TForm1::FormCreate() {
   Timer1.start(core_->MillisecondsUntilNextTick());
 }
 
-void TForm1::Tick() {
+void MainWindow::OnTimer() {
   // Armed first: a message box shown by this tick must not stop the clock.
   Timer1.start(core_->MillisecondsUntilNextTick());
-  Guarded([this] { core_->Timer1Timer(); });
+  Guarded([this] { core_->Tick(); });
 }
 
-void TForm1::Guarded(const std::function<void()>& handler) {
+void MainWindow::Guarded(const std::function<void()>& handler) {
   try {
     handler();
   } catch (const std::exception& e) {
@@ -291,7 +291,7 @@ void TForm1::Guarded(const std::function<void()>& handler) {
   }
 }
 
-void TForm1::Button1Click() {
+void MainWindow::Button1Click() {
   if (height() == kCollapsedHeight)
     resize(width(), Edit[3]->height() + Image1->height() + ListBox1->height() + Image2->height() +
                         ListBox2->height());
@@ -299,9 +299,9 @@ void TForm1::Button1Click() {
     resize(width(), kCollapsedHeight);
 }
 
-void TForm1::Collapse() { resize(width(), kCollapsedHeight); }
+void MainWindow::Collapse() { resize(width(), kCollapsedHeight); }
 
-void TForm1::PlaceWindow(int left, int top) {
+void MainWindow::PlaceWindow(int left, int top) {
   QPoint at(left, top);
   const QRect strip(at, QSize(width(), kCollapsedHeight));
   const QList<QScreen*> screens = QGuiApplication::screens();
@@ -323,7 +323,7 @@ void TForm1::PlaceWindow(int left, int top) {
   move(at);
 }
 
-void TForm1::Hide1Click() {
+void MainWindow::Hide1Click() {
   // What the strip is, not what the caption last said: it may have gone to
   // the tray by its close box or by minimizing since.
   if (IsStripHidden()) {
@@ -336,9 +336,9 @@ void TForm1::Hide1Click() {
   UpdateShowHideCaption();
 }
 
-void TForm1::trayLeftButtonDown() { Hide1Click(); }
+void MainWindow::trayLeftButtonDown() { Hide1Click(); }
 
-void TForm1::BuildDialMenu() {
+void MainWindow::BuildDialMenu() {
   for (QAction* a : DialItems) {
     PopupMenu1->removeAction(a);
     delete a;
@@ -357,7 +357,7 @@ void TForm1::BuildDialMenu() {
   }
 }
 
-void TForm1::OnClickDialButton(int i) {
+void MainWindow::OnClickDialButton(int i) {
   try {
     auto& tariffs = core_->tariffs;
     if (i < 0 || static_cast<size_t>(i) >= tariffs.size()) return;
@@ -372,7 +372,7 @@ void TForm1::OnClickDialButton(int i) {
   }
 }
 
-void TForm1::SetAutostart(bool on) {
+void MainWindow::SetAutostart(bool on) {
   try {
     if (on)
       services_.registry.WriteString(kRunKey, kAutostartValue, services_.executablePath);
@@ -385,13 +385,13 @@ void TForm1::SetAutostart(bool on) {
   UpdateAutostartChecks();
 }
 
-void TForm1::UpdateAutostartChecks() {
+void MainWindow::UpdateAutostartChecks() {
   const bool on = services_.registry.ValueExists(kRunKey, kAutostartValue);
   Items["Autostart1"]->setChecked(on);
   Items["AutoStart2"]->setChecked(on);
 }
 
-std::string TForm1::HelpFilePath() const {
+std::string MainWindow::HelpFilePath() const {
   const std::string exeDir = DirName(services_.executablePath);
   for (const std::string& dir : {services_.programDir, exeDir, exeDir + "/../share/tarifuhr"}) {
     const std::string path = JoinPath(dir, "tarifuhr.html");
@@ -400,19 +400,19 @@ std::string TForm1::HelpFilePath() const {
   return {};
 }
 
-void TForm1::Hilfe1Click() {
+void MainWindow::Hilfe1Click() {
   const std::string help = HelpFilePath();
   if (!help.empty()) services_.shell.Open(help);
 }
 
-void TForm1::Einstellungen1Click() {
+void MainWindow::Einstellungen1Click() {
   if (ListBox1->currentRow() < 0 || !commands_[Command::TariffSettings]) return;
   commands_[Command::TariffSettings]();
 }
 
-void TForm1::Beende1Click() { tray_->CloseOwner(); }
+void MainWindow::Beende1Click() { tray_->CloseOwner(); }
 
-bool TForm1::CloseHandlers() {
+bool MainWindow::CloseHandlers() {
   try {
     core_->CloseDown();
     return true;
@@ -422,7 +422,7 @@ bool TForm1::CloseHandlers() {
   }
 }
 
-void TForm1::SaveCounts() {
+void MainWindow::SaveCounts() {
   try {
     core_->SaveUser();
   } catch (const std::exception& e) {
@@ -430,7 +430,7 @@ void TForm1::SaveCounts() {
   }
 }
 
-void TForm1::EndWithoutAsking() {
+void MainWindow::EndWithoutAsking() {
   if (ending_) return;  // a second signal while ending
   ending_ = true;
   Timer1.stop();
@@ -439,7 +439,7 @@ void TForm1::EndWithoutAsking() {
   QCoreApplication::exit(failed.empty() ? 0 : 1);
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit && !ending_) {
     // Closing the windows would send the strip to the tray and keep the
     // program from ending.
@@ -449,7 +449,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   if (ending_ || !CloseHandlers()) {
     event->ignore();  // keep running; a later close tries again
     return;
@@ -460,7 +460,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
   QApplication::quit();
 }
 
-void TForm1::changeEvent(QEvent* event) {
+void MainWindow::changeEvent(QEvent* event) {
   if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized) && isVisible()) {
     if (tray_ && tray_->TrayAvailable())
       hide();
@@ -470,22 +470,22 @@ void TForm1::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
 }
 
-void TForm1::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   UpdateShowHideCaption();
 }
 
-void TForm1::hideEvent(QHideEvent* event) {
+void MainWindow::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
   UpdateShowHideCaption();
 }
 
-bool TForm1::InExemptRow(const QPoint& p) const {
+bool MainWindow::InExemptRow(const QPoint& p) const {
   // The top row from the first figure field to the right end never drags.
   return p.x() >= Edit[1]->x() && p.y() < SpeedButton1->height();
 }
 
-void TForm1::mousePressEvent(QMouseEvent* event) {
+void MainWindow::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || InExemptRow(event->position().toPoint())) {
     QWidget::mousePressEvent(event);
     return;
@@ -496,12 +496,12 @@ void TForm1::mousePressEvent(QMouseEvent* event) {
   dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
 }
 
-void TForm1::mouseMoveEvent(QMouseEvent* event) {
+void MainWindow::mouseMoveEvent(QMouseEvent* event) {
   if (manualDrag_) move(event->globalPosition().toPoint() - dragOffset_);
   QWidget::mouseMoveEvent(event);
 }
 
-void TForm1::mouseReleaseEvent(QMouseEvent* event) {
+void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
   if (manualDrag_) {
     manualDrag_ = false;
     StorePosition();
@@ -509,12 +509,12 @@ void TForm1::mouseReleaseEvent(QMouseEvent* event) {
   QWidget::mouseReleaseEvent(event);
 }
 
-void TForm1::moveEvent(QMoveEvent* event) {
+void MainWindow::moveEvent(QMoveEvent* event) {
   if (dragging_) storePositionTimer_.start(300);
   QWidget::moveEvent(event);
 }
 
-void TForm1::StorePosition() {
+void MainWindow::StorePosition() {
   dragging_ = false;
   try {
     services_.registry.WriteInteger(kTarifuhrKey, "left", x());
@@ -525,15 +525,15 @@ void TForm1::StorePosition() {
   }
 }
 
-void TForm1::contextMenuEvent(QContextMenuEvent* event) { PopupMenu1->popup(event->globalPos()); }
+void MainWindow::contextMenuEvent(QContextMenuEvent* event) { PopupMenu1->popup(event->globalPos()); }
 
-void TForm1::SetFigure(int edit, const std::string& text) {
+void MainWindow::SetFigure(int edit, const std::string& text) {
   if (edit >= 1 && edit <= 5) Edit[edit]->setText(QString::fromStdString(text));
 }
 
-void TForm1::SetLabel5(const std::string& caption) { Label5->setText(QString::fromStdString(caption)); }
+void MainWindow::SetTariffCaption(const std::string& caption) { Label5->setText(QString::fromStdString(caption)); }
 
-void TForm1::SetOverviewRows(const std::vector<std::string>& rows) {
+void MainWindow::SetOverviewRows(const std::vector<std::string>& rows) {
   const int selected = ListBox1->currentRow();
   ListBox1->setUpdatesEnabled(false);
   ListBox1->clear();
@@ -542,27 +542,27 @@ void TForm1::SetOverviewRows(const std::vector<std::string>& rows) {
   ListBox1->setUpdatesEnabled(true);
 }
 
-int TForm1::TextWidth(const std::string& text) const {
+int MainWindow::TextWidth(const std::string& text) const {
   return fontMetrics().horizontalAdvance(QString::fromStdString(text));
 }
 
-bool TForm1::IsMinimized() const { return windowState() & Qt::WindowMinimized; }
+bool MainWindow::IsMinimized() const { return windowState() & Qt::WindowMinimized; }
 
-bool TForm1::IsStripHidden() const { return isHidden() || IsMinimized(); }
+bool MainWindow::IsStripHidden() const { return isHidden() || IsMinimized(); }
 
-void TForm1::UpdateShowHideCaption() { SetShowHideCaption(IsStripHidden() ? "Anzeigen" : "Verbergen"); }
+void MainWindow::UpdateShowHideCaption() { SetShowHideCaption(IsStripHidden() ? "Anzeigen" : "Verbergen"); }
 
-void TForm1::SetShowHideCaption(const std::string& caption) {
+void MainWindow::SetShowHideCaption(const std::string& caption) {
   const QString c = QString::fromStdString(caption);
   Items["Hide1"]->setText(c);
   Items["Verbergen1"]->setText(c);
 }
 
-void TForm1::ShowFirstStartDialog() {
+void MainWindow::ShowFirstStartDialog() {
   if (commands_[Command::FirstStart]) commands_[Command::FirstStart]();
 }
 
-void TForm1::ShowError(const std::string& message) {
+void MainWindow::ShowError(const std::string& message) {
   // Not modal: the tick goes on.
   ShowMessageBoxLater(this, QMessageBox::Critical, QStringLiteral("Tarifuhr"), QString::fromStdString(message));
 }

@@ -9,10 +9,10 @@
 
 namespace tarifuhr {
 
-class TBEinstellungen : public QDialog {
+class UserDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TBEinstellungen(Dialogs& dialogs);
+  explicit UserDialog(Dialogs& dialogs);
   void Button1Click();  // "Erstellen"
   void Button2Click();  // "Abbrechen"
 

@@ -16,10 +16,10 @@
 
 namespace tarifuhr {
 
-class TTarifE : public QDialog {
+class TariffEditor : public QDialog {
   Q_OBJECT
  public:
-  explicit TTarifE(Dialogs& dialogs);
+  explicit TariffEditor(Dialogs& dialogs);
 
   // Fills the editor from tariff i of the current user and enters edit mode.
   void LoadTariffIntoEditor(int i);
@@ -42,13 +42,13 @@ class TTarifE : public QDialog {
   int Tag = -1;
 
   QLineEdit* Edit1;
-  TDateTimePicker* DateTimePicker1;
+  DateTimePicker* DateTimePicker1;
   QLineEdit* Edit3;
   QLineEdit* Edit4;
   QLineEdit* Edit5;
   QLineEdit* Edit9;
-  TDateTimePicker* DateTimePicker2;
-  TDateTimePicker* DateTimePicker3;
+  DateTimePicker* DateTimePicker2;
+  DateTimePicker* DateTimePicker3;
   QCheckBox* CheckBox1;
   QGroupBox* GroupBox1;  // " DFÜ Einstellungen "
   QComboBox* ComboBox1;

@@ -1,22 +1,22 @@
-#include "ui/TAbout.h"
+#include "ui/AboutDialog.h"
 
 #include <QGridLayout>
 #include <QMouseEvent>
 
 #include "ui/Artwork.h"
 #include "ui/DialogSupport.h"
-#include "ui/TForm1.h"
+#include "ui/MainWindow.h"
 
 namespace tarifuhr {
 
-const char* const TAbout::kSupportAddress = "support@tarifuhr.example";
-const char* const TAbout::kWebSite = "https://tarifuhr.example";
-const char* const TAbout::kForum = "https://tarifuhr.example/forum";
-const char* const TAbout::kBetaTester = "Erika Mustermann";
-const char* const TAbout::kBetaTesterPage = "https://tarifuhr.example/dank";
+const char* const AboutDialog::kSupportAddress = "support@tarifuhr.example";
+const char* const AboutDialog::kWebSite = "https://tarifuhr.example";
+const char* const AboutDialog::kForum = "https://tarifuhr.example/forum";
+const char* const AboutDialog::kBetaTester = "Erika Mustermann";
+const char* const AboutDialog::kBetaTesterPage = "https://tarifuhr.example/dank";
 
 // The repository's LICENSE file, word for word.
-const char* const TAbout::kLicence =
+const char* const AboutDialog::kLicence =
     "MIT License\n"
     "\n"
     "Copyright (c) 2026 Die Tarifuhr-Entwickler\n"
@@ -39,7 +39,7 @@ const char* const TAbout::kLicence =
     "OUT OF OR IN CONNECTION WITH THE SOFTWARE OR THE USE OR OTHER DEALINGS IN THE\n"
     "SOFTWARE.\n";
 
-QString TAbout::LicenceTerms() {
+QString AboutDialog::LicenceTerms() {
   return QStringLiteral(
              "Tarifuhr ist freie Software unter der MIT-Lizenz.\n"
              "\n"
@@ -54,7 +54,7 @@ QString TAbout::LicenceTerms() {
          QString::fromUtf8(kLicence);
 }
 
-TAbout::TAbout(Dialogs& dialogs)
+AboutDialog::AboutDialog(Dialogs& dialogs)
     : QDialog(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       d_(dialogs) {
   d_.about = this;
@@ -117,16 +117,16 @@ TAbout::TAbout(Dialogs& dialogs)
   connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
 }
 
-void TAbout::Open(const std::string& target) { d_.form.Services().shell.Open(target); }
+void AboutDialog::Open(const std::string& target) { d_.form.Services().shell.Open(target); }
 
-void TAbout::FormClick() { close(); }
-void TAbout::Button1Click() { close(); }
-void TAbout::Label3Click() { Open(std::string("mailto:") + kSupportAddress); }
-void TAbout::Label4Click() { Open(kWebSite); }
-void TAbout::Label8Click() { Open(kForum); }
-void TAbout::Label10Click() { Open(kBetaTesterPage); }
+void AboutDialog::FormClick() { close(); }
+void AboutDialog::Button1Click() { close(); }
+void AboutDialog::Label3Click() { Open(std::string("mailto:") + kSupportAddress); }
+void AboutDialog::Label4Click() { Open(kWebSite); }
+void AboutDialog::Label8Click() { Open(kForum); }
+void AboutDialog::Label10Click() { Open(kBetaTesterPage); }
 
-void TAbout::mouseReleaseEvent(QMouseEvent* event) {
+void AboutDialog::mouseReleaseEvent(QMouseEvent* event) {
   QDialog::mouseReleaseEvent(event);
   // Only the background itself: a click on a caption label reaches the
   // window too, and must not close it.

@@ -16,17 +16,17 @@ class QWidget;
 
 namespace tarifuhr {
 
-class TAWTrayIcon : public QObject {
+class TrayIcon : public QObject {
   Q_OBJECT
  public:
-  using TNotifyEvent = std::function<void(TAWTrayIcon& sender)>;
+  using NotifyHandler = std::function<void(TrayIcon& sender)>;
   static constexpr int kTipLength = 63;
 
   // The owner must be a top-level window; throws std::logic_error otherwise.
   // `trayAvailable` tells whether the desktop has a notification area;
   // tests pass their own.
-  explicit TAWTrayIcon(QWidget* owner, std::function<bool()> trayAvailable = {});
-  ~TAWTrayIcon() override;
+  explicit TrayIcon(QWidget* owner, std::function<bool()> trayAvailable = {});
+  ~TrayIcon() override;
 
   bool Active() const { return active_; }
   void SetActive(bool active);
@@ -38,13 +38,13 @@ class TAWTrayIcon : public QObject {
   void SetPopupMenu(QMenu* menu) { popupMenu_ = menu; }
   const QString& Tip() const { return tip_; }
   void SetTip(const QString& tip);
-  const QIcon& TrayIcon() const { return icon_; }
-  void SetTrayIcon(const QIcon& icon);
+  const QIcon& Icon() const { return icon_; }
+  void SetIcon(const QIcon& icon);
   int TrayID() const { return trayId_; }
   void SetTrayID(int id);
 
-  TNotifyEvent OnLeftButtonDbl;
-  TNotifyEvent OnLeftButtonDown;
+  NotifyHandler OnLeftButtonDbl;
+  NotifyHandler OnLeftButtonDown;
 
   // After the owner's set-up: fills in icon, tip and the default menu.
   void Loaded();

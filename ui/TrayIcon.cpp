@@ -1,4 +1,4 @@
-#include "ui/TAWTrayIcon.h"
+#include "ui/TrayIcon.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -12,7 +12,7 @@
 
 namespace tarifuhr {
 
-TAWTrayIcon::TAWTrayIcon(QWidget* owner, std::function<bool()> trayAvailable)
+TrayIcon::TrayIcon(QWidget* owner, std::function<bool()> trayAvailable)
     : QObject(owner), owner_(owner), trayAvailable_(std::move(trayAvailable)) {
   if (!trayAvailable_) trayAvailable_ = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
   if (!owner || !owner->isWindow()) throw std::logic_error("Owner must by TForm!");
@@ -25,15 +25,15 @@ TAWTrayIcon::TAWTrayIcon(QWidget* owner, std::function<bool()> trayAvailable)
   owner_->installEventFilter(this);
 }
 
-TAWTrayIcon::~TAWTrayIcon() {
+TrayIcon::~TrayIcon() {
   if (owner_) owner_->removeEventFilter(this);
 }
 
-bool TAWTrayIcon::TrayAvailable() const {
+bool TrayIcon::TrayAvailable() const {
   return trayId_ != 0 && trayAvailable_();
 }
 
-void TAWTrayIcon::SetActive(bool active) {
+void TrayIcon::SetActive(bool active) {
   if (active == active_) return;
   active_ = active;
   if (trayId_ == 0) return;
@@ -47,20 +47,20 @@ void TAWTrayIcon::SetActive(bool active) {
   }
 }
 
-QString TAWTrayIcon::ShownTip() const { return tip_.left(kTipLength); }
+QString TrayIcon::ShownTip() const { return tip_.left(kTipLength); }
 
-void TAWTrayIcon::ApplyToTray() {
+void TrayIcon::ApplyToTray() {
   if (trayId_ == 0) return;
   tray_->setIcon(icon_);
   tray_->setToolTip(ShownTip());
 }
 
-void TAWTrayIcon::SetTip(const QString& tip) {
+void TrayIcon::SetTip(const QString& tip) {
   tip_ = tip;
   if (active_) ApplyToTray();
 }
 
-void TAWTrayIcon::SetTrayIcon(const QIcon& icon) {
+void TrayIcon::SetIcon(const QIcon& icon) {
   if (icon.isNull()) {
     icon_ = QApplication::windowIcon();
     return;
@@ -69,11 +69,11 @@ void TAWTrayIcon::SetTrayIcon(const QIcon& icon) {
   if (active_) ApplyToTray();
 }
 
-void TAWTrayIcon::SetTrayID(int id) {
+void TrayIcon::SetTrayID(int id) {
   if (trayId_ != 0 && id != trayId_ && !active_) trayId_ = id;
 }
 
-void TAWTrayIcon::Loaded() {
+void TrayIcon::Loaded() {
   if (icon_.isNull()) icon_ = QApplication::windowIcon();
   if (tip_.isEmpty()) tip_ = owner_->windowTitle();
   if (!popupMenu_) {
@@ -84,7 +84,7 @@ void TAWTrayIcon::Loaded() {
   if (active_) ApplyToTray();
 }
 
-void TAWTrayIcon::HandleActivation(QSystemTrayIcon::ActivationReason reason) {
+void TrayIcon::HandleActivation(QSystemTrayIcon::ActivationReason reason) {
   if (trayId_ == 0) return;
   switch (reason) {
     case QSystemTrayIcon::Trigger:
@@ -101,16 +101,16 @@ void TAWTrayIcon::HandleActivation(QSystemTrayIcon::ActivationReason reason) {
   }
 }
 
-void TAWTrayIcon::SingleClick() {
+void TrayIcon::SingleClick() {
   if (OnLeftButtonDown)
     OnLeftButtonDown(*this);
   else
     ToggleOwner();
 }
 
-void TAWTrayIcon::ToggleOwner() { owner_->setVisible(!owner_->isVisible()); }
+void TrayIcon::ToggleOwner() { owner_->setVisible(!owner_->isVisible()); }
 
-void TAWTrayIcon::DoubleClick() {
+void TrayIcon::DoubleClick() {
   if (OnLeftButtonDbl) {
     OnLeftButtonDbl(*this);
     return;
@@ -125,7 +125,7 @@ void TAWTrayIcon::DoubleClick() {
   }
 }
 
-void TAWTrayIcon::RightClick() {
+void TrayIcon::RightClick() {
   if (!popupMenu_) {
     ComplainAndClose(QStringLiteral("Popupmenu not defined!"));
     return;
@@ -138,19 +138,19 @@ void TAWTrayIcon::RightClick() {
   popupMenu_->popup(QCursor::pos());
 }
 
-void TAWTrayIcon::ComplainAndClose(const QString& text) {
+void TrayIcon::ComplainAndClose(const QString& text) {
   ShowMessageBox(owner_, QMessageBox::Warning, owner_->windowTitle(), text);
   QMetaObject::invokeMethod(this, [this] { CloseOwner(); }, Qt::QueuedConnection);
 }
 
-bool TAWTrayIcon::CloseOwner() {
+bool TrayIcon::CloseOwner() {
   allowClose_ = true;
   const bool closed = owner_->close();
   allowClose_ = false;
   return closed;
 }
 
-bool TAWTrayIcon::eventFilter(QObject* watched, QEvent* event) {
+bool TrayIcon::eventFilter(QObject* watched, QEvent* event) {
   if (watched != owner_ || !active_ || !captureSysCommand_ || !TrayAvailable())
     return QObject::eventFilter(watched, event);
   // Close and minimize from the window system send the window to the tray;

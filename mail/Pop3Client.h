@@ -17,15 +17,15 @@
 
 namespace tarifuhr {
 
-class TZimPOP {
+class Pop3Client {
  public:
-  using TNotifyEvent = std::function<void(TZimPOP* Sender)>;
-  using TOnError = std::function<void(TZimPOP* Sender, int Error, const std::string& Msg)>;
-  using TToFromSocketEvent = std::function<void(TZimPOP* Sender, const std::string& s)>;
+  using NotifyHandler = std::function<void(Pop3Client* Sender)>;
+  using ErrorHandler = std::function<void(Pop3Client* Sender, int Error, const std::string& Msg)>;
+  using SocketTextHandler = std::function<void(Pop3Client* Sender, const std::string& s)>;
 
-  TZimPOP();
-  TZimPOP(const TZimPOP&) = delete;
-  TZimPOP& operator=(const TZimPOP&) = delete;
+  Pop3Client();
+  Pop3Client(const Pop3Client&) = delete;
+  Pop3Client& operator=(const Pop3Client&) = delete;
 
   std::string UserId;
   std::string UserPasswd;
@@ -34,19 +34,19 @@ class TZimPOP {
   std::string StrErrorInFormatOfMsg = "Error en el formato del mensaje.";
   uint16_t RetrieveProgressStep = 10;
   bool GetUIDLsOnRetrieve = false;
-  TNotifyEvent OnConnect;
-  TNotifyEvent OnDisconnect;
-  TOnError OnError;
+  NotifyHandler OnConnect;
+  NotifyHandler OnDisconnect;
+  ErrorHandler OnError;
   // Retrieving and deleting mail are not part of this client; these events
   // are kept so that settings made on them are not lost, and never fire.
-  TNotifyEvent OnBeforeRetrieve;
-  TNotifyEvent OnAfterRetrieve;
-  std::function<void(TZimPOP* Sender, uint16_t Percent)> OnRetrieveProgress;
-  TNotifyEvent OnDelete;
-  TNotifyEvent OnLookup;
-  TNotifyEvent OnConnecting;
-  TToFromSocketEvent OnSendTextToSocket;
-  TToFromSocketEvent OnReceiveTextFromSocket;
+  NotifyHandler OnBeforeRetrieve;
+  NotifyHandler OnAfterRetrieve;
+  std::function<void(Pop3Client* Sender, uint16_t Percent)> OnRetrieveProgress;
+  NotifyHandler OnDelete;
+  NotifyHandler OnLookup;
+  NotifyHandler OnConnecting;
+  SocketTextHandler OnSendTextToSocket;
+  SocketTextHandler OnReceiveTextFromSocket;
   uint32_t TimeOut = 60000;  // milliseconds for connecting and for each receive
 
   // Opens the connection (OnConnect fires inside) and reads the greeting
@@ -74,7 +74,7 @@ class TZimPOP {
   void ReportFailure(int error);
   void ReportFailure(int error, const std::string& msg);
 
-  TClientSocket socket_;
+  ClientSocket socket_;
   bool connected_ = false;
   bool errorFlag_ = false;
   bool loggedIn_ = false;

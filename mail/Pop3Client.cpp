@@ -1,4 +1,4 @@
-#include "mail/ZimPOP.h"
+#include "mail/Pop3Client.h"
 
 #include "mail/Addresses.h"
 #include "mail/Replies.h"
@@ -8,27 +8,27 @@
 
 namespace tarifuhr {
 
-TZimPOP::TZimPOP() {
-  socket_.OnConnect = [this](TClientSocket*) {
+Pop3Client::Pop3Client() {
+  socket_.OnConnect = [this](ClientSocket*) {
     connected_ = true;
     if (OnConnect) OnConnect(this);
   };
-  socket_.OnDisconnect = [this](TClientSocket*) {
+  socket_.OnDisconnect = [this](ClientSocket*) {
     connected_ = false;
     if (OnDisconnect) OnDisconnect(this);
   };
-  socket_.OnLookup = [this](TClientSocket*) {
+  socket_.OnLookup = [this](ClientSocket*) {
     if (OnLookup) OnLookup(this);
   };
-  socket_.OnConnecting = [this](TClientSocket*) {
+  socket_.OnConnecting = [this](ClientSocket*) {
     if (OnConnecting) OnConnecting(this);
   };
-  socket_.OnError = [this](TClientSocket*, TErrorEvent, int code) {
+  socket_.OnError = [this](ClientSocket*, SocketErrorEvent, int code) {
     ReportFailure(code, SocketErrorText(code));
   };
 }
 
-void TZimPOP::Connect() {
+void Pop3Client::Connect() {
   AimSocket(socket_, Host, Port, 110, TimeOut);
   errorFlag_ = false;
   greetingRead_ = false;
@@ -44,7 +44,7 @@ void TZimPOP::Connect() {
   }
 }
 
-bool TZimPOP::Login() {
+bool Pop3Client::Login() {
   if (!connected_) throw EMailError("Invalid Op. Not connected.");
   // Called from OnConnect the greeting is still unread; taking it here
   // keeps every later answer with its own command (else the answer to PASS
@@ -69,15 +69,15 @@ bool TZimPOP::Login() {
   return true;
 }
 
-bool TZimPOP::ReadReply() {
+bool Pop3Client::ReadReply() {
   ProcessMessages();
   if (!connected_) return false;
   switch (socket_.WaitForData(TimeOut)) {
-    case TClientSocket::WaitResult::NotOpen: return false;
-    case TClientSocket::WaitResult::TimedOut:
+    case ClientSocket::WaitResult::NotOpen: return false;
+    case ClientSocket::WaitResult::TimedOut:
       ReportFailure(kMailErrorTimeOut, "Timeout waiting for reply.");
       return false;
-    case TClientSocket::WaitResult::Ready: break;
+    case ClientSocket::WaitResult::Ready: break;
   }
   char buf[1024];
   const int n = socket_.ReceiveBuf(buf, sizeof buf);
@@ -94,13 +94,13 @@ bool TZimPOP::ReadReply() {
   return true;
 }
 
-void TZimPOP::SendText(const std::string& s) {
+void Pop3Client::SendText(const std::string& s) {
   ProcessMessages();
   socket_.SendText(ToWire(s));
   if (OnSendTextToSocket) OnSendTextToSocket(this, s);
 }
 
-void TZimPOP::Quit() {
+void Pop3Client::Quit() {
   if (!connected_) return;
   try {
     SendText("QUIT\r\n");
@@ -114,9 +114,9 @@ void TZimPOP::Quit() {
   ProcessMessages();
 }
 
-void TZimPOP::ReportFailure(int error) { ReportFailure(error, lastReplyText_); }
+void Pop3Client::ReportFailure(int error) { ReportFailure(error, lastReplyText_); }
 
-void TZimPOP::ReportFailure(int error, const std::string& msg) {
+void Pop3Client::ReportFailure(int error, const std::string& msg) {
   errorFlag_ = true;
   socket_.Close();
   connected_ = false;

@@ -1,4 +1,4 @@
-#include "mail/ZimSMTP.h"
+#include "mail/SmtpClient.h"
 
 #include <charconv>
 #include <cmath>
@@ -16,33 +16,33 @@ const SystemClock kSystemClock;
 
 }  // namespace
 
-TZimSMTP::TZimSMTP() : clock_(&kSystemClock), zone_(&SystemTimeZone()) {
-  socket_.OnConnect = [this](TClientSocket*) {
+SmtpClient::SmtpClient() : clock_(&kSystemClock), zone_(&SystemTimeZone()) {
+  socket_.OnConnect = [this](ClientSocket*) {
     connected_ = true;
     if (OnConnect) OnConnect(this);
   };
-  socket_.OnDisconnect = [this](TClientSocket*) {
+  socket_.OnDisconnect = [this](ClientSocket*) {
     connected_ = false;
     if (OnQuit) OnQuit(this);
   };
-  socket_.OnLookup = [this](TClientSocket*) {
+  socket_.OnLookup = [this](ClientSocket*) {
     if (OnLookup) OnLookup(this);
   };
-  socket_.OnConnecting = [this](TClientSocket*) {
+  socket_.OnConnecting = [this](ClientSocket*) {
     if (OnConnecting) OnConnecting(this);
   };
   // The socket's own code and text: the last reply (say "250 Ok") would
   // tell nothing about a failed send.
-  socket_.OnError = [this](TClientSocket*, TErrorEvent, int code) {
+  socket_.OnError = [this](ClientSocket*, SocketErrorEvent, int code) {
     ReportFailure(code, SocketErrorText(code));
   };
 }
 
-std::string TZimSMTP::HeloName(const std::string& localHost) {
+std::string SmtpClient::HeloName(const std::string& localHost) {
   return IsIPAddress(localHost) ? "[" + localHost + "]" : localHost;
 }
 
-void TZimSMTP::Connect() {
+void SmtpClient::Connect() {
   AimSocket(socket_, Host, Port, 25, TimeOut);
   errorFlag_ = false;
   replies_.Clear();
@@ -60,7 +60,7 @@ void TZimSMTP::Connect() {
   Expect("250");
 }
 
-bool TZimSMTP::ReadReply() {
+bool SmtpClient::ReadReply() {
   std::string reply;
   for (;;) {
     // Complete lines already received come first; a line can arrive in
@@ -72,11 +72,11 @@ bool TZimSMTP::ReadReply() {
     ProcessMessages();
     if (!connected_) return false;
     switch (socket_.WaitForData(TimeOut)) {
-      case TClientSocket::WaitResult::NotOpen: return false;
-      case TClientSocket::WaitResult::TimedOut:
+      case ClientSocket::WaitResult::NotOpen: return false;
+      case ClientSocket::WaitResult::TimedOut:
         ReportFailure(kMailErrorTimeOut, "Timeout waiting for reply.");
         return false;
-      case TClientSocket::WaitResult::Ready: break;
+      case ClientSocket::WaitResult::Ready: break;
     }
     char buf[1024];
     const int n = socket_.ReceiveBuf(buf, sizeof buf);
@@ -91,20 +91,20 @@ bool TZimSMTP::ReadReply() {
   return true;
 }
 
-bool TZimSMTP::Expect(const char* code) {
+bool SmtpClient::Expect(const char* code) {
   if (!ReadReply()) return false;
   if (!errorFlag_) errorFlag_ = lastReplyCode_ != code;
   if (errorFlag_) ReportFailure();
   return !errorFlag_;
 }
 
-void TZimSMTP::SendText(const std::string& s) {
+void SmtpClient::SendText(const std::string& s) {
   ProcessMessages();
   socket_.SendText(ToWire(s));
   if (OnSendTextToSocket) OnSendTextToSocket(this, s);
 }
 
-bool TZimSMTP::SendMsg(TZimMsg& msg) {
+bool SmtpClient::SendMsg(MailMessage& msg) {
   if (!connected_) throw EMailError("Not connected.");
   if (msg.From.empty()) throw EMailError("\"From\" field not specified.");
   if (msg.SendTo.empty()) throw EMailError("\"SendTo\" field not specified.");
@@ -112,7 +112,7 @@ bool TZimSMTP::SendMsg(TZimMsg& msg) {
   if (msg.RawMail.empty()) msg.FillRawMail();
   if (OnBeforeSend) OnBeforeSend(this);
   const std::string sender = ExtractAddress(msg.From, false);
-  const TStringList lists[] = {ParseAddressList(msg.SendTo), ParseAddressList(msg.CC),
+  const StringList lists[] = {ParseAddressList(msg.SendTo), ParseAddressList(msg.CC),
                                ParseAddressList(msg.BCC)};
   for (const auto& list : lists) {
     // A failed transaction has closed the connection: later ones can't
@@ -125,8 +125,8 @@ bool TZimSMTP::SendMsg(TZimMsg& msg) {
   return true;
 }
 
-int TZimSMTP::SendTransaction(const std::string& sender, const TStringList& list,
-                              const TStringList& lines) {
+int SmtpClient::SendTransaction(const std::string& sender, const StringList& list,
+                              const StringList& lines) {
   if (list.empty()) return 1;
   // A refused reply is reported by SendMsg; a failed wait was reported in
   // ReadReply already.
@@ -168,7 +168,7 @@ int TZimSMTP::SendTransaction(const std::string& sender, const TStringList& list
   return 1;
 }
 
-void TZimSMTP::Quit() {
+void SmtpClient::Quit() {
   if (!connected_) return;
   try {
     SendText("QUIT\r\n");
@@ -182,7 +182,7 @@ void TZimSMTP::Quit() {
   connected_ = false;
 }
 
-void TZimSMTP::ReportFailure() {
+void SmtpClient::ReportFailure() {
   int code = 0;
   const auto [end, ec] = std::from_chars(lastReplyCode_.data(),
                                          lastReplyCode_.data() + lastReplyCode_.size(), code);
@@ -191,7 +191,7 @@ void TZimSMTP::ReportFailure() {
   ReportFailure(numeric ? code : kMailErrorBadReply, lastReplyText_);
 }
 
-void TZimSMTP::ReportFailure(int error, const std::string& msg) {
+void SmtpClient::ReportFailure(int error, const std::string& msg) {
   errorFlag_ = true;
   socket_.Close();
   connected_ = false;

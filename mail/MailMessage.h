@@ -10,10 +10,10 @@
 
 namespace tarifuhr {
 
-enum class TPriority { prHighest, prHigh, prNormal, prLow, prLowest };
-enum class TTextEncoding { te8Bit, teBase64 };
+enum class MailPriority { Highest, High, Normal, Low, Lowest };
+enum class BodyEncoding { EightBit, Base64 };
 
-class TZimMsg {
+class MailMessage {
  public:
   std::string UserName;  // display name in the From header
   std::string From;      // sender address, must contain '@'
@@ -22,18 +22,18 @@ class TZimMsg {
   std::string CC;      // comma-separated
   std::string BCC;     // never written into the message
   std::string Subject;
-  TStringList Text;
-  TStringList ExtraHeaders;
-  TPriority Priority = TPriority::prNormal;
+  StringList Text;
+  StringList ExtraHeaders;
+  MailPriority Priority = MailPriority::Normal;
   std::string CharSet = "ISO-8859-1";
   bool ClearRawMailAfterParse = true;
-  TTextEncoding TextEncoding = TTextEncoding::te8Bit;
+  BodyEncoding TextEncoding = BodyEncoding::EightBit;
   std::string XMailer;
 
   std::string Date;  // set by the SMTP client just before composing
   std::string InReplyTo;
-  TAttachedFiles AttachedFiles;
-  TStringList RawMail;  // the composed lines; empty until FillRawMail
+  AttachmentList AttachedFiles;
+  StringList RawMail;  // the composed lines; empty until FillRawMail
 
   // Composes RawMail. Throws EMailError("\"From\" address not complete.")
   // when From lacks '@', EMailError("Attachment encoding cancelled.") when

@@ -1,4 +1,4 @@
-#include "ui/TFrmWizard.h"
+#include "ui/TariffWizard.h"
 
 #include <QGridLayout>
 #include <QMessageBox>
@@ -6,9 +6,9 @@
 #include <cmath>
 
 #include "ui/Artwork.h"
-#include "ui/TEinstellungen.h"
-#include "ui/TForm1.h"
-#include "ui/TTarifE.h"
+#include "ui/SettingsDialog.h"
+#include "ui/MainWindow.h"
+#include "ui/TariffEditor.h"
 
 namespace tarifuhr {
 namespace {
@@ -25,7 +25,7 @@ QLineEdit* NumberEdit(QWidget* parent, NumberKind kind, char sep) {
 
 }  // namespace
 
-TWizardPage::TWizardPage(const QString& heading, QWidget* parent) : QWidget(parent) {
+WizardPage::WizardPage(const QString& heading, QWidget* parent) : QWidget(parent) {
   setFixedSize(kPageWidth, kPageHeight);
   Banner = new QLabel(this);
   Banner->setPixmap(HeaderBarPicture());
@@ -44,15 +44,15 @@ TWizardPage::TWizardPage(const QString& heading, QWidget* parent) : QWidget(pare
   v->addWidget(body_, 1);
 }
 
-QLabel* TWizardPage::Note(const QString& text) {
+QLabel* WizardPage::Note(const QString& text) {
   auto* l = new QLabel(text, body_);
   l->setWordWrap(true);
   return l;
 }
 
-TFrame7::TFrame7(TDateTime now, QWidget* parent) : TWizardPage(QStringLiteral("Tarif-Einstellungen"), parent) {
+NamePage::NamePage(TDateTime now, QWidget* parent) : WizardPage(QStringLiteral("Tarif-Einstellungen"), parent) {
   Edit1 = new QLineEdit(Body());
-  DateTimePicker1 = new TDateTimePicker(TDateTimePicker::Kind::Date, now, Body());
+  DateTimePicker1 = new DateTimePicker(DateTimePicker::Kind::Date, now, Body());
   auto* g = new QGridLayout(Body());
   g->addWidget(new QLabel(QStringLiteral("Name:"), Body()), 0, 0);
   g->addWidget(Edit1, 0, 1);
@@ -64,7 +64,7 @@ TFrame7::TFrame7(TDateTime now, QWidget* parent) : TWizardPage(QStringLiteral("T
   g->setRowStretch(4, 1);
 }
 
-TFrame2::TFrame2(char sep, QWidget* parent) : TWizardPage(QStringLiteral("Tarif-Einstellungen"), parent) {
+LimitPage::LimitPage(char sep, QWidget* parent) : WizardPage(QStringLiteral("Tarif-Einstellungen"), parent) {
   RadioButton1 = new QRadioButton(QStringLiteral("Wollen Sie festlegen wieviel Kosten sie pro Monat ausgeben wollen."), Body());
   RadioButton2 = new QRadioButton(QStringLiteral("Oder wollen Sie ein Zeitlimit für einen Monat festlegen."), Body());
   Edit3 = NumberEdit(Body(), NumberKind::Decimal, sep);
@@ -91,14 +91,14 @@ TFrame2::TFrame2(char sep, QWidget* parent) : TWizardPage(QStringLiteral("Tarif-
   connect(RadioButton2, &QRadioButton::clicked, this, [this] { RadioButton2Click(); });
 }
 
-void TFrame2::RadioButton2Click() {
+void LimitPage::RadioButton2Click() {
   const bool timeLimit = RadioButton2->isChecked();
   Edit3->setEnabled(!timeLimit);
   Edit4->setEnabled(!timeLimit);
   Edit5->setEnabled(timeLimit);
 }
 
-TuFrame1::TuFrame1(char sep, QWidget* parent) : TWizardPage(QStringLiteral("Tarif-Einstellungen"), parent) {
+FeePage::FeePage(char sep, QWidget* parent) : WizardPage(QStringLiteral("Tarif-Einstellungen"), parent) {
   Edit3 = NumberEdit(Body(), NumberKind::Decimal, sep);
   auto* g = new QGridLayout(Body());
   g->addWidget(new QLabel(QStringLiteral("Einwahlgebühr (in Cent):"), Body()), 0, 0);
@@ -112,10 +112,10 @@ TuFrame1::TuFrame1(char sep, QWidget* parent) : TWizardPage(QStringLiteral("Tari
   g->setRowStretch(r, 1);
 }
 
-TFrame3::TFrame3(TDateTime now, QWidget* parent) : TWizardPage(QStringLiteral("Tarif-Einstellungen"), parent) {
+TimeWindowPage::TimeWindowPage(TDateTime now, QWidget* parent) : WizardPage(QStringLiteral("Tarif-Einstellungen"), parent) {
   CheckBox1 = new QCheckBox(QStringLiteral("Zeitfenster?"), Body());
-  DateTimePicker2 = new TDateTimePicker(TDateTimePicker::Kind::Time, now, Body());
-  DateTimePicker3 = new TDateTimePicker(TDateTimePicker::Kind::Time, now, Body());
+  DateTimePicker2 = new DateTimePicker(DateTimePicker::Kind::Time, now, Body());
+  DateTimePicker3 = new DateTimePicker(DateTimePicker::Kind::Time, now, Body());
   auto* g = new QGridLayout(Body());
   g->addWidget(CheckBox1, 0, 0, 1, 2);
   g->addWidget(new QLabel(QStringLiteral("Von:"), Body()), 1, 0);
@@ -130,14 +130,14 @@ TFrame3::TFrame3(TDateTime now, QWidget* parent) : TWizardPage(QStringLiteral("T
                            "zwei seperate Tarife einstellen."})
     g->addWidget(Note(QString::fromUtf8(note)), r++, 0, 1, 2);
   g->setRowStretch(r, 1);
-  connect(DateTimePicker2, &TDateTimePicker::Change, this, [this] { DateTimePicker2Change(); });
+  connect(DateTimePicker2, &DateTimePicker::Change, this, [this] { DateTimePicker2Change(); });
 }
 
-void TFrame3::DateTimePicker2Change() {
+void TimeWindowPage::DateTimePicker2Change() {
   CheckBox1->setChecked(DateTimePicker2->Value() != DateTimePicker3->Value());
 }
 
-TFrame4::TFrame4(QWidget* parent) : TWizardPage(QStringLiteral("Tarif-Account-Einstellungen"), parent) {
+AccountPage::AccountPage(QWidget* parent) : WizardPage(QStringLiteral("Tarif-Account-Einstellungen"), parent) {
   ComboBox1 = new QComboBox(Body());
   ComboBox1->setEditable(true);
   ComboBox1->setInsertPolicy(QComboBox::NoInsert);
@@ -158,7 +158,7 @@ TFrame4::TFrame4(QWidget* parent) : TWizardPage(QStringLiteral("Tarif-Account-Ei
   g->setRowStretch(4, 1);
 }
 
-TFrmWizard::TFrmWizard(Dialogs& dialogs)
+TariffWizard::TariffWizard(Dialogs& dialogs)
     : QDialog(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                            Qt::WindowStaysOnTopHint),
       d_(dialogs) {
@@ -174,17 +174,17 @@ TFrmWizard::TFrmWizard(Dialogs& dialogs)
   FormCreate();
 }
 
-void TFrmWizard::FormCreate() {
+void TariffWizard::FormCreate() {
   current_ = 0;
   const TDateTime now = d_.form.Services().clock.Now();
   const char sep = d_.form.Services().regional.decimalSeparator;
-  page0_ = new TFrame7(now, this);
-  page1_ = new TFrame2(sep, this);
-  page2_ = new TuFrame1(sep, this);
-  page3_ = new TFrame3(now, this);
-  page4_ = new TFrame4(this);
+  page0_ = new NamePage(now, this);
+  page1_ = new LimitPage(sep, this);
+  page2_ = new FeePage(sep, this);
+  page3_ = new TimeWindowPage(now, this);
+  page4_ = new AccountPage(this);
   pages_ = {page0_, page1_, page2_, page3_, page4_};
-  for (TWizardPage* p : pages_) p->move(5, 5);
+  for (WizardPage* p : pages_) p->move(5, 5);
   for (int i = 1; i <= kLastPage; ++i) Page(i)->hide();
   try {
     d_.editor->FillDialUpEntries();
@@ -194,7 +194,7 @@ void TFrmWizard::FormCreate() {
   ShowPage(0);
 }
 
-void TFrmWizard::showEvent(QShowEvent* event) {
+void TariffWizard::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   const TDateTime now = d_.form.Services().clock.Now();
   current_ = 0;
@@ -223,14 +223,14 @@ void TFrmWizard::showEvent(QShowEvent* event) {
   ShowPage(0);
 }
 
-void TFrmWizard::ShowPage(int i) {
+void TariffWizard::ShowPage(int i) {
   for (int p = 0; p <= kLastPage; ++p) Page(p)->setVisible(p == i);
   Page(i)->raise();
   setFixedSize(Page(i)->width() + 10, Page(i)->height() + 60);
   Button1->setText(i == kLastPage ? QStringLiteral("Übersicht") : QStringLiteral("Weiter"));
 }
 
-void TFrmWizard::resizeEvent(QResizeEvent* event) {
+void TariffWizard::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
   // The buttons keep their place at the bottom right.
   const int w = 90;
@@ -241,17 +241,17 @@ void TFrmWizard::resizeEvent(QResizeEvent* event) {
   Button3->setGeometry(width() - 10 - 3 * w - 12, y, w, h);
 }
 
-void TFrmWizard::MissingInput(const QString& text) {
+void TariffWizard::MissingInput(const QString& text) {
   ShowErrorBox(this, QStringLiteral("fehlende Angaben"), text);
 }
 
-void TFrmWizard::Button1Click() {
+void TariffWizard::Button1Click() {
   if (current_ == kLastPage && page4_->ComboBox1->currentText().isEmpty()) {
     MissingInput(QStringLiteral("Wählen Sie eine DFÜ-Verbindung!"));
     return;
   }
   if (Button1->text() == QStringLiteral("Übersicht")) {
-    TTarifE& editor = *d_.editor;
+    TariffEditor& editor = *d_.editor;
     editor.EnterCreateMode();
     editor.Edit7->setText(QStringLiteral("0"));
     editor.Edit8->setText(QStringLiteral("0"));
@@ -276,16 +276,16 @@ void TFrmWizard::Button1Click() {
   ShowPage(current_);
 }
 
-void TFrmWizard::Button2Click() {
+void TariffWizard::Button2Click() {
   if (current_ <= 0) return;
   --current_;
   ShowPage(current_);
 }
 
-void TFrmWizard::Button3Click() { close(); }
+void TariffWizard::Button3Click() { close(); }
 
-void TFrmWizard::CopyWizardToEditor() {
-  TTarifE& e = *d_.editor;
+void TariffWizard::CopyWizardToEditor() {
+  TariffEditor& e = *d_.editor;
   e.Edit1->setText(page0_->Edit1->text());
   e.DateTimePicker1->SetDate(page0_->DateTimePicker1->Value());
   if (page1_->RadioButton1->isChecked()) {

@@ -18,7 +18,7 @@
 #include "accounting/AccountingDisplay.h"
 #include "connection/DialUp.h"
 #include "platform/Shell.h"
-#include "ui/TAWTrayIcon.h"
+#include "ui/TrayIcon.h"
 #include "ui/TabStopListBox.h"
 
 namespace tarifuhr {
@@ -38,7 +38,7 @@ struct ProgramServices {
   std::string networkName = {};
 };
 
-class TForm1 : public QWidget, public AccountingDisplay {
+class MainWindow : public QWidget, public AccountingDisplay {
   Q_OBJECT
  public:
   static constexpr int kCollapsedHeight = 16;
@@ -48,17 +48,17 @@ class TForm1 : public QWidget, public AccountingDisplay {
   // is there.
   enum class Command { UserSettings, TariffSettings, ErrorReport, About, FirstStart };
 
-  explicit TForm1(ProgramServices services, QWidget* parent = nullptr,
+  explicit MainWindow(ProgramServices services, QWidget* parent = nullptr,
                   std::function<bool()> trayAvailable = {});
-  ~TForm1() override;
+  ~MainWindow() override;
 
   // Loads everything and starts the timer.
   void FormCreate();
   void SetCommand(Command command, std::function<void()> handler);
 
   AccountingCore& Core() { return *core_; }
-  TDialUp& DialUp1() { return *dialUp_; }
-  TAWTrayIcon& Tray() { return *tray_; }
+  DialUp& Dialer() { return *dialUp_; }
+  TrayIcon& Tray() { return *tray_; }
   const ProgramServices& Services() const { return services_; }
   const UserFiles& Files() const { return userFiles_; }
 
@@ -89,7 +89,7 @@ class TForm1 : public QWidget, public AccountingDisplay {
 
   // AccountingDisplay.
   void SetFigure(int edit, const std::string& text) override;
-  void SetLabel5(const std::string& caption) override;
+  void SetTariffCaption(const std::string& caption) override;
   void SetOverviewRows(const std::vector<std::string>& rows) override;
   LogListView& LogList() override { return logAdapter_; }
   int TextWidth(const std::string& text) const override;
@@ -135,7 +135,7 @@ class TForm1 : public QWidget, public AccountingDisplay {
                    std::function<void()> handler);
   void AddSeparator(QMenu* menu, const std::string& name);
   QLabel* HeaderLabel(const QString& text, int left, int top);
-  void Tick();
+  void OnTimer();
   void UpdateShowHideCaption();
   void StorePosition();
   // Runs a handler; an exception's message goes to a message box.
@@ -145,11 +145,11 @@ class TForm1 : public QWidget, public AccountingDisplay {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
   ProgramServices services_;
-  std::unique_ptr<TDialUp> dialUp_;
+  std::unique_ptr<DialUp> dialUp_;
   UserFiles userFiles_;
   ConnectionLog log_;
   std::unique_ptr<AccountingCore> core_;
-  TAWTrayIcon* tray_;
+  TrayIcon* tray_;
   LogListAdapter logAdapter_;
   std::map<Command, std::function<void()>> commands_;
   std::map<Command, std::vector<QAction*>> commandItems_;

@@ -1,4 +1,4 @@
-#include "mail/ZimMsg.h"
+#include "mail/MailMessage.h"
 
 #include "mail/Base64EncodingStream.h"
 #include "mail/HeaderValues.h"
@@ -35,10 +35,10 @@ std::string EncodeSubject(const std::string& subject, const std::string& charSet
 
 }  // namespace
 
-void TZimMsg::FillRawMail() {
+void MailMessage::FillRawMail() {
   RawMail.clear();
-  TStringList h;
-  TStringList b = SplitLines(JoinLines(Text));
+  StringList h;
+  StringList b = SplitLines(JoinLines(Text));
   h.push_back("Message-Id: " + MakeMessageId("a.b.c"));
   h.push_back("Date: " + HeaderValue(Date));
   h.push_back("X-Priority: " + std::to_string(static_cast<int>(Priority) + 1));
@@ -56,7 +56,7 @@ void TZimMsg::FillRawMail() {
 
   std::string transfer = "8Bit";
   std::string subject = Subject;
-  if (TextEncoding == TTextEncoding::te8Bit) {
+  if (TextEncoding == BodyEncoding::EightBit) {
     for (auto& line : b)
       if (!line.empty() && line[0] == '.') line.insert(0, 1, '.');
   } else {
@@ -76,7 +76,7 @@ void TZimMsg::FillRawMail() {
     b.insert(b.begin(), {d, "Content-Type: text/plain; charset=" + CharSet,
                          "Content-Transfer-Encoding: " + transfer, ""});
     for (int i = 0; i < AttachedFiles.Count(); ++i) {
-      TAttachedFile& file = AttachedFiles[i];
+      AttachedFile& file = AttachedFiles[i];
       if (!file.EncodeFile()) throw EMailError("Attachment encoding cancelled.");
       const std::string name = HeaderValue(file.FileName);
       b.push_back(d);

@@ -17,10 +17,10 @@
 namespace tarifuhr {
 
 // A page: a banner across the top and a heading above its controls.
-class TWizardPage : public QWidget {
+class WizardPage : public QWidget {
   Q_OBJECT
  public:
-  TWizardPage(const QString& heading, QWidget* parent);
+  WizardPage(const QString& heading, QWidget* parent);
   QLabel* Banner;
   QLabel* Heading;
 
@@ -33,19 +33,19 @@ class TWizardPage : public QWidget {
 };
 
 // Page 0: name and start date.
-class TFrame7 : public TWizardPage {
+class NamePage : public WizardPage {
   Q_OBJECT
  public:
-  TFrame7(TDateTime now, QWidget* parent);
+  NamePage(TDateTime now, QWidget* parent);
   QLineEdit* Edit1;
-  TDateTimePicker* DateTimePicker1;
+  DateTimePicker* DateTimePicker1;
 };
 
 // Page 1: cost limit or time limit.
-class TFrame2 : public TWizardPage {
+class LimitPage : public WizardPage {
   Q_OBJECT
  public:
-  TFrame2(char decimalSeparator, QWidget* parent);
+  LimitPage(char decimalSeparator, QWidget* parent);
   void RadioButton2Click();
   QRadioButton* RadioButton1;
   QLineEdit* Edit3;
@@ -55,40 +55,40 @@ class TFrame2 : public TWizardPage {
 };
 
 // Page 2: dial-in fee.
-class TuFrame1 : public TWizardPage {
+class FeePage : public WizardPage {
   Q_OBJECT
  public:
-  TuFrame1(char decimalSeparator, QWidget* parent);
+  FeePage(char decimalSeparator, QWidget* parent);
   QLineEdit* Edit3;
 };
 
 // Page 3: time window of the day.
-class TFrame3 : public TWizardPage {
+class TimeWindowPage : public WizardPage {
   Q_OBJECT
  public:
-  TFrame3(TDateTime now, QWidget* parent);
+  TimeWindowPage(TDateTime now, QWidget* parent);
   void DateTimePicker2Change();
   QCheckBox* CheckBox1;
-  TDateTimePicker* DateTimePicker2;
-  TDateTimePicker* DateTimePicker3;
+  DateTimePicker* DateTimePicker2;
+  DateTimePicker* DateTimePicker3;
 };
 
 // Page 4: the dial-up entry and its account.
-class TFrame4 : public TWizardPage {
+class AccountPage : public WizardPage {
   Q_OBJECT
  public:
-  explicit TFrame4(QWidget* parent);
+  explicit AccountPage(QWidget* parent);
   QComboBox* ComboBox1;
   QLineEdit* Edit6;
   QLineEdit* MaskEdit1;
 };
 
-class TFrmWizard : public QDialog {
+class TariffWizard : public QDialog {
   Q_OBJECT
  public:
   static constexpr int kLastPage = 4;
 
-  explicit TFrmWizard(Dialogs& dialogs);
+  explicit TariffWizard(Dialogs& dialogs);
 
   void ShowPage(int i);
   void Button1Click();  // "Weiter" / "Übersicht"
@@ -97,12 +97,12 @@ class TFrmWizard : public QDialog {
   void CopyWizardToEditor();
 
   int CurrentPage() const { return current_; }
-  TWizardPage* Page(int i) const { return pages_[static_cast<size_t>(i)]; }
-  TFrame7* Page0() const { return page0_; }
-  TFrame2* Page1() const { return page1_; }
-  TuFrame1* Page2() const { return page2_; }
-  TFrame3* Page3() const { return page3_; }
-  TFrame4* Page4() const { return page4_; }
+  WizardPage* Page(int i) const { return pages_[static_cast<size_t>(i)]; }
+  NamePage* Page0() const { return page0_; }
+  LimitPage* Page1() const { return page1_; }
+  FeePage* Page2() const { return page2_; }
+  TimeWindowPage* Page3() const { return page3_; }
+  AccountPage* Page4() const { return page4_; }
 
   QPushButton* Button1;
   QPushButton* Button2;
@@ -118,12 +118,12 @@ class TFrmWizard : public QDialog {
 
   Dialogs& d_;
   int current_ = 0;
-  std::vector<TWizardPage*> pages_;
-  TFrame7* page0_;
-  TFrame2* page1_;
-  TuFrame1* page2_;
-  TFrame3* page3_;
-  TFrame4* page4_;
+  std::vector<WizardPage*> pages_;
+  NamePage* page0_;
+  LimitPage* page1_;
+  FeePage* page2_;
+  TimeWindowPage* page3_;
+  AccountPage* page4_;
 };
 
 }  // namespace tarifuhr

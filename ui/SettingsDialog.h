@@ -10,10 +10,10 @@
 
 namespace tarifuhr {
 
-class TEinstellungen : public QDialog {
+class SettingsDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TEinstellungen(Dialogs& dialogs);
+  explicit SettingsDialog(Dialogs& dialogs);
 
   // Fills the user list from the user list file.
   void FormCreate();

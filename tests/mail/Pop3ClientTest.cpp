@@ -1,4 +1,4 @@
-#include "mail/ZimPOP.h"
+#include "mail/Pop3Client.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -21,7 +21,7 @@ class PopTest : public ::testing::Test {
     pop.UserId = "tester";
     pop.UserPasswd = "secret";
     pop.TimeOut = 3000;
-    pop.OnError = [this](TZimPOP* sender, int error, const std::string& msg) {
+    pop.OnError = [this](Pop3Client* sender, int error, const std::string& msg) {
       EXPECT_EQ(sender, &pop);
       errors.emplace_back(error, msg);
     };
@@ -43,7 +43,7 @@ class PopTest : public ::testing::Test {
   }
 
   ScriptedPeer peer;
-  TZimPOP pop;
+  Pop3Client pop;
   std::vector<std::pair<int, std::string>> errors;
 };
 
@@ -64,7 +64,7 @@ TEST_F(PopTest, LoginFromOnConnectKeepsAnswersWithTheirCommands) {
   // The greeting is still unread when the connect event logs in; a wrong
   // password must still be noticed.
   bool result = true;
-  pop.OnConnect = [&](TZimPOP*) { result = pop.Login(); };
+  pop.OnConnect = [&](Pop3Client*) { result = pop.Login(); };
   ConnectTo("+OK ready\r\n", {"+OK\r\n", "-ERR [AUTH] Authentication failed.\r\n"});
   EXPECT_FALSE(result);
   EXPECT_FALSE(pop.Connected());
@@ -123,7 +123,7 @@ TEST_F(PopTest, MisuseAndFailedOpen) {
               ::testing::ThrowsMessage<EMailError>(::testing::StrEq("Invalid Op. Not connected.")));
   pop.Port = "1";
   int connects = 0;
-  pop.OnConnect = [&](TZimPOP*) { ++connects; };
+  pop.OnConnect = [&](Pop3Client*) { ++connects; };
   pop.Connect();
   EXPECT_TRUE(pop.ErrorFlag());
   EXPECT_EQ(connects, 0);
@@ -133,8 +133,8 @@ TEST_F(PopTest, MisuseAndFailedOpen) {
 
 TEST_F(PopTest, ErrorInOnConnectClosesAndIsAbsorbed) {
   int disconnects = 0;
-  pop.OnConnect = [](TZimPOP*) { throw std::runtime_error("handler failed"); };
-  pop.OnDisconnect = [&](TZimPOP*) { ++disconnects; };
+  pop.OnConnect = [](Pop3Client*) { throw std::runtime_error("handler failed"); };
+  pop.OnDisconnect = [&](Pop3Client*) { ++disconnects; };
   EXPECT_NO_THROW(ConnectTo("+OK ready\r\n", {}));
   EXPECT_TRUE(pop.ErrorFlag());
   EXPECT_FALSE(pop.Connected());

@@ -1,4 +1,4 @@
-#include "mail/ZimSMTP.h"
+#include "mail/SmtpClient.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -23,11 +23,11 @@ class SmtpTest : public ::testing::Test {
   void SetUp() override {
     smtp.Host = "127.0.0.1";
     smtp.TimeOut = 3000;
-    smtp.OnError = [this](TZimSMTP* sender, int error, const std::string& msg) {
+    smtp.OnError = [this](SmtpClient* sender, int error, const std::string& msg) {
       EXPECT_EQ(sender, &smtp);
       errors.emplace_back(error, msg);
     };
-    smtp.OnSendProgress = [this](TZimSMTP*, uint16_t percent) { progress.push_back(percent); };
+    smtp.OnSendProgress = [this](SmtpClient*, uint16_t percent) { progress.push_back(percent); };
   }
   void TearDown() override { SetMessagePump({}); }
 
@@ -43,8 +43,8 @@ class SmtpTest : public ::testing::Test {
     peer.Replies({"250 Ok\r\n", "250 Ok\r\n", "354 go\r\n"}).ReadLine().ReadLine().ReadLine().ReadLine();
     peer.Replies({"250 queued\r\n", "250 Ok\r\n"});
   }
-  static TZimMsg Message() {
-    TZimMsg msg;
+  static MailMessage Message() {
+    MailMessage msg;
     msg.From = "Report <report@example.test>";
     msg.SendTo = "help@example.test";
     msg.RawMail = {"Subject: x", "", "body"};
@@ -55,7 +55,7 @@ class SmtpTest : public ::testing::Test {
     EXPECT_EQ(errors[0], std::make_pair(error, msg));
   }
 
-  TZimSMTP smtp;
+  SmtpClient smtp;
   std::vector<std::pair<int, std::string>> errors;
   std::vector<uint16_t> progress;
 };
@@ -69,23 +69,23 @@ TEST_F(SmtpTest, WholeDialogueWithMultiLineRepliesInPieces) {
       .Send("250 2.0.0 Ok: queued").Pause(50).Send(" as 1234\r\n")
       .Replies({"250 2.0.0 Ok\r\n", "221 2.0.0 Bye\r\n"}).ReadUntilClosed();
   Lines sent, replies;
-  smtp.OnSendTextToSocket = [&](TZimSMTP*, const std::string& s) { sent.push_back(s); };
-  smtp.OnReceiveTextFromSocket = [&](TZimSMTP*, const std::string& s) { replies.push_back(s); };
+  smtp.OnSendTextToSocket = [&](SmtpClient*, const std::string& s) { sent.push_back(s); };
+  smtp.OnReceiveTextFromSocket = [&](SmtpClient*, const std::string& s) { replies.push_back(s); };
   int before = 0, after = 0;
-  smtp.OnBeforeSend = [&](TZimSMTP*) { ++before; };
-  smtp.OnAfterSend = [&](TZimSMTP*) { ++after; };
+  smtp.OnBeforeSend = [&](SmtpClient*) { ++before; };
+  smtp.OnAfterSend = [&](SmtpClient*) { ++after; };
   ConnectTo(peer);
   ASSERT_TRUE(smtp.Connected());
   EXPECT_EQ(smtp.LastReplyCode(), "250");
   EXPECT_EQ(smtp.LastReplyText(), "8BITMIME");
-  TZimMsg msg = Message();
+  MailMessage msg = Message();
   EXPECT_TRUE(smtp.SendMsg(msg));
   EXPECT_EQ(smtp.LastReplyText(), "2.0.0 Ok");
   smtp.Quit();
   EXPECT_FALSE(smtp.Connected());
   const auto lines = peer.Received();
   ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines, (Lines{"HELO " + TZimSMTP::HeloName(lines[0].substr(5)), "MAIL FROM:<report@example.test>",
+  EXPECT_EQ(lines, (Lines{"HELO " + SmtpClient::HeloName(lines[0].substr(5)), "MAIL FROM:<report@example.test>",
                           "RCPT TO:<help@example.test>", "DATA", "Subject: x", "", "body", "", ".", "RSET",
                           "QUIT"}));
   EXPECT_TRUE(errors.empty());
@@ -137,9 +137,9 @@ TEST_F(SmtpTest, RefusedRecipientReportedOnceAndLaterListsSkipped) {
   Greet(peer).Replies({"250 Ok\r\n", "550 5.1.1 <nobody@example.test>: Recipient address rejected\r\n"})
       .ReadUntilClosed();
   int after = 0;
-  smtp.OnAfterSend = [&](TZimSMTP*) { ++after; };
+  smtp.OnAfterSend = [&](SmtpClient*) { ++after; };
   ConnectTo(peer);
-  TZimMsg msg = Message();
+  MailMessage msg = Message();
   msg.SendTo = "nobody@example.test, help@example.test";
   msg.CC = "cc@example.test";
   msg.BCC = "bcc@example.test";
@@ -161,7 +161,7 @@ TEST_F(SmtpTest, ForwardedRecipientIsAcceptedAndATrailingCommaAddsNone) {
       .ReadLine().ReadLine().ReadLine().ReadLine();
   peer.Replies({"250 queued\r\n", "250 Ok\r\n", "221 Bye\r\n"});
   ConnectTo(peer);
-  TZimMsg msg = Message();
+  MailMessage msg = Message();
   msg.SendTo = "help@example.test, away@example.test,";
   EXPECT_TRUE(smtp.SendMsg(msg));
   smtp.Quit();
@@ -180,7 +180,7 @@ TEST_F(SmtpTest, CcListIsATransactionOfItsOwnAndStepZeroReportsEveryLine) {
   peer.Replies({"221 Bye\r\n"});
   smtp.SendProgressStep = 0;
   ConnectTo(peer);
-  TZimMsg msg = Message();
+  MailMessage msg = Message();
   msg.CC = "\"Copy\" <CC@Example.test>";
   EXPECT_TRUE(smtp.SendMsg(msg));
   smtp.Quit();
@@ -193,7 +193,7 @@ TEST_F(SmtpTest, CcListIsATransactionOfItsOwnAndStepZeroReportsEveryLine) {
 }
 
 TEST_F(SmtpTest, ValidationErrorsComeBeforeAnythingIsSent) {
-  TZimMsg msg = Message();
+  MailMessage msg = Message();
   auto send = [&] { smtp.SendMsg(msg); };
   EXPECT_THAT(send, ThrowsMessage<EMailError>(StrEq("Not connected.")));
   ScriptedPeer peer;
@@ -235,7 +235,7 @@ TEST_F(SmtpTest, ServerClosingMidDialogueEndsTheWaitAtOnce) {
     peer.Close();
     const auto start = Clock::now();
     ConnectTo(peer);
-    TZimMsg msg = Message();
+    MailMessage msg = Message();
     EXPECT_TRUE(!duringSend || smtp.SendMsg(msg));
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1000));
     EXPECT_FALSE(smtp.Connected());
@@ -249,12 +249,12 @@ TEST_F(SmtpTest, TextGoesOnTheWireAsLatin1) {
   peer.Send("220 h\xE4llo\r\n").Replies({"250 hi\r\n", "250 Ok\r\n", "250 Ok\r\n", "354 go\r\n"});
   peer.ReadLine().ReadLine().Replies({"250 queued\r\n", "250 Ok\r\n", "221 Bye\r\n"});
   std::string greeting;
-  smtp.OnReceiveTextFromSocket = [&](TZimSMTP*, const std::string& s) {
+  smtp.OnReceiveTextFromSocket = [&](SmtpClient*, const std::string& s) {
     if (greeting.empty()) greeting = s;
   };
   ConnectTo(peer);
   EXPECT_EQ(greeting, "220 hällo\r\n");
-  TZimMsg msg = Message();
+  MailMessage msg = Message();
   msg.RawMail = {"Grüße für 5 €"};
   smtp.SendMsg(msg);
   smtp.Quit();
@@ -271,8 +271,8 @@ TEST_F(SmtpTest, ConnectFailureIsSilentAndPortTextFallsBack) {
   EXPECT_TRUE(errors.empty());
   for (auto [text, fallback, port] : {std::tuple{"abc", 25, 25}, {"", 110, 110}, {"2525", 25, 2525}, {"25x", 25, 25}})
     EXPECT_EQ(PortFromText(text, fallback), port) << text;
-  EXPECT_EQ(TZimSMTP::HeloName("192.168.0.7"), "[192.168.0.7]");
-  EXPECT_EQ(TZimSMTP::HeloName("pc.example.test"), "pc.example.test");
+  EXPECT_EQ(SmtpClient::HeloName("192.168.0.7"), "[192.168.0.7]");
+  EXPECT_EQ(SmtpClient::HeloName("pc.example.test"), "pc.example.test");
 }
 
 }  // namespace

@@ -8,10 +8,10 @@
 
 namespace tarifuhr {
 
-class TFirstStartFrm : public QDialog {
+class FirstStartDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit TFirstStartFrm(Dialogs& dialogs);
+  explicit FirstStartDialog(Dialogs& dialogs);
   void Button1Click();  // "Hilfe ansehen"
   void Button2Click();  // "zum Benutzerfenster wechseln"
 

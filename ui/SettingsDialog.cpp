@@ -1,4 +1,4 @@
-#include "ui/TEinstellungen.h"
+#include "ui/SettingsDialog.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -6,14 +6,14 @@
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "ui/DialogSupport.h"
-#include "ui/TBEinstellungen.h"
-#include "ui/TForm1.h"
-#include "ui/TFrmWizard.h"
-#include "ui/TTarifE.h"
+#include "ui/UserDialog.h"
+#include "ui/MainWindow.h"
+#include "ui/TariffWizard.h"
+#include "ui/TariffEditor.h"
 
 namespace tarifuhr {
 
-TEinstellungen::TEinstellungen(Dialogs& dialogs)
+SettingsDialog::SettingsDialog(Dialogs& dialogs)
     : QDialog(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint), d_(dialogs) {
   d_.settings = this;
   setWindowTitle(QStringLiteral("Einstellungen"));
@@ -49,19 +49,19 @@ TEinstellungen::TEinstellungen(Dialogs& dialogs)
   grid->addWidget(Button6, 4, 1);
 
   connect(ComboBox1, &QComboBox::activated, this, [this] { Guarded(this, [this] { ComboBox1Change(); }); });
-  const auto bind = [this](QPushButton* b, void (TEinstellungen::*handler)()) {
+  const auto bind = [this](QPushButton* b, void (SettingsDialog::*handler)()) {
     connect(b, &QPushButton::clicked, this, [this, handler] { Guarded(this, [this, handler] { (this->*handler)(); }); });
   };
-  bind(Button1, &TEinstellungen::Button1Click);
-  bind(Button2, &TEinstellungen::Button2Click);
-  bind(Button3, &TEinstellungen::Button3Click);
-  bind(Button4, &TEinstellungen::Button4Click);
-  bind(Button5, &TEinstellungen::Button5Click);
-  bind(Button6, &TEinstellungen::Button6Click);
+  bind(Button1, &SettingsDialog::Button1Click);
+  bind(Button2, &SettingsDialog::Button2Click);
+  bind(Button3, &SettingsDialog::Button3Click);
+  bind(Button4, &SettingsDialog::Button4Click);
+  bind(Button5, &SettingsDialog::Button5Click);
+  bind(Button6, &SettingsDialog::Button6Click);
   FormCreate();
 }
 
-void TEinstellungen::FormCreate() {
+void SettingsDialog::FormCreate() {
   RefillUsers();
   // The user list file exists from now on, if empty.
   const std::string path = d_.form.Files().UserListPath();
@@ -72,7 +72,7 @@ void TEinstellungen::FormCreate() {
   }
 }
 
-void TEinstellungen::RefillUsers() {
+void SettingsDialog::RefillUsers() {
   const QString text = ComboBox1->currentText();
   ComboBox1->clear();
   for (const std::string& user : d_.form.Files().ListUsers()) ComboBox1->addItem(Q(user));
@@ -80,7 +80,7 @@ void TEinstellungen::RefillUsers() {
   ComboBox1->setEditText(text);
 }
 
-void TEinstellungen::showEvent(QShowEvent* event) {
+void SettingsDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   raise();
   activateWindow();
@@ -92,12 +92,12 @@ void TEinstellungen::showEvent(QShowEvent* event) {
   ShowTariffNames();
 }
 
-void TEinstellungen::ShowTariffNames() {
+void SettingsDialog::ShowTariffNames() {
   ListBox1->clear();
   for (const TariffRecord& t : d_.form.Core().tariffs) ListBox1->addItem(Q(t.Name));
 }
 
-void TEinstellungen::ComboBox1Change() {
+void SettingsDialog::ComboBox1Change() {
   AccountingCore& core = d_.form.Core();
   const int i = ComboBox1->currentIndex();
   if (i < 0) return;
@@ -123,9 +123,9 @@ void TEinstellungen::ComboBox1Change() {
   d_.form.BuildDialMenu();
 }
 
-void TEinstellungen::Button3Click() { d_.userSettings->exec(); }
+void SettingsDialog::Button3Click() { d_.userSettings->exec(); }
 
-void TEinstellungen::Button4Click() {
+void SettingsDialog::Button4Click() {
   const int i = ComboBox1->currentIndex();
   if (i < 0) return;
   const std::string section = S(ComboBox1->itemText(i));
@@ -142,7 +142,7 @@ void TEinstellungen::Button4Click() {
   ComboBox1->setEditText(QString());
 }
 
-void TEinstellungen::LeaveRemovedCurrentUser() {
+void SettingsDialog::LeaveRemovedCurrentUser() {
   // Counting on into a user whose section is gone would be lost with every
   // save: save what was counted, then go on with no user.
   AccountingCore& core = d_.form.Core();
@@ -167,7 +167,7 @@ void TEinstellungen::LeaveRemovedCurrentUser() {
   RestartTimer();
 }
 
-void TEinstellungen::Button1Click() {
+void SettingsDialog::Button1Click() {
   d_.editor->EnterCreateMode();
   if (ComboBox1->currentIndex() < 0) return;
   d_.wizard->setWindowFlag(Qt::WindowStaysOnTopHint, true);
@@ -175,16 +175,16 @@ void TEinstellungen::Button1Click() {
   ShowTariffNames();
 }
 
-void TEinstellungen::RestartTimer() { d_.form.Timer1.start(d_.form.Core().MillisecondsUntilNextTick()); }
+void SettingsDialog::RestartTimer() { d_.form.Timer1.start(d_.form.Core().MillisecondsUntilNextTick()); }
 
-void TEinstellungen::Button2Click() {
+void SettingsDialog::Button2Click() {
   const int row = ListBox1->currentRow();
   if (row < 0) return;
   AccountingCore& core = d_.form.Core();
   // No tick may see the list while it is rearranged.
   d_.form.Timer1.stop();
   struct Restart {
-    TEinstellungen* self;
+    SettingsDialog* self;
     ~Restart() { self->RestartTimer(); }
   } restart{this};
   RemoveTariff(core.tariffs, row);
@@ -197,14 +197,14 @@ void TEinstellungen::Button2Click() {
   core.SaveUser();
 }
 
-void TEinstellungen::Button5Click() {
+void SettingsDialog::Button5Click() {
   const int row = ListBox1->currentRow();
   if (row < 0) return;
   d_.editor->LoadTariffIntoEditor(row);
   d_.editor->exec();
 }
 
-void TEinstellungen::Button6Click() {
+void SettingsDialog::Button6Click() {
   d_.form.Core().SaveUser();
   close();
 }

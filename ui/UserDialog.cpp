@@ -1,15 +1,15 @@
-#include "ui/TBEinstellungen.h"
+#include "ui/UserDialog.h"
 
 #include <QGridLayout>
 #include <QLabel>
 
 #include "ui/DialogSupport.h"
-#include "ui/TEinstellungen.h"
-#include "ui/TForm1.h"
+#include "ui/SettingsDialog.h"
+#include "ui/MainWindow.h"
 
 namespace tarifuhr {
 
-TBEinstellungen::TBEinstellungen(Dialogs& dialogs)
+UserDialog::UserDialog(Dialogs& dialogs)
     : QDialog(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint), d_(dialogs) {
   d_.userSettings = this;
   setWindowTitle(QStringLiteral("Benutzer Einstellungen"));
@@ -28,12 +28,12 @@ TBEinstellungen::TBEinstellungen(Dialogs& dialogs)
   connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
 }
 
-void TBEinstellungen::showEvent(QShowEvent* event) {
+void UserDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   Edit1->clear();
 }
 
-void TBEinstellungen::Button1Click() {
+void UserDialog::Button1Click() {
   const CreateUserResult result = d_.form.Files().CreateUser(S(Edit1->text()));
   if (result.code != kCreateOk) {
     // Nothing was created: say why and let the user choose another name.
@@ -45,6 +45,6 @@ void TBEinstellungen::Button1Click() {
   close();
 }
 
-void TBEinstellungen::Button2Click() { close(); }
+void UserDialog::Button2Click() { close(); }
 
 }  // namespace tarifuhr

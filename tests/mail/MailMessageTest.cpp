@@ -1,4 +1,4 @@
-#include "mail/ZimMsg.h"
+#include "mail/MailMessage.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -18,8 +18,8 @@ namespace {
 using ::testing::StrEq;
 using ::testing::ThrowsMessage;
 
-TZimMsg Report() {
-  TZimMsg msg;
+MailMessage Report() {
+  MailMessage msg;
   msg.UserName = "Support";
   msg.From = "report@example.test";
   msg.SendTo = "help@example.test";
@@ -28,15 +28,15 @@ TZimMsg Report() {
   return msg;
 }
 
-TStringList From(const TStringList& raw, size_t first) { return TStringList(raw.begin() + first, raw.end()); }
+StringList From(const StringList& raw, size_t first) { return StringList(raw.begin() + first, raw.end()); }
 
 TEST(FillRawMail, DefaultMessageHeadersInTheirOrder) {
-  TZimMsg msg = Report();
+  MailMessage msg = Report();
   msg.FillRawMail();
   ASSERT_FALSE(msg.RawMail.empty());
   EXPECT_EQ(msg.RawMail[0].rfind("Message-Id: ", 0), 0u);
   EXPECT_EQ(From(msg.RawMail, 1),
-            (TStringList{"Date: ", "X-Priority: 3", "From: \"Support\" <report@example.test>", "X-Mailer: ",
+            (StringList{"Date: ", "X-Priority: 3", "From: \"Support\" <report@example.test>", "X-Mailer: ",
                          "To: help@example.test", "MIME-Version: 1.0", "Subject: Fehlerbericht",
                          "Content-Type: text/plain; charset=ISO-8859-1", "Content-Transfer-Encoding: 8Bit", "",
                          "Zeile eins", "Zeile zwei"}));
@@ -48,53 +48,53 @@ TEST(FillRawMail, DefaultMessageHeadersInTheirOrder) {
 }
 
 TEST(FillRawMail, OptionalHeadersAndPriority) {
-  TZimMsg msg = Report();
+  MailMessage msg = Report();
   msg.UserName.clear();
   msg.CC = "cc@example.test";
   msg.BCC = "secret@example.test";
   msg.ReplyTo = "back@example.test";
   msg.InReplyTo = "<x@y>";
   msg.XMailer = "Tarifuhr";
-  msg.Priority = TPriority::prHighest;
+  msg.Priority = MailPriority::Highest;
   msg.ExtraHeaders = {"X-One: 1", "X-Two: 2"};
   msg.FillRawMail();
-  const TStringList& raw = msg.RawMail;
+  const StringList& raw = msg.RawMail;
   ASSERT_GE(raw.size(), 16u);
-  EXPECT_EQ(TStringList(raw.begin() + 2, raw.begin() + 16),
-            (TStringList{"X-Priority: 1", "From: report@example.test", "In-Reply-To: <x@y>",
+  EXPECT_EQ(StringList(raw.begin() + 2, raw.begin() + 16),
+            (StringList{"X-Priority: 1", "From: report@example.test", "In-Reply-To: <x@y>",
                          "Reply-To: back@example.test", "X-Mailer: Tarifuhr", "To: help@example.test",
                          "CC: cc@example.test", "MIME-Version: 1.0", "Subject: Fehlerbericht",
                          "Content-Type: text/plain; charset=ISO-8859-1", "Content-Transfer-Encoding: 8Bit",
                          "X-One: 1", "X-Two: 2", ""}));
   for (const auto& line : raw) EXPECT_EQ(line.find("secret"), std::string::npos) << line;
-  msg.Priority = TPriority::prLowest;
+  msg.Priority = MailPriority::Lowest;
   msg.FillRawMail();
   EXPECT_EQ(msg.RawMail[2], "X-Priority: 5");
 }
 
 TEST(FillRawMail, DotStuffingLineSplittingAndNoHeaderInjection) {
-  TZimMsg msg = Report();
+  MailMessage msg = Report();
   msg.Text = {".", ".hidden", " .blank first", "", "a\r\nb\rc\nd"};
   msg.Subject = "Hallo\r\nBcc: victim@example.test";
   msg.FillRawMail();
-  EXPECT_EQ(From(msg.RawMail, 11), (TStringList{"..", "..hidden", " .blank first", "", "a", "b", "c", "d"}));
+  EXPECT_EQ(From(msg.RawMail, 11), (StringList{"..", "..hidden", " .blank first", "", "a", "b", "c", "d"}));
   // Line breaks in header values do not make new lines.
   EXPECT_EQ(msg.RawMail[7], "Subject: Hallo  Bcc: victim@example.test");
   for (const auto& line : msg.RawMail) EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
 }
 
 TEST(FillRawMail, FromWithoutAtIsRefusedAndLeavesRawMailEmpty) {
-  TZimMsg msg = Report();
+  MailMessage msg = Report();
   msg.From = "nobody";
-  msg.TextEncoding = TTextEncoding::teBase64;
+  msg.TextEncoding = BodyEncoding::Base64;
   EXPECT_THAT([&] { msg.FillRawMail(); }, ThrowsMessage<EMailError>(StrEq("\"From\" address not complete.")));
   EXPECT_TRUE(msg.RawMail.empty());
   EXPECT_EQ(msg.Subject, "Fehlerbericht");
 }
 
 TEST(FillRawMail, Base64SubjectAndBodyInLatin1) {
-  TZimMsg msg = Report();
-  msg.TextEncoding = TTextEncoding::teBase64;
+  MailMessage msg = Report();
+  msg.TextEncoding = BodyEncoding::Base64;
   msg.Subject = "Grüße";
   const std::string longLine(100, 'x');
   msg.Text = {"Käse", longLine};
@@ -103,7 +103,7 @@ TEST(FillRawMail, Base64SubjectAndBodyInLatin1) {
   EXPECT_EQ(msg.Subject, "=?ISO-8859-1?B?R3L832U=?=");
   EXPECT_EQ(msg.RawMail[7], "Subject: =?ISO-8859-1?B?R3L832U=?=");
   EXPECT_EQ(msg.RawMail[9], "Content-Transfer-Encoding: base64");
-  const TStringList body = From(msg.RawMail, 11);
+  const StringList body = From(msg.RawMail, 11);
   EXPECT_EQ(body, SplitLines(EncodeBase64("K\xE4se\r\n" + longLine + "\r\n")));
   ASSERT_EQ(body.size(), 2u);
   EXPECT_EQ(body[0].size(), 76u);
@@ -129,8 +129,8 @@ class TempFiles : public ::testing::Test {
     unsetenv("TMPDIR");
     SetMessagePump({});
   }
-  TAttachedFile& Attach(TZimMsg& msg, const std::string& name, const std::string& bytes) {
-    TAttachedFile& file = msg.AttachedFiles.Add();
+  AttachedFile& Attach(MailMessage& msg, const std::string& name, const std::string& bytes) {
+    AttachedFile& file = msg.AttachedFiles.Add();
     file.FileName = name;
     file.FilePath = Write(name, bytes);
     return file;
@@ -151,8 +151,8 @@ class TempFiles : public ::testing::Test {
 TEST_F(TempFiles, AttachmentsMakeAMultipartBody) {
   std::string data;
   for (int i = 0; i < 3000; ++i) data += static_cast<char>(i * 7);
-  TZimMsg msg = Report();
-  TAttachedFile& file = Attach(msg, "log.bin", data);
+  MailMessage msg = Report();
+  AttachedFile& file = Attach(msg, "log.bin", data);
   file.ContentType = "application/octet-stream";
   int pumped = 0;
   SetMessagePump([&] { ++pumped; });
@@ -161,32 +161,32 @@ TEST_F(TempFiles, AttachmentsMakeAMultipartBody) {
   ASSERT_EQ(ct.rfind("Content-Type: multipart/mixed; boundary=\"--_ZIM_bound_", 0), 0u) << ct;
   const std::string d = "--" + ct.substr(ct.find('"') + 1, 25);
   EXPECT_EQ(msg.RawMail[9], "");  // no transfer encoding header of its own
-  const TStringList body = From(msg.RawMail, 10);
+  const StringList body = From(msg.RawMail, 10);
   ASSERT_GE(body.size(), 12u);
-  EXPECT_EQ(TStringList(body.begin(), body.begin() + 11),
-            (TStringList{d, "Content-Type: text/plain; charset=ISO-8859-1", "Content-Transfer-Encoding: 8Bit", "",
+  EXPECT_EQ(StringList(body.begin(), body.begin() + 11),
+            (StringList{d, "Content-Type: text/plain; charset=ISO-8859-1", "Content-Transfer-Encoding: 8Bit", "",
                          "Zeile eins", "Zeile zwei", d,
                          "Content-Type: application/octet-stream; name=\"log.bin\"",
                          "Content-Transfer-Encoding: base64",
                          "Content-Disposition: attachment; filename=\"log.bin\"", ""}));
-  EXPECT_EQ(TStringList(body.begin() + 11, body.end() - 3), SplitLines(EncodeBase64(data)));
-  EXPECT_EQ(From(body, body.size() - 3), (TStringList{"", d + "--", ""}));
+  EXPECT_EQ(StringList(body.begin() + 11, body.end() - 3), SplitLines(EncodeBase64(data)));
+  EXPECT_EQ(From(body, body.size() - 3), (StringList{"", d + "--", ""}));
   EXPECT_EQ(file.Content.Bytes(), data);
   EXPECT_GE(pumped, 3);  // between 1024-byte blocks and after the attachment
   EXPECT_EQ(Leftovers(), 0);
 }
 
 TEST_F(TempFiles, CancelledOrMissingAttachmentStopsComposition) {
-  TZimMsg msg = Report();
-  TAttachedFile& file = Attach(msg, "big", std::string(5000, 'x'));
+  MailMessage msg = Report();
+  AttachedFile& file = Attach(msg, "big", std::string(5000, 'x'));
   file.EncodedLines = {"old"};
   SetMessagePump([&] { file.Cancelled = true; });
   EXPECT_THROW(msg.FillRawMail(), EMailError);
   EXPECT_TRUE(msg.RawMail.empty());
-  EXPECT_EQ(file.EncodedLines, TStringList{"old"});  // kept
+  EXPECT_EQ(file.EncodedLines, StringList{"old"});  // kept
   EXPECT_EQ(Leftovers(), 0);
 
-  TZimMsg missing = Report();
+  MailMessage missing = Report();
   missing.AttachedFiles.Add().FilePath = dir.File("missing");
   EXPECT_THROW(missing.FillRawMail(), FileError);
   EXPECT_TRUE(missing.RawMail.empty());
@@ -196,10 +196,10 @@ TEST_F(TempFiles, TemporaryFileIsNewEvenWhenTheOldNameIsTaken) {
   // A link planted under the old fixed name must not be followed.
   const std::string victim = Write("victim", "keep me");
   ASSERT_EQ(symlink(victim.c_str(), dir.File("zim_b64e.$$$").c_str()), 0);
-  TAttachedFile file;
+  AttachedFile file;
   file.FilePath = Write("data", "hello");
   ASSERT_TRUE(file.EncodeFile());
-  EXPECT_EQ(file.EncodedLines, TStringList{"aGVsbG8="});
+  EXPECT_EQ(file.EncodedLines, StringList{"aGVsbG8="});
   EXPECT_EQ(ReadWholeFile(victim), "keep me");
 }
 

@@ -1,11 +1,11 @@
-#include "ui/TTarifE.h"
+#include "ui/TariffEditor.h"
 
 #include <QGridLayout>
 #include <QLabel>
 
-#include "ui/TEinstellungen.h"
-#include "ui/TForm1.h"
-#include "ui/TFrmWizard.h"
+#include "ui/SettingsDialog.h"
+#include "ui/MainWindow.h"
+#include "ui/TariffWizard.h"
 
 namespace tarifuhr {
 namespace {
@@ -19,14 +19,14 @@ class NoEntryList : public EntryList {
 
 }  // namespace
 
-TTarifE::TTarifE(Dialogs& dialogs) : QDialog(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint), d_(dialogs) {
+TariffEditor::TariffEditor(Dialogs& dialogs) : QDialog(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint), d_(dialogs) {
   d_.editor = this;
   setWindowTitle(QStringLiteral("Tarif Einstellungen"));
   const TDateTime now = d_.form.Services().clock.Now();
   const char sep = Separator();
 
   Edit1 = new QLineEdit(this);
-  DateTimePicker1 = new TDateTimePicker(TDateTimePicker::Kind::Date, now, this);
+  DateTimePicker1 = new DateTimePicker(DateTimePicker::Kind::Date, now, this);
   Edit3 = new QLineEdit(QStringLiteral("0"), this);
   Edit4 = new QLineEdit(QStringLiteral("0"), this);
   Edit5 = new QLineEdit(QStringLiteral("0"), this);
@@ -35,8 +35,8 @@ TTarifE::TTarifE(Dialogs& dialogs) : QDialog(nullptr, Qt::Tool | Qt::WindowStays
   new NumberKeyFilter(Edit9, NumberKind::Decimal, sep);
   new NumberKeyFilter(Edit4, NumberKind::Whole, sep);
   new NumberKeyFilter(Edit5, NumberKind::Whole, sep);
-  DateTimePicker2 = new TDateTimePicker(TDateTimePicker::Kind::Time, now, this);
-  DateTimePicker3 = new TDateTimePicker(TDateTimePicker::Kind::Time, now, this);
+  DateTimePicker2 = new DateTimePicker(DateTimePicker::Kind::Time, now, this);
+  DateTimePicker3 = new DateTimePicker(DateTimePicker::Kind::Time, now, this);
   CheckBox1 = new QCheckBox(QStringLiteral("Soll dieser Tarif zur Gesamtstatistik"), this);
   for (QWidget* w : {static_cast<QWidget*>(DateTimePicker2), static_cast<QWidget*>(DateTimePicker3),
                      static_cast<QWidget*>(CheckBox1)}) {
@@ -104,29 +104,29 @@ TTarifE::TTarifE(Dialogs& dialogs) : QDialog(nullptr, Qt::Tool | Qt::WindowStays
   connect(Button2, &QPushButton::clicked, this, [this] { Guarded(this, [this] { Button2Click(); }); });
   connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
 
-  d_.form.DialUp1().OnEntryGet = [this](TDialUp&, const std::string& name) {
+  d_.form.Dialer().OnEntryGet = [this](DialUp&, const std::string& name) {
     ComboEntryList editor(ComboBox1);
     if (d_.wizard) {
       ComboEntryList wizard(d_.wizard->Page4()->ComboBox1);
-      DialUp1EntryGet(wizard, editor, name);
+      AddEntryToAccountLists(wizard, editor, name);
     } else {
       NoEntryList none;
-      DialUp1EntryGet(none, editor, name);
+      AddEntryToAccountLists(none, editor, name);
     }
   };
 }
 
-char TTarifE::Separator() const { return d_.form.Services().regional.decimalSeparator; }
+char TariffEditor::Separator() const { return d_.form.Services().regional.decimalSeparator; }
 
-std::string TTarifE::Text(double value) const { return FloatToText(value, Separator()); }
+std::string TariffEditor::Text(double value) const { return FloatToText(value, Separator()); }
 
-void TTarifE::FillDialUpEntries() {
+void TariffEditor::FillDialUpEntries() {
   if (d_.wizard) ClearItemsKeepText(d_.wizard->Page4()->ComboBox1);
   ClearItemsKeepText(ComboBox1);
-  d_.form.DialUp1().GetEntries();
+  d_.form.Dialer().GetEntries();
 }
 
-void TTarifE::showEvent(QShowEvent* event) {
+void TariffEditor::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   try {
     FillDialUpEntries();
@@ -138,7 +138,7 @@ void TTarifE::showEvent(QShowEvent* event) {
   activateWindow();
 }
 
-void TTarifE::Edit4Change() {
+void TariffEditor::Edit4Change() {
   if (Edit4->text() != QStringLiteral("0")) {
     Edit5->setText(QStringLiteral("0"));
     Edit5->setEnabled(false);
@@ -147,7 +147,7 @@ void TTarifE::Edit4Change() {
   }
 }
 
-void TTarifE::Edit5Change() {
+void TariffEditor::Edit5Change() {
   if (Edit5->text() != QStringLiteral("0")) {
     Edit4->setText(QStringLiteral("0"));
     Edit4->setEnabled(false);
@@ -156,7 +156,7 @@ void TTarifE::Edit5Change() {
   }
 }
 
-void TTarifE::LoadTariffIntoEditor(int i) {
+void TariffEditor::LoadTariffIntoEditor(int i) {
   const AccountingCore& core = d_.form.Core();
   if (i < 0 || static_cast<size_t>(i) >= core.tariffs.size()) return;
   const TariffRecord t = core.tariffs[static_cast<size_t>(i)];
@@ -192,7 +192,7 @@ void TTarifE::LoadTariffIntoEditor(int i) {
   Edit9->setText(Q(Text(t.DialInFee)));
 }
 
-TariffValues TTarifE::ReadValues() const {
+TariffValues TariffEditor::ReadValues() const {
   const char sep = Separator();
   TariffValues v;
   v.Name = S(Edit1->text());
@@ -212,7 +212,7 @@ TariffValues TTarifE::ReadValues() const {
   return v;
 }
 
-void TTarifE::Button2Click() {
+void TariffEditor::Button2Click() {
   AccountingCore& core = d_.form.Core();
   // Everything is read before anything changes: a field that is not a
   // number leaves the user's data as it was.
@@ -249,23 +249,23 @@ void TTarifE::Button2Click() {
   close();
 }
 
-void TTarifE::LeaveEditMode() {
+void TariffEditor::LeaveEditMode() {
   Button2->setText(QStringLiteral("Erstellen"));
   Tag = -1;
   edited_.Clear();
 }
 
-void TTarifE::Button3Click() {
+void TariffEditor::Button3Click() {
   if (Tag != -1) LeaveEditMode();
   close();
 }
 
-void TTarifE::EnterCreateMode() {
+void TariffEditor::EnterCreateMode() {
   const bool editing = Tag != -1;
   LeaveEditMode();
   if (editing && isVisible()) close();
 }
 
-void TTarifE::TariffRemoved(int index) { edited_.TariffRemoved(index); }
+void TariffEditor::TariffRemoved(int index) { edited_.TariffRemoved(index); }
 
 }  // namespace tarifuhr

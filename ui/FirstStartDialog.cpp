@@ -1,15 +1,15 @@
-#include "ui/TFirstStartFrm.h"
+#include "ui/FirstStartDialog.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
 
 #include "ui/DialogSupport.h"
-#include "ui/TEinstellungen.h"
-#include "ui/TForm1.h"
+#include "ui/SettingsDialog.h"
+#include "ui/MainWindow.h"
 
 namespace tarifuhr {
 
-TFirstStartFrm::TFirstStartFrm(Dialogs& dialogs) : QDialog(nullptr, Qt::Tool), d_(dialogs) {
+FirstStartDialog::FirstStartDialog(Dialogs& dialogs) : QDialog(nullptr, Qt::Tool), d_(dialogs) {
   d_.firstStart = this;
   setWindowTitle(QStringLiteral("Start"));
   Button1 = new QPushButton(QStringLiteral("Hilfe ansehen"), this);
@@ -26,13 +26,13 @@ TFirstStartFrm::TFirstStartFrm(Dialogs& dialogs) : QDialog(nullptr, Qt::Tool), d
   connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
 }
 
-void TFirstStartFrm::Button1Click() {
+void FirstStartDialog::Button1Click() {
   const std::string help = d_.form.HelpFilePath();
   if (!help.empty()) d_.form.Services().shell.Open(help);  // a failure is not reported
   close();
 }
 
-void TFirstStartFrm::Button2Click() {
+void FirstStartDialog::Button2Click() {
   d_.settings->exec();
   close();
 }

@@ -1,5 +1,5 @@
 #pragma once
-// SMTP client: greets with HELO, sends a TZimMsg as one transaction per
+// SMTP client: greets with HELO, sends a MailMessage as one transaction per
 // recipient list (To, CC, BCC), quits. Works synchronously on the calling
 // thread, processing window messages while it waits. Failures of the
 // dialogue close the connection and are reported once through OnError:
@@ -14,38 +14,38 @@
 #include <string>
 
 #include "mail/Replies.h"
-#include "mail/ZimMsg.h"
+#include "mail/MailMessage.h"
 #include "platform/ClientSocket.h"
 #include "platform/DateTime.h"
 #include "platform/TimeZone.h"
 
 namespace tarifuhr {
 
-class TZimSMTP {
+class SmtpClient {
  public:
-  using TNotifyEvent = std::function<void(TZimSMTP* Sender)>;
-  using TOnError = std::function<void(TZimSMTP* Sender, int Error, const std::string& Msg)>;
-  using TOnSendProgressEvent = std::function<void(TZimSMTP* Sender, uint16_t Percent)>;
-  using TToFromSocketEvent = std::function<void(TZimSMTP* Sender, const std::string& s)>;
+  using NotifyHandler = std::function<void(SmtpClient* Sender)>;
+  using ErrorHandler = std::function<void(SmtpClient* Sender, int Error, const std::string& Msg)>;
+  using SendProgressHandler = std::function<void(SmtpClient* Sender, uint16_t Percent)>;
+  using SocketTextHandler = std::function<void(SmtpClient* Sender, const std::string& s)>;
 
-  TZimSMTP();
-  TZimSMTP(const TZimSMTP&) = delete;
-  TZimSMTP& operator=(const TZimSMTP&) = delete;
+  SmtpClient();
+  SmtpClient(const SmtpClient&) = delete;
+  SmtpClient& operator=(const SmtpClient&) = delete;
 
   std::string Port = "25";  // text that is not a number means 25
   std::string Host;         // host name or dotted IPv4 address
   bool LocalizedDates = false;
   uint16_t SendProgressStep = 10;
-  TNotifyEvent OnConnect;
-  TNotifyEvent OnQuit;
-  TOnError OnError;
-  TNotifyEvent OnBeforeSend;
-  TNotifyEvent OnAfterSend;
-  TOnSendProgressEvent OnSendProgress;
-  TNotifyEvent OnLookup;
-  TNotifyEvent OnConnecting;
-  TToFromSocketEvent OnSendTextToSocket;
-  TToFromSocketEvent OnReceiveTextFromSocket;
+  NotifyHandler OnConnect;
+  NotifyHandler OnQuit;
+  ErrorHandler OnError;
+  NotifyHandler OnBeforeSend;
+  NotifyHandler OnAfterSend;
+  SendProgressHandler OnSendProgress;
+  NotifyHandler OnLookup;
+  NotifyHandler OnConnecting;
+  SocketTextHandler OnSendTextToSocket;
+  SocketTextHandler OnReceiveTextFromSocket;
   uint32_t TimeOut = 60000;  // milliseconds for connecting and for each receive
 
   // Opens the connection, reads the greeting, sends HELO. A connection that
@@ -57,7 +57,7 @@ class TZimSMTP {
   // once the recipient lists have been handled; their failures go through
   // OnError. After a failure has closed the connection the remaining lists
   // are not attempted.
-  bool SendMsg(TZimMsg& msg);
+  bool SendMsg(MailMessage& msg);
   // QUIT; closes the connection in every case. Does nothing when not
   // connected.
   void Quit();
@@ -82,12 +82,12 @@ class TZimSMTP {
   // Reads a reply and checks its code; false on any failure.
   bool Expect(const char* code);
   void SendText(const std::string& s);
-  int SendTransaction(const std::string& sender, const TStringList& list,
-                      const TStringList& lines);
+  int SendTransaction(const std::string& sender, const StringList& list,
+                      const StringList& lines);
   void ReportFailure();
   void ReportFailure(int error, const std::string& msg);
 
-  TClientSocket socket_;
+  ClientSocket socket_;
   bool connected_ = false;
   bool errorFlag_ = false;
   std::string lastReplyCode_;

@@ -11,7 +11,7 @@
 
 namespace tarifuhr {
 
-class TAbout : public QDialog {
+class AboutDialog : public QDialog {
   Q_OBJECT
  public:
   static const char* const kSupportAddress;
@@ -21,7 +21,7 @@ class TAbout : public QDialog {
   static const char* const kBetaTesterPage;
   static const char* const kLicence;
 
-  explicit TAbout(Dialogs& dialogs);
+  explicit AboutDialog(Dialogs& dialogs);
   // A German summary, then the licence itself.
   static QString LicenceTerms();
 
