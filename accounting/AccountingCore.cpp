@@ -153,7 +153,7 @@ void AccountingCore::CountSecond(TDateTime now) {
 
   if (online && statisticsOk) CountTraffic();
   if (!online || !statisticsOk)
-    for (int i = 1; i <= 5; ++i) display_.SetFigure(i, kNoFigure);
+    for (Figure f : kFigures) display_.SetFigure(f, kNoFigure);
   ShowFigures(online, statisticsOk);
 
   if (!online) {
@@ -211,17 +211,17 @@ void AccountingCore::CountTraffic() {
 
 void AccountingCore::ShowFigures(bool online, bool statisticsOk) {
   if (activeTariff == -1) {
-    for (int i = 1; i <= 5; ++i) display_.SetFigure(i, kNoFigure);
+    for (Figure f : kFigures) display_.SetFigure(f, kNoFigure);
     return;
   }
   if (!online || !statisticsOk) return;
   TariffRecord& t = tariffs[static_cast<size_t>(activeTariff)];
   t.ConnectionBytes = connection.received + connection.sent;
-  display_.SetFigure(1, " " + FormatDuration(t.SecondsToday));
-  display_.SetFigure(2, " " + FormatDuration(t.DailyAllowance * 60));
-  display_.SetFigure(3, " " + FormatDuration(SecondsLeftToday(t)));
-  display_.SetFigure(4, " " + FormatBytes(t.ConnectionBytes) + "ytes");
-  display_.SetFigure(5, " " + FormatMoney(t.PeriodCosts, services_.regional));
+  display_.SetFigure(Figure::SecondsToday, " " + FormatDuration(t.SecondsToday));
+  display_.SetFigure(Figure::DailyAllowance, " " + FormatDuration(t.DailyAllowance * 60));
+  display_.SetFigure(Figure::LeftToday, " " + FormatDuration(SecondsLeftToday(t)));
+  display_.SetFigure(Figure::ConnectionBytes, " " + FormatBytes(t.ConnectionBytes) + "ytes");
+  display_.SetFigure(Figure::PeriodCosts, " " + FormatMoney(t.PeriodCosts, services_.regional));
 }
 
 void AccountingCore::CloseConnection(TDateTime now) {

@@ -9,16 +9,28 @@
 
 namespace tarifuhr {
 
+// The figures of the strip, for the active tariff.
+enum class Figure {
+  SecondsToday,     // online today
+  DailyAllowance,   // minutes a day still allowed (not shown)
+  LeftToday,        // of today's allowance ("Z.Konto")
+  ConnectionBytes,  // traffic of the open connection
+  PeriodCosts,      // costs of the period
+};
+inline constexpr Figure kFigures[] = {Figure::SecondsToday, Figure::DailyAllowance, Figure::LeftToday,
+                                      Figure::ConnectionBytes, Figure::PeriodCosts};
+
 class AccountingDisplay {
  public:
   virtual ~AccountingDisplay() = default;
 
-  // Edit1 .. Edit5 (index 1 to 5).
-  virtual void SetFigure(int edit, const std::string& text) = 0;
+  virtual void SetFigure(Figure figure, const std::string& text) = 0;
+  // The caption left of the figures: the tariff, the entry or "Offline".
   virtual void SetTariffCaption(const std::string& caption) = 0;
-  // ListBox1: replaces the rows and selects the line that was selected.
+  // The tariff overview: replaces the rows and selects the line that was
+  // selected.
   virtual void SetOverviewRows(const std::vector<std::string>& rows) = 0;
-  // ListBox2.
+  // The connection log.
   virtual LogListView& LogList() = 0;
   // Width of a text in the main window's font, in pixels.
   virtual int TextWidth(const std::string& text) const = 0;

@@ -119,7 +119,7 @@ int Run(QApplication& app) {
     form.SaveCounts();
   });
 
-  form.FormCreate();
+  form.Start();
   window = &form;
   for (const std::string& text : early) form.ShowError(text);
   // The dialogs come after the main window, hidden until their commands

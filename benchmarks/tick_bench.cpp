@@ -18,7 +18,7 @@ using bench::NullList;
 
 class NullDisplay : public AccountingDisplay {
  public:
-  void SetFigure(int, const std::string&) override {}
+  void SetFigure(Figure, const std::string&) override {}
   void SetTariffCaption(const std::string&) override {}
   void SetOverviewRows(const std::vector<std::string>& r) override { benchmark::DoNotOptimize(r.data()); }
   LogListView& LogList() override { return list; }

@@ -63,10 +63,11 @@ MainWindow::MainWindow(ProgramServices services, QWidget* parent, std::function<
   dialUp_->SetDialMode(DialMode::Sync);
   dialUp_->SetLanguage(StatusLanguage::English);
 
-  ListBox2 = static_cast<TabStopListBox*>(&logAdapter_.List());
-  CreateControls();
-  PopupMenu1 = CreatePopupMenu1();
-  PopupMenu2 = CreatePopupMenu2();
+  CreateStrip();
+  CreateOverview();
+  CreateLog();
+  stripMenu_ = CreateStripMenu();
+  overviewMenu_ = CreateOverviewMenu();
 
   core_ = std::make_unique<AccountingCore>(
       AccountingServices{services_.clock, *dialUp_, services_.internetState, services_.registry,
@@ -82,14 +83,14 @@ MainWindow::MainWindow(ProgramServices services, QWidget* parent, std::function<
   if (!services_.networkName.empty())
     tray_->SetTip(kCaption + QStringLiteral(" – ") + QString::fromStdString(services_.networkName));
 
-  Timer1.setSingleShot(true);
-  Timer1.setTimerType(Qt::PreciseTimer);
-  connect(&Timer1, &QTimer::timeout, this, [this] { OnTimer(); });
+  timer_.setSingleShot(true);
+  timer_.setTimerType(Qt::PreciseTimer);
+  connect(&timer_, &QTimer::timeout, this, [this] { OnTimer(); });
   storePositionTimer_.setSingleShot(true);
   connect(&storePositionTimer_, &QTimer::timeout, this, [this] { StorePosition(); });
 }
 
-MainWindow::~MainWindow() { Timer1.stop(); }
+MainWindow::~MainWindow() { timer_.stop(); }
 
 QLabel* MainWindow::HeaderLabel(const QString& text, int left, int top) {
   auto* l = new QLabel(text, this);
@@ -101,51 +102,62 @@ QLabel* MainWindow::HeaderLabel(const QString& text, int left, int top) {
   return l;
 }
 
-void MainWindow::CreateControls() {
-  Label5 = new QLabel(QStringLiteral("Tarif:"), this);
-  Label5->setGeometry(0, 0, 118, 16);
-  Label5->setFont(Verdana(13));
-  Label5->setStyleSheet("color: white; background: transparent;");
-  Label5->setAttribute(Qt::WA_TransparentForMouseEvents);
+void MainWindow::CreateStrip() {
+  tariffLabel_ = new QLabel(QStringLiteral("Tarif:"), this);
+  tariffLabel_->setGeometry(0, 0, 118, 16);
+  tariffLabel_->setFont(Verdana(13));
+  tariffLabel_->setStyleSheet("color: white; background: transparent;");
+  tariffLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-  Panel1 = new QLabel(QString(54, '_'), this);
-  Panel1->setGeometry(128, -13, 337, 30);
-  Panel1->setFont(PixelFont({"Microsoft Sans Serif", "DejaVu Sans", "Sans Serif"}, 13, true));
-  Panel1->setStyleSheet("color: white; background: #0000D9;");
-  Panel1->setAlignment(Qt::AlignCenter);
-  Panel1->setAttribute(Qt::WA_TransparentForMouseEvents);
+  stripBar_ = new QLabel(QString(54, '_'), this);
+  stripBar_->setGeometry(128, -13, 337, 30);
+  stripBar_->setFont(PixelFont({"Microsoft Sans Serif", "DejaVu Sans", "Sans Serif"}, 13, true));
+  stripBar_->setStyleSheet("color: white; background: #0000D9;");
+  stripBar_->setAlignment(Qt::AlignCenter);
+  stripBar_->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-  const std::array<QRect, 6> geometry = {QRect(), QRect(120, 0, 81, 17), QRect(8, 0, 73, 17),
-                                         QRect(208, 0, 81, 17), QRect(296, 0, 121, 17),
-                                         QRect(424, 0, 65, 17)};
-  for (int i = 1; i <= 5; ++i) {
+  const std::map<Figure, std::pair<QRect, const char*>> fields = {
+      {Figure::SecondsToday, {QRect(120, 0, 81, 17), "secondsToday"}},
+      {Figure::DailyAllowance, {QRect(8, 0, 73, 17), "dailyAllowance"}},
+      {Figure::LeftToday, {QRect(208, 0, 81, 17), "leftToday"}},
+      {Figure::ConnectionBytes, {QRect(296, 0, 121, 17), "connectionBytes"}},
+      {Figure::PeriodCosts, {QRect(424, 0, 65, 17), "periodCosts"}}};
+  for (const auto& [figure, place] : fields) {
     auto* e = new QLineEdit(this);
-    e->setObjectName(QStringLiteral("Edit%1").arg(i));
-    e->setGeometry(geometry[i]);
+    e->setObjectName(QString::fromLatin1(place.second));
+    e->setGeometry(place.first);
     e->setFrame(false);
     e->setReadOnly(true);  // selectable and copyable, never edited
     e->setFont(Verdana(13));
     e->setStyleSheet("QLineEdit { background: #BAFFB7; color: black; border: none; padding: 0; }");
     e->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(e, &QWidget::customContextMenuRequested, this,
-            [this, e](const QPoint& p) { PopupMenu1->popup(e->mapToGlobal(p)); });
-    Edit[i] = e;
+            [this, e](const QPoint& p) { stripMenu_->popup(e->mapToGlobal(p)); });
+    figureFields_[static_cast<size_t>(figure)] = e;
   }
-  Edit[2]->hide();
+  FigureField(Figure::DailyAllowance)->hide();
 
-  SpeedButton1 = new QToolButton(this);
-  SpeedButton1->setGeometry(488, 0, 25, 17);
-  SpeedButton1->setAutoRaise(true);
-  SpeedButton1->setIcon(QIcon(ChevronPicture()));
-  SpeedButton1->setIconSize(QSize(25, 17));
-  SpeedButton1->setStyleSheet("QToolButton { border: none; padding: 0; }");
-  connect(SpeedButton1, &QToolButton::clicked, this, [this] { Button1Click(); });
+  expandButton_ = new QToolButton(this);
+  expandButton_->setGeometry(488, 0, 25, 17);
+  expandButton_->setAutoRaise(true);
+  expandButton_->setIcon(QIcon(ChevronPicture()));
+  expandButton_->setIconSize(QSize(25, 17));
+  expandButton_->setStyleSheet("QToolButton { border: none; padding: 0; }");
+  connect(expandButton_, &QToolButton::clicked, this, [this] { ToggleExpanded(); });
 
-  Image1 = new QLabel(this);
-  Image1->setGeometry(0, 17, 513, 25);
-  Image1->setPixmap(HeaderBarPicture());
-  Image1->setScaledContents(true);
-  Image1->setAttribute(Qt::WA_TransparentForMouseEvents);
+  // Stacking: the blue bar lies behind the figure fields.
+  stripBar_->lower();
+  tariffLabel_->raise();
+  for (QLineEdit* e : figureFields_) e->raise();
+  expandButton_->raise();
+}
+
+void MainWindow::CreateOverview() {
+  overviewHeader_ = new QLabel(this);
+  overviewHeader_->setGeometry(0, 17, 513, 25);
+  overviewHeader_->setPixmap(HeaderBarPicture());
+  overviewHeader_->setScaledContents(true);
+  overviewHeader_->setAttribute(Qt::WA_TransparentForMouseEvents);
   HeaderLabel("Name", 2, 24);
   HeaderLabel("Zeit", 139, 24);
   HeaderLabel("Zeit/Tag", 220, 24);
@@ -153,21 +165,23 @@ void MainWindow::CreateControls() {
   HeaderLabel("Traffic", 364, 24);
   HeaderLabel("Kosten", 453, 24);
 
-  ListBox1 = new TabStopListBox(this);
-  ListBox1->setGeometry(0, 42, 513, 97);
-  ListBox1->setFont(Verdana(13));
-  SetColors(ListBox1, Qt::black, Qt::white);
-  ListBox1->SetItemHeight(16);
-  ListBox1->SetTabStops(kOverviewStops, fontMetrics());
-  ListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(ListBox1, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& p) { PopupMenu2->popup(ListBox1->mapToGlobal(p)); });
+  tariffOverview_ = new TabStopListBox(this);
+  tariffOverview_->setGeometry(0, 42, 513, 97);
+  tariffOverview_->setFont(Verdana(13));
+  SetColors(tariffOverview_, Qt::black, Qt::white);
+  tariffOverview_->SetItemHeight(16);
+  tariffOverview_->SetTabStops(kOverviewStops, fontMetrics());
+  tariffOverview_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(tariffOverview_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& p) { overviewMenu_->popup(tariffOverview_->mapToGlobal(p)); });
+}
 
-  Image2 = new QLabel(this);
-  Image2->setGeometry(-1, 137, 514, 25);
-  Image2->setPixmap(HeaderBarPicture());
-  Image2->setScaledContents(true);
-  Image2->setAttribute(Qt::WA_TransparentForMouseEvents);
+void MainWindow::CreateLog() {
+  logHeader_ = new QLabel(this);
+  logHeader_->setGeometry(-1, 137, 514, 25);
+  logHeader_->setPixmap(HeaderBarPicture());
+  logHeader_->setScaledContents(true);
+  logHeader_->setAttribute(Qt::WA_TransparentForMouseEvents);
   HeaderLabel("Account", 2, 144);
   HeaderLabel("Start", 88, 144);
   HeaderLabel("Ende", 224, 144);
@@ -175,79 +189,68 @@ void MainWindow::CreateControls() {
   HeaderLabel("Traffic", 360, 144);
   HeaderLabel("Kosten", 447, 144);
 
-  ListBox2->setGeometry(0, 162, 513, 97);
-  ListBox2->setFont(Verdana(10));
-  SetColors(ListBox2, QColor(0xEF, 0xEF, 0xEF), Qt::black);
-  ListBox2->SetItemHeight(12);
-  ListBox2->SetTabStops(kLogStops, fontMetrics());
-  ListBox2->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(ListBox2, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& p) { PopupMenu1->popup(ListBox2->mapToGlobal(p)); });
-
-  // Stacking: the blue panel lies behind the figure fields.
-  Panel1->lower();
-  Label5->raise();
-  for (int i = 1; i <= 5; ++i) Edit[i]->raise();
-  SpeedButton1->raise();
+  connectionLog_ = static_cast<TabStopListBox*>(&logAdapter_.List());
+  connectionLog_->setGeometry(0, 162, 513, 97);
+  connectionLog_->setFont(Verdana(10));
+  SetColors(connectionLog_, QColor(0xEF, 0xEF, 0xEF), Qt::black);
+  connectionLog_->SetItemHeight(12);
+  connectionLog_->SetTabStops(kLogStops, fontMetrics());
+  connectionLog_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(connectionLog_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& p) { stripMenu_->popup(connectionLog_->mapToGlobal(p)); });
 }
 
-QAction* MainWindow::AddItem(QMenu* menu, const std::string& name, const QString& caption,
-                         std::function<void()> handler) {
+QAction* MainWindow::AddItem(QMenu* menu, const QString& caption, std::function<void()> handler) {
   QAction* a = menu->addAction(caption);
-  a->setObjectName(QString::fromStdString(name));
   connect(a, &QAction::triggered, this, [this, handler] { Guarded(handler); });
-  Items[name] = a;
   return a;
 }
 
-void MainWindow::AddSeparator(QMenu* menu, const std::string& name) {
-  QAction* a = menu->addSeparator();
-  a->setObjectName(QString::fromStdString(name));
-  Items[name] = a;
+MainWindow::MenuItems MainWindow::AddCommonItems(QMenu* menu, const QString& userSettingsCaption,
+                                                 QAction* tariffSettings) {
+  MenuItems items;
+  items.userSettings = AddItem(menu, userSettingsCaption, [this] { commands_[Command::UserSettings](); });
+  commandItems_[Command::UserSettings].push_back(items.userSettings);
+  menu->addSeparator();
+  if (tariffSettings) {
+    menu->addAction(tariffSettings);
+    menu->addSeparator();
+  }
+  items.errorReport = AddItem(menu, "Fehlerbericht erstellen", [this] { commands_[Command::ErrorReport](); });
+  commandItems_[Command::ErrorReport].push_back(items.errorReport);
+  items.help = AddItem(menu, "Hilfe", [this] { ShowHelp(); });
+  items.help->setShortcut(Qt::Key_F1);
+  menu->addSeparator();
+  items.showHide = AddItem(menu, "Verbergen", [this] { ToggleShown(); });
+  // A checkable item has toggled when its handler runs: the new mark is the wish.
+  QAction* autostart = items.autostart = menu->addAction(QStringLiteral("Autostart"));
+  autostart->setCheckable(true);
+  connect(autostart, &QAction::triggered, this,
+          [this, autostart] { Guarded([this, autostart] { SetAutostart(autostart->isChecked()); }); });
+  items.about = AddItem(menu, "About", [this] { commands_[Command::About](); });
+  commandItems_[Command::About].push_back(items.about);
+  menu->addSeparator();
+  return items;
 }
 
-QMenu* MainWindow::CreatePopupMenu1() {
+QMenu* MainWindow::CreateStripMenu() {
   auto* m = new QMenu(this);
-  AddSeparator(m, "N8");
-  AddSeparator(m, "N5");
-  commandItems_[Command::UserSettings].push_back(
-      AddItem(m, "Einstelllungen1", "Benutzer-Einstelllungen", [this] { commands_[Command::UserSettings](); }));
-  AddSeparator(m, "N2");
-  commandItems_[Command::ErrorReport].push_back(AddItem(
-      m, "Fehlerberichterstellen1", "Fehlerbericht erstellen", [this] { commands_[Command::ErrorReport](); }));
-  AddItem(m, "Hilfe1", "Hilfe", [this] { Hilfe1Click(); })->setShortcut(Qt::Key_F1);
-  AddSeparator(m, "N9");
-  AddItem(m, "Hide1", "Verbergen", [this] { Hide1Click(); });
-  // A checkable item has toggled when its handler runs: the new mark is the wish.
-  QAction* autostart = AddItem(m, "Autostart1", "Autostart", [this] { SetAutostart(Items["Autostart1"]->isChecked()); });
-  autostart->setCheckable(true);
-  commandItems_[Command::About].push_back(
-      AddItem(m, "About1", "About", [this] { commands_[Command::About](); }));
-  AddSeparator(m, "N1");
-  AddItem(m, "Beende1", "Beende", [this] { Beende1Click(); });
+  // The dial items go in front of the first separator.
+  m->addSeparator();
+  dialItemsEnd_ = m->addSeparator();
+  stripItems_ = AddCommonItems(m, "Benutzer-Einstelllungen");
+  stripItems_.quit = AddItem(m, "Beende", [this] { Quit(); });
   return m;
 }
 
-QMenu* MainWindow::CreatePopupMenu2() {
+QMenu* MainWindow::CreateOverviewMenu() {
   auto* m = new QMenu(this);
-  AddSeparator(m, "N7");
-  commandItems_[Command::UserSettings].push_back(
-      AddItem(m, "Einstellungen2", "Benutzer-Einstellungen", [this] { commands_[Command::UserSettings](); }));
-  AddSeparator(m, "N3");
-  commandItems_[Command::TariffSettings].push_back(
-      AddItem(m, "Einstellungen1", "Tarif-Einstellungen", [this] { Einstellungen1Click(); }));
-  AddSeparator(m, "N6");
-  commandItems_[Command::ErrorReport].push_back(AddItem(
-      m, "Fehlerberichterstellen2", "Fehlerbericht erstellen", [this] { commands_[Command::ErrorReport](); }));
-  AddItem(m, "Hilfe2", "Hilfe", [this] { Hilfe1Click(); })->setShortcut(Qt::Key_F1);
-  AddSeparator(m, "N10");
-  AddItem(m, "Verbergen1", "Verbergen", [this] { Hide1Click(); });
-  QAction* autostart = AddItem(m, "AutoStart2", "Autostart", [this] { SetAutostart(Items["AutoStart2"]->isChecked()); });
-  autostart->setCheckable(true);
-  commandItems_[Command::About].push_back(
-      AddItem(m, "Abouut1", "About", [this] { commands_[Command::About](); }));
-  AddSeparator(m, "N4");
-  AddItem(m, "Beenden1", "Beenden", [this] { Beende1Click(); });
+  m->addSeparator();
+  tariffSettingsItem_ = new QAction(QStringLiteral("Tarif-Einstellungen"), m);
+  connect(tariffSettingsItem_, &QAction::triggered, this, [this] { Guarded([this] { EditSelectedTariff(); }); });
+  commandItems_[Command::TariffSettings].push_back(tariffSettingsItem_);
+  overviewItems_ = AddCommonItems(m, "Benutzer-Einstellungen", tariffSettingsItem_);
+  overviewItems_.quit = AddItem(m, "Beenden", [this] { Quit(); });
   for (const auto& [command, items] : commandItems_)
     for (QAction* a : items) a->setEnabled(false);
   return m;
@@ -258,28 +261,28 @@ void MainWindow::SetCommand(Command command, std::function<void()> handler) {
   for (QAction* a : commandItems_[command]) a->setEnabled(static_cast<bool>(commands_[command]));
 }
 
-void MainWindow::FormCreate() {
+void MainWindow::Start() {
   // The window's own F1 reaches the help without a menu open.
-  for (const char* name : {"Hilfe1", "Hilfe2"}) Items[name]->setShortcutContext(Qt::WindowShortcut);
-  addAction(Items["Hilfe1"]);
+  for (QAction* help : {stripItems_.help, overviewItems_.help}) help->setShortcutContext(Qt::WindowShortcut);
+  addAction(stripItems_.help);
   // A failure in a start-up step is shown; the program still comes up.
   QCoreApplication::instance()->installEventFilter(this);
   Guarded([this] { core_->Startup(); });
-  tray_->SetPopupMenu(PopupMenu1);
-  tray_->OnLeftButtonDown = [this](TrayIcon&) { trayLeftButtonDown(); };
+  tray_->SetPopupMenu(stripMenu_);
+  tray_->OnLeftButtonDown = [this](TrayIcon&) { OnTrayClick(); };
   tray_->Loaded();
   tray_->SetActive(true);
   if (!tray_->TrayAvailable()) {
     // Without a notification area the strip stays in reach.
-    Items["Hide1"]->setEnabled(false);
-    Items["Verbergen1"]->setEnabled(false);
+    stripItems_.showHide->setEnabled(false);
+    overviewItems_.showHide->setEnabled(false);
   }
-  Timer1.start(core_->MillisecondsUntilNextTick());
+  timer_.start(core_->MillisecondsUntilNextTick());
 }
 
 void MainWindow::OnTimer() {
   // Armed first: a message box shown by this tick must not stop the clock.
-  Timer1.start(core_->MillisecondsUntilNextTick());
+  timer_.start(core_->MillisecondsUntilNextTick());
   Guarded([this] { core_->Tick(); });
 }
 
@@ -291,10 +294,10 @@ void MainWindow::Guarded(const std::function<void()>& handler) {
   }
 }
 
-void MainWindow::Button1Click() {
+void MainWindow::ToggleExpanded() {
   if (height() == kCollapsedHeight)
-    resize(width(), Edit[3]->height() + Image1->height() + ListBox1->height() + Image2->height() +
-                        ListBox2->height());
+    resize(width(), FigureField(Figure::LeftToday)->height() + overviewHeader_->height() +
+                        tariffOverview_->height() + logHeader_->height() + connectionLog_->height());
   else
     resize(width(), kCollapsedHeight);
 }
@@ -323,7 +326,7 @@ void MainWindow::PlaceWindow(int left, int top) {
   move(at);
 }
 
-void MainWindow::Hide1Click() {
+void MainWindow::ToggleShown() {
   // What the strip is, not what the caption last said: it may have gone to
   // the tray by its close box or by minimizing since.
   if (IsStripHidden()) {
@@ -336,28 +339,28 @@ void MainWindow::Hide1Click() {
   UpdateShowHideCaption();
 }
 
-void MainWindow::trayLeftButtonDown() { Hide1Click(); }
+void MainWindow::OnTrayClick() { ToggleShown(); }
 
 void MainWindow::BuildDialMenu() {
-  for (QAction* a : DialItems) {
-    PopupMenu1->removeAction(a);
+  for (QAction* a : dialItems_) {
+    stripMenu_->removeAction(a);
     delete a;
   }
-  DialItems.clear();
+  dialItems_.clear();
   const auto& tariffs = core_ ? core_->tariffs : std::vector<TariffRecord>{};
-  QAction* before = Items["N5"];
+
   for (size_t i = 0; i < tariffs.size(); ++i) {
     const QString caption = (QString::fromStdString(tariffs[i].Name) + QStringLiteral(" wählen...")).left(30);
-    auto* a = new QAction(caption, PopupMenu1);
+    auto* a = new QAction(caption, stripMenu_);
     a->setData(static_cast<int>(i));  // the tariff's index, as the item's Tag
     const int index = static_cast<int>(i);
-    connect(a, &QAction::triggered, this, [this, index] { OnClickDialButton(index); });
-    PopupMenu1->insertAction(before, a);
-    DialItems.push_back(a);
+    connect(a, &QAction::triggered, this, [this, index] { DialTariff(index); });
+    stripMenu_->insertAction(dialItemsEnd_, a);
+    dialItems_.push_back(a);
   }
 }
 
-void MainWindow::OnClickDialButton(int i) {
+void MainWindow::DialTariff(int i) {
   try {
     auto& tariffs = core_->tariffs;
     if (i < 0 || static_cast<size_t>(i) >= tariffs.size()) return;
@@ -387,8 +390,8 @@ void MainWindow::SetAutostart(bool on) {
 
 void MainWindow::UpdateAutostartChecks() {
   const bool on = services_.registry.ValueExists(kRunKey, kAutostartValue);
-  Items["Autostart1"]->setChecked(on);
-  Items["AutoStart2"]->setChecked(on);
+  stripItems_.autostart->setChecked(on);
+  overviewItems_.autostart->setChecked(on);
 }
 
 std::string MainWindow::HelpFilePath() const {
@@ -400,19 +403,29 @@ std::string MainWindow::HelpFilePath() const {
   return {};
 }
 
-void MainWindow::Hilfe1Click() {
+void MainWindow::ShowHelp() {
   const std::string help = HelpFilePath();
   if (!help.empty()) services_.shell.Open(help);
 }
 
-void MainWindow::Einstellungen1Click() {
-  if (ListBox1->currentRow() < 0 || !commands_[Command::TariffSettings]) return;
+void MainWindow::EditSelectedTariff() {
+  if (SelectedTariff() < 0 || !commands_[Command::TariffSettings]) return;
   commands_[Command::TariffSettings]();
 }
 
-void MainWindow::Beende1Click() { tray_->CloseOwner(); }
+void MainWindow::Quit() { tray_->CloseOwner(); }
 
-bool MainWindow::CloseHandlers() {
+void MainWindow::PauseTick() { timer_.stop(); }
+
+void MainWindow::ResumeTick() { timer_.start(core_->MillisecondsUntilNextTick()); }
+
+bool MainWindow::Ticking() const { return timer_.isActive(); }
+
+int MainWindow::SelectedTariff() const { return tariffOverview_->currentRow(); }
+
+void MainWindow::SelectTariff(int index) { tariffOverview_->setCurrentRow(index); }
+
+bool MainWindow::LogAndSave() {
   try {
     core_->CloseDown();
     return true;
@@ -433,7 +446,7 @@ void MainWindow::SaveCounts() {
 void MainWindow::EndWithoutAsking() {
   if (ending_) return;  // a second signal while ending
   ending_ = true;
-  Timer1.stop();
+  timer_.stop();
   const std::vector<std::string> failed = core_->CloseDownOnce();
   for (const std::string& text : failed) std::fprintf(stderr, "tarifuhr: %s\n", text.c_str());
   QCoreApplication::exit(failed.empty() ? 0 : 1);
@@ -450,12 +463,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (ending_ || !CloseHandlers()) {
+  if (ending_ || !LogAndSave()) {
     event->ignore();  // keep running; a later close tries again
     return;
   }
   ending_ = true;
-  Timer1.stop();
+  timer_.stop();
   event->accept();
   QApplication::quit();
 }
@@ -482,7 +495,7 @@ void MainWindow::hideEvent(QHideEvent* event) {
 
 bool MainWindow::InExemptRow(const QPoint& p) const {
   // The top row from the first figure field to the right end never drags.
-  return p.x() >= Edit[1]->x() && p.y() < SpeedButton1->height();
+  return p.x() >= FigureField(Figure::SecondsToday)->x() && p.y() < expandButton_->height();
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {
@@ -525,21 +538,21 @@ void MainWindow::StorePosition() {
   }
 }
 
-void MainWindow::contextMenuEvent(QContextMenuEvent* event) { PopupMenu1->popup(event->globalPos()); }
+void MainWindow::contextMenuEvent(QContextMenuEvent* event) { stripMenu_->popup(event->globalPos()); }
 
-void MainWindow::SetFigure(int edit, const std::string& text) {
-  if (edit >= 1 && edit <= 5) Edit[edit]->setText(QString::fromStdString(text));
+void MainWindow::SetFigure(Figure figure, const std::string& text) {
+  FigureField(figure)->setText(QString::fromStdString(text));
 }
 
-void MainWindow::SetTariffCaption(const std::string& caption) { Label5->setText(QString::fromStdString(caption)); }
+void MainWindow::SetTariffCaption(const std::string& caption) { tariffLabel_->setText(QString::fromStdString(caption)); }
 
 void MainWindow::SetOverviewRows(const std::vector<std::string>& rows) {
-  const int selected = ListBox1->currentRow();
-  ListBox1->setUpdatesEnabled(false);
-  ListBox1->clear();
-  for (const std::string& r : rows) ListBox1->addItem(QString::fromStdString(r));
-  if (selected >= 0 && selected < ListBox1->count()) ListBox1->setCurrentRow(selected);
-  ListBox1->setUpdatesEnabled(true);
+  const int selected = tariffOverview_->currentRow();
+  tariffOverview_->setUpdatesEnabled(false);
+  tariffOverview_->clear();
+  for (const std::string& r : rows) tariffOverview_->addItem(QString::fromStdString(r));
+  if (selected >= 0 && selected < tariffOverview_->count()) tariffOverview_->setCurrentRow(selected);
+  tariffOverview_->setUpdatesEnabled(true);
 }
 
 int MainWindow::TextWidth(const std::string& text) const {
@@ -554,8 +567,8 @@ void MainWindow::UpdateShowHideCaption() { SetShowHideCaption(IsStripHidden() ? 
 
 void MainWindow::SetShowHideCaption(const std::string& caption) {
   const QString c = QString::fromStdString(caption);
-  Items["Hide1"]->setText(c);
-  Items["Verbergen1"]->setText(c);
+  stripItems_.showHide->setText(c);
+  overviewItems_.showHide->setText(c);
 }
 
 void MainWindow::ShowFirstStartDialog() {

@@ -48,12 +48,24 @@ class MainWindow : public QWidget, public AccountingDisplay {
   // is there.
   enum class Command { UserSettings, TariffSettings, ErrorReport, About, FirstStart };
 
+  // The items both menus have: the strip's (also the tray's) and the
+  // overview's.
+  struct MenuItems {
+    QAction* userSettings = nullptr;
+    QAction* errorReport = nullptr;
+    QAction* help = nullptr;
+    QAction* showHide = nullptr;
+    QAction* autostart = nullptr;
+    QAction* about = nullptr;
+    QAction* quit = nullptr;
+  };
+
   explicit MainWindow(ProgramServices services, QWidget* parent = nullptr,
-                  std::function<bool()> trayAvailable = {});
+                      std::function<bool()> trayAvailable = {});
   ~MainWindow() override;
 
   // Loads everything and starts the timer.
-  void FormCreate();
+  void Start();
   void SetCommand(Command command, std::function<void()> handler);
 
   AccountingCore& Core() { return *core_; }
@@ -63,14 +75,23 @@ class MainWindow : public QWidget, public AccountingDisplay {
   const UserFiles& Files() const { return userFiles_; }
 
   // Menu commands.
-  void Button1Click();
-  void Hide1Click();
-  void trayLeftButtonDown();
-  void OnClickDialButton(int tariffIndex);
+  void ToggleExpanded();
+  void ToggleShown();
+  void OnTrayClick();
+  void DialTariff(int tariffIndex);
   void SetAutostart(bool on);
-  void Hilfe1Click();
-  void Einstellungen1Click();
-  void Beende1Click();
+  void ShowHelp();
+  void EditSelectedTariff();
+  void Quit();
+
+  // The once-a-second tick stops while a dialog changes the tariff list
+  // under it, and goes on afterwards.
+  void PauseTick();
+  void ResumeTick();
+  bool Ticking() const;
+  // The line selected in the tariff overview, -1 for none.
+  int SelectedTariff() const;
+  void SelectTariff(int index);
 
   // The dial menu from the current user's tariffs.
   void BuildDialMenu() override;
@@ -79,7 +100,7 @@ class MainWindow : public QWidget, public AccountingDisplay {
   std::string HelpFilePath() const;
   // Logs an open connection and saves; false (after telling the user) when
   // the save failed.
-  bool CloseHandlers();
+  bool LogAndSave();
   // Saves the user's data and keeps counting; a failure goes to stderr.
   void SaveCounts();
   // The end a signal or the session asks for: no one may be there to
@@ -88,7 +109,7 @@ class MainWindow : public QWidget, public AccountingDisplay {
   void EndWithoutAsking();
 
   // AccountingDisplay.
-  void SetFigure(int edit, const std::string& text) override;
+  void SetFigure(Figure figure, const std::string& text) override;
   void SetTariffCaption(const std::string& caption) override;
   void SetOverviewRows(const std::vector<std::string>& rows) override;
   LogListView& LogList() override { return logAdapter_; }
@@ -101,20 +122,18 @@ class MainWindow : public QWidget, public AccountingDisplay {
   void PlaceWindow(int left, int top) override;
   void Collapse() override;
 
-  // Controls, named as the program names them.
-  QLabel* Label5;
-  QLabel* Panel1;
-  std::array<QLineEdit*, 6> Edit{};  // Edit[1] .. Edit[5]
-  QToolButton* SpeedButton1;
-  QLabel* Image1;
-  QLabel* Image2;
-  TabStopListBox* ListBox1;
-  TabStopListBox* ListBox2;
-  QMenu* PopupMenu1;
-  QMenu* PopupMenu2;
-  std::map<std::string, QAction*> Items;  // menu items by name
-  std::vector<QAction*> DialItems;
-  QTimer Timer1;
+  // For tests and the dialogs: what the window shows.
+  QLabel* TariffLabel() const { return tariffLabel_; }
+  QLineEdit* FigureField(Figure figure) const { return figureFields_[static_cast<size_t>(figure)]; }
+  QToolButton* ExpandButton() const { return expandButton_; }
+  TabStopListBox* TariffOverview() const { return tariffOverview_; }
+  TabStopListBox* ConnectionLogList() const { return connectionLog_; }
+  QMenu* StripMenu() const { return stripMenu_; }
+  QMenu* OverviewMenu() const { return overviewMenu_; }
+  const MenuItems& StripItems() const { return stripItems_; }
+  const MenuItems& OverviewItems() const { return overviewItems_; }
+  QAction* TariffSettingsItem() const { return tariffSettingsItem_; }
+  const std::vector<QAction*>& DialItems() const { return dialItems_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -128,12 +147,15 @@ class MainWindow : public QWidget, public AccountingDisplay {
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
-  void CreateControls();
-  QMenu* CreatePopupMenu1();
-  QMenu* CreatePopupMenu2();
-  QAction* AddItem(QMenu* menu, const std::string& name, const QString& caption,
-                   std::function<void()> handler);
-  void AddSeparator(QMenu* menu, const std::string& name);
+  // Builders of the window's parts, top to bottom.
+  void CreateStrip();
+  void CreateOverview();
+  void CreateLog();
+  QMenu* CreateStripMenu();
+  QMenu* CreateOverviewMenu();
+  // The items both menus have, in their order.
+  MenuItems AddCommonItems(QMenu* menu, const QString& userSettingsCaption, QAction* tariffSettings = nullptr);
+  QAction* AddItem(QMenu* menu, const QString& caption, std::function<void()> handler);
   QLabel* HeaderLabel(const QString& text, int left, int top);
   void OnTimer();
   void UpdateShowHideCaption();
@@ -151,6 +173,24 @@ class MainWindow : public QWidget, public AccountingDisplay {
   std::unique_ptr<AccountingCore> core_;
   TrayIcon* tray_;
   LogListAdapter logAdapter_;
+
+  QLabel* tariffLabel_ = nullptr;
+  QLabel* stripBar_ = nullptr;
+  std::array<QLineEdit*, std::size(kFigures)> figureFields_{};
+  QToolButton* expandButton_ = nullptr;
+  QLabel* overviewHeader_ = nullptr;
+  QLabel* logHeader_ = nullptr;
+  TabStopListBox* tariffOverview_ = nullptr;
+  TabStopListBox* connectionLog_ = nullptr;
+  QMenu* stripMenu_ = nullptr;
+  QMenu* overviewMenu_ = nullptr;
+  MenuItems stripItems_;
+  MenuItems overviewItems_;
+  QAction* tariffSettingsItem_ = nullptr;
+  QAction* dialItemsEnd_ = nullptr;  // the dial items go before it
+  std::vector<QAction*> dialItems_;
+  QTimer timer_;
+
   std::map<Command, std::function<void()>> commands_;
   std::map<Command, std::vector<QAction*>> commandItems_;
   QPoint dragOffset_;

@@ -112,7 +112,7 @@ void SettingsDialog::ComboBox1Change() {
     throw;
   }
   core.LoadUser(chosen);
-  d_.form.ListBox1->clear();
+  d_.form.SelectTariff(-1);  // the old user's selection means nothing now
   core.RefreshOverview();
   ShowTariffNames();
   try {
@@ -146,7 +146,7 @@ void SettingsDialog::LeaveRemovedCurrentUser() {
   // Counting on into a user whose section is gone would be lost with every
   // save: save what was counted, then go on with no user.
   AccountingCore& core = d_.form.Core();
-  d_.form.Timer1.stop();
+  d_.form.PauseTick();
   try {
     core.SaveUser();
   } catch (...) {
@@ -175,14 +175,14 @@ void SettingsDialog::Button1Click() {
   ShowTariffNames();
 }
 
-void SettingsDialog::RestartTimer() { d_.form.Timer1.start(d_.form.Core().MillisecondsUntilNextTick()); }
+void SettingsDialog::RestartTimer() { d_.form.ResumeTick(); }
 
 void SettingsDialog::Button2Click() {
   const int row = ListBox1->currentRow();
   if (row < 0) return;
   AccountingCore& core = d_.form.Core();
   // No tick may see the list while it is rearranged.
-  d_.form.Timer1.stop();
+  d_.form.PauseTick();
   struct Restart {
     SettingsDialog* self;
     ~Restart() { self->RestartTimer(); }

@@ -43,8 +43,8 @@ TEST_F(CoreTest, FirstOnlineSecondsOpenTheRecordAndCharge) {
   ASSERT_EQ(display.log.lines.size(), 3u) << "the live line is rewritten in place";
   EXPECT_NE(display.log.lines[2].find("\t00:00:01\t"), std::string::npos);
   EXPECT_NE(display.log.lines[2].find("\t0,08"), std::string::npos);
-  EXPECT_EQ(display.figures[1], " 00:00:01") << "figures show the day before this second counts";
-  EXPECT_EQ(display.figures[5], " 0,08");
+  EXPECT_EQ(display.figures[Figure::SecondsToday], " 00:00:01") << "figures show the day before this second counts";
+  EXPECT_EQ(display.figures[Figure::PeriodCosts], " 0,08");
   EXPECT_EQ(core.totals.OnlineSeconds, 2);
 }
 
@@ -54,7 +54,7 @@ TEST_F(CoreTest, AConnectionWithoutTariffIsLoggedWithoutCost) {
   const TariffRecord before = core.tariffs[0];
   DialOutside("Fremd");
   TickSeconds(70);
-  EXPECT_EQ(display.figures[1], " - ");
+  EXPECT_EQ(display.figures[Figure::SecondsToday], " - ");
   EXPECT_EQ(display.label5, "Fremd:");
   network->HangUpEntry("Fremd");
   TickNextSecond();
@@ -79,7 +79,7 @@ TEST_F(CoreTest, TrafficCountsFromTheConnectionsStart) {
   EXPECT_EQ(core.connection.received, 800);
   EXPECT_EQ(core.connection.sent, 20);
   EXPECT_EQ(core.tariffs[0].ConnectionBytes, 820);
-  EXPECT_EQ(display.figures[4], " 820 Bytes");
+  EXPECT_EQ(display.figures[Figure::ConnectionBytes], " 820 Bytes");
 }
 
 TEST_F(CoreTest, GoingOfflineLogsOnceAndMovesTheBytesToThePeriod) {
@@ -99,7 +99,7 @@ TEST_F(CoreTest, GoingOfflineLogsOnceAndMovesTheBytesToThePeriod) {
   EXPECT_FALSE(core.connection.IsOpen());
   EXPECT_EQ(display.log.lines.size(), 1u) << "the log list was reloaded";
   EXPECT_EQ(core.historyLineCount, 1);
-  for (int i = 1; i <= 5; ++i) EXPECT_EQ(display.figures[i], " - ");
+  for (Figure f : kFigures) EXPECT_EQ(display.figures[f], " - ");
 }
 
 TEST_F(CoreTest, ASecondTariffCountsWhileTheFirstStaysUntouched) {

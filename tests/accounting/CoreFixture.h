@@ -18,7 +18,7 @@ namespace tarifuhr::testing {
 
 class RecordingDisplay : public AccountingDisplay {
  public:
-  void SetFigure(int edit, const std::string& text) override { figures[edit] = text; }
+  void SetFigure(Figure figure, const std::string& text) override { figures[figure] = text; }
   void SetTariffCaption(const std::string& caption) override { label5 = caption; }
   void SetOverviewRows(const std::vector<std::string>& r) override { rows = r; }
   LogListView& LogList() override { return log; }
@@ -34,7 +34,7 @@ class RecordingDisplay : public AccountingDisplay {
   void BuildDialMenu() override { calls.push_back("BuildDialMenu"); }
   void Collapse() override { calls.push_back("Collapse"); }
 
-  std::map<int, std::string> figures;
+  std::map<Figure, std::string> figures;
   std::string label5, showHide;
   std::vector<std::string> rows, errors, calls;
   FakeLogList log;

@@ -25,8 +25,8 @@ namespace tarifuhr::testing {
 struct DialogWorld : UiWorld {
   // Started as the program starts; the tick is left to the test.
   explicit DialogWorld(bool firstStart = false) {
-    form->FormCreate();
-    form->Timer1.stop();
+    form->Start();
+    form->PauseTick();
     form->Core().firstStart = firstStart;
     set = std::make_unique<DialogSet>(*form);
   }

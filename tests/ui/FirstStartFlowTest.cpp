@@ -64,8 +64,8 @@ class FirstStartFlowTest : public QObject {
     QCOMPARE(w.registry.ReadString(kTarifuhrKey, "currentuser"), std::string("Erika (Erika.tfd)"));
 
     // Dial from the main window's menu; the connection is counted.
-    QCOMPARE(w.form->DialItems.size(), size_t(1));
-    w.form->DialItems[0]->trigger();
+    QCOMPARE(w.form->DialItems().size(), size_t(1));
+    w.form->DialItems()[0]->trigger();
     const SimState dialled = w.network->Snapshot();
     QCOMPARE(dialled.Connections.size(), size_t(1));
     QCOMPARE(dialled.Entries[0].SavedUser, std::string("erika"));
@@ -73,13 +73,13 @@ class FirstStartFlowTest : public QObject {
     w.network->AddTraffic("Heimnetz", 50000, 4000);
     for (int i = 0; i < 35; ++i) w.Tick();
     QCOMPARE(w.core().activeTariff, 0);
-    QCOMPARE(w.form->Label5->text(), QStringLiteral("Abendtarif:"));
-    QVERIFY(w.form->Edit[4]->text().contains(QStringLiteral("54.000 B")));
+    QCOMPARE(w.form->TariffLabel()->text(), QStringLiteral("Abendtarif:"));
+    QVERIFY(w.form->FigureField(Figure::ConnectionBytes)->text().contains(QStringLiteral("54.000 B")));
 
     w.network->HangUpEntry("Heimnetz");
     w.Tick();
-    QCOMPARE(w.form->Label5->text(), QStringLiteral("Offline"));
-    w.form->Beende1Click();
+    QCOMPARE(w.form->TariffLabel()->text(), QStringLiteral("Offline"));
+    w.form->Quit();
 
     // One logged connection of 65 seconds: the fee and two minutes.
     const std::string log = ReadFileBytes(w.dir.File("dialup.otl"));

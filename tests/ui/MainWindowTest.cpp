@@ -34,7 +34,7 @@ class MainWindowTest : public QObject {
  private slots:
   void geometryAndFlags() {
     UiWorld w;
-    w.form->FormCreate();
+    w.form->Start();
     MainWindow& f = *w.form;
     QCOMPARE(f.width(), 513);
     QCOMPARE(f.height(), 16);
@@ -43,69 +43,69 @@ class MainWindowTest : public QObject {
     QVERIFY((f.windowFlags() & Qt::Tool) == Qt::Tool);  // no taskbar button
     QCOMPARE(f.windowTitle(), QStringLiteral("Tarifuhr 0.1"));
     QCOMPARE(f.pos(), QPoint(0, 0));  // first start: position 0, 0
-    QCOMPARE(f.Edit[1]->geometry(), QRect(120, 0, 81, 17));
-    QCOMPARE(f.Edit[5]->geometry(), QRect(424, 0, 65, 17));
-    QVERIFY(f.Edit[1]->isReadOnly());
-    QVERIFY(f.Edit[2]->isHidden());
-    QCOMPARE(f.ListBox2->geometry(), QRect(0, 162, 513, 97));
+    QCOMPARE(f.FigureField(Figure::SecondsToday)->geometry(), QRect(120, 0, 81, 17));
+    QCOMPARE(f.FigureField(Figure::PeriodCosts)->geometry(), QRect(424, 0, 65, 17));
+    QVERIFY(f.FigureField(Figure::SecondsToday)->isReadOnly());
+    QVERIFY(f.FigureField(Figure::DailyAllowance)->isHidden());
+    QCOMPARE(f.ConnectionLogList()->geometry(), QRect(0, 162, 513, 97));
     // Tab stops in dialog units of the window's font.
     const int avg = f.fontMetrics().averageCharWidth();
-    QCOMPARE(f.ListBox1->TabStopsPixels().front(), 69 * avg / 4);
+    QCOMPARE(f.TariffOverview()->TabStopsPixels().front(), 69 * avg / 4);
   }
 
   void collapseAndExpand() {
     UiWorld w;
-    w.form->FormCreate();
-    w.form->Button1Click();
+    w.form->Start();
+    w.form->ToggleExpanded();
     QCOMPARE(w.form->height(), 261);
-    QTest::mouseClick(w.form->SpeedButton1, Qt::LeftButton);
+    QTest::mouseClick(w.form->ExpandButton(), Qt::LeftButton);
     QCOMPARE(w.form->height(), 16);
   }
 
   void menusInTheirOrder() {
     UiWorld w;
-    w.form->FormCreate();
-    QCOMPARE(Captions(w.form->PopupMenu1),
+    w.form->Start();
+    QCOMPARE(Captions(w.form->StripMenu()),
              (QStringList{"-", "-", "Benutzer-Einstelllungen", "-", "Fehlerbericht erstellen", "Hilfe", "-",
                           "Verbergen", "Autostart", "About", "-", "Beende"}));
-    QCOMPARE(Captions(w.form->PopupMenu2),
+    QCOMPARE(Captions(w.form->OverviewMenu()),
              (QStringList{"-", "Benutzer-Einstellungen", "-", "Tarif-Einstellungen", "-", "Fehlerbericht erstellen",
                           "Hilfe", "-", "Verbergen", "Autostart", "About", "-", "Beenden"}));
-    QCOMPARE(w.form->Items["Hilfe1"]->shortcut(), QKeySequence(Qt::Key_F1));
+    QCOMPARE(w.form->StripItems().help->shortcut(), QKeySequence(Qt::Key_F1));
     // Commands whose dialog is not there yet are present but disabled.
-    QVERIFY(!w.form->Items["Fehlerberichterstellen1"]->isEnabled());
+    QVERIFY(!w.form->StripItems().errorReport->isEnabled());
     w.form->SetCommand(MainWindow::Command::About, [] {});
-    QVERIFY(w.form->Items["About1"]->isEnabled());
-    QVERIFY(w.form->Items["Abouut1"]->isEnabled());
+    QVERIFY(w.form->StripItems().about->isEnabled());
+    QVERIFY(w.form->OverviewItems().about->isEnabled());
   }
 
   void dialMenuFromTariffs() {
     UiWorld w;
-    w.form->FormCreate();
+    w.form->Start();
     w.form->Core().tariffs = {Tariff("Erster", "A"), Tariff("Ein ziemlich langer Tarifname", "B")};
     w.form->BuildDialMenu();
-    const QList<QAction*> actions = w.form->PopupMenu1->actions();
-    QCOMPARE(actions[0]->objectName(), QStringLiteral("N8"));
+    const QList<QAction*> actions = w.form->StripMenu()->actions();
+    QVERIFY(actions[0]->isSeparator());
     QCOMPARE(actions[1]->text(), QStringLiteral("Erster wählen..."));
     QCOMPARE(actions[1]->data().toInt(), 0);
     QCOMPARE(actions[2]->text().size(), 30);
     QCOMPARE(actions[2]->data().toInt(), 1);
-    QCOMPARE(actions[3]->objectName(), QStringLiteral("N5"));
+    QVERIFY(actions[3]->isSeparator());
     w.form->Core().tariffs.pop_back();
     w.form->BuildDialMenu();
-    QCOMPARE(w.form->DialItems.size(), size_t(1));
-    QCOMPARE(w.form->PopupMenu1->actions()[2]->objectName(), QStringLiteral("N5"));
+    QCOMPARE(w.form->DialItems().size(), size_t(1));
+    QVERIFY(w.form->StripMenu()->actions()[2]->isSeparator());
   }
 
   void dialCommandStoresCredentialsAndDials() {
     UiWorld w;
     w.AddEntry("Net");
-    w.form->FormCreate();
+    w.form->Start();
     TariffRecord t = Tariff("T", "Net");
     t.UserName = "erika";
     t.Password = "geheim";
     w.form->Core().tariffs = {t};
-    w.form->OnClickDialButton(0);
+    w.form->DialTariff(0);
     const SimState s = w.network->Snapshot();
     QCOMPARE(s.Connections.size(), size_t(1));
     QCOMPARE(s.Entries[0].SavedUser, std::string("erika"));
@@ -116,32 +116,32 @@ class MainWindowTest : public QObject {
     UiWorld w;
     w.AddEntry("Tag");
     w.AddEntry("Nacht");
-    w.form->FormCreate();
+    w.form->Start();
     TariffRecord day = Tariff("Tag", "Tag");
     day.WindowFrom = EncodeTime(8, 0, 0);
     day.WindowTo = EncodeTime(10, 0, 0);  // it is 12:00
     w.form->Core().tariffs = {day, Tariff("Nacht", "Nacht")};
     w.form->Core().activeTariff = 0;
-    w.form->OnClickDialButton(0);
+    w.form->DialTariff(0);
     QVERIFY(w.network->Snapshot().Connections.empty());
     w.form->Core().activeTariff = 1;  // another tariff is active: dial
-    w.form->OnClickDialButton(0);
+    w.form->DialTariff(0);
     QCOMPARE(w.network->Snapshot().Connections.size(), size_t(1));
   }
 
   void showHideCaptionsFollowWhetherTheStripIsVisible() {
     UiWorld w;
-    w.form->FormCreate();
+    w.form->Start();
     w.form->show();
     const auto captions = [&w] {
-      const QString c = w.form->Items["Hide1"]->text();
-      return c == w.form->Items["Verbergen1"]->text() ? c : QStringLiteral("differ");
+      const QString c = w.form->StripItems().showHide->text();
+      return c == w.form->OverviewItems().showHide->text() ? c : QStringLiteral("differ");
     };
     QCOMPARE(captions(), QStringLiteral("Verbergen"));
-    w.form->Hide1Click();
+    w.form->ToggleShown();
     QVERIFY(w.form->isHidden());
     QCOMPARE(captions(), QStringLiteral("Anzeigen"));
-    w.form->trayLeftButtonDown();
+    w.form->OnTrayClick();
     QVERIFY(w.form->isVisible());
     QCOMPARE(captions(), QStringLiteral("Verbergen"));
     // Sent to the tray by the close box or by minimizing: the first click
@@ -149,23 +149,23 @@ class MainWindowTest : public QObject {
     w.form->close();
     QVERIFY(w.form->isHidden());
     QCOMPARE(captions(), QStringLiteral("Anzeigen"));
-    w.form->Items["Hide1"]->trigger();
+    w.form->StripItems().showHide->trigger();
     QVERIFY(w.form->isVisible());
     w.form->setWindowState(Qt::WindowMinimized);
     QVERIFY(w.form->isHidden());
     w.form->Core().Tick();
     QCOMPARE(captions(), QStringLiteral("Anzeigen"));
-    w.form->Items["Verbergen1"]->trigger();
+    w.form->OverviewItems().showHide->trigger();
     QVERIFY(w.form->isVisible());
   }
 
   void withoutATrayTheStripIsNeverHidden() {
     UiWorld w(false);
-    w.form->FormCreate();
+    w.form->Start();
     w.form->show();
     QVERIFY(w.form->isVisible());
-    QVERIFY(!w.form->Items["Hide1"]->isEnabled());
-    w.form->Hide1Click();
+    QVERIFY(!w.form->StripItems().showHide->isEnabled());
+    w.form->ToggleShown();
     QVERIFY(w.form->isVisible());
     w.form->setWindowState(Qt::WindowMinimized);
     QVERIFY(w.form->isVisible());
@@ -173,32 +173,32 @@ class MainWindowTest : public QObject {
 
   void autostartEntryWrittenAndRemoved() {
     UiWorld w;
-    w.form->FormCreate();
+    w.form->Start();
     const std::string desktop = w.dir.File("config/autostart/tarifuhr.desktop");
-    QVERIFY(!w.form->Items["Autostart1"]->isChecked());
-    w.form->Items["Autostart1"]->trigger();
+    QVERIFY(!w.form->StripItems().autostart->isChecked());
+    w.form->StripItems().autostart->trigger();
     QVERIFY(std::filesystem::exists(desktop));
-    QVERIFY(w.form->Items["Autostart1"]->isChecked());
-    QVERIFY(w.form->Items["AutoStart2"]->isChecked());
+    QVERIFY(w.form->StripItems().autostart->isChecked());
+    QVERIFY(w.form->OverviewItems().autostart->isChecked());
     QCOMPARE(w.registry.ReadString(kRunKey, kAutostartValue), w.dir.File("tarifuhr"));
-    w.form->Items["AutoStart2"]->trigger();
+    w.form->OverviewItems().autostart->trigger();
     QVERIFY(!std::filesystem::exists(desktop));
-    QVERIFY(!w.form->Items["Autostart1"]->isChecked());
+    QVERIFY(!w.form->StripItems().autostart->isChecked());
   }
 
   void helpOpensThePageWhenItIsThere() {
     UiWorld w;
-    w.form->FormCreate();
-    w.form->Hilfe1Click();
+    w.form->Start();
+    w.form->ShowHelp();
     QVERIFY(w.shell.opened.empty());
     WriteFileBytes(w.dir.File("tarifuhr.html"), "<html></html>");
-    w.form->Hilfe1Click();
+    w.form->ShowHelp();
     QCOMPARE(w.shell.opened, std::vector<std::string>{w.dir.File("tarifuhr.html")});
   }
 
   void closeFromTheWindowSystemGoesToTheTray() {
     UiWorld w;
-    w.form->FormCreate();
+    w.form->Start();
     w.form->show();
     w.form->close();  // as Alt+F4 does
     QVERIFY(w.form->isHidden());
@@ -209,12 +209,12 @@ class MainWindowTest : public QObject {
   void quittingLogsTheOpenConnection() {
     UiWorld w;
     w.AddEntry("Net");
-    w.form->FormCreate();
+    w.form->Start();
     w.form->Core().tariffs = {Tariff("T", "Net")};
-    w.form->OnClickDialButton(0);
+    w.form->DialTariff(0);
     w.clock.AdvanceSeconds(1);
     w.form->Core().Tick();
-    w.form->Beende1Click();
+    w.form->Quit();
     QCOMPARE(std::filesystem::file_size(w.dir.File("dialup.otl")), uintmax_t(64));
   }
 
@@ -223,10 +223,10 @@ class MainWindowTest : public QObject {
       UiWorld w;
       w.AddEntry("Net");
       const CreateUserResult user = w.form->Files().CreateUser("Erika");
-      w.form->FormCreate();
+      w.form->Start();
       w.form->Core().currentUser = user.section;
       w.form->Core().tariffs = {Tariff("T", "Net")};
-      w.form->OnClickDialButton(0);
+      w.form->DialTariff(0);
       w.clock.AdvanceSeconds(1);
       w.form->Core().Tick();
       if (saveFails) {
@@ -250,7 +250,7 @@ class MainWindowTest : public QObject {
     w.registry.WriteInteger(kTarifuhrKey, "first", 1);
     w.registry.WriteInteger(kTarifuhrKey, "left", 5000);
     w.registry.WriteInteger(kTarifuhrKey, "top", -3000);
-    w.form->FormCreate();
+    w.form->Start();
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     QCOMPARE(w.form->pos(), QPoint(screen.right() - w.form->width() + 1, screen.top()));
     w.form->PlaceWindow(30, 40);  // on the screen: as stored
@@ -259,7 +259,7 @@ class MainWindowTest : public QObject {
 
   void draggingStoresThePosition() {
     UiWorld w;
-    w.form->FormCreate();
+    w.form->Start();
     w.form->show();
     // The top row right of Label5 never drags; Label5 does.
     QTest::mousePress(w.form.get(), Qt::LeftButton, {}, QPoint(300, 5));

@@ -54,16 +54,16 @@ class SettingsDialogTest : public QObject {
     QVERIFY(w.settings().windowFlags() & Qt::WindowStaysOnTopHint);
     // The user list file exists from the dialog's creation on.
     QVERIFY(std::filesystem::exists(w.dir.File("userlist.ini")));
-    QVERIFY(w.form->Items["Einstelllungen1"]->isEnabled());
-    QVERIFY(w.form->Items["Einstellungen1"]->isEnabled());
-    QVERIFY(w.form->Items["About1"]->isEnabled());
-    QVERIFY(!w.form->Items["Fehlerberichterstellen1"]->isEnabled());
-    w.form->Items["Einstelllungen1"]->trigger();
+    QVERIFY(w.form->StripItems().userSettings->isEnabled());
+    QVERIFY(w.form->TariffSettingsItem()->isEnabled());
+    QVERIFY(w.form->StripItems().about->isEnabled());
+    QVERIFY(!w.form->StripItems().errorReport->isEnabled());
+    w.form->StripItems().userSettings->trigger();
     QVERIFY(w.settings().isVisible());
     QVERIFY(!w.settings().isModal());
     w.settings().close();
     QVERIFY(w.settings().isHidden());
-    w.form->Items["Einstellungen2"]->trigger();  // the same instance again
+    w.form->OverviewItems().userSettings->trigger();  // the same instance again
     QVERIFY(w.settings().isVisible());
   }
 
@@ -97,17 +97,17 @@ class SettingsDialogTest : public QObject {
     QCOMPARE(hans[0].PeriodSeconds, 321.0);
     QCOMPARE(totals.OnlineSeconds, 42.0);
     QVERIFY(w.core().tariffs.empty());
-    QCOMPARE(w.form->ListBox1->count(), 0);
-    QVERIFY(w.form->DialItems.empty());
+    QCOMPARE(w.form->TariffOverview()->count(), 0);
+    QVERIFY(w.form->DialItems().empty());
     QCOMPARE(w.registry.ReadString(kTarifuhrKey, "currentuser"), std::string("Jörg (Jörg.tfd)"));
 
     // And back: the old user's tariffs come back from the file.
     Choose(w.settings().ComboBox1, "Hans (Hans.tfd)");
     QCOMPARE(w.core().tariffs.size(), size_t(1));
     QCOMPARE(Items(w.settings().ListBox1), QStringList{"Hans-Tarif"});
-    QCOMPARE(w.form->ListBox1->count(), 1);
-    QCOMPARE(w.form->DialItems.size(), size_t(1));
-    QCOMPARE(w.form->DialItems[0]->text(), QStringLiteral("Hans-Tarif wählen..."));
+    QCOMPARE(w.form->TariffOverview()->count(), 1);
+    QCOMPARE(w.form->DialItems().size(), size_t(1));
+    QCOMPARE(w.form->DialItems()[0]->text(), QStringLiteral("Hans-Tarif wählen..."));
 
     // Choosing the current user again neither saves nor loads.
     w.core().tariffs[0].PeriodSeconds = 999;
@@ -206,12 +206,12 @@ class SettingsDialogTest : public QObject {
     QCOMPARE(onDisk.size(), size_t(2));
     QCOMPARE(onDisk[0].Name, std::string("Eins"));
     QCOMPARE(onDisk[1].Name, std::string("Zwei"));
-    QCOMPARE(w.form->ListBox1->count(), 2);
+    QCOMPARE(w.form->TariffOverview()->count(), 2);
     // The dial items follow: none dials a tariff that is gone.
-    QCOMPARE(w.form->DialItems.size(), size_t(2));
-    QCOMPARE(w.form->DialItems[0]->text(), QStringLiteral("Eins wählen..."));
-    QVERIFY(w.form->Timer1.isActive());  // the tick runs again
-    w.form->Timer1.stop();
+    QCOMPARE(w.form->DialItems().size(), size_t(2));
+    QCOMPARE(w.form->DialItems()[0]->text(), QStringLiteral("Eins wählen..."));
+    QVERIFY(w.form->Ticking());  // the tick runs again
+    w.form->PauseTick();
 
     // The only ones left, one by one.
     w.settings().ListBox1->setCurrentRow(1);
@@ -247,20 +247,20 @@ class SettingsDialogTest : public QObject {
     Choose(w.settings().ComboBox1, "Hans (Hans.tfd)");
     w.core().tariffs = {Tariff("T", "Net")};
     w.form->BuildDialMenu();
-    w.form->OnClickDialButton(0);
+    w.form->DialTariff(0);
     w.Tick();
     w.Tick();
     QCOMPARE(w.core().tariffs[0].PeriodSeconds, 2.0);
 
     Choose(w.settings().ComboBox1, "Hans (Hans.tfd)");
     Click(w.settings().Button4);
-    w.form->Timer1.stop();
+    w.form->PauseTick();
     // What was counted reached the file before the user went.
     QCOMPARE(w.TariffsOnDisk("Hans.tfd")[0].PeriodSeconds, 2.0);
     QVERIFY(w.settings().ComboBox1->count() == 0);
     QVERIFY(w.core().currentUser.empty());
     QVERIFY(w.core().tariffs.empty());
-    QVERIFY(w.form->DialItems.empty());
+    QVERIFY(w.form->DialItems().empty());
     QCOMPARE(w.registry.ReadString(kTarifuhrKey, "currentuser"), std::string());
     // The connection goes on without a tariff; nothing is lost or written.
     w.Tick();

@@ -13,7 +13,7 @@ class SmallDialogsTest : public QObject {
     DialogWorld w;
     AboutDialog& a = w.set->About();
     QVERIFY(a.isHidden());
-    w.form->Items["About1"]->trigger();
+    w.form->StripItems().about->trigger();
     QVERIFY(a.isVisible());
     QVERIFY(!a.isModal());
     QCOMPARE(a.windowTitle(), QStringLiteral("About"));

@@ -214,8 +214,8 @@ class TariffEditorTest : public QObject {
     w.AddEntry("Net");
     HansWith(w, {NoLimitTariff(), TimeTariff()});
     TariffEditor& e = w.editor();
-    w.form->ListBox1->setCurrentRow(1);
-    w.form->Einstellungen1Click();  // "Tarif-Einstellungen" of the main window
+    w.form->TariffOverview()->setCurrentRow(1);
+    w.form->EditSelectedTariff();  // "Tarif-Einstellungen" of the main window
     QVERIFY(e.isVisible());
     QVERIFY(!e.isModal());
     QCOMPARE(e.Tag, 1);
@@ -238,8 +238,8 @@ class TariffEditorTest : public QObject {
     QCOMPARE(onDisk[1].Name, std::string("Umbenannt"));
     QCOMPARE(onDisk[1].DialInFee, 9.5);
     QCOMPARE(onDisk[1].SecondsToday, 33);  // the tick's counters stay
-    QVERIFY(w.form->ListBox1->item(1)->text().startsWith("Umbenannt\t"));
-    QCOMPARE(w.form->DialItems[1]->text(), QStringLiteral("Umbenannt wählen..."));
+    QVERIFY(w.form->TariffOverview()->item(1)->text().startsWith("Umbenannt\t"));
+    QCOMPARE(w.form->DialItems()[1]->text(), QStringLiteral("Umbenannt wählen..."));
   }
 
   void cancellingAnEditStoresNothing() {
@@ -271,7 +271,7 @@ class TariffEditorTest : public QObject {
     w.settings().show();
     w.settings().ListBox1->setCurrentRow(1);
     Click(w.settings().Button2);
-    w.form->Timer1.stop();
+    w.form->PauseTick();
     Click(e.Button2);
     QCOMPARE(boxes.texts.size(), 1);
     QCOMPARE(boxes.texts[0], QStringLiteral("Der bearbeitete Tarif ist nicht mehr vorhanden. Es wurde nichts gespeichert."));
@@ -286,7 +286,7 @@ class TariffEditorTest : public QObject {
     e.show();
     w.settings().ListBox1->setCurrentRow(0);
     Click(w.settings().Button2);
-    w.form->Timer1.stop();
+    w.form->PauseTick();
     e.Edit1->setText("Folgt");
     Click(e.Button2);
     QCOMPARE(boxes.texts.size(), 1);
@@ -332,7 +332,7 @@ class TariffEditorTest : public QObject {
     QCOMPARE(w.settings().ListBox1->item(0)->text(), QString(25, 'N'));
     // A new tariff is on disk at once.
     QCOMPARE(w.TariffsOnDisk("Hans.tfd").size(), size_t(1));
-    QCOMPARE(w.form->DialItems.size(), size_t(1));
+    QCOMPARE(w.form->DialItems().size(), size_t(1));
   }
 };
 

@@ -288,11 +288,11 @@ class WizardTest : public QObject {
     QCOMPARE(w.core().totals.OnlineSeconds, -1.0);
 
     // The main window shows it and can dial it.
-    QCOMPARE(w.form->ListBox1->count(), 1);
-    QVERIFY(w.form->ListBox1->item(0)->text().startsWith("Mein Tarif\t"));
-    QCOMPARE(w.form->DialItems.size(), size_t(1));
-    QCOMPARE(w.form->DialItems[0]->text(), QStringLiteral("Mein Tarif wählen..."));
-    w.form->DialItems[0]->trigger();
+    QCOMPARE(w.form->TariffOverview()->count(), 1);
+    QVERIFY(w.form->TariffOverview()->item(0)->text().startsWith("Mein Tarif\t"));
+    QCOMPARE(w.form->DialItems().size(), size_t(1));
+    QCOMPARE(w.form->DialItems()[0]->text(), QStringLiteral("Mein Tarif wählen..."));
+    w.form->DialItems()[0]->trigger();
     const SimState s = w.network->Snapshot();
     QCOMPARE(s.Connections.size(), size_t(1));
     for (int i = 0; i < 61; ++i) w.Tick();
@@ -300,7 +300,7 @@ class WizardTest : public QObject {
     QCOMPARE(w.core().activeTariff, 0);
     QCOMPARE(t.PeriodSeconds, 61.0);
     QCOMPARE(t.PeriodCosts, 5 + 2 * 1.9);  // fee, and the minutes at 0 and 60
-    QCOMPARE(w.form->Label5->text(), QStringLiteral("Mein Tarif:"));
+    QCOMPARE(w.form->TariffLabel()->text(), QStringLiteral("Mein Tarif:"));
 
     // Closing the settings dialog saves it.
     w.settings().show();
@@ -330,10 +330,10 @@ class WizardTest : public QObject {
     // And remove it.
     w.settings().ListBox1->setCurrentRow(0);
     Click(w.settings().Button2);
-    w.form->Timer1.stop();
+    w.form->PauseTick();
     QVERIFY(w.TariffsOnDisk("Hans.tfd").empty());
-    QCOMPARE(w.form->ListBox1->count(), 0);
-    QVERIFY(w.form->DialItems.empty());
+    QCOMPARE(w.form->TariffOverview()->count(), 0);
+    QVERIFY(w.form->DialItems().empty());
   }
 };
 
