@@ -75,6 +75,46 @@ int AccountingCore::LoadUser(const std::string& section) {
   return code;
 }
 
+void AccountingCore::SwitchUser(const std::string& section) {
+  if (section == currentUser) return;
+  SaveUser();  // the old user's latest figures; a failure switches nothing
+  LoadUser(section);
+  RefreshOverview();
+  RememberCurrentUser();
+  display_.BuildDialMenu();
+}
+
+std::string AccountingCore::RemoveUser(const std::string& section) {
+  if (section != currentUser) return services_.userFiles.RemoveUser(section);
+  // Counting on into a user whose section is gone would be lost with every
+  // save: save what was counted, then go on with no user.
+  SaveUser();
+  const std::string notice = services_.userFiles.RemoveUser(section);
+  LoadUser("");
+  totals = {};
+  RefreshOverview();
+  RememberCurrentUser();
+  display_.BuildDialMenu();
+  return notice;
+}
+
+void AccountingCore::RememberCurrentUser() {
+  try {
+    services_.registry.WriteString(kTarifuhrKey, "currentuser", currentUser);
+  } catch (const RegistryError&) {
+    // The switch has happened; only the next start will not know it.
+  }
+}
+
+void AccountingCore::RemoveTariffAt(int index) {
+  RemoveTariff(tariffs, index);
+  activeTariff = FindActiveTariff();
+  RefreshOverview();
+  // The dial items carry tariff indices: none may dial a removed tariff.
+  display_.BuildDialMenu();
+  SaveUser();
+}
+
 void AccountingCore::TellAboutTheUser(int loaded) {
   // Counting without a user logs connections but charges them to nobody:
   // the user must know.

@@ -65,9 +65,22 @@ class AccountingCore {
   void RefreshOverview();
   int FindActiveTariff();
 
-  // Switching users: saves nothing; loads `section` and finds the tariff.
+  // Loads `section` and finds the tariff; saves nothing.
   int LoadUser(const std::string& section);
   void SaveUser() const;
+  // Makes `section` the current user: the current user's figures are saved
+  // first, and when that fails (FileError) nothing is switched. The new
+  // user is remembered in the registry; a registry that can't be written
+  // forgets it only at the next start. Nothing happens for the current one.
+  void SwitchUser(const std::string& section);
+  // Removes a user from the user list; its data file stays. For the
+  // current user its figures are saved first (FileError: nothing removed)
+  // and counting goes on without a user. The notice of a damaged user list
+  // kept aside, if any.
+  std::string RemoveUser(const std::string& section);
+  // Removes the current user's tariff `index`, finds the active tariff
+  // again and saves.
+  void RemoveTariffAt(int index);
 
   // State, read and changed in place by the dialogs.
   std::vector<TariffRecord> tariffs;
@@ -95,6 +108,7 @@ class AccountingCore {
   // Closes the record and moves its bytes to the tariffs' periods.
   void ForgetConnection();
   int LoadUserData(const std::string& section);
+  void RememberCurrentUser();
   // Says why the program counts without a user, when it does.
   void TellAboutTheUser(int loaded);
   void SaveWhenDue(TDateTime now);

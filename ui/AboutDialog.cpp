@@ -2,6 +2,8 @@
 
 #include <QGridLayout>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
 
 #include "ui/Artwork.h"
 #include "ui/DialogSupport.h"
@@ -65,72 +67,60 @@ AboutDialog::AboutDialog(Dialogs& dialogs)
   setPalette(pal);
   setAutoFillBackground(true);
 
-  Image1 = new ClickLabel(this);
-  Image1->setPixmap(ProgramIcon().pixmap(64, 64));
-  Image1->setFixedSize(64, 64);
-  Label1 = new ClickLabel(QStringLiteral("Tarifuhr 1.0"), this);
-  QFont big = Label1->font();
+  auto* picture = Named(new ClickLabel(this), "picture");
+  picture->setPixmap(ProgramIcon().pixmap(64, 64));
+  picture->setFixedSize(64, 64);
+  auto* programName = Named(new ClickLabel(QStringLiteral("Tarifuhr 1.0"), this), "programName");
+  QFont big = programName->font();
   big.setBold(true);
   big.setPointSizeF(big.pointSizeF() * 1.6);
-  Label1->setFont(big);
-  Label2 = new ClickLabel(QStringLiteral("© 2026 Die Tarifuhr-Entwickler – freie Software unter der MIT-Lizenz"), this);
-  const auto caption = [this](const QString& text) { return new QLabel(text, this); };
-  const auto link = [this](const QString& text) {
-    auto* l = new ClickLabel(text, this);
-    l->setStyleSheet(QStringLiteral("color: #90EE90;"));  // light green
-    l->setCursor(Qt::PointingHandCursor);
-    return l;
-  };
-  Label5 = caption(QStringLiteral("E-Mail:"));
-  Label3 = link(QString::fromUtf8(kSupportAddress));
-  Label6 = caption(QStringLiteral("Web-Site:"));
-  Label4 = link(QString::fromUtf8(kWebSite));
-  Label7 = caption(QStringLiteral("Forum:"));
-  Label8 = link(QString::fromUtf8(kForum));
-  Label9 = caption(QStringLiteral("Betatester:"));
-  Label10 = link(QString::fromUtf8(kBetaTester));
-  Memo1 = new QPlainTextEdit(this);
-  Memo1->setReadOnly(true);
-  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-  Memo1->setPlainText(LicenceTerms());
-  Memo1->setMinimumSize(520, 200);
-  Button1 = new QPushButton(QStringLiteral("OK"), this);
+  programName->setFont(big);
+  auto* notice = Named(
+      new ClickLabel(QStringLiteral("© 2026 Die Tarifuhr-Entwickler – freie Software unter der MIT-Lizenz"), this),
+      "notice");
+  auto* licence = Named(new QPlainTextEdit(this), "licence");
+  licence->setReadOnly(true);
+  licence->setLineWrapMode(QPlainTextEdit::NoWrap);
+  licence->setPlainText(LicenceTerms());
+  licence->setMinimumSize(520, 200);
+  auto* ok = Named(new QPushButton(QStringLiteral("OK"), this), "ok");
 
   auto* g = new QGridLayout(this);
-  g->addWidget(Image1, 0, 0, 2, 1);
-  g->addWidget(Label1, 0, 1, 1, 2);
-  g->addWidget(Label2, 1, 1, 1, 2);
+  g->addWidget(picture, 0, 0, 2, 1);
+  g->addWidget(programName, 0, 1, 1, 2);
+  g->addWidget(notice, 1, 1, 1, 2);
   int r = 2;
-  for (auto [c, l] : {std::pair{Label5, Label3}, std::pair{Label6, Label4}, std::pair<QLabel*, ClickLabel*>{Label7, Label8},
-                      std::pair<QLabel*, ClickLabel*>{Label9, Label10}}) {
-    g->addWidget(c, r, 1);
+  // A caption and its link: a click on the link opens it, the box stays.
+  const auto link = [this, g, &r](const char* caption, const char* captionName, const QString& text,
+                                  const char* name, const std::string& target) {
+    g->addWidget(Named(new QLabel(QString::fromUtf8(caption), this), captionName), r, 1);
+    auto* l = Named(new ClickLabel(text, this), name);
+    l->setStyleSheet(QStringLiteral("color: #90EE90;"));  // light green
+    l->setCursor(Qt::PointingHandCursor);
+    connect(l, &ClickLabel::clicked, this, [this, target] { Open(target); });
     g->addWidget(l, r++, 2);
-  }
-  g->addWidget(Memo1, r++, 0, 1, 3);
-  g->addWidget(Button1, r, 2, Qt::AlignRight);
+  };
+  link("E-Mail:", "mailCaption", QString::fromUtf8(kSupportAddress), "mailLink",
+       std::string("mailto:") + kSupportAddress);
+  link("Web-Site:", "webCaption", QString::fromUtf8(kWebSite), "webLink", kWebSite);
+  link("Forum:", "forumCaption", QString::fromUtf8(kForum), "forumLink", kForum);
+  link("Betatester:", "testerCaption", QString::fromUtf8(kBetaTester), "testerLink", kBetaTesterPage);
+  g->addWidget(licence, r++, 0, 1, 3);
+  g->addWidget(ok, r, 2, Qt::AlignRight);
 
-  for (ClickLabel* l : {Image1, Label1, Label2}) connect(l, &ClickLabel::clicked, this, [this] { FormClick(); });
-  connect(Label3, &ClickLabel::clicked, this, [this] { Label3Click(); });
-  connect(Label4, &ClickLabel::clicked, this, [this] { Label4Click(); });
-  connect(Label8, &ClickLabel::clicked, this, [this] { Label8Click(); });
-  connect(Label10, &ClickLabel::clicked, this, [this] { Label10Click(); });
-  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  // The picture, the program's name and the notice close the box, as the
+  // background and "OK" do.
+  for (ClickLabel* l : {picture, programName, notice}) connect(l, &ClickLabel::clicked, this, [this] { close(); });
+  connect(ok, &QPushButton::clicked, this, [this] { close(); });
 }
 
 void AboutDialog::Open(const std::string& target) { d_.form.Services().shell.Open(target); }
-
-void AboutDialog::FormClick() { close(); }
-void AboutDialog::Button1Click() { close(); }
-void AboutDialog::Label3Click() { Open(std::string("mailto:") + kSupportAddress); }
-void AboutDialog::Label4Click() { Open(kWebSite); }
-void AboutDialog::Label8Click() { Open(kForum); }
-void AboutDialog::Label10Click() { Open(kBetaTesterPage); }
 
 void AboutDialog::mouseReleaseEvent(QMouseEvent* event) {
   QDialog::mouseReleaseEvent(event);
   // Only the background itself: a click on a caption label reaches the
   // window too, and must not close it.
-  if (event->button() == Qt::LeftButton && !childAt(event->position().toPoint())) FormClick();
+  if (event->button() == Qt::LeftButton && !childAt(event->position().toPoint())) close();
 }
 
 }  // namespace tarifuhr

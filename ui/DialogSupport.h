@@ -83,6 +83,13 @@ class DateTimePicker : public QDateTimeEdit {
   bool showing_ = false;
 };
 
+// Gives a control the name that tests find it by.
+template <class T>
+T* Named(T* widget, const char* name) {
+  widget->setObjectName(QString::fromLatin1(name));
+  return widget;
+}
+
 // A label that reports clicks.
 class ClickLabel : public QLabel {
   Q_OBJECT

@@ -21,7 +21,7 @@ DialogSet::DialogSet(MainWindow& form) : dialogs_(form) {
 
   form.SetCommand(MainWindow::Command::UserSettings, [this] { settings_->show(); });
   form.SetCommand(MainWindow::Command::TariffSettings, [this, &form] {
-    editor_->LoadTariffIntoEditor(form.SelectedTariff());
+    editor_->Load(form.SelectedTariff());
     editor_->show();
   });
   form.SetCommand(MainWindow::Command::About, [this] { about_->show(); });

@@ -1,6 +1,8 @@
 #include "ui/FirstStartDialog.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "ui/DialogSupport.h"
@@ -12,27 +14,27 @@ namespace tarifuhr {
 FirstStartDialog::FirstStartDialog(Dialogs& dialogs) : QDialog(nullptr, Qt::Tool), d_(dialogs) {
   d_.firstStart = this;
   setWindowTitle(QStringLiteral("Start"));
-  Button1 = new QPushButton(QStringLiteral("Hilfe ansehen"), this);
-  Button2 = new QPushButton(QStringLiteral("zum Benutzerfenster wechseln"), this);
-  Button1->setAutoDefault(false);
-  Button2->setAutoDefault(false);
+  helpButton_ = Named(new QPushButton(QStringLiteral("Hilfe ansehen"), this), "help");
+  settingsButton_ = Named(new QPushButton(QStringLiteral("zum Benutzerfenster wechseln"), this), "settings");
+  helpButton_->setAutoDefault(false);
+  settingsButton_->setAutoDefault(false);
   auto* v = new QVBoxLayout(this);
   v->addWidget(new QLabel(QStringLiteral("Das Programm wurde zum ersten Mal gestartet. Was wollen Sie tun?"), this));
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(Button1);
-  buttons->addWidget(Button2);
+  buttons->addWidget(helpButton_);
+  buttons->addWidget(settingsButton_);
   v->addLayout(buttons);
-  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-  connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+  connect(helpButton_, &QPushButton::clicked, this, [this] { ShowHelp(); });
+  connect(settingsButton_, &QPushButton::clicked, this, [this] { OpenSettings(); });
 }
 
-void FirstStartDialog::Button1Click() {
+void FirstStartDialog::ShowHelp() {
   const std::string help = d_.form.HelpFilePath();
   if (!help.empty()) d_.form.Services().shell.Open(help);  // a failure is not reported
   close();
 }
 
-void FirstStartDialog::Button2Click() {
+void FirstStartDialog::OpenSettings() {
   d_.settings->exec();
   close();
 }

@@ -2,9 +2,10 @@
 // Shown once after the program's first start: the help or the settings.
 
 #include <QDialog>
-#include <QPushButton>
 
 #include "ui/Dialogs.h"
+
+class QPushButton;
 
 namespace tarifuhr {
 
@@ -12,14 +13,14 @@ class FirstStartDialog : public QDialog {
   Q_OBJECT
  public:
   explicit FirstStartDialog(Dialogs& dialogs);
-  void Button1Click();  // "Hilfe ansehen"
-  void Button2Click();  // "zum Benutzerfenster wechseln"
-
-  QPushButton* Button1;
-  QPushButton* Button2;
 
  private:
+  void ShowHelp();      // "Hilfe ansehen"
+  void OpenSettings();  // "zum Benutzerfenster wechseln"
+
   Dialogs& d_;
+  QPushButton* helpButton_;
+  QPushButton* settingsButton_;
 };
 
 }  // namespace tarifuhr

@@ -1,7 +1,11 @@
 #include "ui/SettingsDialog.h"
 
+#include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 #include "platform/Files.h"
 #include "platform/Registry.h"
@@ -17,51 +21,43 @@ SettingsDialog::SettingsDialog(Dialogs& dialogs)
     : QDialog(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint), d_(dialogs) {
   d_.settings = this;
   setWindowTitle(QStringLiteral("Einstellungen"));
-  ComboBox1 = new QComboBox(this);
-  ComboBox1->setEditable(true);
-  ComboBox1->setInsertPolicy(QComboBox::NoInsert);
-  ComboBox1->setMinimumWidth(240);
-  MakePickOnly(ComboBox1);
-  ListBox1 = new QListWidget(this);
-  Button3 = new QPushButton(QStringLiteral("Benutzer hinzufügen"), this);
-  Button4 = new QPushButton(QStringLiteral("Benutzer entfernen"), this);
-  Button1 = new QPushButton(QStringLiteral("Tarif hinzufügen"), this);
-  Button2 = new QPushButton(QStringLiteral("Tarif entfernen"), this);
-  Button5 = new QPushButton(QStringLiteral("Tarifoptionen"), this);
-  Button6 = new QPushButton(QStringLiteral("Schliessen"), this);
-  for (QPushButton* b : {Button1, Button2, Button3, Button4, Button5, Button6}) b->setAutoDefault(false);
+  users_ = Named(new QComboBox(this), "users");
+  users_->setEditable(true);
+  users_->setInsertPolicy(QComboBox::NoInsert);
+  users_->setMinimumWidth(240);
+  MakePickOnly(users_);
+  tariffs_ = Named(new QListWidget(this), "tariffs");
+  const auto button = [this](const char* caption, const char* name, void (SettingsDialog::*handler)()) {
+    auto* b = Named(new QPushButton(QString::fromUtf8(caption), this), name);
+    b->setAutoDefault(false);
+    connect(b, &QPushButton::clicked, this, [this, handler] { Guarded(this, [this, handler] { (this->*handler)(); }); });
+    return b;
+  };
+  addUserButton_ = button("Benutzer hinzufügen", "addUser", &SettingsDialog::AddUser);
+  removeUserButton_ = button("Benutzer entfernen", "removeUser", &SettingsDialog::RemoveSelectedUser);
+  addTariffButton_ = button("Tarif hinzufügen", "addTariff", &SettingsDialog::AddTariff);
+  removeTariffButton_ = button("Tarif entfernen", "removeTariff", &SettingsDialog::RemoveSelectedTariff);
+  tariffOptionsButton_ = button("Tarifoptionen", "tariffOptions", &SettingsDialog::EditSelectedTariff);
+  closeButton_ = button("Schliessen", "close", &SettingsDialog::SaveAndClose);
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(new QLabel(QStringLiteral("Benutzerliste:"), this), 0, 0);
-  grid->addWidget(ComboBox1, 1, 0);
+  grid->addWidget(users_, 1, 0);
   auto* userButtons = new QVBoxLayout;
-  userButtons->addWidget(Button3);
-  userButtons->addWidget(Button4);
+  userButtons->addWidget(addUserButton_);
+  userButtons->addWidget(removeUserButton_);
   grid->addLayout(userButtons, 1, 1);
   grid->addWidget(new QLabel(QStringLiteral("Tarifliste:"), this), 2, 0);
-  grid->addWidget(ListBox1, 3, 0);
+  grid->addWidget(tariffs_, 3, 0);
   auto* tariffButtons = new QVBoxLayout;
-  tariffButtons->addWidget(Button1);
-  tariffButtons->addWidget(Button2);
-  tariffButtons->addWidget(Button5);
+  tariffButtons->addWidget(addTariffButton_);
+  tariffButtons->addWidget(removeTariffButton_);
+  tariffButtons->addWidget(tariffOptionsButton_);
   tariffButtons->addStretch();
   grid->addLayout(tariffButtons, 3, 1);
-  grid->addWidget(Button6, 4, 1);
+  grid->addWidget(closeButton_, 4, 1);
+  connect(users_, &QComboBox::activated, this, [this] { Guarded(this, [this] { SwitchUser(); }); });
 
-  connect(ComboBox1, &QComboBox::activated, this, [this] { Guarded(this, [this] { ComboBox1Change(); }); });
-  const auto bind = [this](QPushButton* b, void (SettingsDialog::*handler)()) {
-    connect(b, &QPushButton::clicked, this, [this, handler] { Guarded(this, [this, handler] { (this->*handler)(); }); });
-  };
-  bind(Button1, &SettingsDialog::Button1Click);
-  bind(Button2, &SettingsDialog::Button2Click);
-  bind(Button3, &SettingsDialog::Button3Click);
-  bind(Button4, &SettingsDialog::Button4Click);
-  bind(Button5, &SettingsDialog::Button5Click);
-  bind(Button6, &SettingsDialog::Button6Click);
-  FormCreate();
-}
-
-void SettingsDialog::FormCreate() {
   RefillUsers();
   // The user list file exists from now on, if empty.
   const std::string path = d_.form.Files().UserListPath();
@@ -73,11 +69,11 @@ void SettingsDialog::FormCreate() {
 }
 
 void SettingsDialog::RefillUsers() {
-  const QString text = ComboBox1->currentText();
-  ComboBox1->clear();
-  for (const std::string& user : d_.form.Files().ListUsers()) ComboBox1->addItem(Q(user));
-  ComboBox1->setCurrentIndex(ComboBox1->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
-  ComboBox1->setEditText(text);
+  const QString text = users_->currentText();
+  users_->clear();
+  for (const std::string& user : d_.form.Files().ListUsers()) users_->addItem(Q(user));
+  users_->setCurrentIndex(users_->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+  users_->setEditText(text);
 }
 
 void SettingsDialog::showEvent(QShowEvent* event) {
@@ -85,126 +81,87 @@ void SettingsDialog::showEvent(QShowEvent* event) {
   raise();
   activateWindow();
   const QString current = Q(d_.form.Core().currentUser);
-  const int found = ComboBox1->findText(current, Qt::MatchFixedString);  // letter case aside
+  const int found = users_->findText(current, Qt::MatchFixedString);  // letter case aside
   if (found < 0) return;
-  ComboBox1->setCurrentIndex(found);
-  ComboBox1->setEditText(current);
+  users_->setCurrentIndex(found);
+  users_->setEditText(current);
   ShowTariffNames();
 }
 
 void SettingsDialog::ShowTariffNames() {
-  ListBox1->clear();
-  for (const TariffRecord& t : d_.form.Core().tariffs) ListBox1->addItem(Q(t.Name));
+  tariffs_->clear();
+  for (const TariffRecord& t : d_.form.Core().tariffs) tariffs_->addItem(Q(t.Name));
 }
 
-void SettingsDialog::ComboBox1Change() {
+void SettingsDialog::AddTariffName(const QString& name) { tariffs_->addItem(name); }
+
+void SettingsDialog::SwitchUser() {
   AccountingCore& core = d_.form.Core();
-  const int i = ComboBox1->currentIndex();
+  const int i = users_->currentIndex();
   if (i < 0) return;
-  const std::string chosen = S(ComboBox1->itemText(i));
+  const std::string chosen = S(users_->itemText(i));
   if (chosen == core.currentUser) return;
   try {
-    core.SaveUser();  // the old user's latest figures
+    d_.form.SelectTariff(-1);  // the old user's selection means nothing now
+    core.SwitchUser(chosen);
   } catch (...) {
-    // Not switched: the old user's figures stay in memory to be saved later.
-    ComboBox1->setCurrentIndex(ComboBox1->findText(Q(core.currentUser), Qt::MatchExactly | Qt::MatchCaseSensitive));
-    ComboBox1->setEditText(Q(core.currentUser));
+    // Not switched: the list shows the user that is still the current one.
+    users_->setCurrentIndex(users_->findText(Q(core.currentUser), Qt::MatchExactly | Qt::MatchCaseSensitive));
+    users_->setEditText(Q(core.currentUser));
     throw;
   }
-  core.LoadUser(chosen);
-  d_.form.SelectTariff(-1);  // the old user's selection means nothing now
-  core.RefreshOverview();
   ShowTariffNames();
-  try {
-    d_.form.Services().registry.WriteString(kTarifuhrKey, "currentuser", chosen);
-  } catch (const RegistryError&) {
-    // The switch has happened; only the next start will not know it.
-  }
-  d_.form.BuildDialMenu();
 }
 
-void SettingsDialog::Button3Click() { d_.userSettings->exec(); }
+void SettingsDialog::AddUser() { d_.userSettings->exec(); }
 
-void SettingsDialog::Button4Click() {
-  const int i = ComboBox1->currentIndex();
+void SettingsDialog::RemoveSelectedUser() {
+  const int i = users_->currentIndex();
   if (i < 0) return;
-  const std::string section = S(ComboBox1->itemText(i));
-  if (section == d_.form.Core().currentUser) {
-    LeaveRemovedCurrentUser();
-  } else {
-    // The data file stays on disk.
-    if (const std::string notice = d_.form.Files().RemoveUser(section); !notice.empty())
-      d_.form.ShowError(notice);
-  }
-  RefillUsers();
-  ListBox1->clear();
-  ComboBox1->setCurrentIndex(-1);
-  ComboBox1->setEditText(QString());
-}
-
-void SettingsDialog::LeaveRemovedCurrentUser() {
-  // Counting on into a user whose section is gone would be lost with every
-  // save: save what was counted, then go on with no user.
-  AccountingCore& core = d_.form.Core();
+  // The tick must not count into a user that is going.
   d_.form.PauseTick();
-  try {
-    core.SaveUser();
-  } catch (...) {
-    RestartTimer();
-    throw;  // nothing removed, nothing lost
-  }
-  if (const std::string notice = d_.form.Files().RemoveUser(core.currentUser); !notice.empty())
+  struct Resume {
+    MainWindow& form;
+    ~Resume() { form.ResumeTick(); }
+  } resume{d_.form};
+  if (const std::string notice = d_.form.Core().RemoveUser(S(users_->itemText(i))); !notice.empty())
     d_.form.ShowError(notice);
-  core.LoadUser("");
-  core.totals = {};
-  core.RefreshOverview();
-  d_.form.BuildDialMenu();
-  try {
-    d_.form.Services().registry.WriteString(kTarifuhrKey, "currentuser", "");
-  } catch (const RegistryError&) {
-    // An unknown user at the next start loads nothing as well.
-  }
-  RestartTimer();
+  RefillUsers();
+  tariffs_->clear();
+  users_->setCurrentIndex(-1);
+  users_->setEditText(QString());
 }
 
-void SettingsDialog::Button1Click() {
+void SettingsDialog::AddTariff() {
   d_.editor->EnterCreateMode();
-  if (ComboBox1->currentIndex() < 0) return;
+  if (users_->currentIndex() < 0) return;
   d_.wizard->setWindowFlag(Qt::WindowStaysOnTopHint, true);
   d_.wizard->exec();
   ShowTariffNames();
 }
 
-void SettingsDialog::RestartTimer() { d_.form.ResumeTick(); }
-
-void SettingsDialog::Button2Click() {
-  const int row = ListBox1->currentRow();
+void SettingsDialog::RemoveSelectedTariff() {
+  const int row = tariffs_->currentRow();
   if (row < 0) return;
-  AccountingCore& core = d_.form.Core();
   // No tick may see the list while it is rearranged.
   d_.form.PauseTick();
-  struct Restart {
-    SettingsDialog* self;
-    ~Restart() { self->RestartTimer(); }
-  } restart{this};
-  RemoveTariff(core.tariffs, row);
+  struct Resume {
+    MainWindow& form;
+    ~Resume() { form.ResumeTick(); }
+  } resume{d_.form};
   d_.editor->TariffRemoved(row);
-  core.activeTariff = core.FindActiveTariff();
+  d_.form.Core().RemoveTariffAt(row);
   ShowTariffNames();
-  core.RefreshOverview();
-  // The dial items carry tariff indices: none may dial a removed tariff.
-  d_.form.BuildDialMenu();
-  core.SaveUser();
 }
 
-void SettingsDialog::Button5Click() {
-  const int row = ListBox1->currentRow();
+void SettingsDialog::EditSelectedTariff() {
+  const int row = tariffs_->currentRow();
   if (row < 0) return;
-  d_.editor->LoadTariffIntoEditor(row);
+  d_.editor->Load(row);
   d_.editor->exec();
 }
 
-void SettingsDialog::Button6Click() {
+void SettingsDialog::SaveAndClose() {
   d_.form.Core().SaveUser();
   close();
 }

@@ -1,12 +1,13 @@
 #pragma once
 // The settings dialog: the users of the PC and the current user's tariffs.
 
-#include <QComboBox>
 #include <QDialog>
-#include <QListWidget>
-#include <QPushButton>
 
 #include "ui/Dialogs.h"
+
+class QComboBox;
+class QListWidget;
+class QPushButton;
 
 namespace tarifuhr {
 
@@ -15,38 +16,35 @@ class SettingsDialog : public QDialog {
  public:
   explicit SettingsDialog(Dialogs& dialogs);
 
-  // Fills the user list from the user list file.
-  void FormCreate();
-  void ComboBox1Change();
-  void Button1Click();  // "Tarif hinzufügen"
-  void Button2Click();  // "Tarif entfernen"
-  void Button3Click();  // "Benutzer hinzufügen"
-  void Button4Click();  // "Benutzer entfernen"
-  void Button5Click();  // "Tarifoptionen"
-  void Button6Click();  // "Schliessen"
-
-  // ListBox1 := the names of the current user's tariffs.
+  // The tariff list := the names of the current user's tariffs.
   void ShowTariffNames();
-  // ComboBox1's items := the users of the user list file.
+  // The user list := the users of the user list file.
   void RefillUsers();
-
-  QComboBox* ComboBox1;
-  QListWidget* ListBox1;
-  QPushButton* Button1;
-  QPushButton* Button2;
-  QPushButton* Button3;
-  QPushButton* Button4;
-  QPushButton* Button5;
-  QPushButton* Button6;
+  // A tariff just made, at the end of the tariff list, as it was typed.
+  void AddTariffName(const QString& name);
 
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
-  void RestartTimer();
-  void LeaveRemovedCurrentUser();
+  // Makes the user chosen in the list the current one.
+  void SwitchUser();
+  void AddTariff();           // "Tarif hinzufügen"
+  void RemoveSelectedTariff();  // "Tarif entfernen"
+  void AddUser();             // "Benutzer hinzufügen"
+  void RemoveSelectedUser();  // "Benutzer entfernen"
+  void EditSelectedTariff();  // "Tarifoptionen"
+  void SaveAndClose();        // "Schliessen"
 
   Dialogs& d_;
+  QComboBox* users_;
+  QListWidget* tariffs_;
+  QPushButton* addUserButton_;
+  QPushButton* removeUserButton_;
+  QPushButton* addTariffButton_;
+  QPushButton* removeTariffButton_;
+  QPushButton* tariffOptionsButton_;
+  QPushButton* closeButton_;
 };
 
 }  // namespace tarifuhr

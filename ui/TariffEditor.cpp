@@ -1,7 +1,13 @@
+#include "ui/DialogSupport.h"
 #include "ui/TariffEditor.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 
 #include "ui/SettingsDialog.h"
 #include "ui/MainWindow.h"
@@ -25,21 +31,21 @@ TariffEditor::TariffEditor(Dialogs& dialogs) : QDialog(nullptr, Qt::Tool | Qt::W
   const TDateTime now = d_.form.Services().clock.Now();
   const char sep = Separator();
 
-  Edit1 = new QLineEdit(this);
-  DateTimePicker1 = new DateTimePicker(DateTimePicker::Kind::Date, now, this);
-  Edit3 = new QLineEdit(QStringLiteral("0"), this);
-  Edit4 = new QLineEdit(QStringLiteral("0"), this);
-  Edit5 = new QLineEdit(QStringLiteral("0"), this);
-  Edit9 = new QLineEdit(QStringLiteral("0"), this);
-  new NumberKeyFilter(Edit3, NumberKind::Decimal, sep);
-  new NumberKeyFilter(Edit9, NumberKind::Decimal, sep);
-  new NumberKeyFilter(Edit4, NumberKind::Whole, sep);
-  new NumberKeyFilter(Edit5, NumberKind::Whole, sep);
-  DateTimePicker2 = new DateTimePicker(DateTimePicker::Kind::Time, now, this);
-  DateTimePicker3 = new DateTimePicker(DateTimePicker::Kind::Time, now, this);
-  CheckBox1 = new QCheckBox(QStringLiteral("Soll dieser Tarif zur Gesamtstatistik"), this);
-  for (QWidget* w : {static_cast<QWidget*>(DateTimePicker2), static_cast<QWidget*>(DateTimePicker3),
-                     static_cast<QWidget*>(CheckBox1)}) {
+  name_ = Named(new QLineEdit(this), "name");
+  startDate_ = Named(new DateTimePicker(DateTimePicker::Kind::Date, now, this), "startDate");
+  pricePerMinute_ = Named(new QLineEdit(QStringLiteral("0"), this), "pricePerMinute");
+  costLimit_ = Named(new QLineEdit(QStringLiteral("0"), this), "costLimit");
+  timeLimit_ = Named(new QLineEdit(QStringLiteral("0"), this), "timeLimit");
+  dialInFee_ = Named(new QLineEdit(QStringLiteral("0"), this), "dialInFee");
+  new NumberKeyFilter(pricePerMinute_, NumberKind::Decimal, sep);
+  new NumberKeyFilter(dialInFee_, NumberKind::Decimal, sep);
+  new NumberKeyFilter(costLimit_, NumberKind::Whole, sep);
+  new NumberKeyFilter(timeLimit_, NumberKind::Whole, sep);
+  windowFrom_ = Named(new DateTimePicker(DateTimePicker::Kind::Time, now, this), "windowFrom");
+  windowTo_ = Named(new DateTimePicker(DateTimePicker::Kind::Time, now, this), "windowTo");
+  inTotals_ = Named(new QCheckBox(QStringLiteral("Soll dieser Tarif zur Gesamtstatistik"), this), "inTotals");
+  for (QWidget* w : {static_cast<QWidget*>(windowFrom_), static_cast<QWidget*>(windowTo_),
+                     static_cast<QWidget*>(inTotals_)}) {
     w->hide();
     w->setEnabled(false);
   }
@@ -52,63 +58,62 @@ TariffEditor::TariffEditor(Dialogs& dialogs) : QDialog(nullptr, Qt::Tool | Qt::W
     if (!unit.isEmpty()) grid->addWidget(new QLabel(unit, this), row, 2);
     ++row;
   };
-  addRow(QStringLiteral("Name:"), Edit1);
-  addRow(QStringLiteral("Startdatum:"), DateTimePicker1);
-  addRow(QStringLiteral("Kosten/M.:"), Edit3, QStringLiteral("Cent"));
-  addRow(QStringLiteral("Kostenlimit:"), Edit4, QStringLiteral("Cent"));
-  addRow(QStringLiteral("ZeitLimit:"), Edit5, QStringLiteral("Minuten"));
-  addRow(QStringLiteral("Einwahlgebühr:"), Edit9, QStringLiteral("Cent"));
+  addRow(QStringLiteral("Name:"), name_);
+  addRow(QStringLiteral("Startdatum:"), startDate_);
+  addRow(QStringLiteral("Kosten/M.:"), pricePerMinute_, QStringLiteral("Cent"));
+  addRow(QStringLiteral("Kostenlimit:"), costLimit_, QStringLiteral("Cent"));
+  addRow(QStringLiteral("ZeitLimit:"), timeLimit_, QStringLiteral("Minuten"));
+  addRow(QStringLiteral("Einwahlgebühr:"), dialInFee_, QStringLiteral("Cent"));
 
-  GroupBox1 = new QGroupBox(QStringLiteral(" DFÜ Einstellungen "), this);
-  ComboBox1 = new QComboBox(GroupBox1);
-  ComboBox1->setEditable(true);
-  ComboBox1->setInsertPolicy(QComboBox::NoInsert);
-  MakePickOnly(ComboBox1);
-  Edit6 = new QLineEdit(GroupBox1);
-  MaskEdit1 = new QLineEdit(GroupBox1);
-  auto* dfu = new QGridLayout(GroupBox1);
-  dfu->addWidget(new QLabel(QStringLiteral("Accountname:"), GroupBox1), 0, 0);
-  dfu->addWidget(ComboBox1, 0, 1);
-  dfu->addWidget(new QLabel(QStringLiteral("Benutzername:"), GroupBox1), 1, 0);
-  dfu->addWidget(Edit6, 1, 1);
-  dfu->addWidget(new QLabel(QStringLiteral("Benutzerpasswort:"), GroupBox1), 2, 0);
-  dfu->addWidget(MaskEdit1, 2, 1);
-  grid->addWidget(GroupBox1, row++, 0, 1, 3);
+  dialUpGroup_ = Named(new QGroupBox(QStringLiteral(" DFÜ Einstellungen "), this), "dialUpGroup");
+  entryName_ = Named(new QComboBox(dialUpGroup_), "entryName");
+  entryName_->setEditable(true);
+  entryName_->setInsertPolicy(QComboBox::NoInsert);
+  MakePickOnly(entryName_);
+  userName_ = Named(new QLineEdit(dialUpGroup_), "userName");
+  password_ = Named(new QLineEdit(dialUpGroup_), "password");
+  auto* dfu = new QGridLayout(dialUpGroup_);
+  dfu->addWidget(new QLabel(QStringLiteral("Accountname:"), dialUpGroup_), 0, 0);
+  dfu->addWidget(entryName_, 0, 1);
+  dfu->addWidget(new QLabel(QStringLiteral("Benutzername:"), dialUpGroup_), 1, 0);
+  dfu->addWidget(userName_, 1, 1);
+  dfu->addWidget(new QLabel(QStringLiteral("Benutzerpasswort:"), dialUpGroup_), 2, 0);
+  dfu->addWidget(password_, 2, 1);
+  grid->addWidget(dialUpGroup_, row++, 0, 1, 3);
 
-  GroupBox2 = new QGroupBox(QStringLiteral(" Benutzerdaten "), this);
-  Edit7 = new QLineEdit(GroupBox2);
-  Edit8 = new QLineEdit(GroupBox2);
-  auto* data = new QGridLayout(GroupBox2);
-  data->addWidget(new QLabel(QStringLiteral("Onlinezeit:"), GroupBox2), 0, 0);
-  data->addWidget(Edit7, 0, 1);
-  data->addWidget(new QLabel(QStringLiteral("Onlinekosten:"), GroupBox2), 1, 0);
-  data->addWidget(Edit8, 1, 1);
-  grid->addWidget(GroupBox2, row++, 0, 1, 3);
+  periodGroup_ = Named(new QGroupBox(QStringLiteral(" Benutzerdaten "), this), "periodGroup");
+  periodSeconds_ = Named(new QLineEdit(periodGroup_), "periodSeconds");
+  periodCosts_ = Named(new QLineEdit(periodGroup_), "periodCosts");
+  auto* data = new QGridLayout(periodGroup_);
+  data->addWidget(new QLabel(QStringLiteral("Onlinezeit:"), periodGroup_), 0, 0);
+  data->addWidget(periodSeconds_, 0, 1);
+  data->addWidget(new QLabel(QStringLiteral("Onlinekosten:"), periodGroup_), 1, 0);
+  data->addWidget(periodCosts_, 1, 1);
+  grid->addWidget(periodGroup_, row++, 0, 1, 3);
   // Enabled by the first load of a tariff.
-  GroupBox2->setEnabled(false);
-  Edit7->setEnabled(false);
-  Edit8->setEnabled(false);
+  periodGroup_->setEnabled(false);
+  periodSeconds_->setEnabled(false);
+  periodCosts_->setEnabled(false);
 
-  Button2 = new QPushButton(QStringLiteral("Erstellen"), this);
-  Button3 = new QPushButton(QStringLiteral("Abbrechen"), this);
-  Button2->setAutoDefault(false);
-  Button3->setAutoDefault(false);
+  storeButton_ = Named(new QPushButton(QStringLiteral("Erstellen"), this), "store");
+  cancelButton_ = Named(new QPushButton(QStringLiteral("Abbrechen"), this), "cancel");
+  storeButton_->setAutoDefault(false);
+  cancelButton_->setAutoDefault(false);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  buttons->addWidget(Button2);
-  buttons->addWidget(Button3);
+  buttons->addWidget(storeButton_);
+  buttons->addWidget(cancelButton_);
   grid->addLayout(buttons, row++, 0, 1, 3);
 
-  connect(Edit4, &QLineEdit::textChanged, this, [this] { Edit4Change(); });
-  connect(Edit5, &QLineEdit::textChanged, this, [this] { Edit5Change(); });
-  connect(Button2, &QPushButton::clicked, this, [this] { Guarded(this, [this] { Button2Click(); }); });
-  connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+  connect(costLimit_, &QLineEdit::textChanged, this, [this] { CostLimitChanged(); });
+  connect(timeLimit_, &QLineEdit::textChanged, this, [this] { TimeLimitChanged(); });
+  connect(storeButton_, &QPushButton::clicked, this, [this] { Guarded(this, [this] { Store(); }); });
+  connect(cancelButton_, &QPushButton::clicked, this, [this] { Cancel(); });
 
   d_.form.Dialer().OnEntryGet = [this](DialUp&, const std::string& name) {
-    ComboEntryList editor(ComboBox1);
+    ComboEntryList editor(entryName_);
     if (d_.wizard) {
-      ComboEntryList wizard(d_.wizard->Page4()->ComboBox1);
-      AddEntryToAccountLists(wizard, editor, name);
+      AddEntryToAccountLists(d_.wizard->Accounts(), editor, name);
     } else {
       NoEntryList none;
       AddEntryToAccountLists(none, editor, name);
@@ -121,8 +126,8 @@ char TariffEditor::Separator() const { return d_.form.Services().regional.decima
 std::string TariffEditor::Text(double value) const { return FloatToText(value, Separator()); }
 
 void TariffEditor::FillDialUpEntries() {
-  if (d_.wizard) ClearItemsKeepText(d_.wizard->Page4()->ComboBox1);
-  ClearItemsKeepText(ComboBox1);
+  if (d_.wizard) d_.wizard->ClearAccounts();
+  ClearItemsKeepText(entryName_);
   d_.form.Dialer().GetEntries();
 }
 
@@ -138,87 +143,87 @@ void TariffEditor::showEvent(QShowEvent* event) {
   activateWindow();
 }
 
-void TariffEditor::Edit4Change() {
-  if (Edit4->text() != QStringLiteral("0")) {
-    Edit5->setText(QStringLiteral("0"));
-    Edit5->setEnabled(false);
+void TariffEditor::CostLimitChanged() {
+  if (costLimit_->text() != QStringLiteral("0")) {
+    timeLimit_->setText(QStringLiteral("0"));
+    timeLimit_->setEnabled(false);
   } else {
-    Edit5->setEnabled(true);
+    timeLimit_->setEnabled(true);
   }
 }
 
-void TariffEditor::Edit5Change() {
-  if (Edit5->text() != QStringLiteral("0")) {
-    Edit4->setText(QStringLiteral("0"));
-    Edit4->setEnabled(false);
+void TariffEditor::TimeLimitChanged() {
+  if (timeLimit_->text() != QStringLiteral("0")) {
+    costLimit_->setText(QStringLiteral("0"));
+    costLimit_->setEnabled(false);
   } else {
-    Edit4->setEnabled(true);
+    costLimit_->setEnabled(true);
   }
 }
 
-void TariffEditor::LoadTariffIntoEditor(int i) {
+void TariffEditor::Load(int i) {
   const AccountingCore& core = d_.form.Core();
   if (i < 0 || static_cast<size_t>(i) >= core.tariffs.size()) return;
   const TariffRecord t = core.tariffs[static_cast<size_t>(i)];
-  Tag = i;
+  editIndex_ = i;
   edited_.Set(core.currentUser, i, t);
   try {
     FillDialUpEntries();
   } catch (const std::exception&) {
     // The entry name is shown as stored either way.
   }
-  GroupBox2->setEnabled(true);
-  Edit7->setEnabled(true);
-  Edit8->setEnabled(true);
-  Button2->setText(QStringLiteral("Übernehmen"));
-  Edit1->setText(Q(t.Name));
-  DateTimePicker1->SetValue(t.StartDate);
-  Edit3->setText(Q(Text(t.PricePerMinute)));
-  Edit4->setText(Q(Text(t.CostLimit)));
-  Edit5->setText(Q(Text(t.TimeLimit)));
+  periodGroup_->setEnabled(true);
+  periodSeconds_->setEnabled(true);
+  periodCosts_->setEnabled(true);
+  storeButton_->setText(QStringLiteral("Übernehmen"));
+  name_->setText(Q(t.Name));
+  startDate_->SetValue(t.StartDate);
+  pricePerMinute_->setText(Q(Text(t.PricePerMinute)));
+  costLimit_->setText(Q(Text(t.CostLimit)));
+  timeLimit_->setText(Q(Text(t.TimeLimit)));
   const bool timeLimit = Text(t.TimeLimit) != "0";
   const bool costLimit = Text(t.CostLimit) != "0";
-  Edit3->setEnabled(!timeLimit);
-  Edit4->setEnabled(!timeLimit);
-  Edit5->setEnabled(timeLimit || !costLimit);
-  DateTimePicker2->SetValue(t.WindowFrom);
-  DateTimePicker3->SetValue(t.WindowTo);
-  ComboBox1->setEditText(Q(t.EntryName));
-  Edit6->setText(Q(t.UserName));
-  MaskEdit1->setText(Q(t.Password));
-  CheckBox1->setChecked(t.InTotals);
-  Edit7->setText(Q(Text(t.PeriodSeconds)));
-  Edit8->setText(Q(Text(t.PeriodCosts)));
-  Edit9->setText(Q(Text(t.DialInFee)));
+  pricePerMinute_->setEnabled(!timeLimit);
+  costLimit_->setEnabled(!timeLimit);
+  timeLimit_->setEnabled(timeLimit || !costLimit);
+  windowFrom_->SetValue(t.WindowFrom);
+  windowTo_->SetValue(t.WindowTo);
+  entryName_->setEditText(Q(t.EntryName));
+  userName_->setText(Q(t.UserName));
+  password_->setText(Q(t.Password));
+  inTotals_->setChecked(t.InTotals);
+  periodSeconds_->setText(Q(Text(t.PeriodSeconds)));
+  periodCosts_->setText(Q(Text(t.PeriodCosts)));
+  dialInFee_->setText(Q(Text(t.DialInFee)));
 }
 
 TariffValues TariffEditor::ReadValues() const {
   const char sep = Separator();
   TariffValues v;
-  v.Name = S(Edit1->text());
-  v.StartDate = DateTimePicker1->Value();
-  v.PricePerMinute = TextToFloat(S(Edit3->text()), sep);
-  v.CostLimit = TextToFloat(S(Edit4->text()), sep);
-  v.TimeLimit = TextToFloat(S(Edit5->text()), sep);
-  v.WindowFrom = DateTimePicker2->Value();
-  v.WindowTo = DateTimePicker3->Value();
-  v.InTotals = CheckBox1->isChecked();
-  v.EntryName = S(ComboBox1->currentText());
-  v.UserName = S(Edit6->text());
-  v.Password = S(MaskEdit1->text());
-  v.PeriodSeconds = TextToFloat(S(Edit7->text()), sep);
-  v.PeriodCosts = TextToFloat(S(Edit8->text()), sep);
-  v.DialInFee = TextToFloat(S(Edit9->text()), sep);
+  v.Name = S(name_->text());
+  v.StartDate = startDate_->Value();
+  v.PricePerMinute = TextToFloat(S(pricePerMinute_->text()), sep);
+  v.CostLimit = TextToFloat(S(costLimit_->text()), sep);
+  v.TimeLimit = TextToFloat(S(timeLimit_->text()), sep);
+  v.WindowFrom = windowFrom_->Value();
+  v.WindowTo = windowTo_->Value();
+  v.InTotals = inTotals_->isChecked();
+  v.EntryName = S(entryName_->currentText());
+  v.UserName = S(userName_->text());
+  v.Password = S(password_->text());
+  v.PeriodSeconds = TextToFloat(S(periodSeconds_->text()), sep);
+  v.PeriodCosts = TextToFloat(S(periodCosts_->text()), sep);
+  v.DialInFee = TextToFloat(S(dialInFee_->text()), sep);
   return v;
 }
 
-void TariffEditor::Button2Click() {
+void TariffEditor::Store() {
   AccountingCore& core = d_.form.Core();
   // Everything is read before anything changes: a field that is not a
   // number leaves the user's data as it was.
   const TariffValues values = ReadValues();
   int index = -1;
-  if (Tag != -1) {
+  if (editIndex_ != -1) {
     index = edited_.Locate(core.currentUser, core.tariffs);
     if (index < 0) {
       ShowErrorBox(this, windowTitle(),
@@ -228,8 +233,8 @@ void TariffEditor::Button2Click() {
   }
   if (core.tariffs.empty()) core.totals.OnlineSeconds = -1.0;
   const int stored = StoreTariff(core.tariffs, index, values);
-  if (index == -1) d_.settings->ListBox1->addItem(Edit1->text());
-  if (Tag != -1) {
+  if (index == -1) d_.settings->AddTariffName(name_->text());
+  if (editIndex_ != -1) {
     edited_.Set(core.currentUser, stored, core.tariffs[static_cast<size_t>(stored)]);
     core.SaveUser();  // a failure keeps the editor open in edit mode
     LeaveEditMode();
@@ -250,22 +255,42 @@ void TariffEditor::Button2Click() {
 }
 
 void TariffEditor::LeaveEditMode() {
-  Button2->setText(QStringLiteral("Erstellen"));
-  Tag = -1;
+  storeButton_->setText(QStringLiteral("Erstellen"));
+  editIndex_ = -1;
   edited_.Clear();
 }
 
-void TariffEditor::Button3Click() {
-  if (Tag != -1) LeaveEditMode();
+void TariffEditor::Cancel() {
+  if (editIndex_ != -1) LeaveEditMode();
   close();
 }
 
 void TariffEditor::EnterCreateMode() {
-  const bool editing = Tag != -1;
+  const bool editing = editIndex_ != -1;
   LeaveEditMode();
   if (editing && isVisible()) close();
 }
 
 void TariffEditor::TariffRemoved(int index) { edited_.TariffRemoved(index); }
+
+void TariffEditor::ShowNewTariff(const TariffValues& v, bool timeLimit) {
+  periodSeconds_->setText(QStringLiteral("0"));
+  periodCosts_->setText(QStringLiteral("0"));
+  name_->setText(Q(v.Name));
+  startDate_->SetDate(v.StartDate);
+  pricePerMinute_->setText(Q(Text(v.PricePerMinute)));
+  costLimit_->setText(Q(Text(v.CostLimit)));
+  timeLimit_->setText(Q(Text(v.TimeLimit)));
+  pricePerMinute_->setEnabled(!timeLimit);
+  costLimit_->setEnabled(!timeLimit);
+  timeLimit_->setEnabled(timeLimit);
+  dialInFee_->setText(Q(Text(v.DialInFee)));
+  windowFrom_->SetValue(v.WindowFrom);
+  windowTo_->SetValue(v.WindowTo);
+  entryName_->setEditText(Q(v.EntryName));
+  userName_->setText(Q(v.UserName));
+  password_->setText(Q(v.Password));
+  inTotals_->setChecked(v.InTotals);
+}
 
 }  // namespace tarifuhr

@@ -1,20 +1,22 @@
 #pragma once
 // The tariff editor: every setting and the period figures of one tariff.
-// Create mode (Tag -1) appends the wizard's tariff, edit mode overwrites
-// the tariff it was loaded from.
+// In create mode it makes a new tariff of the wizard's values; in edit
+// mode it overwrites the tariff it was loaded from.
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDialog>
-#include <QGroupBox>
-#include <QLineEdit>
-#include <QPushButton>
 
 #include "accounting/TariffStore.h"
-#include "ui/DialogSupport.h"
 #include "ui/Dialogs.h"
 
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+
 namespace tarifuhr {
+
+class DateTimePicker;
 
 class TariffEditor : public QDialog {
   Q_OBJECT
@@ -22,54 +24,59 @@ class TariffEditor : public QDialog {
   explicit TariffEditor(Dialogs& dialogs);
 
   // Fills the editor from tariff i of the current user and enters edit mode.
-  void LoadTariffIntoEditor(int i);
+  void Load(int i);
+  // Shows a tariff that "Erstellen" will make: the wizard's values, with
+  // the fields of the budget kind not chosen disabled.
+  void ShowNewTariff(const TariffValues& values, bool timeLimit);
   // Refills the account lists of the editor and of the wizard.
   void FillDialUpEntries();
-  // Tag -1 and "Erstellen"; an edit still open is dropped, as "Abbrechen"
-  // drops it.
+  // Create mode; an edit still open is dropped, as "Abbrechen" drops it.
   void EnterCreateMode();
   // The settings dialog removed tariff `index` of the current user.
   void TariffRemoved(int index);
+  // The tariff being edited, -1 in create mode.
+  int EditIndex() const { return editIndex_; }
 
-  void Button2Click();  // "Erstellen" / "Übernehmen"
-  void Button3Click();  // "Abbrechen"
-  void Edit4Change();
-  void Edit5Change();
+  // "Erstellen" / "Übernehmen" and "Abbrechen".
+  void Store();
+  void Cancel();
 
   // The values of the fields, converted; throws FloatConversionError.
   TariffValues ReadValues() const;
-
-  int Tag = -1;
-
-  QLineEdit* Edit1;
-  DateTimePicker* DateTimePicker1;
-  QLineEdit* Edit3;
-  QLineEdit* Edit4;
-  QLineEdit* Edit5;
-  QLineEdit* Edit9;
-  DateTimePicker* DateTimePicker2;
-  DateTimePicker* DateTimePicker3;
-  QCheckBox* CheckBox1;
-  QGroupBox* GroupBox1;  // " DFÜ Einstellungen "
-  QComboBox* ComboBox1;
-  QLineEdit* Edit6;
-  QLineEdit* MaskEdit1;
-  QGroupBox* GroupBox2;  // " Benutzerdaten "
-  QLineEdit* Edit7;
-  QLineEdit* Edit8;
-  QPushButton* Button2;
-  QPushButton* Button3;
 
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
+  // A cost limit and a time limit exclude each other.
+  void CostLimitChanged();
+  void TimeLimitChanged();
   char Separator() const;
   std::string Text(double value) const;
   void LeaveEditMode();
 
   Dialogs& d_;
+  int editIndex_ = -1;
   EditedTariff edited_;
+
+  QLineEdit* name_;
+  DateTimePicker* startDate_;
+  QLineEdit* pricePerMinute_;
+  QLineEdit* costLimit_;
+  QLineEdit* timeLimit_;
+  QLineEdit* dialInFee_;
+  DateTimePicker* windowFrom_;
+  DateTimePicker* windowTo_;
+  QCheckBox* inTotals_;
+  QGroupBox* dialUpGroup_;  // " DFÜ Einstellungen "
+  QComboBox* entryName_;
+  QLineEdit* userName_;
+  QLineEdit* password_;
+  QGroupBox* periodGroup_;  // " Benutzerdaten "
+  QLineEdit* periodSeconds_;
+  QLineEdit* periodCosts_;
+  QPushButton* storeButton_;
+  QPushButton* cancelButton_;
 };
 
 }  // namespace tarifuhr

@@ -2,33 +2,41 @@
 // The new-tariff wizard: five pages that collect a tariff's settings and
 // hand them to the tariff editor, which creates the tariff.
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
+#include <QWidget>
 #include <vector>
 
-#include "ui/DialogSupport.h"
+#include "accounting/TariffStore.h"
+#include "platform/DateTime.h"
 #include "ui/Dialogs.h"
 
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
 namespace tarifuhr {
+
+class DateTimePicker;
+class EntryList;
 
 // A page: a banner across the top and a heading above its controls.
 class WizardPage : public QWidget {
   Q_OBJECT
  public:
   WizardPage(const QString& heading, QWidget* parent);
-  QLabel* Banner;
-  QLabel* Heading;
+  QLabel* Banner() const { return banner_; }
+  QLabel* Heading() const { return heading_; }
 
  protected:
   QWidget* Body() const { return body_; }
   QLabel* Note(const QString& text);
 
  private:
+  QLabel* banner_;
+  QLabel* heading_;
   QWidget* body_;
 };
 
@@ -37,21 +45,27 @@ class NamePage : public WizardPage {
   Q_OBJECT
  public:
   NamePage(TDateTime now, QWidget* parent);
-  QLineEdit* Edit1;
-  DateTimePicker* DateTimePicker1;
+
+ private:
+  friend class TariffWizard;
+  QLineEdit* name_;
+  DateTimePicker* startDate_;
 };
 
-// Page 1: cost limit or time limit.
+// Page 1: a cost limit with the price of a minute, or a time limit.
 class LimitPage : public WizardPage {
   Q_OBJECT
  public:
   LimitPage(char decimalSeparator, QWidget* parent);
-  void RadioButton2Click();
-  QRadioButton* RadioButton1;
-  QLineEdit* Edit3;
-  QLineEdit* Edit4;
-  QRadioButton* RadioButton2;
-  QLineEdit* Edit5;
+
+ private:
+  friend class TariffWizard;
+  void LimitChosen();
+  QRadioButton* costLimitChoice_;
+  QLineEdit* pricePerMinute_;
+  QLineEdit* costLimit_;
+  QRadioButton* timeLimitChoice_;
+  QLineEdit* timeLimit_;
 };
 
 // Page 2: dial-in fee.
@@ -59,7 +73,10 @@ class FeePage : public WizardPage {
   Q_OBJECT
  public:
   FeePage(char decimalSeparator, QWidget* parent);
-  QLineEdit* Edit3;
+
+ private:
+  friend class TariffWizard;
+  QLineEdit* dialInFee_;
 };
 
 // Page 3: time window of the day.
@@ -67,10 +84,13 @@ class TimeWindowPage : public WizardPage {
   Q_OBJECT
  public:
   TimeWindowPage(TDateTime now, QWidget* parent);
-  void DateTimePicker2Change();
-  QCheckBox* CheckBox1;
-  DateTimePicker* DateTimePicker2;
-  DateTimePicker* DateTimePicker3;
+
+ private:
+  friend class TariffWizard;
+  void WindowFromChanged();
+  QCheckBox* useWindow_;
+  DateTimePicker* windowFrom_;
+  DateTimePicker* windowTo_;
 };
 
 // Page 4: the dial-up entry and its account.
@@ -78,9 +98,12 @@ class AccountPage : public WizardPage {
   Q_OBJECT
  public:
   explicit AccountPage(QWidget* parent);
-  QComboBox* ComboBox1;
-  QLineEdit* Edit6;
-  QLineEdit* MaskEdit1;
+
+ private:
+  friend class TariffWizard;
+  QComboBox* entryName_;
+  QLineEdit* userName_;
+  QLineEdit* password_;
 };
 
 class TariffWizard : public QDialog {
@@ -89,41 +112,41 @@ class TariffWizard : public QDialog {
   static constexpr int kLastPage = 4;
 
   explicit TariffWizard(Dialogs& dialogs);
-
-  void ShowPage(int i);
-  void Button1Click();  // "Weiter" / "Übersicht"
-  void Button2Click();  // "Zurück"
-  void Button3Click();  // "Abbrechen"
-  void CopyWizardToEditor();
+  ~TariffWizard() override;
 
   int CurrentPage() const { return current_; }
   WizardPage* Page(int i) const { return pages_[static_cast<size_t>(i)]; }
-  NamePage* Page0() const { return page0_; }
-  LimitPage* Page1() const { return page1_; }
-  FeePage* Page2() const { return page2_; }
-  TimeWindowPage* Page3() const { return page3_; }
-  AccountPage* Page4() const { return page4_; }
+  // The account list, which the entry enumeration fills with the editor's.
+  EntryList& Accounts() { return *accounts_; }
+  void ClearAccounts();
 
-  QPushButton* Button1;
-  QPushButton* Button2;
-  QPushButton* Button3;
+  // "Weiter" / "Übersicht", "Zurück", "Abbrechen".
+  void Next();
+  void Back();
 
  protected:
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  void FormCreate();
+  void CreatePages();
+  void ShowPage(int i);
   void MissingInput(const QString& text);
+  // What the pages hold, converted; throws FloatConversionError.
+  TariffValues Values() const;
 
   Dialogs& d_;
   int current_ = 0;
   std::vector<WizardPage*> pages_;
-  NamePage* page0_;
-  LimitPage* page1_;
-  FeePage* page2_;
-  TimeWindowPage* page3_;
-  AccountPage* page4_;
+  NamePage* namePage_;
+  LimitPage* limitPage_;
+  FeePage* feePage_;
+  TimeWindowPage* timeWindowPage_;
+  AccountPage* accountPage_;
+  std::unique_ptr<EntryList> accounts_;
+  QPushButton* nextButton_;
+  QPushButton* backButton_;
+  QPushButton* cancelButton_;
 };
 
 }  // namespace tarifuhr

@@ -2,6 +2,8 @@
 
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 
 #include "ui/DialogSupport.h"
 #include "ui/SettingsDialog.h"
@@ -13,28 +15,28 @@ UserDialog::UserDialog(Dialogs& dialogs)
     : QDialog(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint), d_(dialogs) {
   d_.userSettings = this;
   setWindowTitle(QStringLiteral("Benutzer Einstellungen"));
-  Edit1 = new QLineEdit(this);
-  Edit1->setMinimumWidth(200);
-  Button1 = new QPushButton(QStringLiteral("Erstellen"), this);
-  Button2 = new QPushButton(QStringLiteral("Abbrechen"), this);
-  Button1->setAutoDefault(false);
-  Button2->setAutoDefault(false);
+  name_ = Named(new QLineEdit(this), "name");
+  name_->setMinimumWidth(200);
+  createButton_ = Named(new QPushButton(QStringLiteral("Erstellen"), this), "create");
+  cancelButton_ = Named(new QPushButton(QStringLiteral("Abbrechen"), this), "cancel");
+  createButton_->setAutoDefault(false);
+  cancelButton_->setAutoDefault(false);
   auto* g = new QGridLayout(this);
   g->addWidget(new QLabel(QStringLiteral("Name:"), this), 0, 0);
-  g->addWidget(Edit1, 0, 1, 1, 2);
-  g->addWidget(Button1, 1, 1);
-  g->addWidget(Button2, 1, 2);
-  connect(Button1, &QPushButton::clicked, this, [this] { Guarded(this, [this] { Button1Click(); }); });
-  connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+  g->addWidget(name_, 0, 1, 1, 2);
+  g->addWidget(createButton_, 1, 1);
+  g->addWidget(cancelButton_, 1, 2);
+  connect(createButton_, &QPushButton::clicked, this, [this] { Guarded(this, [this] { Create(); }); });
+  connect(cancelButton_, &QPushButton::clicked, this, [this] { close(); });
 }
 
 void UserDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  Edit1->clear();
+  name_->clear();
 }
 
-void UserDialog::Button1Click() {
-  const CreateUserResult result = d_.form.Files().CreateUser(S(Edit1->text()));
+void UserDialog::Create() {
+  const CreateUserResult result = d_.form.Files().CreateUser(S(name_->text()));
   if (result.code != kCreateOk) {
     // Nothing was created: say why and let the user choose another name.
     ShowErrorBox(this, windowTitle(), Q(result.message));
@@ -45,6 +47,5 @@ void UserDialog::Button1Click() {
   close();
 }
 
-void UserDialog::Button2Click() { close(); }
 
 }  // namespace tarifuhr

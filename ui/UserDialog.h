@@ -2,10 +2,11 @@
 // The user settings dialog: creates a user.
 
 #include <QDialog>
-#include <QLineEdit>
-#include <QPushButton>
 
 #include "ui/Dialogs.h"
+
+class QLineEdit;
+class QPushButton;
 
 namespace tarifuhr {
 
@@ -13,18 +14,17 @@ class UserDialog : public QDialog {
   Q_OBJECT
  public:
   explicit UserDialog(Dialogs& dialogs);
-  void Button1Click();  // "Erstellen"
-  void Button2Click();  // "Abbrechen"
-
-  QLineEdit* Edit1;
-  QPushButton* Button1;
-  QPushButton* Button2;
 
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
+  void Create();  // "Erstellen"
+
   Dialogs& d_;
+  QLineEdit* name_;
+  QPushButton* createButton_;
+  QPushButton* cancelButton_;
 };
 
 }  // namespace tarifuhr

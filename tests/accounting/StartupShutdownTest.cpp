@@ -172,5 +172,56 @@ TEST_F(CoreTest, ALogThatCannotBeWrittenKeepsTheConnectionOpenAndSaysSoOnce) {
   EXPECT_EQ(Logged()[0].seconds, 3);
 }
 
+TEST_F(CoreTest, SwitchingUsersSavesTheOldOneFirst) {
+  const std::string hans = files.CreateUser("Hans").section, joerg = files.CreateUser("Jörg").section;
+  core.SwitchUser(hans);
+  EXPECT_EQ(registry.ReadString(kTarifuhrKey, "currentuser"), hans);
+  core.tariffs = {Tariff("Hans-Tarif", "A")};
+  core.tariffs[0].PeriodSeconds = 321;
+  core.totals.OnlineSeconds = 42;
+
+  core.SwitchUser(joerg);
+  std::vector<TariffRecord> onDisk;
+  TotalsRecord totals;
+  files.LoadUserData(hans, onDisk, totals);
+  ASSERT_EQ(onDisk.size(), 1u);
+  EXPECT_EQ(onDisk[0].PeriodSeconds, 321);
+  EXPECT_EQ(totals.OnlineSeconds, 42);
+  EXPECT_TRUE(core.tariffs.empty());
+  EXPECT_EQ(registry.ReadString(kTarifuhrKey, "currentuser"), joerg);
+
+  // A save that fails switches nothing; choosing the current user does nothing.
+  core.tariffs = {Tariff("Jörg-Tarif", "B")};
+  std::filesystem::remove(dir.File("Jörg.tfd"));
+  std::filesystem::create_directory(dir.File("Jörg.tfd"));
+  EXPECT_THROW(core.SwitchUser(hans), FileError);
+  EXPECT_EQ(core.currentUser, joerg);
+  ASSERT_EQ(core.tariffs.size(), 1u);
+  core.SwitchUser(joerg);
+  EXPECT_EQ(core.tariffs[0].Name, "Jörg-Tarif");
+}
+
+TEST_F(CoreTest, RemovingTheCurrentUserSavesFirstAndCountsForNobody) {
+  const std::string hans = files.CreateUser("Hans").section;
+  core.SwitchUser(hans);
+  AddEntry("Net");
+  core.tariffs = {Tariff("T", "Net")};
+  DialOutside("Net");
+  TickSeconds(2);
+  EXPECT_TRUE(core.RemoveUser(hans).empty());
+  std::vector<TariffRecord> onDisk;
+  TotalsRecord totals;
+  // The file stays; the list forgets it.
+  ASSERT_EQ(DecodeUserData(ReadFileBytes(dir.File("Hans.tfd")), onDisk, totals), kLoadOk);
+  ASSERT_EQ(onDisk.size(), 1u);
+  EXPECT_EQ(onDisk[0].PeriodSeconds, 2);
+  EXPECT_TRUE(files.ListUsers().empty());
+  EXPECT_TRUE(core.currentUser.empty());
+  EXPECT_TRUE(core.tariffs.empty());
+  EXPECT_EQ(registry.ReadString(kTarifuhrKey, "currentuser"), "");
+  TickNextSecond();
+  EXPECT_EQ(core.activeTariff, -1) << "the connection goes on without a tariff";
+}
+
 }  // namespace
 }  // namespace tarifuhr::testing

@@ -3,6 +3,14 @@
 // to drive modal dialogs and answer message boxes from inside their loops.
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QMessageBox>
 #include <QTimer>
 #include <QtTest>
@@ -88,6 +96,15 @@ class BoxAnswerer {
  private:
   QTimer timer_;
 };
+
+// A window's control by the name it was given; a missing one ends the test
+// run, as a typo in a name must.
+template <class T>
+T* Control(const QObject& window, const char* name) {
+  T* control = window.findChild<T*>(QString::fromLatin1(name));
+  if (!control) qFatal("no control %s in %s", name, window.metaObject()->className());
+  return control;
+}
 
 inline void Click(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
 

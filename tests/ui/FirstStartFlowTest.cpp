@@ -26,40 +26,40 @@ class FirstStartFlowTest : public QObject {
     QVERIFY(first.isVisible());
 
     // "zum Benutzerfenster wechseln": a user, then a tariff through the wizard.
-    WithModal([&] { Click(first.Button2); },
+    WithModal([&] { Click(Control<QPushButton>(first, "settings")); },
               [&] {
                 SettingsDialog& s = w.settings();
                 QVERIFY(s.isVisible());
-                WithModal([&] { Click(s.Button3); },
+                WithModal([&] { Click(Control<QPushButton>(s, "addUser")); },
                           [&] {
-                            Type(w.userSettings().Edit1, "Erika");
-                            Click(w.userSettings().Button1);
+                            Type(Control<QLineEdit>(w.userSettings(), "name"), "Erika");
+                            Click(Control<QPushButton>(w.userSettings(), "create"));
                           });
-                Choose(s.ComboBox1, "Erika (Erika.tfd)");
-                WithModal([&] { Click(s.Button1); },
+                Choose(Control<QComboBox>(s, "users"), "Erika (Erika.tfd)");
+                WithModal([&] { Click(Control<QPushButton>(s, "addTariff")); },
                           [&] {
                             TariffWizard& z = w.wizard();
-                            Type(z.Page0()->Edit1, "Abendtarif");
-                            Click(z.Button1);
-                            z.Page1()->Edit3->selectAll();
-                            Type(z.Page1()->Edit3, "2.5");
-                            z.Page1()->Edit4->selectAll();
-                            Type(z.Page1()->Edit4, "2000");
-                            Click(z.Button1);
-                            z.Page2()->Edit3->selectAll();
-                            Type(z.Page2()->Edit3, "10");
-                            Click(z.Button1);
-                            Choose(z.Page4()->ComboBox1, "Heimnetz");
-                            Type(z.Page4()->Edit6, "erika");
-                            Type(z.Page4()->MaskEdit1, "pw");
-                            Click(z.Button1);  // "Übersicht"
+                            Type(Control<QLineEdit>(z, "name"), "Abendtarif");
+                            Click(Control<QPushButton>(z, "next"));
+                            Control<QLineEdit>(z, "pricePerMinute")->selectAll();
+                            Type(Control<QLineEdit>(z, "pricePerMinute"), "2.5");
+                            Control<QLineEdit>(z, "costLimit")->selectAll();
+                            Type(Control<QLineEdit>(z, "costLimit"), "2000");
+                            Click(Control<QPushButton>(z, "next"));
+                            Control<QLineEdit>(z, "dialInFee")->selectAll();
+                            Type(Control<QLineEdit>(z, "dialInFee"), "10");
+                            Click(Control<QPushButton>(z, "next"));
+                            Choose(Control<QComboBox>(z, "entryName"), "Heimnetz");
+                            Type(Control<QLineEdit>(z, "userName"), "erika");
+                            Type(Control<QLineEdit>(z, "password"), "pw");
+                            Click(Control<QPushButton>(z, "next"));  // "Übersicht"
                           });
               });
     QVERIFY(first.isHidden());
     QVERIFY(w.settings().isHidden());
     TariffEditor& editor = w.editor();
     QVERIFY(editor.isVisible());
-    Click(editor.Button2);  // "Erstellen"
+    Click(Control<QPushButton>(editor, "store"));  // "Erstellen"
     QCOMPARE(w.core().tariffs.size(), size_t(1));
     QCOMPARE(w.registry.ReadString(kTarifuhrKey, "currentuser"), std::string("Erika (Erika.tfd)"));
 

@@ -17,43 +17,43 @@ class SmallDialogsTest : public QObject {
     QVERIFY(a.isVisible());
     QVERIFY(!a.isModal());
     QCOMPARE(a.windowTitle(), QStringLiteral("About"));
-    QCOMPARE(a.Label1->text(), QStringLiteral("Tarifuhr 1.0"));
-    QCOMPARE(a.Label5->text(), QStringLiteral("E-Mail:"));
-    QCOMPARE(a.Label6->text(), QStringLiteral("Web-Site:"));
-    QCOMPARE(a.Label7->text(), QStringLiteral("Forum:"));
-    QCOMPARE(a.Label9->text(), QStringLiteral("Betatester:"));
-    QCOMPARE(a.Label3->text(), QStringLiteral("support@tarifuhr.example"));
-    QCOMPARE(a.Label10->text(), QStringLiteral("Erika Mustermann"));
-    QCOMPARE(a.Image1->pixmap().size(), QSize(64, 64));
-    for (ClickLabel* l : {a.Label3, a.Label4, a.Label8, a.Label10}) QCOMPARE(l->cursor().shape(), Qt::PointingHandCursor);
-    QCOMPARE(a.Memo1->lineWrapMode(), QPlainTextEdit::NoWrap);
-    QVERIFY(a.Memo1->isReadOnly());
+    QCOMPARE(Control<ClickLabel>(a, "programName")->text(), QStringLiteral("Tarifuhr 1.0"));
+    QCOMPARE(Control<QLabel>(a, "mailCaption")->text(), QStringLiteral("E-Mail:"));
+    QCOMPARE(Control<QLabel>(a, "webCaption")->text(), QStringLiteral("Web-Site:"));
+    QCOMPARE(Control<QLabel>(a, "forumCaption")->text(), QStringLiteral("Forum:"));
+    QCOMPARE(Control<QLabel>(a, "testerCaption")->text(), QStringLiteral("Betatester:"));
+    QCOMPARE(Control<ClickLabel>(a, "mailLink")->text(), QStringLiteral("support@tarifuhr.example"));
+    QCOMPARE(Control<ClickLabel>(a, "testerLink")->text(), QStringLiteral("Erika Mustermann"));
+    QCOMPARE(Control<ClickLabel>(a, "picture")->pixmap().size(), QSize(64, 64));
+    for (ClickLabel* l : {Control<ClickLabel>(a, "mailLink"), Control<ClickLabel>(a, "webLink"), Control<ClickLabel>(a, "forumLink"), Control<ClickLabel>(a, "testerLink")}) QCOMPARE(l->cursor().shape(), Qt::PointingHandCursor);
+    QCOMPARE(Control<QPlainTextEdit>(a, "licence")->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QVERIFY(Control<QPlainTextEdit>(a, "licence")->isReadOnly());
     // The licence shown is the repository's own, word for word.
     const QString licence = QString::fromStdString(ReadFileBytes(TARIFUHR_SOURCE_DIR "/LICENSE"));
     QVERIFY(licence.startsWith(QStringLiteral("MIT License")));
-    QVERIFY(a.Memo1->toPlainText().endsWith(licence));
-    QVERIFY(a.Memo1->toPlainText().startsWith(QStringLiteral("Tarifuhr ist freie Software unter der MIT-Lizenz.")));
-    QVERIFY(a.Label2->text().contains(QStringLiteral("MIT-Lizenz")));
+    QVERIFY(Control<QPlainTextEdit>(a, "licence")->toPlainText().endsWith(licence));
+    QVERIFY(Control<QPlainTextEdit>(a, "licence")->toPlainText().startsWith(QStringLiteral("Tarifuhr ist freie Software unter der MIT-Lizenz.")));
+    QVERIFY(Control<ClickLabel>(a, "notice")->text().contains(QStringLiteral("MIT-Lizenz")));
   }
 
   void aboutLinksOpenAndTheRestCloses() {
     DialogWorld w;
     AboutDialog& a = w.set->About();
     a.show();
-    for (ClickLabel* l : {a.Label3, a.Label4, a.Label8, a.Label10}) {
+    for (ClickLabel* l : {Control<ClickLabel>(a, "mailLink"), Control<ClickLabel>(a, "webLink"), Control<ClickLabel>(a, "forumLink"), Control<ClickLabel>(a, "testerLink")}) {
       QTest::mouseClick(l, Qt::LeftButton);
       QVERIFY(a.isVisible());  // a link leaves the box open
     }
-    for (QLabel* caption : {a.Label5, a.Label6, a.Label7, a.Label9}) {
+    for (QLabel* caption : {Control<QLabel>(a, "mailCaption"), Control<QLabel>(a, "webCaption"), Control<QLabel>(a, "forumCaption"), Control<QLabel>(a, "testerCaption")}) {
       QTest::mouseClick(caption, Qt::LeftButton);
       QVERIFY(a.isVisible());  // nor do the captions before them
     }
     QCOMPARE(w.shell.opened,
              (std::vector<std::string>{"mailto:support@tarifuhr.example", "https://tarifuhr.example",
                                        "https://tarifuhr.example/forum", "https://tarifuhr.example/dank"}));
-    for (QWidget* closer : {static_cast<QWidget*>(a.Label1), static_cast<QWidget*>(a.Image1),
-                            static_cast<QWidget*>(a.Label2), static_cast<QWidget*>(&a),
-                            static_cast<QWidget*>(a.Button1)}) {
+    for (QWidget* closer : {static_cast<QWidget*>(Control<ClickLabel>(a, "programName")), static_cast<QWidget*>(Control<ClickLabel>(a, "picture")),
+                            static_cast<QWidget*>(Control<ClickLabel>(a, "notice")), static_cast<QWidget*>(&a),
+                            static_cast<QWidget*>(Control<QPushButton>(a, "ok"))}) {
       a.show();
       QTest::mouseClick(closer, Qt::LeftButton, {}, QPoint(2, 2));
       QVERIFY(a.isHidden());
@@ -78,12 +78,12 @@ class SmallDialogsTest : public QObject {
     DialogWorld w(true);
     FirstStartDialog& f = w.set->FirstStart();
     f.show();
-    Click(f.Button1);
+    Click(Control<QPushButton>(f, "help"));
     QVERIFY(f.isHidden());
     QVERIFY(w.shell.opened.empty());
     WriteFileBytes(w.dir.File("tarifuhr.html"), "<html></html>");
     f.show();
-    Click(f.Button1);
+    Click(Control<QPushButton>(f, "help"));
     QVERIFY(f.isHidden());
     QCOMPARE(w.shell.opened, std::vector<std::string>{w.dir.File("tarifuhr.html")});
   }
@@ -93,7 +93,7 @@ class SmallDialogsTest : public QObject {
     FirstStartDialog& f = w.set->FirstStart();
     f.show();
     bool stillOpenMeanwhile = false;
-    WithModal([&] { Click(f.Button2); },
+    WithModal([&] { Click(Control<QPushButton>(f, "settings")); },
               [&] {
                 QVERIFY(w.settings().isVisible());
                 QVERIFY(w.settings().isModal());

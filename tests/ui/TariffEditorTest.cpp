@@ -16,7 +16,7 @@ void HansWith(DialogWorld& w, std::vector<TariffRecord> tariffs) {
   const CreateUserResult r = w.form->Files().CreateUser("Hans");
   QCOMPARE(r.code, kCreateOk);
   w.settings().RefillUsers();
-  Choose(w.settings().ComboBox1, "Hans (Hans.tfd)");
+  Choose(Control<QComboBox>(w.settings(), "users"), "Hans (Hans.tfd)");
   w.core().tariffs = std::move(tariffs);
   w.core().SaveUser();
   w.core().RefreshOverview();
@@ -62,47 +62,47 @@ class TariffEditorTest : public QObject {
     DialogWorld w;
     TariffEditor& e = w.editor();
     QCOMPARE(e.windowTitle(), QStringLiteral("Tarif Einstellungen"));
-    QCOMPARE(e.Tag, -1);
-    QCOMPARE(e.Button2->text(), QStringLiteral("Erstellen"));
-    for (QLineEdit* f : {e.Edit3, e.Edit4, e.Edit5, e.Edit9}) QCOMPARE(f->text(), QStringLiteral("0"));
-    QVERIFY(!e.Edit7->isEnabled());
-    QVERIFY(!e.GroupBox2->isEnabled());
-    QVERIFY(e.DateTimePicker2->isHidden() && !e.DateTimePicker2->isEnabled());
-    QVERIFY(e.DateTimePicker3->isHidden() && !e.DateTimePicker3->isEnabled());
-    QVERIFY(e.CheckBox1->isHidden() && !e.CheckBox1->isEnabled());
-    QCOMPARE(e.GroupBox1->title(), QStringLiteral(" DFÜ Einstellungen "));
-    QCOMPARE(e.GroupBox2->title(), QStringLiteral(" Benutzerdaten "));
+    QCOMPARE(e.EditIndex(), -1);
+    QCOMPARE(Control<QPushButton>(e, "store")->text(), QStringLiteral("Erstellen"));
+    for (QLineEdit* f : {Control<QLineEdit>(e, "pricePerMinute"), Control<QLineEdit>(e, "costLimit"), Control<QLineEdit>(e, "timeLimit"), Control<QLineEdit>(e, "dialInFee")}) QCOMPARE(f->text(), QStringLiteral("0"));
+    QVERIFY(!Control<QLineEdit>(e, "periodSeconds")->isEnabled());
+    QVERIFY(!Control<QGroupBox>(e, "periodGroup")->isEnabled());
+    QVERIFY(Control<DateTimePicker>(e, "windowFrom")->isHidden() && !Control<DateTimePicker>(e, "windowFrom")->isEnabled());
+    QVERIFY(Control<DateTimePicker>(e, "windowTo")->isHidden() && !Control<DateTimePicker>(e, "windowTo")->isEnabled());
+    QVERIFY(Control<QCheckBox>(e, "inTotals")->isHidden() && !Control<QCheckBox>(e, "inTotals")->isEnabled());
+    QCOMPARE(Control<QGroupBox>(e, "dialUpGroup")->title(), QStringLiteral(" DFÜ Einstellungen "));
+    QCOMPARE(Control<QGroupBox>(e, "periodGroup")->title(), QStringLiteral(" Benutzerdaten "));
   }
 
   void costAndTimeLimitExcludeEachOther() {
     DialogWorld w;
     TariffEditor& e = w.editor();
     e.show();
-    e.Edit4->clear();
-    Type(e.Edit4, "1000");
-    QCOMPARE(e.Edit5->text(), QStringLiteral("0"));
-    QVERIFY(!e.Edit5->isEnabled());
-    e.Edit4->selectAll();
-    Type(e.Edit4, "0");
-    QVERIFY(e.Edit5->isEnabled());
-    e.Edit5->selectAll();
-    Type(e.Edit5, "5400");
-    QCOMPARE(e.Edit4->text(), QStringLiteral("0"));
-    QVERIFY(!e.Edit4->isEnabled());
-    e.Edit5->setText("0");
-    QVERIFY(e.Edit4->isEnabled());
+    Control<QLineEdit>(e, "costLimit")->clear();
+    Type(Control<QLineEdit>(e, "costLimit"), "1000");
+    QCOMPARE(Control<QLineEdit>(e, "timeLimit")->text(), QStringLiteral("0"));
+    QVERIFY(!Control<QLineEdit>(e, "timeLimit")->isEnabled());
+    Control<QLineEdit>(e, "costLimit")->selectAll();
+    Type(Control<QLineEdit>(e, "costLimit"), "0");
+    QVERIFY(Control<QLineEdit>(e, "timeLimit")->isEnabled());
+    Control<QLineEdit>(e, "timeLimit")->selectAll();
+    Type(Control<QLineEdit>(e, "timeLimit"), "5400");
+    QCOMPARE(Control<QLineEdit>(e, "costLimit")->text(), QStringLiteral("0"));
+    QVERIFY(!Control<QLineEdit>(e, "costLimit")->isEnabled());
+    Control<QLineEdit>(e, "timeLimit")->setText("0");
+    QVERIFY(Control<QLineEdit>(e, "costLimit")->isEnabled());
     // An empty text is not "0".
-    e.Edit4->clear();
-    QVERIFY(!e.Edit5->isEnabled());
-    e.Edit4->setText("00");
-    QVERIFY(!e.Edit5->isEnabled());
+    Control<QLineEdit>(e, "costLimit")->clear();
+    QVERIFY(!Control<QLineEdit>(e, "timeLimit")->isEnabled());
+    Control<QLineEdit>(e, "costLimit")->setText("00");
+    QVERIFY(!Control<QLineEdit>(e, "timeLimit")->isEnabled());
   }
 
   void numberFieldsFilterTheirKeys() {
     DialogWorld w;
     TariffEditor& e = w.editor();
     e.show();
-    for (QLineEdit* f : {e.Edit3, e.Edit9}) {
+    for (QLineEdit* f : {Control<QLineEdit>(e, "pricePerMinute"), Control<QLineEdit>(e, "dialInFee")}) {
       f->clear();
       Type(f, "1.5");
       QCOMPARE(f->text(), QStringLiteral("1,5"));
@@ -112,11 +112,11 @@ class TariffEditorTest : public QObject {
       QCOMPARE(f->text(), QStringLiteral("1,5"));
     }
     // The comma rule looks at the field's own text only.
-    e.Edit3->setText("1,5");
-    e.Edit9->clear();
-    Type(e.Edit9, ",5");
-    QCOMPARE(e.Edit9->text(), QStringLiteral(",5"));
-    for (QLineEdit* f : {e.Edit4, e.Edit5}) {
+    Control<QLineEdit>(e, "pricePerMinute")->setText("1,5");
+    Control<QLineEdit>(e, "dialInFee")->clear();
+    Type(Control<QLineEdit>(e, "dialInFee"), ",5");
+    QCOMPARE(Control<QLineEdit>(e, "dialInFee")->text(), QStringLiteral(",5"));
+    for (QLineEdit* f : {Control<QLineEdit>(e, "costLimit"), Control<QLineEdit>(e, "timeLimit")}) {
       f->clear();
       Type(f, "12.3,4x");
       QCOMPARE(f->text(), QStringLiteral("1234"));
@@ -124,25 +124,25 @@ class TariffEditorTest : public QObject {
     // Pasting is dropped, though the clipboard has a number; an unfiltered
     // field shows that the paste would have worked.
     QGuiApplication::clipboard()->setText(QStringLiteral("99"));
-    e.Edit1->clear();
-    QTest::keyClick(e.Edit1, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(e.Edit1->text(), QStringLiteral("99"));
-    for (QLineEdit* f : {e.Edit3, e.Edit4, e.Edit5, e.Edit9}) {
+    Control<QLineEdit>(e, "name")->clear();
+    QTest::keyClick(Control<QLineEdit>(e, "name"), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(Control<QLineEdit>(e, "name")->text(), QStringLiteral("99"));
+    for (QLineEdit* f : {Control<QLineEdit>(e, "pricePerMinute"), Control<QLineEdit>(e, "costLimit"), Control<QLineEdit>(e, "timeLimit"), Control<QLineEdit>(e, "dialInFee")}) {
       f->setText("1");
       f->setCursorPosition(1);
       QTest::keyClick(f, Qt::Key_V, Qt::ControlModifier);
       QCOMPARE(f->text(), QStringLiteral("1"));
     }
     // Cursor keys still move.
-    e.Edit3->setText("15");
-    e.Edit3->setCursorPosition(2);
-    QTest::keyClick(e.Edit3, Qt::Key_Left);
-    Type(e.Edit3, ".");
-    QCOMPARE(e.Edit3->text(), QStringLiteral("1,5"));
+    Control<QLineEdit>(e, "pricePerMinute")->setText("15");
+    Control<QLineEdit>(e, "pricePerMinute")->setCursorPosition(2);
+    QTest::keyClick(Control<QLineEdit>(e, "pricePerMinute"), Qt::Key_Left);
+    Type(Control<QLineEdit>(e, "pricePerMinute"), ".");
+    QCOMPARE(Control<QLineEdit>(e, "pricePerMinute")->text(), QStringLiteral("1,5"));
     // The account box takes no typed keys.
-    e.ComboBox1->setEditText(QString());
-    Type(e.ComboBox1, "Net");
-    QVERIFY(e.ComboBox1->currentText().isEmpty());
+    Control<QComboBox>(e, "entryName")->setEditText(QString());
+    Type(Control<QComboBox>(e, "entryName"), "Net");
+    QVERIFY(Control<QComboBox>(e, "entryName")->currentText().isEmpty());
   }
 
   void anEmptyNumberFieldStopsTheStoreAndChangesNothing() {
@@ -151,24 +151,24 @@ class TariffEditorTest : public QObject {
     TariffEditor& e = w.editor();
     w.core().totals.OnlineSeconds = 77;
     e.EnterCreateMode();
-    e.Edit1->setText("Neu");
-    e.Edit7->setText("0");
-    e.Edit8->setText("0");
-    e.Edit4->clear();
+    Control<QLineEdit>(e, "name")->setText("Neu");
+    Control<QLineEdit>(e, "periodSeconds")->setText("0");
+    Control<QLineEdit>(e, "periodCosts")->setText("0");
+    Control<QLineEdit>(e, "costLimit")->clear();
     e.show();
     BoxAnswerer boxes;
-    Click(e.Button2);
+    Click(Control<QPushButton>(e, "store"));
     QCOMPARE(boxes.texts, QStringList{QStringLiteral("'' ist kein gültiger Gleitkommawert")});
     QCOMPARE(boxes.icons[0], QMessageBox::Critical);
     QVERIFY(e.isVisible());
-    QCOMPARE(e.Edit1->text(), QStringLiteral("Neu"));
+    QCOMPARE(Control<QLineEdit>(e, "name")->text(), QStringLiteral("Neu"));
     QVERIFY(w.core().tariffs.empty());
     // Nothing was stored, so the totals are as they were.
     QCOMPARE(w.core().totals.OnlineSeconds, 77.0);
     // Letters that came in otherwise are named in the message.
-    e.Edit4->setText("0");
-    e.Edit8->setText("abc");
-    Click(e.Button2);
+    Control<QLineEdit>(e, "costLimit")->setText("0");
+    Control<QLineEdit>(e, "periodCosts")->setText("abc");
+    Click(Control<QPushButton>(e, "store"));
     QCOMPARE(boxes.texts.size(), 2);
     QCOMPARE(boxes.texts[1], QStringLiteral("'abc' ist kein gültiger Gleitkommawert"));
     QVERIFY(w.core().tariffs.empty());
@@ -180,33 +180,33 @@ class TariffEditorTest : public QObject {
     w.AddEntry("Other");
     HansWith(w, {TimeTariff(), NoLimitTariff()});
     TariffEditor& e = w.editor();
-    e.LoadTariffIntoEditor(0);
-    QCOMPARE(e.Tag, 0);
-    QCOMPARE(e.Button2->text(), QStringLiteral("Übernehmen"));
-    QCOMPARE(e.Edit1->text(), QStringLiteral("Zeit"));
-    QCOMPARE(e.DateTimePicker1->Value(), EncodeDate(2026, 12, 1) + 0.5);
-    QCOMPARE(e.Edit3->text(), QStringLiteral("1,5"));
-    QCOMPARE(e.Edit4->text(), QStringLiteral("0"));
-    QCOMPARE(e.Edit5->text(), QStringLiteral("5400"));
-    QVERIFY(!e.Edit3->isEnabled());
-    QVERIFY(!e.Edit4->isEnabled());
-    QVERIFY(e.Edit5->isEnabled());
-    QCOMPARE(e.Edit9->text(), QStringLiteral("7"));
-    QCOMPARE(e.Edit7->text(), QStringLiteral("120"));
-    QCOMPARE(e.Edit8->text(), QStringLiteral("3,25"));
-    QVERIFY(e.Edit7->isEnabled() && e.Edit8->isEnabled() && e.GroupBox2->isEnabled());
-    QCOMPARE(e.ComboBox1->currentText(), QStringLiteral("Net"));
-    QCOMPARE(e.ComboBox1->count(), 2);  // the phone book's entries
-    QCOMPARE(e.Edit6->text(), QStringLiteral("hans"));
-    QCOMPARE(e.MaskEdit1->text(), QStringLiteral("geheim"));
-    QCOMPARE(e.MaskEdit1->echoMode(), QLineEdit::Normal);
-    QVERIFY(e.CheckBox1->isChecked());
+    e.Load(0);
+    QCOMPARE(e.EditIndex(), 0);
+    QCOMPARE(Control<QPushButton>(e, "store")->text(), QStringLiteral("Übernehmen"));
+    QCOMPARE(Control<QLineEdit>(e, "name")->text(), QStringLiteral("Zeit"));
+    QCOMPARE(Control<DateTimePicker>(e, "startDate")->Value(), EncodeDate(2026, 12, 1) + 0.5);
+    QCOMPARE(Control<QLineEdit>(e, "pricePerMinute")->text(), QStringLiteral("1,5"));
+    QCOMPARE(Control<QLineEdit>(e, "costLimit")->text(), QStringLiteral("0"));
+    QCOMPARE(Control<QLineEdit>(e, "timeLimit")->text(), QStringLiteral("5400"));
+    QVERIFY(!Control<QLineEdit>(e, "pricePerMinute")->isEnabled());
+    QVERIFY(!Control<QLineEdit>(e, "costLimit")->isEnabled());
+    QVERIFY(Control<QLineEdit>(e, "timeLimit")->isEnabled());
+    QCOMPARE(Control<QLineEdit>(e, "dialInFee")->text(), QStringLiteral("7"));
+    QCOMPARE(Control<QLineEdit>(e, "periodSeconds")->text(), QStringLiteral("120"));
+    QCOMPARE(Control<QLineEdit>(e, "periodCosts")->text(), QStringLiteral("3,25"));
+    QVERIFY(Control<QLineEdit>(e, "periodSeconds")->isEnabled() && Control<QLineEdit>(e, "periodCosts")->isEnabled() && Control<QGroupBox>(e, "periodGroup")->isEnabled());
+    QCOMPARE(Control<QComboBox>(e, "entryName")->currentText(), QStringLiteral("Net"));
+    QCOMPARE(Control<QComboBox>(e, "entryName")->count(), 2);  // the phone book's entries
+    QCOMPARE(Control<QLineEdit>(e, "userName")->text(), QStringLiteral("hans"));
+    QCOMPARE(Control<QLineEdit>(e, "password")->text(), QStringLiteral("geheim"));
+    QCOMPARE(Control<QLineEdit>(e, "password")->echoMode(), QLineEdit::Normal);
+    QVERIFY(Control<QCheckBox>(e, "inTotals")->isChecked());
 
     // Then a tariff without any limit: all three open, time limit "0".
-    e.LoadTariffIntoEditor(1);
-    QCOMPARE(e.Edit5->text(), QStringLiteral("0"));
-    QVERIFY(e.Edit3->isEnabled() && e.Edit4->isEnabled() && e.Edit5->isEnabled());
-    QVERIFY(!e.CheckBox1->isChecked());
+    e.Load(1);
+    QCOMPARE(Control<QLineEdit>(e, "timeLimit")->text(), QStringLiteral("0"));
+    QVERIFY(Control<QLineEdit>(e, "pricePerMinute")->isEnabled() && Control<QLineEdit>(e, "costLimit")->isEnabled() && Control<QLineEdit>(e, "timeLimit")->isEnabled());
+    QVERIFY(!Control<QCheckBox>(e, "inTotals")->isChecked());
   }
 
   void applyingAnEditStoresTheSameValuesAndSaves() {
@@ -218,11 +218,11 @@ class TariffEditorTest : public QObject {
     w.form->EditSelectedTariff();  // "Tarif-Einstellungen" of the main window
     QVERIFY(e.isVisible());
     QVERIFY(!e.isModal());
-    QCOMPARE(e.Tag, 1);
-    Click(e.Button2);
+    QCOMPARE(e.EditIndex(), 1);
+    Click(Control<QPushButton>(e, "store"));
     QVERIFY(e.isHidden());
-    QCOMPARE(e.Tag, -1);
-    QCOMPARE(e.Button2->text(), QStringLiteral("Erstellen"));
+    QCOMPARE(e.EditIndex(), -1);
+    QCOMPARE(Control<QPushButton>(e, "store")->text(), QStringLiteral("Erstellen"));
     TariffRecord expected = TimeTariff();
     expected.DailyAllowance = 0;
     expected.TodayAllowance = 0;
@@ -230,10 +230,10 @@ class TariffEditorTest : public QObject {
     QCOMPARE(w.TariffsOnDisk("Hans.tfd")[1], expected);
 
     // A changed name and fee reach the file, the overview and the dial menu.
-    e.LoadTariffIntoEditor(1);
-    e.Edit1->setText("Umbenannt");
-    e.Edit9->setText("9,5");
-    Click(e.Button2);
+    e.Load(1);
+    Control<QLineEdit>(e, "name")->setText("Umbenannt");
+    Control<QLineEdit>(e, "dialInFee")->setText("9,5");
+    Click(Control<QPushButton>(e, "store"));
     const auto onDisk = w.TariffsOnDisk("Hans.tfd");
     QCOMPARE(onDisk[1].Name, std::string("Umbenannt"));
     QCOMPARE(onDisk[1].DialInFee, 9.5);
@@ -247,16 +247,16 @@ class TariffEditorTest : public QObject {
     HansWith(w, {TimeTariff()});
     TariffEditor& e = w.editor();
     w.settings().show();
-    w.settings().ListBox1->setCurrentRow(0);
-    WithModal([&] { Click(w.settings().Button5); },
+    Control<QListWidget>(w.settings(), "tariffs")->setCurrentRow(0);
+    WithModal([&] { Click(Control<QPushButton>(w.settings(), "tariffOptions")); },
               [&] {
                 QVERIFY(e.isModal());
-                e.Edit1->setText("Anders");
-                Click(e.Button3);
+                Control<QLineEdit>(e, "name")->setText("Anders");
+                Click(Control<QPushButton>(e, "cancel"));
               });
     QCOMPARE(w.core().tariffs[0], TimeTariff());
-    QCOMPARE(e.Tag, -1);
-    QCOMPARE(e.Button2->text(), QStringLiteral("Erstellen"));
+    QCOMPARE(e.EditIndex(), -1);
+    QCOMPARE(Control<QPushButton>(e, "store")->text(), QStringLiteral("Erstellen"));
   }
 
   void anEditWhoseTariffIsGoneStoresNothing() {
@@ -266,29 +266,29 @@ class TariffEditorTest : public QObject {
     BoxAnswerer boxes;
 
     // The edited tariff removed in the settings dialog meanwhile.
-    e.LoadTariffIntoEditor(1);
+    e.Load(1);
     e.show();
     w.settings().show();
-    w.settings().ListBox1->setCurrentRow(1);
-    Click(w.settings().Button2);
+    Control<QListWidget>(w.settings(), "tariffs")->setCurrentRow(1);
+    Click(Control<QPushButton>(w.settings(), "removeTariff"));
     w.form->PauseTick();
-    Click(e.Button2);
+    Click(Control<QPushButton>(e, "store"));
     QCOMPARE(boxes.texts.size(), 1);
     QCOMPARE(boxes.texts[0], QStringLiteral("Der bearbeitete Tarif ist nicht mehr vorhanden. Es wurde nichts gespeichert."));
     QCOMPARE(w.core().tariffs.size(), size_t(1));
     QCOMPARE(w.core().tariffs[0], NoLimitTariff());
-    Click(e.Button3);
+    Click(Control<QPushButton>(e, "cancel"));
 
     // An earlier tariff removed: the edit follows its tariff.
     w.core().tariffs = {NoLimitTariff(), TimeTariff()};
     w.settings().ShowTariffNames();
-    e.LoadTariffIntoEditor(1);
+    e.Load(1);
     e.show();
-    w.settings().ListBox1->setCurrentRow(0);
-    Click(w.settings().Button2);
+    Control<QListWidget>(w.settings(), "tariffs")->setCurrentRow(0);
+    Click(Control<QPushButton>(w.settings(), "removeTariff"));
     w.form->PauseTick();
-    e.Edit1->setText("Folgt");
-    Click(e.Button2);
+    Control<QLineEdit>(e, "name")->setText("Folgt");
+    Click(Control<QPushButton>(e, "store"));
     QCOMPARE(boxes.texts.size(), 1);
     QCOMPARE(w.core().tariffs.size(), size_t(1));
     QCOMPARE(w.core().tariffs[0].Name, std::string("Folgt"));
@@ -296,21 +296,21 @@ class TariffEditorTest : public QObject {
     // The user changed meanwhile: nothing lands in the other user's list.
     QCOMPARE(w.form->Files().CreateUser("Erika").code, kCreateOk);
     w.settings().RefillUsers();
-    e.LoadTariffIntoEditor(0);
+    e.Load(0);
     e.show();
-    Choose(w.settings().ComboBox1, "Erika (Erika.tfd)");
+    Choose(Control<QComboBox>(w.settings(), "users"), "Erika (Erika.tfd)");
     w.core().tariffs = {NoLimitTariff()};
-    Click(e.Button2);
+    Click(Control<QPushButton>(e, "store"));
     QCOMPARE(boxes.texts.size(), 2);
     QCOMPARE(w.core().tariffs[0], NoLimitTariff());
 
     // "Tarif hinzufügen" while an edit is open drops the edit.
-    e.LoadTariffIntoEditor(0);
+    e.Load(0);
     e.show();
-    w.settings().ComboBox1->setCurrentIndex(-1);  // so the wizard does not open
-    Click(w.settings().Button1);
-    QCOMPARE(e.Tag, -1);
-    QCOMPARE(e.Button2->text(), QStringLiteral("Erstellen"));
+    Control<QComboBox>(w.settings(), "users")->setCurrentIndex(-1);  // so the wizard does not open
+    Click(Control<QPushButton>(w.settings(), "addTariff"));
+    QCOMPARE(e.EditIndex(), -1);
+    QCOMPARE(Control<QPushButton>(e, "store")->text(), QStringLiteral("Erstellen"));
     QVERIFY(e.isHidden());
   }
 
@@ -320,16 +320,16 @@ class TariffEditorTest : public QObject {
     TariffEditor& e = w.editor();
     w.settings().show();
     e.EnterCreateMode();
-    e.Edit1->setText(QString(25, 'N'));
-    e.Edit7->setText("0");
-    e.Edit8->setText("0");
+    Control<QLineEdit>(e, "name")->setText(QString(25, 'N'));
+    Control<QLineEdit>(e, "periodSeconds")->setText("0");
+    Control<QLineEdit>(e, "periodCosts")->setText("0");
     e.show();
-    Click(e.Button2);
+    Click(Control<QPushButton>(e, "store"));
     QCOMPARE(w.core().tariffs.size(), size_t(1));
     QCOMPARE(w.core().tariffs[0].Name, std::string(20, 'N'));
     QCOMPARE(w.core().totals.OnlineSeconds, -1.0);
     // The settings list shows the name as typed until it is rebuilt.
-    QCOMPARE(w.settings().ListBox1->item(0)->text(), QString(25, 'N'));
+    QCOMPARE(Control<QListWidget>(w.settings(), "tariffs")->item(0)->text(), QString(25, 'N'));
     // A new tariff is on disk at once.
     QCOMPARE(w.TariffsOnDisk("Hans.tfd").size(), size_t(1));
     QCOMPARE(w.form->DialItems().size(), size_t(1));

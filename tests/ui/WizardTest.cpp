@@ -15,24 +15,24 @@ void HansIsCurrent(DialogWorld& w) {
   QCOMPARE(w.form->Files().CreateUser("Hans").code, kCreateOk);
   w.settings().RefillUsers();
   w.settings().show();
-  Choose(w.settings().ComboBox1, "Hans (Hans.tfd)");
+  Choose(Control<QComboBox>(w.settings(), "users"), "Hans (Hans.tfd)");
 }
 
 // Fills the pages of an open wizard with a cost tariff on entry `entry`.
 void FillPages(TariffWizard& z, const QString& name, const QString& entry) {
-  Type(z.Page0()->Edit1, name);
-  Click(z.Button1);
-  z.Page1()->Edit3->selectAll();
-  Type(z.Page1()->Edit3, "1.9");
-  z.Page1()->Edit4->selectAll();
-  Type(z.Page1()->Edit4, "1000");
-  Click(z.Button1);
-  z.Page2()->Edit3->selectAll();
-  Type(z.Page2()->Edit3, "5");
-  Click(z.Button1);
-  Choose(z.Page4()->ComboBox1, entry);
-  Type(z.Page4()->Edit6, "hans");
-  Type(z.Page4()->MaskEdit1, "geheim");
+  Type(Control<QLineEdit>(z, "name"), name);
+  Click(Control<QPushButton>(z, "next"));
+  Control<QLineEdit>(z, "pricePerMinute")->selectAll();
+  Type(Control<QLineEdit>(z, "pricePerMinute"), "1.9");
+  Control<QLineEdit>(z, "costLimit")->selectAll();
+  Type(Control<QLineEdit>(z, "costLimit"), "1000");
+  Click(Control<QPushButton>(z, "next"));
+  Control<QLineEdit>(z, "dialInFee")->selectAll();
+  Type(Control<QLineEdit>(z, "dialInFee"), "5");
+  Click(Control<QPushButton>(z, "next"));
+  Choose(Control<QComboBox>(z, "entryName"), entry);
+  Type(Control<QLineEdit>(z, "userName"), "hans");
+  Type(Control<QLineEdit>(z, "password"), "geheim");
 }
 
 }  // namespace
@@ -50,10 +50,10 @@ class WizardTest : public QObject {
     QCOMPARE(z.Page(2)->metaObject()->className(), "tarifuhr::FeePage");
     QCOMPARE(z.Page(3)->metaObject()->className(), "tarifuhr::TimeWindowPage");
     QCOMPARE(z.Page(4)->metaObject()->className(), "tarifuhr::AccountPage");
-    for (int i = 0; i < 4; ++i) QCOMPARE(z.Page(i)->Heading->text(), QStringLiteral("Tarif-Einstellungen"));
-    QCOMPARE(z.Page(4)->Heading->text(), QStringLiteral("Tarif-Account-Einstellungen"));
-    for (int i = 0; i <= 4; ++i) QVERIFY(!z.Page(i)->Banner->pixmap().isNull());
-    QCOMPARE(z.Page4()->MaskEdit1->echoMode(), QLineEdit::Password);
+    for (int i = 0; i < 4; ++i) QCOMPARE(z.Page(i)->Heading()->text(), QStringLiteral("Tarif-Einstellungen"));
+    QCOMPARE(z.Page(4)->Heading()->text(), QStringLiteral("Tarif-Account-Einstellungen"));
+    for (int i = 0; i <= 4; ++i) QVERIFY(!z.Page(i)->Banner()->pixmap().isNull());
+    QCOMPARE(Control<QLineEdit>(z, "password")->echoMode(), QLineEdit::Password);
   }
 
   void pageOrderForwardAndBack() {
@@ -63,36 +63,36 @@ class WizardTest : public QObject {
     QCOMPARE(z.CurrentPage(), 0);
     QVERIFY(z.Page(0)->isVisible());
     QCOMPARE(z.size(), QSize(z.Page(0)->width() + 10, z.Page(0)->height() + 60));
-    QCOMPARE(z.Button1->text(), QStringLiteral("Weiter"));
-    Type(z.Page0()->Edit1, " ");  // blanks are a name
+    QCOMPARE(Control<QPushButton>(z, "next")->text(), QStringLiteral("Weiter"));
+    Type(Control<QLineEdit>(z, "name"), " ");  // blanks are a name
     QList<int> forward;
     for (int i = 0; i < 3; ++i) {
-      Click(z.Button1);
+      Click(Control<QPushButton>(z, "next"));
       forward << z.CurrentPage();
     }
     QCOMPARE(forward, (QList<int>{1, 2, 4}));
     QVERIFY(z.Page(4)->isVisible());
     for (int i = 0; i < 4; ++i) QVERIFY(z.Page(i)->isHidden());
-    QCOMPARE(z.Button1->text(), QStringLiteral("Übersicht"));
+    QCOMPARE(Control<QPushButton>(z, "next")->text(), QStringLiteral("Übersicht"));
     QList<int> back;
     for (int i = 0; i < 5; ++i) {
-      Click(z.Button2);
+      Click(Control<QPushButton>(z, "back"));
       back << z.CurrentPage();
     }
     QCOMPARE(back, (QList<int>{3, 2, 1, 0, 0}));
     // The time window page is reached backwards; "Weiter" leaves it to 4.
-    for (int i = 0; i < 2; ++i) Click(z.Button1);
-    Click(z.Button1);
-    Click(z.Button2);
+    for (int i = 0; i < 2; ++i) Click(Control<QPushButton>(z, "next"));
+    Click(Control<QPushButton>(z, "next"));
+    Click(Control<QPushButton>(z, "back"));
     QCOMPARE(z.CurrentPage(), 3);
-    QCOMPARE(z.Button1->text(), QStringLiteral("Weiter"));
-    Click(z.Button1);
+    QCOMPARE(Control<QPushButton>(z, "next")->text(), QStringLiteral("Weiter"));
+    Click(Control<QPushButton>(z, "next"));
     QCOMPARE(z.CurrentPage(), 4);
     // Buttons keep to the bottom right.
-    QVERIFY(z.Button1->geometry().right() > z.Button2->geometry().right());
-    QVERIFY(z.Button2->geometry().right() > z.Button3->geometry().right());
-    QVERIFY(z.Button1->geometry().bottom() < z.height());
-    QVERIFY(z.Button1->geometry().top() > z.Page(4)->geometry().bottom());
+    QVERIFY(Control<QPushButton>(z, "next")->geometry().right() > Control<QPushButton>(z, "back")->geometry().right());
+    QVERIFY(Control<QPushButton>(z, "back")->geometry().right() > Control<QPushButton>(z, "cancel")->geometry().right());
+    QVERIFY(Control<QPushButton>(z, "next")->geometry().bottom() < z.height());
+    QVERIFY(Control<QPushButton>(z, "next")->geometry().top() > z.Page(4)->geometry().bottom());
   }
 
   void missingNameAndMissingEntryAreReported() {
@@ -101,15 +101,15 @@ class WizardTest : public QObject {
     TariffWizard& z = w.wizard();
     z.show();
     BoxAnswerer boxes;
-    Click(z.Button1);
+    Click(Control<QPushButton>(z, "next"));
     QCOMPARE(z.CurrentPage(), 0);
-    Type(z.Page0()->Edit1, "T");
-    Click(z.Button1);
-    Click(z.Button1);
-    Click(z.Button1);
+    Type(Control<QLineEdit>(z, "name"), "T");
+    Click(Control<QPushButton>(z, "next"));
+    Click(Control<QPushButton>(z, "next"));
+    Click(Control<QPushButton>(z, "next"));
     QCOMPARE(z.CurrentPage(), 4);
-    QVERIFY(z.Page4()->ComboBox1->currentText().isEmpty());
-    Click(z.Button1);  // "Übersicht" without an entry
+    QVERIFY(Control<QComboBox>(z, "entryName")->currentText().isEmpty());
+    Click(Control<QPushButton>(z, "next"));  // "Übersicht" without an entry
     QVERIFY(z.isVisible());
     QCOMPARE(z.CurrentPage(), 4);
     QVERIFY(w.editor().isHidden());
@@ -118,56 +118,58 @@ class WizardTest : public QObject {
     QCOMPARE(boxes.captions, (QStringList{"fehlende Angaben", "fehlende Angaben"}));
     QCOMPARE(boxes.icons, (QList<QMessageBox::Icon>{QMessageBox::Critical, QMessageBox::Critical}));
     // The account box takes no typed keys.
-    Type(z.Page4()->ComboBox1, "Net");
-    QVERIFY(z.Page4()->ComboBox1->currentText().isEmpty());
+    Type(Control<QComboBox>(z, "entryName"), "Net");
+    QVERIFY(Control<QComboBox>(z, "entryName")->currentText().isEmpty());
   }
 
   void limitChoiceFiltersAndEmptyFields() {
     DialogWorld w;
     TariffWizard& z = w.wizard();
     z.show();
-    LimitPage* p = z.Page1();
-    QVERIFY(p->RadioButton1->isChecked());
-    QVERIFY(p->Edit3->isEnabled() && p->Edit4->isEnabled() && !p->Edit5->isEnabled());
-    Click(p->RadioButton2);
-    QVERIFY(!p->Edit3->isEnabled() && !p->Edit4->isEnabled() && p->Edit5->isEnabled());
-    Click(p->RadioButton1);
-    QVERIFY(p->Edit3->isEnabled() && p->Edit4->isEnabled() && !p->Edit5->isEnabled());
-    p->Edit3->clear();
-    Type(p->Edit3, "0.5.5x");
-    QCOMPARE(p->Edit3->text(), QStringLiteral("0,55"));
-    p->Edit4->clear();
-    Type(p->Edit4, "1,0a0");
-    QCOMPARE(p->Edit4->text(), QStringLiteral("100"));
+    const auto price = Control<QLineEdit>(z, "pricePerMinute"), cost = Control<QLineEdit>(z, "costLimit"),
+               time = Control<QLineEdit>(z, "timeLimit");
+    QVERIFY(Control<QRadioButton>(z, "costLimitChoice")->isChecked());
+    QVERIFY(price->isEnabled() && cost->isEnabled() && !time->isEnabled());
+    Click(Control<QRadioButton>(z, "timeLimitChoice"));
+    QVERIFY(!price->isEnabled() && !cost->isEnabled() && time->isEnabled());
+    Click(Control<QRadioButton>(z, "costLimitChoice"));
+    QVERIFY(price->isEnabled() && cost->isEnabled() && !time->isEnabled());
+    price->clear();
+    Type(price, "0.5.5x");
+    QCOMPARE(price->text(), QStringLiteral("0,55"));
+    cost->clear();
+    Type(cost, "1,0a0");
+    QCOMPARE(cost->text(), QStringLiteral("100"));
     // Emptied fields become "0" on "Weiter".
-    Type(z.Page0()->Edit1, "T");
-    Click(z.Button1);
-    for (QLineEdit* e : {p->Edit3, p->Edit4, p->Edit5}) e->clear();
-    Click(z.Button1);
-    for (QLineEdit* e : {p->Edit3, p->Edit4, p->Edit5}) QCOMPARE(e->text(), QStringLiteral("0"));
-    z.Page2()->Edit3->clear();
-    Click(z.Button1);
-    QCOMPARE(z.Page2()->Edit3->text(), QStringLiteral("0"));
+    Type(Control<QLineEdit>(z, "name"), "T");
+    Click(Control<QPushButton>(z, "next"));
+    for (QLineEdit* e : {price, cost, time}) e->clear();
+    Click(Control<QPushButton>(z, "next"));
+    for (QLineEdit* e : {price, cost, time}) QCOMPARE(e->text(), QStringLiteral("0"));
+    Control<QLineEdit>(z, "dialInFee")->clear();
+    Click(Control<QPushButton>(z, "next"));
+    QCOMPARE(Control<QLineEdit>(z, "dialInFee")->text(), QStringLiteral("0"));
   }
 
   void timeWindowIndicatorFollowsVon() {
     DialogWorld w;
     TariffWizard& z = w.wizard();
     z.show();
-    TimeWindowPage* p = z.Page3();
-    QCOMPARE(p->DateTimePicker2->Value(), p->DateTimePicker3->Value());
-    QVERIFY(!p->CheckBox1->isChecked());
-    p->DateTimePicker2->setFocus();
-    p->DateTimePicker2->setCurrentSection(QDateTimeEdit::HourSection);
-    QTest::keyClick(p->DateTimePicker2, Qt::Key_Up);
-    QVERIFY(p->CheckBox1->isChecked());
-    QTest::keyClick(p->DateTimePicker2, Qt::Key_Down);
-    QVERIFY(!p->CheckBox1->isChecked());
+    const auto from = Control<DateTimePicker>(z, "windowFrom"), to = Control<DateTimePicker>(z, "windowTo");
+    const auto window = Control<QCheckBox>(z, "useWindow");
+    QCOMPARE(from->Value(), to->Value());
+    QVERIFY(!window->isChecked());
+    from->setFocus();
+    from->setCurrentSection(QDateTimeEdit::HourSection);
+    QTest::keyClick(from, Qt::Key_Up);
+    QVERIFY(window->isChecked());
+    QTest::keyClick(from, Qt::Key_Down);
+    QVERIFY(!window->isChecked());
     // Only "Von" updates the box.
-    p->DateTimePicker3->setFocus();
-    p->DateTimePicker3->setCurrentSection(QDateTimeEdit::HourSection);
-    QTest::keyClick(p->DateTimePicker3, Qt::Key_Up);
-    QVERIFY(!p->CheckBox1->isChecked());
+    to->setFocus();
+    to->setCurrentSection(QDateTimeEdit::HourSection);
+    QTest::keyClick(to, Qt::Key_Up);
+    QVERIFY(!window->isChecked());
   }
 
   void reopeningResetsEveryPage() {
@@ -176,28 +178,28 @@ class WizardTest : public QObject {
     TariffWizard& z = w.wizard();
     z.show();
     FillPages(z, "Erster", "Net");
-    Click(z.Page1()->RadioButton2);
-    z.Page3()->CheckBox1->setChecked(true);
+    Click(Control<QRadioButton>(z, "timeLimitChoice"));
+    Control<QCheckBox>(z, "useWindow")->setChecked(true);
     z.close();
     w.clock.Set(EncodeDate(2027, 1, 15) + EncodeTime(9, 30, 0));
     z.show();
     QCOMPARE(z.CurrentPage(), 0);
     QVERIFY(z.Page(0)->isVisible());
-    QVERIFY(z.Page0()->Edit1->text().isEmpty());
-    QCOMPARE(std::floor(z.Page0()->DateTimePicker1->Value()), EncodeDate(2027, 1, 15));
-    QVERIFY(z.Page1()->RadioButton1->isChecked());
-    QCOMPARE(z.Page1()->Edit3->text(), QStringLiteral("0"));
-    QCOMPARE(z.Page1()->Edit4->text(), QStringLiteral("0"));
-    QCOMPARE(z.Page1()->Edit5->text(), QStringLiteral("0"));
-    QVERIFY(z.Page1()->Edit3->isEnabled() && z.Page1()->Edit4->isEnabled() && !z.Page1()->Edit5->isEnabled());
-    QCOMPARE(z.Page2()->Edit3->text(), QStringLiteral("0"));
-    QVERIFY(!z.Page3()->CheckBox1->isChecked());
-    QCOMPARE(z.Page3()->DateTimePicker2->Value(), w.clock.Now());
-    QCOMPARE(z.Page3()->DateTimePicker3->Value(), w.clock.Now());
-    QVERIFY(z.Page4()->ComboBox1->currentText().isEmpty());
-    QCOMPARE(z.Page4()->ComboBox1->count(), 1);  // the list stays
-    QVERIFY(z.Page4()->Edit6->text().isEmpty());
-    QVERIFY(z.Page4()->MaskEdit1->text().isEmpty());
+    QVERIFY(Control<QLineEdit>(z, "name")->text().isEmpty());
+    QCOMPARE(std::floor(Control<DateTimePicker>(z, "startDate")->Value()), EncodeDate(2027, 1, 15));
+    QVERIFY(Control<QRadioButton>(z, "costLimitChoice")->isChecked());
+    QCOMPARE(Control<QLineEdit>(z, "pricePerMinute")->text(), QStringLiteral("0"));
+    QCOMPARE(Control<QLineEdit>(z, "costLimit")->text(), QStringLiteral("0"));
+    QCOMPARE(Control<QLineEdit>(z, "timeLimit")->text(), QStringLiteral("0"));
+    QVERIFY(Control<QLineEdit>(z, "pricePerMinute")->isEnabled() && Control<QLineEdit>(z, "costLimit")->isEnabled() && !Control<QLineEdit>(z, "timeLimit")->isEnabled());
+    QCOMPARE(Control<QLineEdit>(z, "dialInFee")->text(), QStringLiteral("0"));
+    QVERIFY(!Control<QCheckBox>(z, "useWindow")->isChecked());
+    QCOMPARE(Control<DateTimePicker>(z, "windowFrom")->Value(), w.clock.Now());
+    QCOMPARE(Control<DateTimePicker>(z, "windowTo")->Value(), w.clock.Now());
+    QVERIFY(Control<QComboBox>(z, "entryName")->currentText().isEmpty());
+    QCOMPARE(Control<QComboBox>(z, "entryName")->count(), 1);  // the list stays
+    QVERIFY(Control<QLineEdit>(z, "userName")->text().isEmpty());
+    QVERIFY(Control<QLineEdit>(z, "password")->text().isEmpty());
   }
 
   void handOverWithATimeLimit() {
@@ -207,40 +209,40 @@ class WizardTest : public QObject {
     TariffWizard& z = w.wizard();
     TariffEditor& e = w.editor();
     // An earlier edit left the hidden box unchecked.
-    e.CheckBox1->setChecked(false);
-    WithModal([&] { Click(w.settings().Button1); },
+    Control<QCheckBox>(e, "inTotals")->setChecked(false);
+    WithModal([&] { Click(Control<QPushButton>(w.settings(), "addTariff")); },
               [&] {
                 QVERIFY(z.isVisible());
-                Type(z.Page0()->Edit1, "Zeittarif");
-                Click(z.Button1);
-                Click(z.Page1()->RadioButton2);
-                z.Page1()->Edit5->selectAll();
-                Type(z.Page1()->Edit5, "5400");
-                Click(z.Button1);
-                Click(z.Button1);
-                Choose(z.Page4()->ComboBox1, "Net");
-                Click(z.Button1);
+                Type(Control<QLineEdit>(z, "name"), "Zeittarif");
+                Click(Control<QPushButton>(z, "next"));
+                Click(Control<QRadioButton>(z, "timeLimitChoice"));
+                Control<QLineEdit>(z, "timeLimit")->selectAll();
+                Type(Control<QLineEdit>(z, "timeLimit"), "5400");
+                Click(Control<QPushButton>(z, "next"));
+                Click(Control<QPushButton>(z, "next"));
+                Choose(Control<QComboBox>(z, "entryName"), "Net");
+                Click(Control<QPushButton>(z, "next"));
               });
     QVERIFY(z.isHidden());
     QVERIFY(w.settings().isHidden());
     QVERIFY(e.isVisible());
     QVERIFY(!e.isModal());
-    QCOMPARE(e.Tag, -1);
-    QCOMPARE(e.Button2->text(), QStringLiteral("Erstellen"));
-    QCOMPARE(e.Edit1->text(), QStringLiteral("Zeittarif"));
-    QCOMPARE(e.Edit3->text(), QStringLiteral("0"));
-    QCOMPARE(e.Edit4->text(), QStringLiteral("0"));
-    QCOMPARE(e.Edit5->text(), QStringLiteral("5400"));
-    QVERIFY(!e.Edit3->isEnabled() && !e.Edit4->isEnabled() && e.Edit5->isEnabled());
-    QCOMPARE(e.Edit7->text(), QStringLiteral("0"));
-    QCOMPARE(e.Edit8->text(), QStringLiteral("0"));
-    QCOMPARE(e.ComboBox1->currentText(), QStringLiteral("Net"));
-    QVERIFY(e.CheckBox1->isChecked());
+    QCOMPARE(e.EditIndex(), -1);
+    QCOMPARE(Control<QPushButton>(e, "store")->text(), QStringLiteral("Erstellen"));
+    QCOMPARE(Control<QLineEdit>(e, "name")->text(), QStringLiteral("Zeittarif"));
+    QCOMPARE(Control<QLineEdit>(e, "pricePerMinute")->text(), QStringLiteral("0"));
+    QCOMPARE(Control<QLineEdit>(e, "costLimit")->text(), QStringLiteral("0"));
+    QCOMPARE(Control<QLineEdit>(e, "timeLimit")->text(), QStringLiteral("5400"));
+    QVERIFY(!Control<QLineEdit>(e, "pricePerMinute")->isEnabled() && !Control<QLineEdit>(e, "costLimit")->isEnabled() && Control<QLineEdit>(e, "timeLimit")->isEnabled());
+    QCOMPARE(Control<QLineEdit>(e, "periodSeconds")->text(), QStringLiteral("0"));
+    QCOMPARE(Control<QLineEdit>(e, "periodCosts")->text(), QStringLiteral("0"));
+    QCOMPARE(Control<QComboBox>(e, "entryName")->currentText(), QStringLiteral("Net"));
+    QVERIFY(Control<QCheckBox>(e, "inTotals")->isChecked());
     // The window bounds are times of day on day 0, equal: no window.
-    QCOMPARE(e.DateTimePicker2->Value(), e.DateTimePicker3->Value());
-    QVERIFY(e.DateTimePicker2->Value() >= 0 && e.DateTimePicker2->Value() < 1);
+    QCOMPARE(Control<DateTimePicker>(e, "windowFrom")->Value(), Control<DateTimePicker>(e, "windowTo")->Value());
+    QVERIFY(Control<DateTimePicker>(e, "windowFrom")->Value() >= 0 && Control<DateTimePicker>(e, "windowFrom")->Value() < 1);
     QVERIFY(w.core().tariffs.empty());  // only "Erstellen" makes it
-    Click(e.Button2);
+    Click(Control<QPushButton>(e, "store"));
     QCOMPARE(w.core().tariffs.size(), size_t(1));
     const TariffRecord& t = w.core().tariffs[0];
     QCOMPARE(t.TimeLimit, 5400.0);
@@ -254,10 +256,10 @@ class WizardTest : public QObject {
     DialogWorld w;
     w.AddEntry("Net");
     HansIsCurrent(w);
-    WithModal([&] { Click(w.settings().Button1); },
+    WithModal([&] { Click(Control<QPushButton>(w.settings(), "addTariff")); },
               [&] {
                 FillPages(w.wizard(), "Weg", "Net");
-                Click(w.wizard().Button3);
+                Click(Control<QPushButton>(w.wizard(), "cancel"));
               });
     QVERIFY(w.wizard().isHidden());
     QVERIFY(w.editor().isHidden());
@@ -272,18 +274,18 @@ class WizardTest : public QObject {
     w.AddEntry("Net");
     w.AddEntry("Andere");
     HansIsCurrent(w);
-    WithModal([&] { Click(w.settings().Button1); },
+    WithModal([&] { Click(Control<QPushButton>(w.settings(), "addTariff")); },
               [&] {
                 FillPages(w.wizard(), "Mein Tarif", "Net");
-                Click(w.wizard().Button1);
+                Click(Control<QPushButton>(w.wizard(), "next"));
               });
     TariffEditor& e = w.editor();
-    QCOMPARE(e.Edit3->text(), QStringLiteral("1,9"));
-    QCOMPARE(e.Edit4->text(), QStringLiteral("1000"));
-    QCOMPARE(e.Edit9->text(), QStringLiteral("5"));
-    QCOMPARE(e.Edit6->text(), QStringLiteral("hans"));
-    QCOMPARE(e.MaskEdit1->text(), QStringLiteral("geheim"));
-    Click(e.Button2);
+    QCOMPARE(Control<QLineEdit>(e, "pricePerMinute")->text(), QStringLiteral("1,9"));
+    QCOMPARE(Control<QLineEdit>(e, "costLimit")->text(), QStringLiteral("1000"));
+    QCOMPARE(Control<QLineEdit>(e, "dialInFee")->text(), QStringLiteral("5"));
+    QCOMPARE(Control<QLineEdit>(e, "userName")->text(), QStringLiteral("hans"));
+    QCOMPARE(Control<QLineEdit>(e, "password")->text(), QStringLiteral("geheim"));
+    Click(Control<QPushButton>(e, "store"));
     QVERIFY(e.isHidden());
     QCOMPARE(w.core().totals.OnlineSeconds, -1.0);
 
@@ -304,7 +306,7 @@ class WizardTest : public QObject {
 
     // Closing the settings dialog saves it.
     w.settings().show();
-    Click(w.settings().Button6);
+    Click(Control<QPushButton>(w.settings(), "close"));
     auto onDisk = w.TariffsOnDisk("Hans.tfd");
     QCOMPARE(onDisk.size(), size_t(1));
     QCOMPARE(onDisk[0].Name, std::string("Mein Tarif"));
@@ -316,20 +318,20 @@ class WizardTest : public QObject {
 
     // Edit it through "Tarifoptionen": another entry.
     w.settings().show();
-    w.settings().ListBox1->setCurrentRow(0);
-    WithModal([&] { Click(w.settings().Button5); },
+    Control<QListWidget>(w.settings(), "tariffs")->setCurrentRow(0);
+    WithModal([&] { Click(Control<QPushButton>(w.settings(), "tariffOptions")); },
               [&] {
-                QCOMPARE(e.Edit7->text(), QStringLiteral("61"));
-                Choose(e.ComboBox1, "Andere");
-                Click(e.Button2);
+                QCOMPARE(Control<QLineEdit>(e, "periodSeconds")->text(), QStringLiteral("61"));
+                Choose(Control<QComboBox>(e, "entryName"), "Andere");
+                Click(Control<QPushButton>(e, "store"));
               });
     onDisk = w.TariffsOnDisk("Hans.tfd");
     QCOMPARE(onDisk[0].EntryName, std::string("Andere"));
     QCOMPARE(w.core().activeTariff, -1);  // the open connection is on "Net"
 
     // And remove it.
-    w.settings().ListBox1->setCurrentRow(0);
-    Click(w.settings().Button2);
+    Control<QListWidget>(w.settings(), "tariffs")->setCurrentRow(0);
+    Click(Control<QPushButton>(w.settings(), "removeTariff"));
     w.form->PauseTick();
     QVERIFY(w.TariffsOnDisk("Hans.tfd").empty());
     QCOMPARE(w.form->TariffOverview()->count(), 0);
