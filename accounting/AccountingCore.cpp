@@ -159,7 +159,7 @@ void AccountingCore::SaveUser() const {
 
 int AccountingCore::FindActiveTariff() {
   const int index = tarifuhr::FindActiveTariff(tariffs, services_.dialUp, activeEntry);
-  display_.SetTariffCaption(activeEntry.TariffCaption);
+  display_.SetTariffCaption(activeEntry.tariffCaption);
   return index;
 }
 
@@ -189,7 +189,7 @@ void AccountingCore::CountSecond(TDateTime now) {
   activeTariff = FindActiveTariff();
   // Only a listed dial-up connection is a connection; time online through
   // a LAN or a proxy is not counted or charged.
-  const bool online = IsOnline(state) && !activeEntry.ActiveEntryName.empty();
+  const bool online = IsOnline(state) && !activeEntry.activeEntryName.empty();
 
   if (online && statisticsOk) CountTraffic();
   if (!online || !statisticsOk)
@@ -318,7 +318,7 @@ void AccountingCore::OpenConnection(TDateTime now) {
   lastSave_ = now;  // nothing of this connection to lose yet
   services_.dialUp.GetActiveConnections();
   connection = {};
-  connection.entry = CutToShortString(activeEntry.ActiveEntryName, 20);
+  connection.entry = CutToShortString(activeEntry.activeEntryName, 20);
   connection.start = now;
   nextChargeSecond = 0;
   lastRecv_.reset();

@@ -90,7 +90,7 @@ class AccountingCore {
   ActiveEntryState activeEntry;
   ConnectionRecord connection;
   int historyLineCount = 0;
-  int32_t nextChargeSecond = 0;  // Timer1's Tag
+  int32_t nextChargeSecond = 0;  // the connection's second of the next minute charge
   bool firstStart = false;
   RegistrySettings registrySettings;
 

@@ -37,7 +37,7 @@ class AccountingDisplay {
 
   // Hidden to the tray or minimized: the menu then offers to show it.
   virtual bool IsStripHidden() const = 0;
-  // Captions of Hide1 and Verbergen1.
+  // Captions of the two show/hide menu items.
   virtual void SetShowHideCaption(const std::string& caption) = 0;
   virtual void ShowFirstStartDialog() = 0;
   // A failure the user must know about (German), shown once.

@@ -33,7 +33,7 @@ struct ConnectionRecord {
 std::array<uint8_t, kConnectionRecordSize> EncodeConnection(const ConnectionRecord& r);
 ConnectionRecord DecodeConnection(const uint8_t* bytes);
 
-// The list box that shows the log (the main window's ListBox2).
+// The list box that shows the log in the main window.
 class LogListView {
  public:
   virtual ~LogListView() = default;

@@ -18,8 +18,8 @@ void GetConnectionState(InternetStateQuery& query, std::string& text) {
 bool IsOnline(const std::string& stateText) { return stateText != kNoConnection; }
 
 void RememberActiveEntry(ActiveEntryState& state, DialUp& dialUp, const std::string& entryName) {
-  state.ActiveEntryName = entryName;
-  ++state.Reported;
+  state.activeEntryName = entryName;
+  ++state.reported;
   // The component's own dial handle, not the reported one: with nothing
   // dialled this only empties the addresses.
   dialUp.GetAddresses(dialUp.DialHandle());
@@ -36,11 +36,11 @@ int FindActiveTariff(const std::vector<TariffRecord>& tariffs, DialUp& dialUp, A
   int result = -1;
   // On failure the previous name stays; a successful enumeration that
   // lists nothing means no dial-up connection is open.
-  const unsigned long before = state.Reported;
-  if (dialUp.GetActiveConnections() == 0 && state.Reported == before) state.ActiveEntryName.clear();
+  const unsigned long before = state.reported;
+  if (dialUp.GetActiveConnections() == 0 && state.reported == before) state.activeEntryName.clear();
   for (size_t i = 0; i < tariffs.size(); ++i) {
-    if (tariffs[i].EntryName == state.ActiveEntryName) {
-      state.TariffCaption = tariffs[i].Name + ":";
+    if (tariffs[i].EntryName == state.activeEntryName) {
+      state.tariffCaption = tariffs[i].Name + ":";
       result = int(i);
     }
   }
@@ -48,13 +48,13 @@ int FindActiveTariff(const std::vector<TariffRecord>& tariffs, DialUp& dialUp, A
   // belongs to the longer name it begins, unless a tariff has the whole name.
   for (size_t i = 0; result == -1 && i < tariffs.size(); ++i) {
     const std::string& stored = tariffs[i].EntryName;
-    if (Utf8ToCp1252(stored).size() == kEntryNameLength && state.ActiveEntryName.size() > stored.size() &&
-        state.ActiveEntryName.compare(0, stored.size(), stored) == 0) {
-      state.TariffCaption = tariffs[i].Name + ":";
+    if (Utf8ToCp1252(stored).size() == kEntryNameLength && state.activeEntryName.size() > stored.size() &&
+        state.activeEntryName.compare(0, stored.size(), stored) == 0) {
+      state.tariffCaption = tariffs[i].Name + ":";
       result = int(i);
     }
   }
-  if (result == -1) state.TariffCaption = state.ActiveEntryName + ":";
+  if (result == -1) state.tariffCaption = state.activeEntryName + ":";
   return result;
 }
 

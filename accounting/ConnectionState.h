@@ -20,15 +20,15 @@ void GetConnectionState(InternetStateQuery& query, std::string& text);
 bool IsOnline(const std::string& stateText);
 
 // The main window's state that the operations below keep: the entry name
-// of the last open connection reported, and Label5's caption.
+// of the last open connection reported, and the tariff caption.
 struct ActiveEntryState {
   // Empty at start; cleared when the enumeration succeeds and lists no
   // connection, so an ended connection is not charged on while another
   // path (a LAN) keeps the PC online.
-  std::string ActiveEntryName;
-  std::string TariffCaption = "Tarif:";
+  std::string activeEntryName;
+  std::string tariffCaption = "Tarif:";
   // Connections reported so far; tells an empty enumeration from a full one.
-  unsigned long Reported = 0;
+  unsigned long reported = 0;
 };
 
 // Handler of the component's OnActiveConnection: remembers the entry name
@@ -45,7 +45,7 @@ inline constexpr size_t kEntryNameLength = 20;
 // and returns the index of the last tariff whose EntryName equals the active
 // entry name byte for byte; else the first whose EntryName has all 20
 // characters a tariff keeps and begins the active entry name; else -1. Sets
-// Label5's caption. RasBindError is not caught.
+// the tariff caption. RasBindError is not caught.
 int FindActiveTariff(const std::vector<TariffRecord>& tariffs, DialUp& dialUp, ActiveEntryState& state);
 
 // A list of dial-up entry names in a dialog (the wizard's and the editor's

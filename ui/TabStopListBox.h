@@ -33,7 +33,7 @@ class TabStopListBox : public QListWidget {
   int itemHeight_ = 16;
 };
 
-// ListBox2 as the connection log sees it.
+// The connection log's list box as the log sees it.
 class LogListAdapter : public LogListView {
  public:
   explicit LogListAdapter(QListWidget& list) : list_(list) {}

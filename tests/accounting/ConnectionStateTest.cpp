@@ -68,28 +68,28 @@ struct ActiveTariffFixture : ::testing::Test {
 
 TEST_F(ActiveTariffFixture, NothingOpenAndNothingReportedSinceStart) {
   EXPECT_EQ(Find({Tariff("Arcor", "Arcor")}), -1);
-  EXPECT_EQ(state.ActiveEntryName, "");
-  EXPECT_EQ(state.TariffCaption, ":");
+  EXPECT_EQ(state.activeEntryName, "");
+  EXPECT_EQ(state.tariffCaption, ":");
   // A tariff without an entry name matches the empty name.
   EXPECT_EQ(Find({Tariff("Arcor", "Arcor"), Tariff("Ohne", "")}), 1);
-  EXPECT_EQ(state.TariffCaption, "Ohne:");
+  EXPECT_EQ(state.tariffCaption, "Ohne:");
   EXPECT_EQ(Find({}), -1);
-  EXPECT_EQ(state.TariffCaption, ":");
+  EXPECT_EQ(state.tariffCaption, ":");
 }
 
 TEST_F(ActiveTariffFixture, MatchingIsExactAndTheLastMatchWins) {
   const std::vector<TariffRecord> tariffs = {Tariff("Tag", "T-Online"), Tariff("Nacht", "T-Online"),
                                              Tariff("Klein", "t-online")};
   EXPECT_EQ(FindWith("T-Online", tariffs), 1);
-  EXPECT_EQ(state.TariffCaption, "Nacht:");
+  EXPECT_EQ(state.tariffCaption, "Nacht:");
   // Letter case matters; no trimming.
   EXPECT_EQ(FindWith("T-ONLINE", tariffs), -1);
-  EXPECT_EQ(state.TariffCaption, "T-ONLINE:");
+  EXPECT_EQ(state.tariffCaption, "T-ONLINE:");
   EXPECT_EQ(FindWith("T-Online ", tariffs), -1);
 
   // No tariffs: the entry name is shown.
   EXPECT_EQ(Find({}), -1);
-  EXPECT_EQ(state.TariffCaption, "T-Online :");
+  EXPECT_EQ(state.tariffCaption, "T-Online :");
 }
 
 TEST_F(ActiveTariffFixture, ATariffCutToTwentyCharactersMatchesTheLongerName) {
@@ -98,7 +98,7 @@ TEST_F(ActiveTariffFixture, ATariffCutToTwentyCharactersMatchesTheLongerName) {
   const TariffRecord stored = DecodeTariff(EncodeTariff(Tariff("Mobil", longName)).data());
   ASSERT_EQ(stored.EntryName, longName.substr(0, 20));
   EXPECT_EQ(FindWith(longName, {stored}), 0);
-  EXPECT_EQ(state.TariffCaption, "Mobil:");
+  EXPECT_EQ(state.tariffCaption, "Mobil:");
   // A whole name still wins; a shorter stored name is no prefix match.
   EXPECT_EQ(FindWith(longName, {stored, Tariff("Genau", longName)}), 1);
   EXPECT_EQ(FindWith(longName, {Tariff("Kurz", "Vodafone Mobile")}), -1);
@@ -111,14 +111,14 @@ TEST_F(ActiveTariffFixture, TheLastConnectionListedDecidesAndAnEndedOneIsForgott
   const std::vector<TariffRecord> tariffs = {Tariff("Arcor", "Arcor"), Tariff("ISDN", "ISDN-Flat")};
   fake.connections = {kIsdn, kArcor};
   EXPECT_EQ(Find(tariffs), 0);
-  EXPECT_EQ(state.ActiveEntryName, "Arcor");
+  EXPECT_EQ(state.activeEntryName, "Arcor");
 
   // Hung up while another path keeps the PC online: an enumeration that
   // lists nothing forgets the name, so the tariff is not charged on.
   fake.connections.clear();
   EXPECT_EQ(Find(tariffs), -1);
-  EXPECT_EQ(state.ActiveEntryName, "");
-  EXPECT_EQ(state.TariffCaption, ":");
+  EXPECT_EQ(state.activeEntryName, "");
+  EXPECT_EQ(state.tariffCaption, ":");
   // A failed enumeration keeps the name it had.
   fake.connections = {kArcor};
   EXPECT_EQ(Find(tariffs), 0);
@@ -143,7 +143,7 @@ TEST_F(ActiveTariffFixture, ActiveConnectionRefreshesTheAddressesOfTheOwnDialOnl
   Find({});
   EXPECT_EQ(fake.calls.back(), "RasGetProjectionInfo 9 32801 40");
   EXPECT_EQ(dialUp->ClientIP(), "192.168.7.2");
-  EXPECT_EQ(state.ActiveEntryName, "Other");
+  EXPECT_EQ(state.activeEntryName, "Other");
 }
 
 class RecordingList : public EntryList {

@@ -261,7 +261,7 @@ class MainWindowTest : public QObject {
     UiWorld w;
     w.form->Start();
     w.form->show();
-    // The top row right of Label5 never drags; Label5 does.
+    // The top row right of the tariff label never drags; the label does.
     QTest::mousePress(w.form.get(), Qt::LeftButton, {}, QPoint(300, 5));
     QTest::mouseRelease(w.form.get(), Qt::LeftButton, {}, QPoint(300, 5));
     QCOMPARE(w.registry.ReadInteger(kTarifuhrKey, "left"), 0);
