@@ -83,10 +83,6 @@ std::string TRasConnStatus::DeviceName() const {
 DialUp::DialUp(DialUpServices services)
     : services_(services), async_(std::make_shared<AsyncChannel>()) {
   binder_ = services_.binder ? services_.binder : &SystemRasBinder();
-  if (!services_.counters && services_.family == StatisticsFamily::Device) {
-    static SysfsInterfaceCounters kernelCounters;
-    services_.counters = &kernelCounters;
-  }
   // The device family learns its device from the open connections when the
   // statistics start; only the registry family knows its adapters now.
   if (services_.family == StatisticsFamily::Win9x) FindAdapters();

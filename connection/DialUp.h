@@ -38,8 +38,9 @@ struct TRasConnStatus {
   std::string DeviceName() const;
 };
 
-// What the component talks to. Null members take the program's defaults:
-// the system binder and the kernel's device counters.
+// What the component talks to; the program picks the backends. A null
+// binder is the system's; without a source of its family the statistics
+// can't be read.
 struct DialUpServices {
   RasBinder* binder = nullptr;
   StatisticsFamily family = StatisticsFamily::Device;
