@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "accounting/AccountingCore.h"
 
 #include "accounting/ByteLayout.h"
@@ -119,22 +120,22 @@ void AccountingCore::TellAboutTheUser(int loaded) {
   // Counting without a user logs connections but charges them to nobody:
   // the user must know.
   const std::string consequence =
-      " Bis ein Benutzer gew\xC3\xA4hlt ist, werden Verbindungen protokolliert, aber keinem Tarif berechnet.";
+      " Bis ein Benutzer gewählt ist, werden Verbindungen protokolliert, aber keinem Tarif berechnet.";
   if (currentUser.empty()) return;
   const UserFiles& files = services_.userFiles;
   switch (files.StateOf(currentUser)) {
     case UserFiles::UserState::ListUnreadable:
-      display_.ShowError("Die Benutzerliste \xE2\x80\x9E" + files.UserListPath() +
-                         "\xE2\x80\x9C kann nicht gelesen werden." + consequence);
+      display_.ShowError("Die Benutzerliste „" + files.UserListPath() + "“ kann nicht gelesen werden." +
+                         consequence);
       return;
     case UserFiles::UserState::NotListed:
-      display_.ShowError("Der Benutzer \xE2\x80\x9E" + currentUser +
-                         "\xE2\x80\x9C steht nicht in der Benutzerliste." + consequence);
+      display_.ShowError("Der Benutzer „" + currentUser + "“ steht nicht in der Benutzerliste." +
+                         consequence);
       return;
     case UserFiles::UserState::Listed:
       if (loaded == kLoadCannotOpen)
-        display_.ShowError("Die Benutzerdatei \xE2\x80\x9E" + files.DataFileOf(currentUser) +
-                           "\xE2\x80\x9C kann nicht ge\xC3\xB6" "ffnet werden." + consequence);
+        display_.ShowError("Die Benutzerdatei „" + files.DataFileOf(currentUser) +
+                           "“ kann nicht geöffnet werden." + consequence);
       return;
   }
 }
@@ -211,8 +212,9 @@ void AccountingCore::CountSecond(TDateTime now) {
       activeTariff = FindActiveTariff();
     }
     connection.end = now;
-    ShowLogLine(connection, historyLineCount, display_.LogList(),
-                [this](const std::string& s) { return display_.TextWidth(s); }, services_.regional);
+    ShowLogLine(
+        connection, historyLineCount, display_.LogList(),
+        [this](const std::string& s) { return display_.TextWidth(s); }, services_.regional);
   }
 
   totals.AllowanceSum = 0;
@@ -278,9 +280,9 @@ void AccountingCore::CloseConnection(TDateTime now) {
     return;
   }
   nextChargeSecond = 0;
-  historyLineCount = LoadLog(services_.log, display_.LogList(),
-                             [this](const std::string& s) { return display_.TextWidth(s); },
-                             services_.regional);
+  historyLineCount = LoadLog(
+      services_.log, display_.LogList(), [this](const std::string& s) { return display_.TextWidth(s); },
+      services_.regional);
   ForgetConnection();
   saveDue_ = true;
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The accounting state of the main window and the once-a-second tick that
 // counts time, traffic and costs of the open connection on its tariff.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the accounting core shows and asks of the main window. The window
 // implements it with its controls; tests record the calls.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "accounting/ByteLayout.h"
 
 #include "platform/Codepage.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Little-endian fields and short strings at fixed offsets of a record.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "accounting/ChargingRules.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // How a tariff is charged: monthly periods, allowances, the daily time
 // window and the charges of a connection. Each rule works on one tariff

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "accounting/ConnectionLog.h"
 
 #include "accounting/ByteLayout.h"
@@ -46,8 +47,7 @@ ConnectionRecord DecodeConnection(const uint8_t* p) {
 
 void ConnectionLog::Append(const ConnectionRecord& record) const {
   BinaryFile f;
-  if (!f.Open(path_, BinaryFile::Mode::ReadWriteCreate))
-    throw FileError("ge\xC3\xB6" "ffnet", path_, f.Errno());
+  if (!f.Open(path_, BinaryFile::Mode::ReadWriteCreate)) throw FileError("geöffnet", path_, f.Errno());
   const int64_t size = f.Size();
   const int64_t whole = size - size % static_cast<int64_t>(kConnectionRecordSize);
   if (whole != size) f.Truncate(whole);  // a torn record from a crash
@@ -73,14 +73,12 @@ std::vector<ConnectionRecord> ConnectionLog::ReadTail(size_t count) const {
   return out;
 }
 
-std::string FormatLogLine(const ConnectionRecord& r, const TextWidthFn& width,
-                          const RegionalSettings& rs) {
+std::string FormatLogLine(const ConnectionRecord& r, const TextWidthFn& width, const RegionalSettings& rs) {
   std::string entry = r.entry;
   while (!entry.empty() && width(entry) > kEntryColumnPixels) DropLastCharacter(entry);
 
   const std::string startTime = FormatTime(rs, r.start);
-  const std::string start =
-      CutTimeColumn(FormatShortDate(rs, r.start) + " " + startTime, startTime.size());
+  const std::string start = CutTimeColumn(FormatShortDate(rs, r.start) + " " + startTime, startTime.size());
   const std::string endTime = FormatTime(rs, r.end);
   const std::string end = CutTimeColumn(endTime, endTime.size());
 
@@ -90,12 +88,12 @@ std::string FormatLogLine(const ConnectionRecord& r, const TextWidthFn& width,
   else if (traffic.size() < 5)
     traffic += "   ";
 
-  return entry + "\t" + start + "\t" + end + "\t" + FormatDuration(r.seconds) + "\t" + traffic +
-         "\t" + FormatMoney(r.cost, rs);
+  return entry + "\t" + start + "\t" + end + "\t" + FormatDuration(r.seconds) + "\t" + traffic + "\t" +
+         FormatMoney(r.cost, rs);
 }
 
-void ShowLogLine(const ConnectionRecord& r, int index, LogListView& view,
-                 const TextWidthFn& width, const RegionalSettings& rs) {
+void ShowLogLine(const ConnectionRecord& r, int index, LogListView& view, const TextWidthFn& width,
+                 const RegionalSettings& rs) {
   const std::string line = FormatLogLine(r, width, rs);
   view.BeginUpdate();
   if (index < 0 || index >= view.Count())

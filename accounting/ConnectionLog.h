@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The connection record (64 bytes) and the connection log "dialup.otl".
 
@@ -72,9 +73,8 @@ int LoadLog(const ConnectionLog& log, LogListView& view, const TextWidthFn& widt
 
 // Formats a record as one line and appends it (index < 0 or == Count()) or
 // replaces the line at `index`.
-void ShowLogLine(const ConnectionRecord& r, int index, LogListView& view,
-                 const TextWidthFn& width, const RegionalSettings& rs);
-std::string FormatLogLine(const ConnectionRecord& r, const TextWidthFn& width,
-                          const RegionalSettings& rs);
+void ShowLogLine(const ConnectionRecord& r, int index, LogListView& view, const TextWidthFn& width,
+                 const RegionalSettings& rs);
+std::string FormatLogLine(const ConnectionRecord& r, const TextWidthFn& width, const RegionalSettings& rs);
 
 }  // namespace tarifuhr

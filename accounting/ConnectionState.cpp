@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "accounting/ConnectionState.h"
 
 #include "platform/Codepage.h"
@@ -27,9 +28,8 @@ void RememberActiveEntry(ActiveEntryState& state, DialUp& dialUp, const std::str
 
 void ConnectActiveEntry(DialUp& dialUp, ActiveEntryState& state) {
   dialUp.OnActiveConnection = [&state](DialUp& sender, uint32_t, const TRasConnStatus&, const std::string&,
-                                       const std::string& entryName, const std::string&, const std::string&) {
-    RememberActiveEntry(state, sender, entryName);
-  };
+                                       const std::string& entryName, const std::string&,
+                                       const std::string&) { RememberActiveEntry(state, sender, entryName); };
 }
 
 int FindActiveTariff(const std::vector<TariffRecord>& tariffs, DialUp& dialUp, ActiveEntryState& state) {
@@ -58,7 +58,8 @@ int FindActiveTariff(const std::vector<TariffRecord>& tariffs, DialUp& dialUp, A
   return result;
 }
 
-void AddEntryToAccountLists(EntryList& wizardAccounts, EntryList& editorAccounts, const std::string& entryName) {
+void AddEntryToAccountLists(EntryList& wizardAccounts, EntryList& editorAccounts,
+                            const std::string& entryName) {
   wizardAccounts.Add(entryName);
   editorAccounts.Add(entryName);
   wizardAccounts.SelectFirst();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Is the PC online, and which tariff belongs to the open dial-up
 // connection. Operations of the main window, kept free of any toolkit; the
@@ -60,6 +61,7 @@ class EntryList {
 // Handler of the component's OnEntryGet: appends the name to both lists and
 // selects the wizard's first item. The lists are emptied by whoever starts
 // the enumeration.
-void AddEntryToAccountLists(EntryList& wizardAccounts, EntryList& editorAccounts, const std::string& entryName);
+void AddEntryToAccountLists(EntryList& wizardAccounts, EntryList& editorAccounts,
+                            const std::string& entryName);
 
 }  // namespace tarifuhr

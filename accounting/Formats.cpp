@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "accounting/Formats.h"
 
 #include <charconv>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The text forms of durations, byte counts and money used by every display.
 

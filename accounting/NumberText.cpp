@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "accounting/NumberText.h"
 
 #include <charconv>
@@ -11,7 +12,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace
 
 FloatConversionError::FloatConversionError(const std::string& text)
-    : std::runtime_error("'" + text + "' ist kein g\xC3\xBCltiger Gleitkommawert") {}
+    : std::runtime_error("'" + text + "' ist kein gültiger Gleitkommawert") {}
 
 double TextToFloat(const std::string& text, char sep) {
   size_t b = 0;

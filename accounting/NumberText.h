@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Numbers in the dialogs' edit fields: text to number and back with the
 // locale's decimal separator, and which typed keys a number field takes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "accounting/TariffRecord.h"
 
 #include "accounting/ByteLayout.h"
@@ -98,8 +99,6 @@ std::array<uint8_t, kFileHeaderSize> EncodeHeader(const FileHeader& h) {
   return b;
 }
 
-FileHeader DecodeHeader(const uint8_t* p) {
-  return {GetShortString(p, 20), GetI32(p + 44), GetI32(p + 48)};
-}
+FileHeader DecodeHeader(const uint8_t* p) { return {GetShortString(p, 20), GetI32(p + 44), GetI32(p + 48)}; }
 
 }  // namespace tarifuhr

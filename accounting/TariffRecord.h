@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A tariff, a user's totals and the user data file header, with their
 // byte layouts (344, 48 and 52 bytes, little-endian).
@@ -16,7 +17,7 @@ inline constexpr size_t kTotalsRecordSize = 48;
 inline constexpr size_t kFileHeaderSize = 52;
 
 struct TariffRecord {
-  std::string Name;            // at most 20 characters in the file
+  std::string Name;  // at most 20 characters in the file
   TDateTime StartDate = 0;
   TDateTime LastDay = 0;
   int32_t SecondsToday = 0;

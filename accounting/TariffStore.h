@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Writing the tariff editor's values into the current user's tariff list,
 // and keeping track of which record an open edit belongs to.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // When the accounting tick runs: once per wall-clock second. Instead of
 // polling, the timer is armed for just after the next second boundary and
@@ -25,9 +26,7 @@ class TickScheduler {
     return true;
   }
   // Milliseconds until the timer should fire next.
-  static int MillisecondsUntilNextTick(TDateTime now) {
-    return MillisecondsToNextSecond(now) + kMarginMs;
-  }
+  static int MillisecondsUntilNextTick(TDateTime now) { return MillisecondsToNextSecond(now) + kMarginMs; }
   static int64_t SecondOf(TDateTime now) {
     const int64_t ms = std::llround(now * 86400000.0);  // as DecodeTime rounds
     return ms >= 0 ? ms / 1000 : (ms - 999) / 1000;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "accounting/UserFiles.h"
 
 #include <sys/stat.h>
@@ -63,8 +64,7 @@ void UserFiles::SaveUserData(const std::string& section, const std::vector<Tarif
   WriteFileAtomically(path, EncodeUserData(section, tariffs, totals), kDataFileMode);
 }
 
-int DecodeUserData(const std::string& bytes, std::vector<TariffRecord>& tariffs,
-                   TotalsRecord& totals) {
+int DecodeUserData(const std::string& bytes, std::vector<TariffRecord>& tariffs, TotalsRecord& totals) {
   const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
   if (bytes.size() < kFileHeaderSize + kTotalsRecordSize) return kLoadReadError;
   const FileHeader header = DecodeHeader(data);
@@ -109,9 +109,9 @@ int UserFiles::LoadUserData(const std::string& section, std::vector<TariffRecord
       notKeptYet_.erase(path);
     } catch (const FileError& e) {
       notKeptYet_.insert(path);
-      said = "Die Benutzerdatei \xE2\x80\x9E" + path +
-             "\xE2\x80\x9C ist besch\xC3\xA4" "digt und wurde nicht vollst\xC3\xA4ndig gelesen. Sie wird nicht "
-             "\xC3\xBC" "berschrieben, solange keine Kopie von ihr angelegt werden kann. " +
+      said = "Die Benutzerdatei „" + path +
+             "“ ist beschädigt und wurde nicht vollständig gelesen. Sie wird nicht "
+             "überschrieben, solange keine Kopie von ihr angelegt werden kann. " +
              e.what();
     }
     if (notice) *notice = said;
@@ -122,8 +122,10 @@ int UserFiles::LoadUserData(const std::string& section, std::vector<TariffRecord
 std::string UserFiles::KeepAside(const std::string& path, const std::string& what) const {
   const auto copy = KeepDamagedCopy(path);
   if (!copy) throw FileError("kopiert", path, ENOENT);
-  return what + " \xE2\x80\x9E" + path + "\xE2\x80\x9C ist besch\xC3\xA4" "digt und wurde nicht vollst\xC3\xA4ndig "
-         "gelesen. Das Original bleibt als \xE2\x80\x9E" + *copy + "\xE2\x80\x9C erhalten.";
+  return what + " „" + path +
+         "“ ist beschädigt und wurde nicht vollständig "
+         "gelesen. Das Original bleibt als „" +
+         *copy + "“ erhalten.";
 }
 
 std::string UserFiles::SaveUserList(const IniFile& list) const {
@@ -146,11 +148,11 @@ UserFiles::UserState UserFiles::StateOf(const std::string& section) const {
 
 std::string UserFiles::CheckUserName(const std::string& name) {
   if (name == "." || name == "..")
-    return "Der Name \xE2\x80\x9E" + name + "\xE2\x80\x9C kann nicht als Dateiname verwendet werden.";
+    return "Der Name „" + name + "“ kann nicht als Dateiname verwendet werden.";
   for (char c : name) {
     const auto b = static_cast<unsigned char>(c);
     if (c == '/' || c == '\\')
-      return "Der Benutzername darf weder \xE2\x80\x9E/\xE2\x80\x9C noch \xE2\x80\x9E\\\xE2\x80\x9C "
+      return "Der Benutzername darf weder „/“ noch „\\“ "
              "enthalten.";
     if (b < 0x20 || b == 0x7F) return "Der Benutzername darf keine Steuerzeichen enthalten.";
   }
@@ -174,9 +176,8 @@ CreateUserResult UserFiles::CreateUser(const std::string& requested) const {
       }
     }
     if (shortName.empty())
-      return {kCreateNoFreeName, {},
-              "F\xC3\xBCr den Benutzer \xE2\x80\x9E" + name +
-                  "\xE2\x80\x9C wurde kein freier Dateiname gefunden.", {}};
+      return {
+          kCreateNoFreeName, {}, "Für den Benutzer „" + name + "“ wurde kein freier Dateiname gefunden.", {}};
   }
   const std::string path = JoinPath(programDir_, shortName);
   TotalsRecord totals;
@@ -190,9 +191,7 @@ CreateUserResult UserFiles::CreateUser(const std::string& requested) const {
   return {kCreateOk, section, {}, SaveUserList(list)};
 }
 
-std::vector<std::string> UserFiles::ListUsers() const {
-  return IniFile::Load(UserListPath()).Sections();
-}
+std::vector<std::string> UserFiles::ListUsers() const { return IniFile::Load(UserListPath()).Sections(); }
 
 std::string UserFiles::RemoveUser(const std::string& section) const {
   IniFile list = IniFile::Load(UserListPath());

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The user list file ("userlist.ini") and the user data files (".tfd").
 
@@ -44,8 +45,8 @@ class UserFiles {
   // `totals` keeps its contents unless the file has a totals record.
   // A file that can't be read completely is kept aside before anything
   // writes over it (see KeepDamagedCopy); `notice` then tells the user so.
-  int LoadUserData(const std::string& section, std::vector<TariffRecord>& tariffs,
-                   TotalsRecord& totals, std::string* notice = nullptr) const;
+  int LoadUserData(const std::string& section, std::vector<TariffRecord>& tariffs, TotalsRecord& totals,
+                   std::string* notice = nullptr) const;
   CreateUserResult CreateUser(const std::string& name) const;
   std::vector<std::string> ListUsers() const;
   // The German notice when a damaged user list was kept aside, else "".
@@ -85,7 +86,6 @@ std::string EncodeUserData(const std::string& userTitle, const std::vector<Tarif
 // kLoadReadError for anything but a whole file: too short, an unknown
 // version (refused: no records, totals zero), a record count below zero,
 // fewer or more bytes than the records promised.
-int DecodeUserData(const std::string& bytes, std::vector<TariffRecord>& tariffs,
-                   TotalsRecord& totals);
+int DecodeUserData(const std::string& bytes, std::vector<TariffRecord>& tariffs, TotalsRecord& totals);
 
 }  // namespace tarifuhr

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tarifuhr: picks the system's services, creates the windows in their fixed
 // order and runs the event loop.
 
@@ -18,9 +19,9 @@
 #include "platform/sim/SamplePhoneBook.h"
 #include "platform/sim/SimBackend.h"
 #include "ui/Dialogs.h"
+#include "ui/MainWindow.h"
 #include "ui/MessageBoxes.h"
 #include "ui/ShutdownSignals.h"
-#include "ui/MainWindow.h"
 
 using namespace tarifuhr;
 
@@ -44,7 +45,8 @@ Network ChooseNetwork(const EnvLookup& env, const std::string& programDir,
                       const std::function<void(const std::string&)>& tell) {
   const std::string wanted = env("TARIFUHR_BACKEND").value_or("");
   if (!wanted.empty() && wanted != "nm" && wanted != "sim")
-    std::fprintf(stderr, "tarifuhr: unbekanntes Wählnetz \"%s\" (nm oder sim), es wird gesucht\n", wanted.c_str());
+    std::fprintf(stderr, "tarifuhr: unbekanntes Wählnetz \"%s\" (nm oder sim), es wird gesucht\n",
+                 wanted.c_str());
   if (wanted != "sim") {
     std::string why;
     // Asked for by name, NetworkManager may come later; otherwise only one
@@ -77,9 +79,9 @@ int Run(QApplication& app) {
   const InstanceLock lock(programDir);
   if (!lock.Acquired()) {
     if (lock.Error() != 0)
-      Tell(QMessageBox::Critical, QStringLiteral("In das Programmverzeichnis „%1“ kann nicht geschrieben werden: %2.")
-                                      .arg(QString::fromStdString(programDir),
-                                           QString::fromStdString(ErrnoText(lock.Error()))));
+      Tell(QMessageBox::Critical,
+           QStringLiteral("In das Programmverzeichnis „%1“ kann nicht geschrieben werden: %2.")
+               .arg(QString::fromStdString(programDir), QString::fromStdString(ErrnoText(lock.Error()))));
     else
       Tell(QMessageBox::Information, QStringLiteral("Tarifuhr läuft bereits (Programmverzeichnis „%1“).")
                                          .arg(QString::fromStdString(programDir)));
@@ -108,7 +110,7 @@ int Run(QApplication& app) {
   dialUp.counters = network.counters;
 
   MainWindow form(ProgramServices{clock, *network.state, dialUp, registry, shell, programDir, executable,
-                              RegionalSettings::FromEnvironment(), network.name});
+                                  RegionalSettings::FromEnvironment(), network.name});
   SetMessagePump([] { QCoreApplication::processEvents(); });
 
   // A signal ends the program without asking: no one may be there to answer.
@@ -143,7 +145,8 @@ int main(int argc, char** argv) {
   try {
     return Run(app);
   } catch (const std::exception& e) {
-    Tell(QMessageBox::Critical, QStringLiteral("Tarifuhr kann nicht starten: %1").arg(QString::fromStdString(e.what())));
+    Tell(QMessageBox::Critical,
+         QStringLiteral("Tarifuhr kann nicht starten: %1").arg(QString::fromStdString(e.what())));
     return 1;
   }
 }

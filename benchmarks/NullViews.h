@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A log list that only counts its lines, for benchmarks that measure the
 // work behind the display.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LoadLog reads only the tail it shows, so its time stays flat as the log
 // grows; ReadWholeLog reads every record from the start, for comparison.
 #include <benchmark/benchmark.h>
@@ -7,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "benchmarks/NullViews.h"
 #include "accounting/ConnectionLog.h"
+#include "benchmarks/NullViews.h"
 #include "platform/Files.h"
 
 namespace {
@@ -25,7 +26,8 @@ std::string LogWith(int64_t records) {
   std::string chunk;
   for (int i = 0; i < 1000; ++i) chunk.append(bytes.begin(), bytes.end());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  for (int64_t i = 0; i < records; i += 1000) out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+  for (int64_t i = 0; i < records; i += 1000)
+    out.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
   return path;
 }
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # measure_idle.sh BUILD_DIR [SECONDS]: runs the program online on the
 # simulated network for SECONDS (default 60) and reports its CPU time,
 # wake-ups (context switches) per second and peak resident memory.

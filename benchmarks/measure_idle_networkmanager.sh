@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # measure_idle_networkmanager.sh BUILD_DIR [SECONDS]: the program online on
 # a real NetworkManager (started here in network namespaces of its own, as
 # the tests do) for SECONDS (default 60): its CPU time, wake-ups and memory,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One counted second of the accounting tick with 100 tariffs and an open
 // connection on the simulated network, and the overview alone.
 #include <benchmark/benchmark.h>
@@ -6,8 +7,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "benchmarks/NullViews.h"
 #include "accounting/AccountingCore.h"
+#include "benchmarks/NullViews.h"
 #include "platform/sim/SimBackend.h"
 
 namespace {
@@ -73,8 +74,8 @@ struct World {
   UserFiles files{dir, clock};
   ConnectionLog log{dir + "/dialup.otl"};
   NullDisplay display;
-  AccountingCore core{AccountingServices{clock, dialUp, backend, registry, files, log, RegionalSettings::German()},
-                      display};
+  AccountingCore core{
+      AccountingServices{clock, dialUp, backend, registry, files, log, RegionalSettings::German()}, display};
 };
 
 void BM_CountedSecond(benchmark::State& state) {

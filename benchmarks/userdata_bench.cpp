@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saving and loading a user with 1000 tariffs.
 #include <benchmark/benchmark.h>
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The layering is the build's: every library sees its own headers and those
 # of the libraries it links, nothing else of the source tree. Headers keep
 # their paths ("accounting/TariffRecord.h"); a library's include folder in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "connection/DialUp.h"
 
 #include <algorithm>
@@ -80,8 +81,7 @@ std::string TRasConnStatus::DeviceName() const {
   return GetChars(bytes.data() + RasConnStatusLayout::kDeviceName, ras::kDeviceNameLen);
 }
 
-DialUp::DialUp(DialUpServices services)
-    : services_(services), async_(std::make_shared<AsyncChannel>()) {
+DialUp::DialUp(DialUpServices services) : services_(services), async_(std::make_shared<AsyncChannel>()) {
   binder_ = services_.binder ? services_.binder : &SystemRasBinder();
   // The device family learns its device from the open connections when the
   // statistics start; only the registry family knows its adapters now.
@@ -147,7 +147,8 @@ uint32_t DialUp::Dial() {
   PutU32(params.data(), RasDialParamsLayout::kSize);
   PutChars(params.data() + RasDialParamsLayout::kEntryName, ras::kEntryNameLen, ToAnsi(entry_));
   bool hasPassword = false;
-  uint32_t code = Bind<RasGetEntryDialParamsProc>("RasGetEntryDialParams").fn(nullptr, params.data(), &hasPassword);
+  uint32_t code =
+      Bind<RasGetEntryDialParamsProc>("RasGetEntryDialParams").fn(nullptr, params.data(), &hasPassword);
   if (code != 0) {
     if (OnError) OnError(*this, code, "GetEntryDialParams failed");
     return code;
@@ -166,9 +167,10 @@ uint32_t DialUp::Dial() {
     }
   } else {
     if (OnDialing) OnDialing(*this);
-    code = rasDial.fn(nullptr, nullptr, params.data(), 0,
-                      [ch = async_](uint32_t msg, uint32_t state, uint32_t error) { ch->Publish(msg, state, error); },
-                      &dialHandle_);
+    code = rasDial.fn(
+        nullptr, nullptr, params.data(), 0,
+        [ch = async_](uint32_t msg, uint32_t state, uint32_t error) { ch->Publish(msg, state, error); },
+        &dialHandle_);
     if (code != 0) {
       const std::string text = StatusText(0, code);
       if (OnError) OnError(*this, code, text);
@@ -220,7 +222,8 @@ uint32_t DialUp::ChangeDialParams(size_t field, size_t len, const std::string& v
   PutU32(params.data(), RasDialParamsLayout::kSize);
   PutChars(params.data() + RasDialParamsLayout::kEntryName, ras::kEntryNameLen, ToAnsi(entry_));
   bool hasPassword = false;
-  uint32_t code = Bind<RasGetEntryDialParamsProc>("RasGetEntryDialParams").fn(nullptr, params.data(), &hasPassword);
+  uint32_t code =
+      Bind<RasGetEntryDialParamsProc>("RasGetEntryDialParams").fn(nullptr, params.data(), &hasPassword);
   if (code != 0) return code;
   PutChars(params.data() + field, len, ToAnsi(value));
   return Bind<RasSetEntryDialParamsProc>("RasSetEntryDialParams").fn(nullptr, params.data(), false);
@@ -241,8 +244,8 @@ uint32_t DialUp::GetAddresses(uint32_t handle) {
   std::array<uint8_t, RasPppIpLayout::kSize> rec{};
   PutU32(rec.data(), RasPppIpLayout::kSize);
   uint32_t size = RasPppIpLayout::kSize;
-  const uint32_t code =
-      Bind<RasGetProjectionInfoProc>("RasGetProjectionInfo").fn(handle, ras::kProjectionPppIp, rec.data(), &size);
+  const uint32_t code = Bind<RasGetProjectionInfoProc>("RasGetProjectionInfo")
+                            .fn(handle, ras::kProjectionPppIp, rec.data(), &size);
   if (code == 0) {
     clientIp_ = GetChars(rec.data() + RasPppIpLayout::kIpAddress, ras::kIpAddressLen);
     serverIp_ = GetChars(rec.data() + RasPppIpLayout::kServerIpAddress, ras::kIpAddressLen);
@@ -265,8 +268,7 @@ std::string DialUp::StatusText(uint32_t state, uint32_t error) {
 bool DialUp::FindAdapters() {
   duna_.clear();
   switch (services_.family) {
-    case StatisticsFamily::WinNT:
-      return false;
+    case StatisticsFamily::WinNT: return false;
     case StatisticsFamily::Device: {
       // The devices of the open connections, in the platform's order.
       std::vector<uint8_t> buf(kMaxRecords * RasConnLayout::kSize, 0);
@@ -275,18 +277,18 @@ bool DialUp::FindAdapters() {
       if (Bind<RasEnumConnectionsProc>("RasEnumConnections").fn(buf.data(), &size, &count) != 0) return false;
       count = std::min(count, kMaxRecords);
       for (uint32_t i = 0; i < count; ++i) {
-        std::string dev = GetChars(buf.data() + i * RasConnLayout::kSize + RasConnLayout::kDeviceName,
-                                   ras::kDeviceNameLen);
+        std::string dev =
+            GetChars(buf.data() + i * RasConnLayout::kSize + RasConnLayout::kDeviceName, ras::kDeviceNameLen);
         if (!dev.empty()) duna_.push_back(FromAnsi(dev));
       }
       return true;
     }
-    case StatisticsFamily::Win9x:
-      break;
+    case StatisticsFamily::Win9x: break;
   }
   StatsRegistry* reg = services_.registry;
   if (!reg) return false;
-  const auto enumKey = reg->Open(StatsRoot::LocalMachine, "System\\CurrentControlSet\\Control\\PerfStats\\Enum", false);
+  const auto enumKey =
+      reg->Open(StatsRoot::LocalMachine, "System\\CurrentControlSet\\Control\\PerfStats\\Enum", false);
   const auto startKey = reg->Open(StatsRoot::DynData, "PerfStats\\StartStat", false);
   const bool opened = enumKey >= 0 && startKey >= 0;
   if (opened) {
@@ -319,8 +321,7 @@ bool DialUp::StartStatistics(bool start, bool findAdapter) {
       if (!ReadDeviceCounters()) return false;
       ResetStatistics();
       return true;
-    case StatisticsFamily::Win9x:
-      break;
+    case StatisticsFamily::Win9x: break;
   }
   if (findAdapter) {
     FindAdapters();
@@ -329,7 +330,8 @@ bool DialUp::StartStatistics(bool start, bool findAdapter) {
   }
   StatsRegistry* reg = services_.registry;
   if (!reg) return false;
-  const auto key = reg->Open(StatsRoot::DynData, start ? "PerfStats\\StartStat" : "PerfStats\\StopStat", true);
+  const auto key =
+      reg->Open(StatsRoot::DynData, start ? "PerfStats\\StartStat" : "PerfStats\\StopStat", true);
   bool ok = key >= 0 && reg->Value(key, dunaKey_ + "\\TotalBytesXmit") &&
             reg->Value(key, dunaKey_ + "\\TotalBytesRecvd") && reg->Value(key, dunaKey_ + "\\ConnectSpeed");
   if (key >= 0) reg->Close(key);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // DialUp: the dial-up networking component. Lists phone-book entries and
 // open connections, dials (synchronously or with notifications from the
@@ -44,22 +45,24 @@ struct TRasConnStatus {
 struct DialUpServices {
   RasBinder* binder = nullptr;
   StatisticsFamily family = StatisticsFamily::Device;
-  StatsRegistry* registry = nullptr;          // Win9x
-  PerformanceData* performance = nullptr;     // WinNT
-  InterfaceCounters* counters = nullptr;      // Device
+  StatsRegistry* registry = nullptr;       // Win9x
+  PerformanceData* performance = nullptr;  // WinNT
+  InterfaceCounters* counters = nullptr;   // Device
 };
 
 class DialUp {
  public:
   using EntryHandler = std::function<void(DialUp& sender, const std::string& entryName)>;
   using NotifyHandler = std::function<void(DialUp& sender)>;
-  using NotConnectedHandler = std::function<void(DialUp& sender, uint32_t errorCode, const std::string& errorMessage)>;
+  using NotConnectedHandler =
+      std::function<void(DialUp& sender, uint32_t errorCode, const std::string& errorMessage)>;
   using AsyncEventHandler =
       std::function<void(DialUp& sender, uint32_t state, uint32_t error, const std::string& messageText)>;
-  using ErrorHandler = std::function<void(DialUp& sender, uint32_t errorCode, const std::string& errorMessage)>;
-  using ActiveConnectionHandler = std::function<void(DialUp& sender, uint32_t handle, const TRasConnStatus& status,
-                                           const std::string& statusString, const std::string& entryName,
-                                           const std::string& deviceType, const std::string& deviceName)>;
+  using ErrorHandler =
+      std::function<void(DialUp& sender, uint32_t errorCode, const std::string& errorMessage)>;
+  using ActiveConnectionHandler = std::function<void(
+      DialUp& sender, uint32_t handle, const TRasConnStatus& status, const std::string& statusString,
+      const std::string& entryName, const std::string& deviceType, const std::string& deviceName)>;
 
   explicit DialUp(DialUpServices services = {});
   virtual ~DialUp();

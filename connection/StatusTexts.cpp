@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Connection state texts of the dial-up component in its three languages.
 
 #include <cstdint>
@@ -40,7 +41,8 @@ constexpr StateTexts kTexts[] = {
     {21, "Logging on network", "Připojuje se na síť", "Logando na rede"},
     {0x1000, "Interactive", "Interakce", "Modo Interativo"},
     {0x1001, "Retry Authentication", "Opakování oveření", "Re-autenticar"},
-    {0x1002, "Callback set by caller", "Zpeětné volání zvoleno uživatelem", "Callback foi conf. pelo destino"},
+    {0x1002, "Callback set by caller", "Zpeětné volání zvoleno uživatelem",
+     "Callback foi conf. pelo destino"},
     {0x1003, "Password expired", "Platnost hesla vypršela", "Senha inválida"},
     {0x2000, "Connected", "Spojeno", "Conectado"},
     {0x2001, "Disconnected", "Rozpojeno", "Desconectado"},

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mail/Addresses.h"
 
 namespace tarifuhr {

@@ -1,5 +1,5 @@
+// SPDX-License-Identifier: MIT
 #include "mail/AttachedFile.h"
-
 
 #include <cerrno>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Files attached to a message, Base64-encoded on demand.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mail/Base64EncodingStream.h"
 
 namespace tarifuhr {
@@ -11,14 +12,12 @@ constexpr int32_t kLineChars = 76;
 Base64EncodingStream::~Base64EncodingStream() {
   try {
     Finish();
-  } catch (...) {
+  } catch (const std::exception&) {
     // Nowhere to report from a destructor; callers that care call Finish().
   }
 }
 
-int64_t Base64EncodingStream::Read(void*, int64_t) {
-  throw EStreamError("Invalid stream operation");
-}
+int64_t Base64EncodingStream::Read(void*, int64_t) { throw EStreamError("Invalid stream operation"); }
 
 int64_t Base64EncodingStream::Write(const void* buffer, int64_t count) {
   if (finished_ || failed_) throw EStreamError("Invalid stream operation");
@@ -46,7 +45,7 @@ int64_t Base64EncodingStream::Write(const void* buffer, int64_t count) {
   pending_.erase(0, i);
   try {
     dest_.WriteString(out);
-  } catch (...) {
+  } catch (const std::exception&) {
     failed_ = true;
     throw;
   }
@@ -73,8 +72,7 @@ void Base64EncodingStream::Finish() {
   } else if (pending_.size() == 2) {
     const auto b0 = static_cast<unsigned char>(pending_[0]);
     const auto b1 = static_cast<unsigned char>(pending_[1]);
-    out = {kAlphabet[b0 >> 2], kAlphabet[((b0 & 3) << 4) | (b1 >> 4)], kAlphabet[(b1 & 15) << 2],
-           '='};
+    out = {kAlphabet[b0 >> 2], kAlphabet[((b0 & 3) << 4) | (b1 >> 4)], kAlphabet[(b1 & 15) << 2], '='};
   }
   pending_.clear();
   dest_.WriteString(out);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A write-only stream that Base64-encodes (RFC 2045 alphabet) everything
 // written to it into a destination stream, with CR LF after every 76

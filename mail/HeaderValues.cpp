@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mail/HeaderValues.h"
 
 #include <random>
@@ -29,8 +30,8 @@ std::string PadNumber(int number, unsigned char width) {
 
 std::string MakeMessageId(const std::string& domain, const Clock& clock) {
   const CivilDate d = DecodeDate(Today(clock));
-  return "<ZIM." + PadNumber(d.year, 4) + "." + PadNumber(d.month, 2) + "." + PadNumber(d.day, 2) +
-         "." + RandomLetters(16, 't') + "@" + domain + ">";
+  return "<ZIM." + PadNumber(d.year, 4) + "." + PadNumber(d.month, 2) + "." + PadNumber(d.day, 2) + "." +
+         RandomLetters(16, 't') + "@" + domain + ">";
 }
 
 std::string MakeBoundary() { return "--_ZIM_bound_" + RandomLetters(12, 'y'); }
@@ -38,8 +39,7 @@ std::string MakeBoundary() { return "--_ZIM_bound_" + RandomLetters(12, 'y'); }
 std::string ZoneSuffix(const TimeZoneSource& zone) {
   const TimeZoneInformation info = zone.Get();
   if (info.id == TimeZoneId::Invalid) return "-0000";
-  const int offset =
-      info.bias + (info.id == TimeZoneId::Standard ? info.standardBias : info.daylightBias);
+  const int offset = info.bias + (info.id == TimeZoneId::Standard ? info.standardBias : info.daylightBias);
   if (offset == 0) return "GMT";
   const int minutes = offset < 0 ? -offset : offset;
   return (offset < 0 ? "+" : "-") + PadNumber(minutes / 60, 2) + PadNumber(minutes % 60, 2);
@@ -54,9 +54,9 @@ std::string MailDate(TDateTime localTime, const TimeZoneSource& zone) {
   const int weekday = static_cast<int>(((dayNumber + 6) % 7 + 7) % 7);
   const CivilDate d = DecodeDate(localTime);
   const CivilTime t = DecodeTime(localTime);
-  return std::string(kDays[weekday]) + ", " + std::to_string(d.day) + " " + kMonths[d.month - 1] +
-         " " + std::to_string(d.year) + " " + PadNumber(t.hour, 2) + ":" + PadNumber(t.minute, 2) +
-         ":" + PadNumber(t.second, 2) + " " + ZoneSuffix(zone);
+  return std::string(kDays[weekday]) + ", " + std::to_string(d.day) + " " + kMonths[d.month - 1] + " " +
+         std::to_string(d.year) + " " + PadNumber(t.hour, 2) + ":" + PadNumber(t.minute, 2) + ":" +
+         PadNumber(t.second, 2) + " " + ZoneSuffix(zone);
 }
 
 }  // namespace tarifuhr

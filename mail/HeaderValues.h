@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Values of the generated mail headers: Message-Id, MIME boundary, Date.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Misuse of the mail components ("Not connected." and the like) and the
 // error codes they report through OnError besides the servers' own.

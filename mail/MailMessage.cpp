@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mail/MailMessage.h"
 
 #include "mail/Base64EncodingStream.h"

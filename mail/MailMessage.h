@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One outgoing e-mail and its composition into the lines sent after DATA.
 // Strings are UTF-8; the clients put them on the wire as ISO-8859-1.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mail/Pop3Client.h"
 
 #include "mail/Addresses.h"
@@ -34,7 +35,7 @@ void Pop3Client::Connect() {
   greetingRead_ = false;
   try {
     socket_.Open();
-  } catch (...) {
+  } catch (const std::exception&) {
     errorFlag_ = true;
     return;
   }
@@ -104,7 +105,7 @@ void Pop3Client::Quit() {
   if (!connected_) return;
   try {
     SendText("QUIT\r\n");
-  } catch (...) {
+  } catch (const std::exception&) {
     socket_.Close();
     connected_ = false;
     throw;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // POP3 client that logs in with USER and PASS and keeps the log-in open
 // (the mail server then takes mail over SMTP from this host). No mail is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mail/Replies.h"
 
 #include "mail/StringLists.h"
@@ -5,9 +6,7 @@
 namespace tarifuhr {
 namespace {
 
-bool IsLastLine(const std::string& line) {
-  return line.size() == 3 || (line.size() >= 4 && line[3] == ' ');
-}
+bool IsLastLine(const std::string& line) { return line.size() == 3 || (line.size() >= 4 && line[3] == ' '); }
 
 }  // namespace
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What mail servers answer, taken apart: SMTP replies of one or more lines,
 // and the status line of a POP3 reply. Bytes as they come off the wire.
@@ -34,8 +35,8 @@ class SmtpReplyReader {
 };
 
 struct Pop3Reply {
-  std::string status;  // the first four bytes, blanks trimmed ("+OK", "-ERR")
-  std::string text;    // after them, up to the first CR LF
+  std::string status;     // the first four bytes, blanks trimmed ("+OK", "-ERR")
+  std::string text;       // after them, up to the first CR LF
   bool positive = false;  // only "+OK" is
 };
 

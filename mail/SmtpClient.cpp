@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mail/SmtpClient.h"
 
 #include <charconv>
@@ -48,7 +49,7 @@ void SmtpClient::Connect() {
   replies_.Clear();
   try {
     socket_.Open();
-  } catch (...) {
+  } catch (const std::exception&) {
     errorFlag_ = true;
     return;
   }
@@ -113,7 +114,7 @@ bool SmtpClient::SendMsg(MailMessage& msg) {
   if (OnBeforeSend) OnBeforeSend(this);
   const std::string sender = ExtractAddress(msg.From, false);
   const StringList lists[] = {ParseAddressList(msg.SendTo), ParseAddressList(msg.CC),
-                               ParseAddressList(msg.BCC)};
+                              ParseAddressList(msg.BCC)};
   for (const auto& list : lists) {
     // A failed transaction has closed the connection: later ones can't
     // succeed, and the failure has been reported once already.
@@ -125,8 +126,7 @@ bool SmtpClient::SendMsg(MailMessage& msg) {
   return true;
 }
 
-int SmtpClient::SendTransaction(const std::string& sender, const StringList& list,
-                              const StringList& lines) {
+int SmtpClient::SendTransaction(const std::string& sender, const StringList& list, const StringList& lines) {
   if (list.empty()) return 1;
   // A refused reply is reported by SendMsg; a failed wait was reported in
   // ReadReply already.
@@ -173,7 +173,7 @@ void SmtpClient::Quit() {
   try {
     SendText("QUIT\r\n");
     Expect("221");
-  } catch (...) {
+  } catch (const std::exception&) {
     socket_.Close();
     connected_ = false;
     throw;
@@ -184,10 +184,10 @@ void SmtpClient::Quit() {
 
 void SmtpClient::ReportFailure() {
   int code = 0;
-  const auto [end, ec] = std::from_chars(lastReplyCode_.data(),
-                                         lastReplyCode_.data() + lastReplyCode_.size(), code);
-  const bool numeric = !lastReplyCode_.empty() && ec == std::errc() &&
-                       end == lastReplyCode_.data() + lastReplyCode_.size();
+  const auto [end, ec] =
+      std::from_chars(lastReplyCode_.data(), lastReplyCode_.data() + lastReplyCode_.size(), code);
+  const bool numeric =
+      !lastReplyCode_.empty() && ec == std::errc() && end == lastReplyCode_.data() + lastReplyCode_.size();
   ReportFailure(numeric ? code : kMailErrorBadReply, lastReplyText_);
 }
 

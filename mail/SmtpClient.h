@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // SMTP client: greets with HELO, sends a MailMessage as one transaction per
 // recipient list (To, CC, BCC), quits. Works synchronously on the calling
@@ -13,8 +14,8 @@
 #include <functional>
 #include <string>
 
-#include "mail/Replies.h"
 #include "mail/MailMessage.h"
+#include "mail/Replies.h"
 #include "platform/ClientSocket.h"
 #include "platform/DateTime.h"
 #include "platform/TimeZone.h"
@@ -82,8 +83,7 @@ class SmtpClient {
   // Reads a reply and checks its code; false on any failure.
   bool Expect(const char* code);
   void SendText(const std::string& s);
-  int SendTransaction(const std::string& sender, const StringList& list,
-                      const StringList& lines);
+  int SendTransaction(const std::string& sender, const StringList& list, const StringList& lines);
   void ReportFailure();
   void ReportFailure(int error, const std::string& msg);
 

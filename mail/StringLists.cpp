@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mail/StringLists.h"
 
 namespace tarifuhr {

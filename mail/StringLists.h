@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The mail library's string lists: joining puts CR LF after every line, the
 // last one included; splitting ends a line at CR LF, a lone CR or a lone LF.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mail/TempDir.h"
 
 #include "platform/TempDir.h"

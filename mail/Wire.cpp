@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mail/Wire.h"
 
 #include <charconv>
@@ -21,8 +22,8 @@ int PortFromText(const std::string& text, int defaultPort) {
   return value;
 }
 
-void AimSocket(ClientSocket& socket, const std::string& host, const std::string& port,
-               int defaultPort, int timeOutMs) {
+void AimSocket(ClientSocket& socket, const std::string& host, const std::string& port, int defaultPort,
+               int timeOutMs) {
   socket.Port = PortFromText(port, defaultPort);
   if (IsIPAddress(host)) {
     socket.Address = host;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A blocking TCP client socket (IPv4). Open resolves the host name (or
 // takes the dotted address) and connects before it returns, firing

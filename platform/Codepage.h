@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Conversions between UTF-8 (the program's memory) and the single-byte code
 // pages of its files and the mail wire.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/DateTime.h"
 
 #include <chrono>
@@ -36,9 +37,7 @@ constexpr int64_t kEpochOffset = DaysFromCivil(1899, 12, 30);  // negative
 
 // Milliseconds since 30.12.1899 00:00, rounded; the basis of both decoders so
 // that 23:59:59.9996 becomes the next day's 00:00:00.000 consistently.
-int64_t TotalMilliseconds(TDateTime value) {
-  return static_cast<int64_t>(std::llround(value * kMsPerDay));
-}
+int64_t TotalMilliseconds(TDateTime value) { return static_cast<int64_t>(std::llround(value * kMsPerDay)); }
 
 int64_t FloorDiv(int64_t a, int64_t b) {
   int64_t q = a / b;
@@ -48,9 +47,7 @@ int64_t FloorDiv(int64_t a, int64_t b) {
 
 }  // namespace
 
-bool IsLeapYear(int year) {
-  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 int DaysInMonth(int year, int month) {
   static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -59,8 +56,7 @@ int DaysInMonth(int year, int month) {
 }
 
 TDateTime EncodeDate(int year, int month, int day) {
-  return static_cast<double>(DaysFromCivil(year, static_cast<unsigned>(month),
-                                           static_cast<unsigned>(day)) -
+  return static_cast<double>(DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
                              kEpochOffset);
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The platform's date-time value: a double counting days since 30.12.1899,
 // the fraction being the local time of day.

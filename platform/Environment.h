@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where the program keeps its files, from the environment and the
 // executable's location.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/Files.h"
 
 #include <fcntl.h>
@@ -19,30 +20,30 @@ std::string ErrnoText(int err) {
     case ENOENT: return "Datei oder Verzeichnis nicht gefunden";
     case EISDIR: return "Ist ein Verzeichnis";
     case EIO: return "Ein-/Ausgabefehler";
-    case ELOOP: return "Die Datei ist eine symbolische Verkn\xC3\xBCpfung und wird nicht geschrieben";
+    case ELOOP: return "Die Datei ist eine symbolische Verknüpfung und wird nicht geschrieben";
     default: return std::strerror(err);
   }
 }
 
 FileError::FileError(const std::string& action, const std::string& path, int err)
-    : std::runtime_error("Die Datei \xE2\x80\x9E" + path + "\xE2\x80\x9C konnte nicht " + action +
-                         " werden: " + ErrnoText(err) + "."),
+    : std::runtime_error("Die Datei „" + path + "“ konnte nicht " + action + " werden: " + ErrnoText(err) +
+                         "."),
       errno_(err) {}
 
 bool FileExists(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 bool DirectoryExists(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
     errno = EISDIR;  // opens, but reads nothing
     return std::nullopt;
@@ -80,7 +81,7 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
 }
 
 bool IsSymbolicLink(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
@@ -153,7 +154,7 @@ bool BinaryFile::Open(const std::string& path, Mode mode, unsigned createMode) {
 }
 
 int64_t BinaryFile::Size() const {
-  struct stat st{};
+  struct stat st {};
   if (fd_ < 0 || ::fstat(fd_, &st) != 0) return 0;
   return st.st_size;
 }
@@ -172,8 +173,7 @@ size_t BinaryFile::ReadAt(int64_t offset, void* buf, size_t len) const {
 void BinaryFile::WriteAt(int64_t offset, const void* buf, size_t len) {
   size_t done = 0;
   while (done < len) {
-    const ssize_t n =
-        ::pwrite(fd_, static_cast<const char*>(buf) + done, len - done, offset + done);
+    const ssize_t n = ::pwrite(fd_, static_cast<const char*>(buf) + done, len - done, offset + done);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) throw FileError("geschrieben", path_, errno);
     done += static_cast<size_t>(n);

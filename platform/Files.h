@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Plain file access for the program's data files: whole reads, atomic
 // replacement, and a small positioned-I/O handle for the log.
@@ -32,8 +33,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path);
 // Writes to a temporary file beside `path`, flushes and syncs it, then
 // renames it over `path`: readers see the old file or the new one, never a
 // short one. Throws FileError and leaves the old file as it was.
-void WriteFileAtomically(const std::string& path, const std::string& bytes,
-                         unsigned mode = 0644);
+void WriteFileAtomically(const std::string& path, const std::string& bytes, unsigned mode = 0644);
 
 bool IsSymbolicLink(const std::string& path);
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/IniFile.h"
 
 #include "platform/Codepage.h"
@@ -19,8 +20,7 @@ IniFile::Line IniFile::ParseLine(const std::string& text) {
   const std::string t = Trim(text);
   if (!t.empty() && t.front() == '[') {
     const auto close = t.rfind(']');
-    if (close != std::string::npos && close > 0)
-      return {Kind::Section, text, t.substr(1, close - 1), {}};
+    if (close != std::string::npos && close > 0) return {Kind::Section, text, t.substr(1, close - 1), {}};
   }
   const auto eq = t.find('=');
   if (eq != std::string::npos && eq > 0 && t.front() != ';')
@@ -35,8 +35,7 @@ IniFile IniFile::Parse(const std::string& text) {
     size_t end = text.find_first_of("\r\n", start);
     if (end == std::string::npos) end = text.size();
     ini.lines_.push_back(ParseLine(text.substr(start, end - start)));
-    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n')
-      ++end;
+    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
     start = end + 1;
   }
   return ini;
@@ -69,9 +68,7 @@ std::string IniFile::ToText() const {
   return out;
 }
 
-void IniFile::Save(const std::string& path) const {
-  WriteFileAtomically(path, Utf8ToCp1252(ToText()));
-}
+void IniFile::Save(const std::string& path) const { WriteFileAtomically(path, Utf8ToCp1252(ToText())); }
 
 long IniFile::FindSection(const std::string& section) const {
   const std::string folded = FoldCaseCp1252(section);
@@ -93,13 +90,11 @@ std::string IniFile::ReadString(const std::string& section, const std::string& k
   if (s < 0) return defaultValue;
   const std::string folded = FoldCaseCp1252(key);
   for (size_t i = s + 1; i < SectionEnd(s); ++i)
-    if (lines_[i].kind == Kind::Key && FoldCaseCp1252(lines_[i].name) == folded)
-      return lines_[i].value;
+    if (lines_[i].kind == Kind::Key && FoldCaseCp1252(lines_[i].name) == folded) return lines_[i].value;
   return defaultValue;
 }
 
-void IniFile::WriteString(const std::string& section, const std::string& key,
-                          const std::string& value) {
+void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
   const long s = FindSection(section);
   if (s < 0) {
     lines_.push_back({Kind::Section, {}, section, {}});

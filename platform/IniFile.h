@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // An INI file with the semantics of the platform's profile functions:
 // section and key names compared without regard to case, file order kept,

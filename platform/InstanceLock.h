@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One running program per program directory: two would count every second
 // twice and overwrite each other's files.

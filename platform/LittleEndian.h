@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Little-endian fields at fixed offsets of a byte buffer.
 

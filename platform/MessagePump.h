@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // "Process pending window messages": the one hook through which waits in
 // the dial-up component and the mail clients let the user interface run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/RegFileFormat.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The REGEDIT4 text form of registry keys and values.
 

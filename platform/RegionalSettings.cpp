@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/RegionalSettings.h"
 
 #include <langinfo.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The user's regional settings: decimal separator, short date and time
 // formats, as patterns such as "dd.MM.yyyy" and "HH:mm:ss".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The registry as the program uses it: keys named by their full path
 // ("HKEY_LOCAL_MACHINE\Software\Tarifuhr"), typed values, names compared
@@ -32,8 +33,7 @@ class Registry {
   // A missing value or one of another type throws.
   virtual int32_t ReadInteger(const std::string& key, const std::string& name) = 0;
   // Writes create the key when missing and throw RegistryError on failure.
-  virtual void WriteString(const std::string& key, const std::string& name,
-                           const std::string& value) = 0;
+  virtual void WriteString(const std::string& key, const std::string& name, const std::string& value) = 0;
   virtual void WriteInteger(const std::string& key, const std::string& name, int32_t value) = 0;
   // False when there was no such value.
   virtual bool DeleteValue(const std::string& key, const std::string& name) = 0;
@@ -52,8 +52,7 @@ class RegistryStore final : public Registry {
   bool ValueExists(const std::string& key, const std::string& name) override;
   std::string ReadString(const std::string& key, const std::string& name) override;
   int32_t ReadInteger(const std::string& key, const std::string& name) override;
-  void WriteString(const std::string& key, const std::string& name,
-                   const std::string& value) override;
+  void WriteString(const std::string& key, const std::string& name, const std::string& value) override;
   void WriteInteger(const std::string& key, const std::string& name, int32_t value) override;
   bool DeleteValue(const std::string& key, const std::string& name) override;
 

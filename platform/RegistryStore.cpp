@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <unistd.h>
 
 #include <cerrno>
@@ -21,17 +22,17 @@ RegDocument LoadDocument(const std::string& path) {
 void RegistryStore::SaveDocument(const RegDocument& doc) {
   const std::string& path = regFile_;
   if (!MakeDirectories(DirName(path)))
-    throw RegistryError("Der Ordner der Einstellungen \xE2\x80\x9E" + DirName(path) +
-                        "\xE2\x80\x9C konnte nicht angelegt werden.");
+    throw RegistryError("Der Ordner der Einstellungen „" + DirName(path) + "“ konnte nicht angelegt werden.");
   try {
     if (doc.unreadLines > 0) {
       // What could not be read would be lost with the rewrite.
       const auto copy = KeepDamagedCopy(path);
       if (!copy) throw FileError("kopiert", path, ENOENT);
       if (OnDamaged)
-        OnDamaged("Die Einstellungsdatei \xE2\x80\x9E" + path +
-                  "\xE2\x80\x9C enth\xC3\xA4lt Zeilen, die nicht gelesen werden konnten. Das Original bleibt als "
-                  "\xE2\x80\x9E" + *copy + "\xE2\x80\x9C erhalten.");
+        OnDamaged("Die Einstellungsdatei „" + path +
+                  "“ enthält Zeilen, die nicht gelesen werden konnten. Das Original bleibt als "
+                  "„" +
+                  *copy + "“ erhalten.");
     }
     WriteFileAtomically(path, Utf8ToCp1252(FormatRegText(doc)));
   } catch (const FileError& e) {
@@ -42,7 +43,7 @@ void RegistryStore::SaveDocument(const RegDocument& doc) {
 namespace {
 
 [[noreturn]] void ThrowReadError(const std::string& name) {
-  throw RegistryError("Ung\xC3\xBCltiger Wert f\xC3\xBCr \xE2\x80\x9E" + name + "\xE2\x80\x9C in der Registrierung.");
+  throw RegistryError("Ungültiger Wert für „" + name + "“ in der Registrierung.");
 }
 
 // Exec's quoting: the argument is quoted with `"` `` ` `` `$` `\` escaped by
@@ -82,7 +83,7 @@ std::string UnquoteExec(const std::string& value) {
 
 std::string AutostartEntryText(const std::string& path) {
   return "[Desktop Entry]\nType=Application\nName=Tarifuhr\nComment=Online-Zeit und "
-         "Kosten der W\xC3\xA4hlverbindungen\nExec=" +
+         "Kosten der Wählverbindungen\nExec=" +
          QuoteExec(path) + "\nX-GNOME-Autostart-enabled=true\n";
 }
 
@@ -145,8 +146,7 @@ int32_t RegistryStore::ReadInteger(const std::string& key, const std::string& na
   return static_cast<int32_t>(v->dword);
 }
 
-void RegistryStore::WriteString(const std::string& key, const std::string& name,
-                                const std::string& value) {
+void RegistryStore::WriteString(const std::string& key, const std::string& name, const std::string& value) {
   if (IsAutostart(key, name)) {
     if (!MakeDirectories(DirName(autostartFile_)))
       throw RegistryError("Der Autostart-Ordner konnte nicht angelegt werden.");

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The shell's "open" action: a file, a web address or a "mailto:" link,
 // handed to the desktop's handler. The result is not looked at by callers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/Stream.h"
 
 #include <fcntl.h>
@@ -131,7 +132,7 @@ int64_t FileStream::Seek(int64_t offset, SeekOrigin origin) {
   if (fd_ < 0) throw EStreamError("Invalid stream operation");
   const int whence = origin == SeekOrigin::Beginning ? SEEK_SET
                      : origin == SeekOrigin::Current ? SEEK_CUR
-                                                        : SEEK_END;
+                                                     : SEEK_END;
   const off_t pos = ::lseek(fd_, offset, whence);
   if (pos < 0) throw EStreamError("Invalid stream operation");
   return pos;

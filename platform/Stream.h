@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Byte streams: an abstract stream with Read, Write and Seek, a memory
 // stream and a file stream. The mail library encodes through them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/TempDir.h"
 
 #include "platform/Files.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where temporary files go: $TMPDIR when it names a directory, else /tmp;
 // always with a trailing '/'.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The system's time-zone information as the mail Date header needs it:
 // biases in minutes with UTC = local time + bias, and which one is in force.

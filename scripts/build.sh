@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # build.sh DIR [cmake options...]: configures and builds the project in DIR.
 set -euo pipefail
 cd "$(dirname "$0")/.."

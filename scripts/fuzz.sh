@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # fuzz.sh DIR SECONDS: builds the libFuzzer targets with clang, replays each
 # one's seeds (tests/fuzz/seeds/NAME) and runs it for SECONDS seconds.
 # Skipped, with a message, when clang++ is missing.

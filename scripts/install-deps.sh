@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages listed in scripts/deps/*.txt that are missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # mail-servers-start.sh DIR [SMTP_PORT] [POP3_PORT]
 #
 # Starts a private Postfix (SMTP, no TLS, no AUTH) and Dovecot (POP3,

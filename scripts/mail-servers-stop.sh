@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # mail-servers-stop.sh DIR
 # Stops the Postfix and Dovecot that mail-servers-start.sh DIR started:
 # SIGTERM to each master PID from its pid file, then waits (both at once,

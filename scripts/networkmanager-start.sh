@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # networkmanager-start.sh DIR: a real NetworkManager for the integration
 # tests, in a network namespace of its own with a private system bus; the
 # machine's own networking is never touched. The namespace has one veth

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # networkmanager-stop.sh DIR: stops what networkmanager-start.sh DIR started
 # and removes its namespaces. Harmless when nothing runs.
 set -uo pipefail

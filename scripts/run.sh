@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds, and starts Tarifuhr on the simulated
 # dial-up network. Its files go to the program directory (build/bin, or
 # TARIFUHR_HOME when set); settings to ~/.config/tarifuhr.

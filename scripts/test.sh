@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds, and runs every test: unit, ui,
 # integration and e2e tests, the sanitizer build and the fuzz targets.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 bash scripts/install-deps.sh
+
+echo "== style (clang-format with .clang-format)"
+git ls-files '*.h' '*.cpp' | xargs clang-format --dry-run --Werror
 
 echo "== build"
 bash scripts/build.sh build

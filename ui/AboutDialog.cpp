@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/AboutDialog.h"
 
 #include <QGridLayout>
@@ -75,9 +76,10 @@ AboutDialog::AboutDialog(Dialogs& dialogs)
   big.setBold(true);
   big.setPointSizeF(big.pointSizeF() * 1.6);
   programName->setFont(big);
-  auto* notice = Named(
-      new ClickLabel(QStringLiteral("© 2026 Die Tarifuhr-Entwickler – freie Software unter der MIT-Lizenz"), this),
-      "notice");
+  auto* notice =
+      Named(new ClickLabel(
+                QStringLiteral("© 2026 Die Tarifuhr-Entwickler – freie Software unter der MIT-Lizenz"), this),
+            "notice");
   auto* licence = Named(new QPlainTextEdit(this), "licence");
   licence->setReadOnly(true);
   licence->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -110,7 +112,8 @@ AboutDialog::AboutDialog(Dialogs& dialogs)
 
   // The picture, the program's name and the notice close the box, as the
   // background and "OK" do.
-  for (ClickLabel* l : {picture, programName, notice}) connect(l, &ClickLabel::clicked, this, [this] { close(); });
+  for (ClickLabel* l : {picture, programName, notice})
+    connect(l, &ClickLabel::clicked, this, [this] { close(); });
   connect(ok, &QPushButton::clicked, this, [this] { close(); });
 }
 

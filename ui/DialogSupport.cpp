@@ -1,11 +1,14 @@
+// SPDX-License-Identifier: MIT
 #include "ui/DialogSupport.h"
 
+#include <QComboBox>
 #include <QKeyEvent>
-#include <QMouseEvent>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QMouseEvent>
 
-#include "ui/MessageBoxes.h"
 #include <cmath>
+#include "ui/MessageBoxes.h"
 
 namespace tarifuhr {
 namespace {
@@ -26,9 +29,8 @@ bool IsMovementKey(int key) {
 
 bool TypesCharacter(const QKeyEvent* k) {
   if (IsDialogKey(k->key())) return false;
-  if (k->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) return !IsMovementKey(k->key()) &&
-                                                                        k->key() != Qt::Key_Control &&
-                                                                        k->key() != Qt::Key_Meta;
+  if (k->modifiers() & (Qt::ControlModifier | Qt::MetaModifier))
+    return !IsMovementKey(k->key()) && k->key() != Qt::Key_Control && k->key() != Qt::Key_Meta;
   return !k->text().isEmpty() || k->key() == Qt::Key_Backspace;
 }
 
@@ -47,8 +49,8 @@ QDateTime ToQDateTime(TDateTime value) {
   const double day = std::floor(value);
   const CivilTime t = DecodeTime(value - day);
   // UTC: no daylight-saving gap moves a time of day.
-  return QDateTime(kDayZero.addDays(static_cast<qint64>(day)), QTime(t.hour, t.minute, t.second, t.millisecond),
-                   Qt::UTC);
+  return QDateTime(kDayZero.addDays(static_cast<qint64>(day)),
+                   QTime(t.hour, t.minute, t.second, t.millisecond), Qt::UTC);
 }
 
 TDateTime FromQDateTime(const QDateTime& value) {
@@ -86,7 +88,8 @@ void MakePickOnly(QComboBox* combo) {
     combo->lineEdit()->installEventFilter(filter);
     combo->lineEdit()->setContextMenuPolicy(Qt::NoContextMenu);
     // A choice from the list always shows, also the item that was current.
-    QObject::connect(combo, &QComboBox::activated, combo, [combo](int i) { combo->setEditText(combo->itemText(i)); });
+    QObject::connect(combo, &QComboBox::activated, combo,
+                     [combo](int i) { combo->setEditText(combo->itemText(i)); });
   }
 }
 
@@ -132,13 +135,9 @@ void DateTimePicker::SetValue(TDateTime value) {
   Show();
 }
 
-void DateTimePicker::SetDate(TDateTime value) {
-  SetValue(std::floor(value) + (value_ - std::floor(value_)));
-}
+void DateTimePicker::SetDate(TDateTime value) { SetValue(std::floor(value) + (value_ - std::floor(value_))); }
 
-void DateTimePicker::SetTime(TDateTime value) {
-  SetValue(std::floor(value_) + (value - std::floor(value)));
-}
+void DateTimePicker::SetTime(TDateTime value) { SetValue(std::floor(value_) + (value - std::floor(value))); }
 
 void DateTimePicker::Edited(const QDateTime& shown) {
   if (showing_) return;

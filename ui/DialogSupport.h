@@ -1,18 +1,20 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Pieces the dialogs share: key filters for number fields and pick-only
 // combo boxes, a date-time picker over the program's date-time value,
 // clickable labels, error boxes and the entry lists of the account boxes.
 
-#include <QComboBox>
 #include <QDateTimeEdit>
 #include <QLabel>
-#include <QLineEdit>
 #include <functional>
 #include <string>
 
 #include "accounting/ConnectionState.h"
 #include "accounting/NumberText.h"
 #include "platform/DateTime.h"
+
+class QComboBox;
+class QLineEdit;
 
 namespace tarifuhr {
 

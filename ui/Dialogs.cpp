@@ -1,12 +1,13 @@
+// SPDX-License-Identifier: MIT
 #include "ui/Dialogs.h"
 
 #include "ui/AboutDialog.h"
-#include "ui/UserDialog.h"
-#include "ui/SettingsDialog.h"
 #include "ui/FirstStartDialog.h"
 #include "ui/MainWindow.h"
-#include "ui/TariffWizard.h"
+#include "ui/SettingsDialog.h"
 #include "ui/TariffEditor.h"
+#include "ui/TariffWizard.h"
+#include "ui/UserDialog.h"
 
 namespace tarifuhr {
 
@@ -31,8 +32,8 @@ DialogSet::DialogSet(MainWindow& form) : dialogs_(form) {
 DialogSet::~DialogSet() {
   // The entry handler reaches into the editor.
   dialogs_.form.Dialer().OnEntryGet = nullptr;
-  for (auto command : {MainWindow::Command::UserSettings, MainWindow::Command::TariffSettings, MainWindow::Command::About,
-                       MainWindow::Command::FirstStart})
+  for (auto command : {MainWindow::Command::UserSettings, MainWindow::Command::TariffSettings,
+                       MainWindow::Command::About, MainWindow::Command::FirstStart})
     dialogs_.form.SetCommand(command, {});
 }
 

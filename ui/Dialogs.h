@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The program's dialogs: created once at start-up, in their fixed order,
 // hidden when closed and kept until the program ends. Each dialog reaches

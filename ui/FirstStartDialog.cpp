@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/FirstStartDialog.h"
 
 #include <QHBoxLayout>
@@ -6,8 +7,8 @@
 #include <QVBoxLayout>
 
 #include "ui/DialogSupport.h"
-#include "ui/SettingsDialog.h"
 #include "ui/MainWindow.h"
+#include "ui/SettingsDialog.h"
 
 namespace tarifuhr {
 
@@ -19,7 +20,8 @@ FirstStartDialog::FirstStartDialog(Dialogs& dialogs) : QDialog(nullptr, Qt::Tool
   helpButton_->setAutoDefault(false);
   settingsButton_->setAutoDefault(false);
   auto* v = new QVBoxLayout(this);
-  v->addWidget(new QLabel(QStringLiteral("Das Programm wurde zum ersten Mal gestartet. Was wollen Sie tun?"), this));
+  v->addWidget(
+      new QLabel(QStringLiteral("Das Programm wurde zum ersten Mal gestartet. Was wollen Sie tun?"), this));
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(helpButton_);
   buttons->addWidget(settingsButton_);

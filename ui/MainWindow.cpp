@@ -1,11 +1,17 @@
+// SPDX-License-Identifier: MIT
 #include "ui/MainWindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QToolButton>
 #include <QWindow>
 #include <algorithm>
 #include <cstdio>
@@ -70,8 +76,8 @@ MainWindow::MainWindow(ProgramServices services, QWidget* parent, std::function<
   overviewMenu_ = CreateOverviewMenu();
 
   core_ = std::make_unique<AccountingCore>(
-      AccountingServices{services_.clock, *dialUp_, services_.internetState, services_.registry,
-                         userFiles_, log_, services_.regional},
+      AccountingServices{services_.clock, *dialUp_, services_.internetState, services_.registry, userFiles_,
+                         log_, services_.regional},
       *this);
   ConnectActiveEntry(*dialUp_, core_->activeEntry);
 
@@ -247,7 +253,8 @@ QMenu* MainWindow::CreateOverviewMenu() {
   auto* m = new QMenu(this);
   m->addSeparator();
   tariffSettingsItem_ = new QAction(QStringLiteral("Tarif-Einstellungen"), m);
-  connect(tariffSettingsItem_, &QAction::triggered, this, [this] { Guarded([this] { EditSelectedTariff(); }); });
+  connect(tariffSettingsItem_, &QAction::triggered, this,
+          [this] { Guarded([this] { EditSelectedTariff(); }); });
   commandItems_[Command::TariffSettings].push_back(tariffSettingsItem_);
   overviewItems_ = AddCommonItems(m, "Benutzer-Einstellungen", tariffSettingsItem_);
   overviewItems_.quit = AddItem(m, "Beenden", [this] { Quit(); });
@@ -370,7 +377,7 @@ void MainWindow::DialTariff(int i) {
     dialUp_->SetUserName(t.UserName);
     dialUp_->SetPassword(t.Password);
     dialUp_->Dial();  // synchronous; the tick notices the connection
-  } catch (...) {
+  } catch (const std::exception&) {
     // A failed dial is not reported here.
   }
 }
@@ -381,7 +388,7 @@ void MainWindow::SetAutostart(bool on) {
       services_.registry.WriteString(kRunKey, kAutostartValue, services_.executablePath);
     else
       services_.registry.DeleteValue(kRunKey, kAutostartValue);
-  } catch (...) {
+  } catch (const RegistryError&) {
     UpdateAutostartChecks();  // the marks keep showing what is stored
     throw;
   }
@@ -544,7 +551,9 @@ void MainWindow::SetFigure(Figure figure, const std::string& text) {
   FigureField(figure)->setText(QString::fromStdString(text));
 }
 
-void MainWindow::SetTariffCaption(const std::string& caption) { tariffLabel_->setText(QString::fromStdString(caption)); }
+void MainWindow::SetTariffCaption(const std::string& caption) {
+  tariffLabel_->setText(QString::fromStdString(caption));
+}
 
 void MainWindow::SetOverviewRows(const std::vector<std::string>& rows) {
   const int selected = tariffOverview_->currentRow();
@@ -577,7 +586,8 @@ void MainWindow::ShowFirstStartDialog() {
 
 void MainWindow::ShowError(const std::string& message) {
   // Not modal: the tick goes on.
-  ShowMessageBoxLater(this, QMessageBox::Critical, QStringLiteral("Tarifuhr"), QString::fromStdString(message));
+  ShowMessageBoxLater(this, QMessageBox::Critical, QStringLiteral("Tarifuhr"),
+                      QString::fromStdString(message));
 }
 
 }  // namespace tarifuhr

@@ -1,13 +1,10 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The main window: an always-on-top strip with the active tariff's
 // figures, the tariff overview and the connection log. It owns the
 // accounting state, the dial-up component, the tray icon and the timer.
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
 #include <QTimer>
-#include <QToolButton>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -18,8 +15,14 @@
 #include "accounting/AccountingDisplay.h"
 #include "connection/DialUp.h"
 #include "platform/Shell.h"
-#include "ui/TrayIcon.h"
 #include "ui/TabStopListBox.h"
+#include "ui/TrayIcon.h"
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QToolButton;
 
 namespace tarifuhr {
 
@@ -154,7 +157,8 @@ class MainWindow : public QWidget, public AccountingDisplay {
   QMenu* CreateStripMenu();
   QMenu* CreateOverviewMenu();
   // The items both menus have, in their order.
-  MenuItems AddCommonItems(QMenu* menu, const QString& userSettingsCaption, QAction* tariffSettings = nullptr);
+  MenuItems AddCommonItems(QMenu* menu, const QString& userSettingsCaption,
+                           QAction* tariffSettings = nullptr);
   QAction* AddItem(QMenu* menu, const QString& caption, std::function<void()> handler);
   QLabel* HeaderLabel(const QString& text, int left, int top);
   void OnTimer();

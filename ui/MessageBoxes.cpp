@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/MessageBoxes.h"
 
 #include <QCoreApplication>
@@ -30,7 +31,8 @@ void ShowMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& capt
   box.exec();
 }
 
-void ShowMessageBoxLater(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text) {
+void ShowMessageBoxLater(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
+                         const QString& text) {
   if (!MessageBoxesShown()) return ToStderr(caption, text);
   auto* box = new QMessageBox(icon, caption, text, QMessageBox::Ok, parent);
   box->setAttribute(Qt::WA_DeleteOnClose);

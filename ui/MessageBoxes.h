@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Message boxes, and what becomes of them where no one can answer one: a
 // program without a display writes the message to stderr and goes on as
@@ -18,6 +19,7 @@ bool MessageBoxesShown();
 // Shows the box and waits for it.
 void ShowMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text);
 // Shows the box without waiting (the tick goes on meanwhile).
-void ShowMessageBoxLater(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text);
+void ShowMessageBoxLater(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
+                         const QString& text);
 
 }  // namespace tarifuhr

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/SettingsDialog.h"
 
 #include <QComboBox>
@@ -10,10 +11,10 @@
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "ui/DialogSupport.h"
-#include "ui/UserDialog.h"
 #include "ui/MainWindow.h"
-#include "ui/TariffWizard.h"
 #include "ui/TariffEditor.h"
+#include "ui/TariffWizard.h"
+#include "ui/UserDialog.h"
 
 namespace tarifuhr {
 
@@ -30,7 +31,8 @@ SettingsDialog::SettingsDialog(Dialogs& dialogs)
   const auto button = [this](const char* caption, const char* name, void (SettingsDialog::*handler)()) {
     auto* b = Named(new QPushButton(QString::fromUtf8(caption), this), name);
     b->setAutoDefault(false);
-    connect(b, &QPushButton::clicked, this, [this, handler] { Guarded(this, [this, handler] { (this->*handler)(); }); });
+    connect(b, &QPushButton::clicked, this,
+            [this, handler] { Guarded(this, [this, handler] { (this->*handler)(); }); });
     return b;
   };
   addUserButton_ = button("Benutzer hinzufügen", "addUser", &SettingsDialog::AddUser);
@@ -104,7 +106,7 @@ void SettingsDialog::SwitchUser() {
   try {
     d_.form.SelectTariff(-1);  // the old user's selection means nothing now
     core.SwitchUser(chosen);
-  } catch (...) {
+  } catch (const std::exception&) {
     // Not switched: the list shows the user that is still the current one.
     users_->setCurrentIndex(users_->findText(Q(core.currentUser), Qt::MatchExactly | Qt::MatchCaseSensitive));
     users_->setEditText(Q(core.currentUser));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The settings dialog: the users of the PC and the current user's tariffs.
 
@@ -29,12 +30,12 @@ class SettingsDialog : public QDialog {
  private:
   // Makes the user chosen in the list the current one.
   void SwitchUser();
-  void AddTariff();           // "Tarif hinzufügen"
+  void AddTariff();             // "Tarif hinzufügen"
   void RemoveSelectedTariff();  // "Tarif entfernen"
-  void AddUser();             // "Benutzer hinzufügen"
-  void RemoveSelectedUser();  // "Benutzer entfernen"
-  void EditSelectedTariff();  // "Tarifoptionen"
-  void SaveAndClose();        // "Schliessen"
+  void AddUser();               // "Benutzer hinzufügen"
+  void RemoveSelectedUser();    // "Benutzer entfernen"
+  void EditSelectedTariff();    // "Tarifoptionen"
+  void SaveAndClose();          // "Schliessen"
 
   Dialogs& d_;
   QComboBox* users_;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/ShutdownSignals.h"
 
 #include <fcntl.h>
@@ -27,7 +28,7 @@ ShutdownSignals::ShutdownSignals(std::function<void()> onSignal, QObject* parent
     }
     onSignal_();
   });
-  struct sigaction sa{};
+  struct sigaction sa {};
   sa.sa_handler = OnSignal;
   sigemptyset(&sa.sa_mask);
   sa.sa_flags = SA_RESTART;

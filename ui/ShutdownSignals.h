@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // SIGTERM, SIGINT and SIGHUP end the program: the open connection is logged
 // and the user's data saved, once, without asking anyone. The handler only

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/TabStopListBox.h"
 
 #include <QPainter>

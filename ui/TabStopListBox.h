@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A list box whose lines hold tab-separated columns, laid out at tab stops
 // given in dialog units (a quarter of the font's average character width).

@@ -1,5 +1,6 @@
-#include "ui/DialogSupport.h"
+// SPDX-License-Identifier: MIT
 #include "ui/TariffEditor.h"
+#include "ui/DialogSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,8 +10,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "ui/SettingsDialog.h"
 #include "ui/MainWindow.h"
+#include "ui/SettingsDialog.h"
 #include "ui/TariffWizard.h"
 
 namespace tarifuhr {
@@ -25,7 +26,8 @@ class NoEntryList : public EntryList {
 
 }  // namespace
 
-TariffEditor::TariffEditor(Dialogs& dialogs) : QDialog(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint), d_(dialogs) {
+TariffEditor::TariffEditor(Dialogs& dialogs)
+    : QDialog(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint), d_(dialogs) {
   d_.editor = this;
   setWindowTitle(QStringLiteral("Tarif Einstellungen"));
   const TDateTime now = d_.form.Services().clock.Now();
@@ -226,8 +228,9 @@ void TariffEditor::Store() {
   if (editIndex_ != -1) {
     index = edited_.Locate(core.currentUser, core.tariffs);
     if (index < 0) {
-      ShowErrorBox(this, windowTitle(),
-                   QStringLiteral("Der bearbeitete Tarif ist nicht mehr vorhanden. Es wurde nichts gespeichert."));
+      ShowErrorBox(
+          this, windowTitle(),
+          QStringLiteral("Der bearbeitete Tarif ist nicht mehr vorhanden. Es wurde nichts gespeichert."));
       return;
     }
   }

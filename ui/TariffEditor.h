@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The tariff editor: every setting and the period figures of one tariff.
 // In create mode it makes a new tariff of the wizard's values; in edit

@@ -1,5 +1,6 @@
-#include "ui/DialogSupport.h"
+// SPDX-License-Identifier: MIT
 #include "ui/TariffWizard.h"
+#include "ui/DialogSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,8 +13,8 @@
 #include <cmath>
 
 #include "ui/Artwork.h"
-#include "ui/SettingsDialog.h"
 #include "ui/MainWindow.h"
+#include "ui/SettingsDialog.h"
 #include "ui/TariffEditor.h"
 
 namespace tarifuhr {
@@ -56,13 +57,15 @@ QLabel* WizardPage::Note(const QString& text) {
   return l;
 }
 
-NamePage::NamePage(TDateTime now, QWidget* parent) : WizardPage(QStringLiteral("Tarif-Einstellungen"), parent) {
+NamePage::NamePage(TDateTime now, QWidget* parent)
+    : WizardPage(QStringLiteral("Tarif-Einstellungen"), parent) {
   name_ = Named(new QLineEdit(Body()), "name");
   startDate_ = Named(new DateTimePicker(DateTimePicker::Kind::Date, now, Body()), "startDate");
   auto* g = new QGridLayout(Body());
   g->addWidget(new QLabel(QStringLiteral("Name:"), Body()), 0, 0);
   g->addWidget(name_, 0, 1);
-  g->addWidget(Note(QStringLiteral("(Dieser Name wird, falls der Tarif aktiv ist, oben links im Statusbar angezeigt.)")),
+  g->addWidget(Note(QStringLiteral(
+                   "(Dieser Name wird, falls der Tarif aktiv ist, oben links im Statusbar angezeigt.)")),
                1, 0, 1, 2);
   g->addWidget(new QLabel(QStringLiteral("Startdatum:"), Body()), 2, 0);
   g->addWidget(startDate_, 2, 1);
@@ -71,9 +74,10 @@ NamePage::NamePage(TDateTime now, QWidget* parent) : WizardPage(QStringLiteral("
 }
 
 LimitPage::LimitPage(char sep, QWidget* parent) : WizardPage(QStringLiteral("Tarif-Einstellungen"), parent) {
-  costLimitChoice_ = Named(
-      new QRadioButton(QStringLiteral("Wollen Sie festlegen wieviel Kosten sie pro Monat ausgeben wollen."), Body()),
-      "costLimitChoice");
+  costLimitChoice_ =
+      Named(new QRadioButton(
+                QStringLiteral("Wollen Sie festlegen wieviel Kosten sie pro Monat ausgeben wollen."), Body()),
+            "costLimitChoice");
   timeLimitChoice_ = Named(
       new QRadioButton(QStringLiteral("Oder wollen Sie ein Zeitlimit für einen Monat festlegen."), Body()),
       "timeLimitChoice");
@@ -82,7 +86,8 @@ LimitPage::LimitPage(char sep, QWidget* parent) : WizardPage(QStringLiteral("Tar
   timeLimit_ = Named(NumberEdit(Body(), NumberKind::Whole, sep), "timeLimit");
   auto* g = new QGridLayout(Body());
   int r = 0;
-  g->addWidget(Note(QStringLiteral("(Es gibt zwei Tarifarten, CallbyCall(minütliche Berechnung)")), r++, 0, 1, 3);
+  g->addWidget(Note(QStringLiteral("(Es gibt zwei Tarifarten, CallbyCall(minütliche Berechnung)")), r++, 0, 1,
+               3);
   g->addWidget(Note(QStringLiteral("oder Zeittarif (z.B. nur 90 Stunden pro Monat).)")), r++, 0, 1, 3);
   g->addWidget(costLimitChoice_, r++, 0, 1, 3);
   g->addWidget(new QLabel(QStringLiteral("Kosten pro Minute (in Cent):"), Body()), r, 0);
@@ -122,7 +127,8 @@ FeePage::FeePage(char sep, QWidget* parent) : WizardPage(QStringLiteral("Tarif-E
   g->setRowStretch(r, 1);
 }
 
-TimeWindowPage::TimeWindowPage(TDateTime now, QWidget* parent) : WizardPage(QStringLiteral("Tarif-Einstellungen"), parent) {
+TimeWindowPage::TimeWindowPage(TDateTime now, QWidget* parent)
+    : WizardPage(QStringLiteral("Tarif-Einstellungen"), parent) {
   useWindow_ = Named(new QCheckBox(QStringLiteral("Zeitfenster?"), Body()), "useWindow");
   windowFrom_ = Named(new DateTimePicker(DateTimePicker::Kind::Time, now, Body()), "windowFrom");
   windowTo_ = Named(new DateTimePicker(DateTimePicker::Kind::Time, now, Body()), "windowTo");
@@ -143,9 +149,12 @@ TimeWindowPage::TimeWindowPage(TDateTime now, QWidget* parent) : WizardPage(QStr
   connect(windowFrom_, &DateTimePicker::Change, this, [this] { WindowFromChanged(); });
 }
 
-void TimeWindowPage::WindowFromChanged() { useWindow_->setChecked(windowFrom_->Value() != windowTo_->Value()); }
+void TimeWindowPage::WindowFromChanged() {
+  useWindow_->setChecked(windowFrom_->Value() != windowTo_->Value());
+}
 
-AccountPage::AccountPage(QWidget* parent) : WizardPage(QStringLiteral("Tarif-Account-Einstellungen"), parent) {
+AccountPage::AccountPage(QWidget* parent)
+    : WizardPage(QStringLiteral("Tarif-Account-Einstellungen"), parent) {
   entryName_ = Named(new QComboBox(Body()), "entryName");
   entryName_->setEditable(true);
   entryName_->setInsertPolicy(QComboBox::NoInsert);
@@ -155,8 +164,9 @@ AccountPage::AccountPage(QWidget* parent) : WizardPage(QStringLiteral("Tarif-Acc
   password_->setEchoMode(QLineEdit::Password);
   password_->setStyleSheet(QStringLiteral("lineedit-password-character: 35;"));  // "#"
   auto* g = new QGridLayout(Body());
-  g->addWidget(Note(QStringLiteral("Hier muss noch eingestellt werden zu welchem DFÜ Account der Tarif gehört.")), 0, 0,
-               1, 2);
+  g->addWidget(
+      Note(QStringLiteral("Hier muss noch eingestellt werden zu welchem DFÜ Account der Tarif gehört.")), 0,
+      0, 1, 2);
   g->addWidget(new QLabel(QStringLiteral("Accountname:"), Body()), 1, 0);
   g->addWidget(entryName_, 1, 1);
   g->addWidget(new QLabel(QStringLiteral("Benutzername:"), Body()), 2, 0);
@@ -281,7 +291,8 @@ void TariffWizard::Next() {
     for (QLineEdit* e : {limitPage_->pricePerMinute_, limitPage_->costLimit_, limitPage_->timeLimit_})
       if (e->text().isEmpty()) e->setText(QStringLiteral("0"));
   }
-  if (current_ == 2 && feePage_->dialInFee_->text().isEmpty()) feePage_->dialInFee_->setText(QStringLiteral("0"));
+  if (current_ == 2 && feePage_->dialInFee_->text().isEmpty())
+    feePage_->dialInFee_->setText(QStringLiteral("0"));
   ++current_;
   if (current_ == 3) current_ = 4;  // the time window page is reached only backwards
   ShowPage(current_);

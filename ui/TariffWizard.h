@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The new-tariff wizard: five pages that collect a tariff's settings and
 // hand them to the tariff editor, which creates the tariff.

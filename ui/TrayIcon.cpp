@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/TrayIcon.h"
 
 #include <QApplication>
@@ -6,9 +7,9 @@
 #include <QMenu>
 #include <QMessageBox>
 
-#include "ui/MessageBoxes.h"
 #include <QWidget>
 #include <stdexcept>
+#include "ui/MessageBoxes.h"
 
 namespace tarifuhr {
 
@@ -29,9 +30,7 @@ TrayIcon::~TrayIcon() {
   if (owner_) owner_->removeEventFilter(this);
 }
 
-bool TrayIcon::TrayAvailable() const {
-  return trayId_ != 0 && trayAvailable_();
-}
+bool TrayIcon::TrayAvailable() const { return trayId_ != 0 && trayAvailable_(); }
 
 void TrayIcon::SetActive(bool active) {
   if (active == active_) return;
@@ -140,7 +139,8 @@ void TrayIcon::RightClick() {
 
 void TrayIcon::ComplainAndClose(const QString& text) {
   ShowMessageBox(owner_, QMessageBox::Warning, owner_->windowTitle(), text);
-  QMetaObject::invokeMethod(this, [this] { CloseOwner(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this] { CloseOwner(); }, Qt::QueuedConnection);
 }
 
 bool TrayIcon::CloseOwner() {

@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The notification-area icon of the main window: click handling, its
 // context menu, and sending the window to the tray instead of minimizing or
 // closing it.
 
 #include <QIcon>
+#include <QMenu>
 #include <QObject>
 #include <QPointer>
 #include <QSystemTrayIcon>
@@ -11,7 +13,6 @@
 #include <functional>
 #include <memory>
 
-class QMenu;
 class QWidget;
 
 namespace tarifuhr {

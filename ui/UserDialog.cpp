@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/UserDialog.h"
 
 #include <QGridLayout>
@@ -6,8 +7,8 @@
 #include <QPushButton>
 
 #include "ui/DialogSupport.h"
-#include "ui/SettingsDialog.h"
 #include "ui/MainWindow.h"
+#include "ui/SettingsDialog.h"
 
 namespace tarifuhr {
 
@@ -46,6 +47,5 @@ void UserDialog::Create() {
   d_.settings->RefillUsers();
   close();
 }
-
 
 }  // namespace tarifuhr

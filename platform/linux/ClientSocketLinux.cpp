@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
@@ -49,8 +50,8 @@ std::string SocketErrorText(int code) {
 }
 
 ESocketError::ESocketError(int code, const std::string& api)
-    : std::runtime_error("Windows-Socket-Fehler: " + SocketErrorText(code) + " (" +
-                         std::to_string(code) + "), auf API '" + api + "'"),
+    : std::runtime_error("Windows-Socket-Fehler: " + SocketErrorText(code) + " (" + std::to_string(code) +
+                         "), auf API '" + api + "'"),
       code_(code) {}
 
 ClientSocket::~ClientSocket() {
@@ -65,8 +66,7 @@ void ClientSocket::Open() {
   if (Port < 1 || Port > 65535) throw ESocketError(EINVAL, "connect");
   addr.sin_port = htons(static_cast<uint16_t>(Port));
   if (!Address.empty()) {
-    if (inet_pton(AF_INET, Address.c_str(), &addr.sin_addr) != 1)
-      throw ESocketError(EINVAL, "inet_addr");
+    if (inet_pton(AF_INET, Address.c_str(), &addr.sin_addr) != 1) throw ESocketError(EINVAL, "inet_addr");
   } else if (!Host.empty()) {
     addrinfo hints{};
     hints.ai_family = AF_INET;
@@ -89,7 +89,7 @@ void ClientSocket::Open() {
     if (err == EINPROGRESS) {
       try {
         err = WaitFor(POLLOUT, TimeOut, "connect") ? 0 : ETIMEDOUT;
-      } catch (...) {
+      } catch (const std::exception&) {
         if (fd_ == fd) ::close(fd);
         fd_ = -1;
         throw;
@@ -111,7 +111,7 @@ void ClientSocket::Open() {
   setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
   try {
     if (OnConnect) OnConnect(this);
-  } catch (...) {
+  } catch (const std::exception&) {
     Close();
     throw;
   }
@@ -128,9 +128,8 @@ bool ClientSocket::WaitFor(short events, unsigned milliseconds, const char* api)
   const auto deadline = SteadyClock::now() + std::chrono::milliseconds(milliseconds);
   for (;;) {
     if (fd_ < 0) throw ESocketError(ECANCELED, api);
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                          deadline - SteadyClock::now())
-                          .count();
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()).count();
     pollfd p{fd_, events, 0};
     const int slice = static_cast<int>(std::clamp<long long>(left, 0, kSliceMs));
     const int rc = ::poll(&p, 1, slice);

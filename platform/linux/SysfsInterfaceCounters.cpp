@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <charconv>
 
 #include "platform/Files.h"
@@ -5,11 +6,9 @@
 
 namespace tarifuhr {
 
-std::optional<uint64_t> SysfsInterfaceCounters::Read(const std::string& device,
-                                                      const char* counter) const {
+std::optional<uint64_t> SysfsInterfaceCounters::Read(const std::string& device, const char* counter) const {
   // A device name is one path component; anything else is not a device.
-  if (device.empty() || device == "." || device == ".." ||
-      device.find('/') != std::string::npos)
+  if (device.empty() || device == "." || device == ".." || device.find('/') != std::string::npos)
     return std::nullopt;
   auto text = ReadWholeFile(JoinPath(JoinPath(JoinPath(root_, device), "statistics"), counter));
   if (!text) return std::nullopt;

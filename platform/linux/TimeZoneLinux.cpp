@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <ctime>
 
 #include "platform/TimeZone.h"
@@ -7,7 +8,7 @@ namespace {
 
 // Minutes east of UTC and the DST flag at a given instant, or false.
 bool OffsetAt(time_t t, long& minutesEast, bool& dst) {
-  struct tm local{};
+  struct tm local {};
   if (!localtime_r(&t, &local)) return false;
   minutesEast = local.tm_gmtoff / 60;
   dst = local.tm_isdst > 0;

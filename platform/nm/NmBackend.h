@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // NetworkManager as the program's dial-up networking: the RAS function
 // table registered as "rasapi32.dll", the internet connection state and the
@@ -30,13 +31,18 @@ class NmDialUpBackend final : public InternetStateQuery, public InterfaceCounter
   // another one is. While NetworkManager can't be asked, the last answer
   // stands: a restart of it is no end of a connection.
   bool GetConnectedState(uint32_t& flags) override;
-  std::optional<uint64_t> ReceivedBytes(const std::string& device) override { return counters_.ReceivedBytes(device); }
-  std::optional<uint64_t> SentBytes(const std::string& device) override { return counters_.SentBytes(device); }
+  std::optional<uint64_t> ReceivedBytes(const std::string& device) override {
+    return counters_.ReceivedBytes(device);
+  }
+  std::optional<uint64_t> SentBytes(const std::string& device) override {
+    return counters_.SentBytes(device);
+  }
 
   NmNetwork& Network() { return *network_; }
 
  private:
-  NmDialUpBackend(std::unique_ptr<NmNetwork> network, std::shared_ptr<NmHandles> handles, std::string countersRoot);
+  NmDialUpBackend(std::unique_ptr<NmNetwork> network, std::shared_ptr<NmHandles> handles,
+                  std::string countersRoot);
 
   std::unique_ptr<NmNetwork> network_;
   std::shared_ptr<NmHandles> handles_;

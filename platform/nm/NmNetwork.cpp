@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/nm/NmNetwork.h"
 
 #include <NetworkManager.h>
@@ -171,7 +172,8 @@ struct NmNetwork::Impl {
     if (NMIPConfig* ip4 = nm_active_connection_get_ip4_config(ac)) {
       GPtrArray* addresses = nm_ip_config_get_addresses(ip4);
       if (addresses && addresses->len > 0)
-        c.clientAddress = Str(nm_ip_address_get_address(static_cast<NMIPAddress*>(g_ptr_array_index(addresses, 0))));
+        c.clientAddress =
+            Str(nm_ip_address_get_address(static_cast<NMIPAddress*>(g_ptr_array_index(addresses, 0))));
       c.serverAddress = Str(nm_ip_config_get_gateway(ip4));
     }
     return c;
@@ -243,7 +245,8 @@ std::vector<NmProfile> NmNetwork::Profiles() {
   const GPtrArray* all = nm_client_get_connections(impl_->client);
   for (guint i = 0; all && i < all->len; ++i) {
     auto* c = NM_CONNECTION(g_ptr_array_index(all, i));
-    if (Impl::IsPhoneBookProfile(c)) out.push_back({Str(nm_connection_get_id(c)), Str(nm_connection_get_connection_type(c))});
+    if (Impl::IsPhoneBookProfile(c))
+      out.push_back({Str(nm_connection_get_id(c)), Str(nm_connection_get_connection_type(c))});
   }
   return out;
 }
@@ -300,7 +303,8 @@ bool NmNetwork::SavedCredentials(const std::string& entry, std::string& user, bo
   return true;
 }
 
-uint32_t NmNetwork::SaveCredentials(const std::string& entry, const std::string& user, const std::string& password) {
+uint32_t NmNetwork::SaveCredentials(const std::string& entry, const std::string& user,
+                                    const std::string& password) {
   impl_->Refresh();
   NMRemoteConnection* rc = impl_->Profile(entry);
   if (!rc || !Impl::IsPhoneBookProfile(NM_CONNECTION(rc))) return ras::kErrorCannotFindPhonebookEntry;
@@ -395,8 +399,8 @@ uint32_t NmNetwork::Dial(const std::string& entry, const std::function<void(uint
   {
     Call call;
     impl_->Start([&] {
-      nm_client_activate_connection_async(impl_->client, NM_CONNECTION(rc), nullptr, nullptr, nullptr, Finished,
-                                          call.Data());
+      nm_client_activate_connection_async(impl_->client, NM_CONNECTION(rc), nullptr, nullptr, nullptr,
+                                          Finished, call.Data());
     });
     if (!impl_->Await(call, kCallLimit, between)) {
       report(ras::kOpenPort, ras::kErrorNoAnswer);
@@ -458,9 +462,12 @@ uint32_t NmNetwork::HangUp(uint32_t handle) {
     auto* ac = NM_ACTIVE_CONNECTION(g_ptr_array_index(all, i));
     if (Str(nm_object_get_path(NM_OBJECT(ac))) != *path) continue;
     Call call;
-    impl_->Start([&] { nm_client_deactivate_connection_async(impl_->client, ac, nullptr, Finished, call.Data()); });
+    impl_->Start(
+        [&] { nm_client_deactivate_connection_async(impl_->client, ac, nullptr, Finished, call.Data()); });
     if (!impl_->Await(call, kCallLimit)) return ras::kErrorRequestTimeout;
-    return nm_client_deactivate_connection_finish(impl_->client, call.Result(), nullptr) ? 0 : ras::kErrorInvalidHandle;
+    return nm_client_deactivate_connection_finish(impl_->client, call.Result(), nullptr)
+               ? 0
+               : ras::kErrorInvalidHandle;
   }
   return ras::kErrorInvalidHandle;
 }

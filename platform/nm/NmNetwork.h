@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // NetworkManager as the dial-up network. Its connection profiles of the
 // dial-up kinds (pppoe, gsm, cdma, bluetooth) and those marked metered are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/nm/NmReasons.h"
 
 #include <NetworkManager.h>

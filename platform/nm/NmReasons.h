@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // NetworkManager's words for what happens to an activation, in the dial-up
 // networking's terms: device states as connection states of a dial, and

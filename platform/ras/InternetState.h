@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The internet connection state query: success and flag bits as the
 // platform's InternetGetConnectedState gives them.

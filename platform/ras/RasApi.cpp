@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/ras/RasApi.h"
 
 #include <algorithm>
@@ -25,7 +26,8 @@ std::string ErrorText(uint32_t code) {
     case kErrorMoreData: return "More data is available.";
     case kErrorBufferTooSmall: return "The buffer is too small.";
     case kErrorCannotOpenPhonebook: return "The system could not open the phone book file.";
-    case kErrorCannotFindPhonebookEntry: return "The system could not find the phone book entry for this connection.";
+    case kErrorCannotFindPhonebookEntry:
+      return "The system could not find the phone book entry for this connection.";
     case kErrorInvalidSize: return "The structure size is incorrect.";
     case kErrorPortNotAvailable: return "The modem is already in use or is not configured properly.";
     case kErrorNoConnection: return "The connection was terminated.";

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The dial-up networking (RAS) interface as the program sees it: result
 // codes, the ANSI records with their platform byte layouts, and the nine
@@ -17,7 +18,6 @@
 // user name and password, and the interface's kernel counters serve the
 // device statistics (InterfaceCounters).
 
-#include "platform/LittleEndian.h"
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -25,6 +25,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include "platform/LittleEndian.h"
 
 namespace tarifuhr {
 
@@ -143,8 +144,8 @@ struct RasEnumConnectionsProc {
   std::function<uint32_t(uint8_t* buffer, uint32_t* bufferSize, uint32_t* count)> fn;
 };
 struct RasEnumEntriesProc {
-  std::function<uint32_t(const char* reserved, const char* phonebook, uint8_t* buffer,
-                         uint32_t* bufferSize, uint32_t* count)>
+  std::function<uint32_t(const char* reserved, const char* phonebook, uint8_t* buffer, uint32_t* bufferSize,
+                         uint32_t* count)>
       fn;
 };
 struct RasGetConnectStatusProc {
@@ -166,9 +167,8 @@ struct RasGetEntryDialParamsProc {
   std::function<uint32_t(const char* phonebook, uint8_t* dialParams, bool* hasPassword)> fn;
 };
 
-using RasProc = std::variant<RasDialProc, RasEnumConnectionsProc, RasEnumEntriesProc,
-                             RasGetConnectStatusProc, RasGetErrorStringProc, RasHangUpProc,
-                             RasGetProjectionInfoProc, RasSetEntryDialParamsProc,
-                             RasGetEntryDialParamsProc>;
+using RasProc = std::variant<RasDialProc, RasEnumConnectionsProc, RasEnumEntriesProc, RasGetConnectStatusProc,
+                             RasGetErrorStringProc, RasHangUpProc, RasGetProjectionInfoProc,
+                             RasSetEntryDialParamsProc, RasGetEntryDialParamsProc>;
 
 }  // namespace tarifuhr

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/ras/RasBinder.h"
 
 namespace tarifuhr {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Run-time binding of the RAS functions. On this system a "library" is a
 // table of functions that a backend registers under a library name; loading

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/ras/RasRecords.h"
 
 #include <cstring>
@@ -8,11 +9,13 @@ namespace tarifuhr {
 
 uint32_t CheckEntryBuffer(const uint8_t* buffer, const uint32_t* size, const uint32_t* count) {
   if (!buffer || !size || !count) return ras::kErrorInvalidParameter;
-  if (*size < RasEntryNameLayout::kSize || GetU32(buffer) != RasEntryNameLayout::kSize) return ras::kErrorInvalidSize;
+  if (*size < RasEntryNameLayout::kSize || GetU32(buffer) != RasEntryNameLayout::kSize)
+    return ras::kErrorInvalidSize;
   return 0;
 }
 
-uint32_t WriteEntryNames(uint8_t* buffer, uint32_t* size, uint32_t* count, const std::vector<std::string>& names) {
+uint32_t WriteEntryNames(uint8_t* buffer, uint32_t* size, uint32_t* count,
+                         const std::vector<std::string>& names) {
   const uint32_t needed = uint32_t(names.size() * RasEntryNameLayout::kSize);
   *count = uint32_t(names.size());
   if (needed > *size) {
@@ -61,7 +64,8 @@ uint32_t CheckStatusRecord(const uint8_t* status) {
   return 0;
 }
 
-void WriteStatus(uint8_t* status, uint32_t state, const std::string& deviceType, const std::string& deviceName) {
+void WriteStatus(uint8_t* status, uint32_t state, const std::string& deviceType,
+                 const std::string& deviceName) {
   PutU32(status + RasConnStatusLayout::kState, state);
   PutU32(status + RasConnStatusLayout::kError, 0);
   PutChars(status + RasConnStatusLayout::kDeviceType, ras::kDeviceTypeLen, deviceType);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Filling and reading the RAS records the way every backend must: the size
 // fields checked, too small buffers answered with the size needed, names
@@ -21,7 +22,8 @@ struct RasConnectionInfo {
 
 // RasEnumEntries' buffer checks: 0 when the buffer may be filled.
 uint32_t CheckEntryBuffer(const uint8_t* buffer, const uint32_t* size, const uint32_t* count);
-uint32_t WriteEntryNames(uint8_t* buffer, uint32_t* size, uint32_t* count, const std::vector<std::string>& names);
+uint32_t WriteEntryNames(uint8_t* buffer, uint32_t* size, uint32_t* count,
+                         const std::vector<std::string>& names);
 
 uint32_t CheckConnectionBuffer(const uint8_t* buffer, const uint32_t* size, const uint32_t* count);
 uint32_t WriteConnections(uint8_t* buffer, uint32_t* size, uint32_t* count,
@@ -29,7 +31,8 @@ uint32_t WriteConnections(uint8_t* buffer, uint32_t* size, uint32_t* count,
 
 // A status record: state, error and device.
 uint32_t CheckStatusRecord(const uint8_t* status);
-void WriteStatus(uint8_t* status, uint32_t state, const std::string& deviceType, const std::string& deviceName);
+void WriteStatus(uint8_t* status, uint32_t state, const std::string& deviceType,
+                 const std::string& deviceName);
 
 // The PPP IP projection: checks and fills the record; its code.
 uint32_t CheckProjectionBuffer(uint32_t projection, const uint8_t* buffer, uint32_t* size);

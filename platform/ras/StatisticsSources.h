@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where the dial-up traffic counters come from. Three families:
 // - the registry's dynamic data of Windows 95/98/ME (PerfStats keys),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/sim/SamplePhoneBook.h"
 
 #include "platform/Files.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The phone book a new simulated dial-up network starts with, so that a
 // newcomer has something to dial.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/sim/SimBackend.h"
 
 #include <charconv>
@@ -63,26 +64,26 @@ RasLibrary SimDialUpBackend::Library() const {
   Net net = network_;
   RasLibrary lib;
 
-  lib["RasEnumEntriesA"] = RasEnumEntriesProc{[net](const char*, const char*, uint8_t* buf, uint32_t* size,
-                                                    uint32_t* count) -> uint32_t {
-    if (const uint32_t bad = CheckEntryBuffer(buf, size, count)) return bad;
-    return Guarded([&]() -> uint32_t {
-      std::vector<std::string> names;
-      for (const SimEntry& e : net->Snapshot().Entries) names.push_back(e.Name);
-      return WriteEntryNames(buf, size, count, names);
-    });
-  }};
+  lib["RasEnumEntriesA"] = RasEnumEntriesProc{
+      [net](const char*, const char*, uint8_t* buf, uint32_t* size, uint32_t* count) -> uint32_t {
+        if (const uint32_t bad = CheckEntryBuffer(buf, size, count)) return bad;
+        return Guarded([&]() -> uint32_t {
+          std::vector<std::string> names;
+          for (const SimEntry& e : net->Snapshot().Entries) names.push_back(e.Name);
+          return WriteEntryNames(buf, size, count, names);
+        });
+      }};
 
-  lib["RasEnumConnectionsA"] = RasEnumConnectionsProc{[net](uint8_t* buf, uint32_t* size,
-                                                            uint32_t* count) -> uint32_t {
-    if (const uint32_t bad = CheckConnectionBuffer(buf, size, count)) return bad;
-    return Guarded([&]() -> uint32_t {
-      std::vector<RasConnectionInfo> list;
-      for (const SimConnection& c : net->Snapshot().Connections)
-        list.push_back({c.Handle, c.Entry, "modem", c.Device()});
-      return WriteConnections(buf, size, count, list);
-    });
-  }};
+  lib["RasEnumConnectionsA"] =
+      RasEnumConnectionsProc{[net](uint8_t* buf, uint32_t* size, uint32_t* count) -> uint32_t {
+        if (const uint32_t bad = CheckConnectionBuffer(buf, size, count)) return bad;
+        return Guarded([&]() -> uint32_t {
+          std::vector<RasConnectionInfo> list;
+          for (const SimConnection& c : net->Snapshot().Connections)
+            list.push_back({c.Handle, c.Entry, "modem", c.Device()});
+          return WriteConnections(buf, size, count, list);
+        });
+      }};
 
   lib["RasGetConnectStatusA"] = RasGetConnectStatusProc{[net](uint32_t handle, uint8_t* status) -> uint32_t {
     if (const uint32_t bad = CheckStatusRecord(status)) return bad;
@@ -101,52 +102,52 @@ RasLibrary SimDialUpBackend::Library() const {
     return Guarded([&]() -> uint32_t { return net->HangUp(handle) ? 0 : ras::kErrorInvalidHandle; });
   }};
 
-  lib["RasGetProjectionInfoA"] = RasGetProjectionInfoProc{[net](uint32_t handle, uint32_t projection, uint8_t* buf,
-                                                                uint32_t* size) -> uint32_t {
-    if (const uint32_t bad = CheckProjectionBuffer(projection, buf, size)) return bad;
-    return Guarded([&]() -> uint32_t {
-      const SimState s = net->Snapshot();
-      const SimConnection* c = Find(s, handle);
-      if (!c) return ras::kErrorInvalidHandle;
-      if (!c->Connected()) return ras::kErrorProjectionNotComplete;
-      const SimEntry* e = s.FindEntry(c->Entry);
-      WriteProjection(buf, size, e ? e->ClientIp : "", e ? e->ServerIp : "");
-      return 0;
-    });
-  }};
+  lib["RasGetProjectionInfoA"] = RasGetProjectionInfoProc{
+      [net](uint32_t handle, uint32_t projection, uint8_t* buf, uint32_t* size) -> uint32_t {
+        if (const uint32_t bad = CheckProjectionBuffer(projection, buf, size)) return bad;
+        return Guarded([&]() -> uint32_t {
+          const SimState s = net->Snapshot();
+          const SimConnection* c = Find(s, handle);
+          if (!c) return ras::kErrorInvalidHandle;
+          if (!c->Connected()) return ras::kErrorProjectionNotComplete;
+          const SimEntry* e = s.FindEntry(c->Entry);
+          WriteProjection(buf, size, e ? e->ClientIp : "", e ? e->ServerIp : "");
+          return 0;
+        });
+      }};
 
-  lib["RasGetEntryDialParamsA"] = RasGetEntryDialParamsProc{[net](const char*, uint8_t* params,
-                                                                  bool* hasPassword) -> uint32_t {
-    if (const uint32_t bad = CheckDialParams(params)) return bad;
-    const std::string name = ReadDialParams(params).entry;
-    return Guarded([&]() -> uint32_t {
-      const SimState s = net->Snapshot();
-      const SimEntry* e = s.FindEntry(name);
-      if (!e) return ras::kErrorCannotFindPhonebookEntry;
-      WriteSavedCredentials(params, e->SavedUser, e->SavedPassword);
-      if (hasPassword) *hasPassword = !e->SavedPassword.empty();
-      return 0;
-    });
-  }};
+  lib["RasGetEntryDialParamsA"] =
+      RasGetEntryDialParamsProc{[net](const char*, uint8_t* params, bool* hasPassword) -> uint32_t {
+        if (const uint32_t bad = CheckDialParams(params)) return bad;
+        const std::string name = ReadDialParams(params).entry;
+        return Guarded([&]() -> uint32_t {
+          const SimState s = net->Snapshot();
+          const SimEntry* e = s.FindEntry(name);
+          if (!e) return ras::kErrorCannotFindPhonebookEntry;
+          WriteSavedCredentials(params, e->SavedUser, e->SavedPassword);
+          if (hasPassword) *hasPassword = !e->SavedPassword.empty();
+          return 0;
+        });
+      }};
 
-  lib["RasSetEntryDialParamsA"] = RasSetEntryDialParamsProc{[net](const char*, const uint8_t* params,
-                                                                  bool removePassword) -> uint32_t {
-    if (const uint32_t bad = CheckDialParams(params)) return bad;
-    const RasDialParams p = ReadDialParams(params);
-    return Guarded([&]() -> uint32_t {
-      uint32_t code = 0;
-      net->Modify([&](SimState& s) {
-        SimEntry* e = s.FindEntry(p.entry);
-        if (!e) {
-          code = ras::kErrorCannotFindPhonebookEntry;
-          return;
-        }
-        e->SavedUser = p.user;
-        e->SavedPassword = removePassword ? "" : p.password;
-      });
-      return code;
-    });
-  }};
+  lib["RasSetEntryDialParamsA"] =
+      RasSetEntryDialParamsProc{[net](const char*, const uint8_t* params, bool removePassword) -> uint32_t {
+        if (const uint32_t bad = CheckDialParams(params)) return bad;
+        const RasDialParams p = ReadDialParams(params);
+        return Guarded([&]() -> uint32_t {
+          uint32_t code = 0;
+          net->Modify([&](SimState& s) {
+            SimEntry* e = s.FindEntry(p.entry);
+            if (!e) {
+              code = ras::kErrorCannotFindPhonebookEntry;
+              return;
+            }
+            e->SavedUser = p.user;
+            e->SavedPassword = removePassword ? "" : p.password;
+          });
+          return code;
+        });
+      }};
 
   lib["RasDialA"] = RasDialProc{[net](const void*, const char*, const uint8_t* params, uint32_t notifierKind,
                                       RasDialNotifier notifier, uint32_t* handle) -> uint32_t {
@@ -203,7 +204,9 @@ std::optional<uint64_t> SimDialUpBackend::ReceivedBytes(const std::string& devic
   return Counter(device, true);
 }
 
-std::optional<uint64_t> SimDialUpBackend::SentBytes(const std::string& device) { return Counter(device, false); }
+std::optional<uint64_t> SimDialUpBackend::SentBytes(const std::string& device) {
+  return Counter(device, false);
+}
 
 std::shared_ptr<SimDialUpBackend> InstallSimulatedDialUp(const std::string& programDirectory) {
   auto backend = std::make_shared<SimDialUpBackend>(std::make_shared<const SimNetwork>(programDirectory));

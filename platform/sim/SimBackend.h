@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The simulated dial-up network as the program's backend: the RAS function
 // table registered as "rasapi32.dll", the internet connection state and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/sim/SimNetwork.h"
 
 #include <fcntl.h>
@@ -32,7 +33,7 @@ class FileLock {
     if (!MakeDirectories(directory)) throw FileError("angelegt", directory, errno);
     const std::string path = JoinPath(directory, SimNetwork::kLockFile);
     fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd_ < 0) throw FileError("ge\xC3\xB6" "ffnet", path, errno);
+    if (fd_ < 0) throw FileError("geöffnet", path, errno);
     while (::flock(fd_, LOCK_EX) != 0) {
       if (errno == EINTR) continue;
       const int err = errno;
@@ -166,7 +167,8 @@ SimState ParseSimState(const std::string& text) {
       continue;
     }
     if (kind == "lan") {
-      if (fields.size() != 2 || (fields[1] != "on" && fields[1] != "off")) throw bad("lan erwartet on oder off");
+      if (fields.size() != 2 || (fields[1] != "on" && fields[1] != "off"))
+        throw bad("lan erwartet on oder off");
       s.Lan = fields[1] == "on";
       continue;
     }
@@ -237,8 +239,7 @@ SimState SimNetwork::LoadLocked() const {
   // No file yet is an empty network; one that can't be read is a fault,
   // not an empty network that would be written over it.
   if (!text && errno != ENOENT)
-    throw SimError("Die Zustandsdatei \xE2\x80\x9E" + path + "\xE2\x80\x9C kann nicht gelesen werden: " +
-                   ErrnoText(errno) + ".");
+    throw SimError("Die Zustandsdatei „" + path + "“ kann nicht gelesen werden: " + ErrnoText(errno) + ".");
   SimState s = text ? ParseSimState(*text) : SimState{};
   Resolve(s);
   return s;
@@ -277,8 +278,8 @@ void SimNetwork::AddEntry(SimEntry entry) const {
   if (entry.Name.empty() || entry.Name.size() > ras::kEntryNameLen - 1)
     throw SimError("Der Eintragsname muss 1 bis 256 Zeichen lang sein.");
   if (entry.Name == kAllEntries)
-    throw SimError(std::string("Der Name \xE2\x80\x9E") + kAllEntries +
-                   "\xE2\x80\x9C ist vergeben: \xE2\x80\x9Ehangup all\xE2\x80\x9C trennt alle Verbindungen.");
+    throw SimError(std::string("Der Name „") + kAllEntries +
+                   "“ ist vergeben: „hangup all“ trennt alle Verbindungen.");
   for (unsigned char c : entry.Name)
     if (c < 0x20 || c == 0x7f) throw SimError("Der Eintragsname enthält Steuerzeichen.");
   if (!std::isfinite(entry.DelaySeconds) || entry.DelaySeconds < 0 || entry.DelaySeconds > 3600)
@@ -374,7 +375,7 @@ size_t SimNetwork::AddTraffic(const std::string& entry, uint64_t rx, uint64_t tx
     for (auto& c : s.Connections) {
       if (c.Entry != entry || !c.Connected()) continue;
       if (rx > kMost - ReceivedBytes(s, c, now) || tx > kMost - SentBytes(s, c, now))
-        throw SimError("So viel Verkehr kann eine Verbindung nicht haben (h\xC3\xB6" "chstens " +
+        throw SimError("So viel Verkehr kann eine Verbindung nicht haben (höchstens " +
                        std::to_string(kMost) + " Bytes je Richtung).");
       c.ExtraRx += rx;
       c.ExtraTx += tx;

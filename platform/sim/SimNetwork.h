@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The simulated dial-up network: a phone book of entries with their
 // behaviour and the connections that are open. Its state is a small text
@@ -31,9 +32,9 @@ class SimUnknownEntry : public SimError {
 };
 
 struct SimEntry {
-  std::string Name;          // UTF-8, 1..256 bytes
-  double DelaySeconds = 0;   // until the dial completes
-  uint32_t FailCode = 0;     // 0, or the RAS error every dial ends with
+  std::string Name;         // UTF-8, 1..256 bytes
+  double DelaySeconds = 0;  // until the dial completes
+  uint32_t FailCode = 0;    // 0, or the RAS error every dial ends with
   bool CheckCredentials = false;
   std::string ExpectedUser, ExpectedPassword;
   std::string SavedUser, SavedPassword;  // the entry's dial parameters
@@ -44,9 +45,9 @@ struct SimEntry {
 struct SimConnection {
   uint32_t Handle = 0;
   std::string Entry;
-  int64_t DialledMs = 0;    // when the dial started
-  int64_t ConnectedMs = 0;  // when it completed (0 while dialling)
-  uint32_t Outcome = 0;     // RAS code the dial ends with
+  int64_t DialledMs = 0;              // when the dial started
+  int64_t ConnectedMs = 0;            // when it completed (0 while dialling)
+  uint32_t Outcome = 0;               // RAS code the dial ends with
   uint64_t ExtraRx = 0, ExtraTx = 0;  // bytes added by hand
   bool Connected() const { return ConnectedMs != 0; }
   std::string Device() const { return "sim" + std::to_string(Handle); }
@@ -88,7 +89,7 @@ class SimNetwork {
   // back; what `change` throws leaves the file as it was.
   void Modify(const std::function<void(SimState&)>& change) const;
 
-  void AddEntry(SimEntry entry) const;       // throws when it exists
+  void AddEntry(SimEntry entry) const;              // throws when it exists
   void RemoveEntry(const std::string& name) const;  // throws when unknown
 
   // Starts a dial of `entry` with the given credentials: returns the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/MessagePump.h"
 #include "tests/accounting/CoreFixture.h"
 
@@ -43,7 +44,8 @@ TEST_F(CoreTest, FirstOnlineSecondsOpenTheRecordAndCharge) {
   ASSERT_EQ(display.log.lines.size(), 3u) << "the live line is rewritten in place";
   EXPECT_NE(display.log.lines[2].find("\t00:00:01\t"), std::string::npos);
   EXPECT_NE(display.log.lines[2].find("\t0,08"), std::string::npos);
-  EXPECT_EQ(display.figures[Figure::SecondsToday], " 00:00:01") << "figures show the day before this second counts";
+  EXPECT_EQ(display.figures[Figure::SecondsToday], " 00:00:01")
+      << "figures show the day before this second counts";
   EXPECT_EQ(display.figures[Figure::PeriodCosts], " 0,08");
   EXPECT_EQ(core.totals.OnlineSeconds, 2);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Online state, the active tariff and the entry lists of the dialogs.
 
 #include "accounting/ConnectionState.h"
@@ -24,10 +25,19 @@ struct FixedState : InternetStateQuery {
 };
 
 TEST(GetConnectionState, FlagsInOrderTheLastSetWins) {
-  const struct { bool ok; uint32_t flags; const char* text; } cases[] = {
-      {false, 0x01, "keine Verbindung"}, {true, 0, "keine Verbindung"},   {true, 0x01, "Modem"},
-      {true, 0x02, "LAN"},               {true, 0x01 | 0x04, "Proxy"},    {true, 0x01 | 0x02 | 0x08, "Modem besetzt"},
-      {true, 0x10, "keine Verbindung"},  {true, 0x40, "keine Verbindung"}, {true, 0x20 | 0x02, "LAN"}};
+  const struct {
+    bool ok;
+    uint32_t flags;
+    const char* text;
+  } cases[] = {{false, 0x01, "keine Verbindung"},
+               {true, 0, "keine Verbindung"},
+               {true, 0x01, "Modem"},
+               {true, 0x02, "LAN"},
+               {true, 0x01 | 0x04, "Proxy"},
+               {true, 0x01 | 0x02 | 0x08, "Modem besetzt"},
+               {true, 0x10, "keine Verbindung"},
+               {true, 0x40, "keine Verbindung"},
+               {true, 0x20 | 0x02, "LAN"}};
   for (const auto& c : cases) {
     FixedState q(c.ok, c.flags);
     std::string text = "vorher";
@@ -157,7 +167,9 @@ class RecordingList : public EntryList {
 TEST_F(ActiveTariffFixture, EntryNamesGoIntoBothListsAndTheWizardSelectsTheFirst) {
   RecordingList wizard, editor;
   wizard.items = {"alt"};
-  dialUp->OnEntryGet = [&](DialUp&, const std::string& name) { AddEntryToAccountLists(wizard, editor, name); };
+  dialUp->OnEntryGet = [&](DialUp&, const std::string& name) {
+    AddEntryToAccountLists(wizard, editor, name);
+  };
   fake.entries = {"Arcor", "T-Online"};
   ASSERT_EQ(dialUp->GetEntries(), 0u);
   EXPECT_THAT(wizard.items, ElementsAre("alt", "Arcor", "T-Online"));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The accounting core over the simulated dial-up network, a hand-moved
 // clock and a display that records what it is told.
@@ -93,8 +94,7 @@ class CoreTest : public ::testing::Test {
     const uint32_t h = network->StartDial(entry, "", "", outcome, delay);
     ASSERT_EQ(network->FinishDial(h, outcome, delay), 0u);
   }
-  TariffRecord Tariff(const std::string& name, const std::string& entry, double price = 2,
-                      double fee = 0) {
+  TariffRecord Tariff(const std::string& name, const std::string& entry, double price = 2, double fee = 0) {
     TariffRecord t;
     t.Name = name;
     t.EntryName = entry;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <filesystem>
 
 #include "platform/Files.h"
@@ -59,8 +60,7 @@ TEST_F(CoreTest, AVanishedCurrentUserStartsWithNoTariffs) {
   EXPECT_EQ(core.activeTariff, -1);
   // Counting for nobody is said, once.
   ASSERT_EQ(display.errors.size(), 1u);
-  EXPECT_NE(display.errors[0].find("\xE2\x80\x9EWeg (Weg.tfd)\xE2\x80\x9C steht nicht in der Benutzerliste"),
-            std::string::npos);
+  EXPECT_NE(display.errors[0].find("„Weg (Weg.tfd)“ steht nicht in der Benutzerliste"), std::string::npos);
 }
 
 TEST_F(CoreTest, ARegistryThatCannotBeWrittenStillStarts) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
 #include "accounting/NumberText.h"
@@ -20,7 +21,7 @@ TEST(NumberText, ReadsTheLocaleFormAndRefusesEverythingElse) {
       TextToFloat(bad, ',');
       ADD_FAILURE() << "accepted '" << bad << "'";
     } catch (const FloatConversionError& e) {
-      EXPECT_EQ(std::string(e.what()), std::string("'") + bad + "' ist kein g\xC3\xBCltiger Gleitkommawert");
+      EXPECT_EQ(std::string(e.what()), std::string("'") + bad + "' ist kein gültiger Gleitkommawert");
     }
   }
   EXPECT_THROW(TextToFloat("1e999", ','), FloatConversionError);

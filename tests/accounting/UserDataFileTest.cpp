@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -111,10 +112,10 @@ TEST_F(UserFilesTest, Version3FileLoadsEveryFieldAndIsWrittenBackByteForByte) {
   std::filesystem::remove(dir.File("Käthe.tfd"));
   files.SaveUserData("Käthe (Käthe.tfd)", tariffs, totals);
   // The header names the section, cut to 20 characters.
-  const std::string expected = Header("K\xE4the (K\xE4the.tfd)", 1, 3).str() + Totals().str() +
-                               TariffV3().str() + TariffV3().str();
+  const std::string expected =
+      Header("K\xE4the (K\xE4the.tfd)", 1, 3).str() + Totals().str() + TariffV3().str() + TariffV3().str();
   EXPECT_EQ(ReadFileBytes(dir.File("Käthe.tfd")), expected);
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(::stat(dir.File("Käthe.tfd").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u) << "data files hold passwords";
 }
@@ -169,13 +170,15 @@ TEST_F(UserFilesTest, Version2RecordsAreConvertedAndSavedAsVersion3) {
   ASSERT_EQ(saved.size(), 52u + 48u + 344u);
   EXPECT_EQ(testing::ReadI32(saved, 48), 3);
   EXPECT_EQ(testing::ReadF64(saved, 100 + 144), 1.25);
-  EXPECT_EQ(saved.substr(100 + 160, 4), "\x03" "AOL");
+  EXPECT_EQ(saved.substr(100 + 160, 4),
+            "\x03"
+            "AOL");
 }
 
 TEST_F(UserFilesTest, ByteCountsBeyond2GiBKeepTheirHighBitsInReservedBytes) {
   TariffRecord t;
-  t.PeriodBytes = 5'000'000'000;       // 0x1_2A05_F200
-  t.ConnectionBytes = 3'000'000'000;   // 0x0_B2D0_5E00
+  t.PeriodBytes = 5'000'000'000;      // 0x1_2A05_F200
+  t.ConnectionBytes = 3'000'000'000;  // 0x0_B2D0_5E00
   const auto bytes = EncodeTariff(t);
   const std::string s(bytes.begin(), bytes.end());
   EXPECT_EQ(static_cast<uint32_t>(testing::ReadI32(s, 112)), 0x2A05F200u);
@@ -187,8 +190,8 @@ TEST_F(UserFilesTest, ByteCountsBeyond2GiBKeepTheirHighBitsInReservedBytes) {
 
 TEST_F(UserFilesTest, DamagedFilesLoadWhatIsThere) {
   AddUser("D (D.tfd)", dir.File("D.tfd"));
-  const std::string full = Header("D", 2, 3).str() + Totals().str() + TariffV3().str() +
-                           TariffV3().str() + TariffV3().str();
+  const std::string full =
+      Header("D", 2, 3).str() + Totals().str() + TariffV3().str() + TariffV3().str() + TariffV3().str();
   // Cut in the middle of the third record: three records, the third partial.
   WriteFileBytes(dir.File("D.tfd"), full.substr(0, full.size() - 150));
   EXPECT_EQ(files.LoadUserData("D (D.tfd)", tariffs, totals), kLoadReadError);
@@ -281,8 +284,8 @@ TEST_F(UserFilesTest, CreateUserFindsAFreeNameAndAppendsItsSection) {
   EXPECT_EQ(a.section, "Hans (Hans.tfd)");
   EXPECT_EQ(b.section, "Hans (Hans0.tfd)");
   EXPECT_EQ(ReadFileBytes(dir.File("userlist.ini")),
-            "[Hans (Hans.tfd)]\r\nfile=" + dir.File("Hans.tfd") + "\r\n[Hans (Hans0.tfd)]\r\nfile=" +
-                dir.File("Hans0.tfd") + "\r\n");
+            "[Hans (Hans.tfd)]\r\nfile=" + dir.File("Hans.tfd") +
+                "\r\n[Hans (Hans0.tfd)]\r\nfile=" + dir.File("Hans0.tfd") + "\r\n");
   const std::string created = ReadFileBytes(dir.File("Hans.tfd"));
   EXPECT_EQ(created, Header("Hans", -1, 3).str() + Bytes(48).F64(32, kToday).str());
 
@@ -298,8 +301,7 @@ TEST_F(UserFilesTest, CreateUserFindsAFreeNameAndAppendsItsSection) {
   EXPECT_EQ(ReadFileBytes(dir.File("Maximilian-Alexander von Habsburg.tfd")).substr(0, 21),
             "\x14Maximilian-Alexander");
 
-  EXPECT_EQ(files.ListUsers(),
-            (std::vector<std::string>{"Hans (Hans.tfd)", "Hans (Hans0.tfd)", c.section}));
+  EXPECT_EQ(files.ListUsers(), (std::vector<std::string>{"Hans (Hans.tfd)", "Hans (Hans0.tfd)", c.section}));
   files.RemoveUser("hans (hans0.tfd)");
   EXPECT_EQ(files.ListUsers(), (std::vector<std::string>{"Hans (Hans.tfd)", c.section}));
   EXPECT_TRUE(std::filesystem::exists(dir.File("Hans0.tfd"))) << "the data file stays";
@@ -315,15 +317,15 @@ TEST_F(UserFilesTest, CreateUserGivesUpAfterAThousandNames) {
 }
 
 TEST_F(UserFilesTest, CreateUserRefusesNamesThatAreNoFileNames) {
-  for (const std::string& name : std::vector<std::string>{"../evil", "a/b", "a\\b", ".", "..", std::string("a\0b", 3),
-                                 std::string("tab\there")}) {
+  for (const std::string& name : std::vector<std::string>{"../evil", "a/b", "a\\b", ".", "..",
+                                                          std::string("a\0b", 3), std::string("tab\there")}) {
     const CreateUserResult r = files.CreateUser(name);
     EXPECT_EQ(r.code, kCreateUnsafeName) << name;
     EXPECT_FALSE(r.message.empty());
   }
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
-                          std::filesystem::directory_iterator()),
-            0);
+  EXPECT_EQ(
+      std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()),
+      0);
   // An empty name is a file name: ".tfd".
   EXPECT_EQ(files.CreateUser("").section, " (.tfd)");
   EXPECT_TRUE(std::filesystem::exists(dir.File(".tfd")));
@@ -340,7 +342,7 @@ TEST_F(UserFilesTest, AFailedSaveKeepsTheOldFileWhole) {
   std::vector<TariffRecord> many(3);
 
   // A file size limit makes the write fail part-way, as a full disk would.
-  struct rlimit saved{};
+  struct rlimit saved {};
   ::getrlimit(RLIMIT_FSIZE, &saved);
   const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
   struct rlimit small = saved;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The dial-up component over the simulated network, as the program runs
 // it: entries, a dial in both modes, the open connection, its addresses
 // and its traffic counted from the connection's start.
@@ -27,8 +28,12 @@ struct OverSim : ::testing::Test {
   DialUp d{DialUpServices{&binder, StatisticsFamily::Device, nullptr, nullptr, &backend}};
   void SetUp() override {
     backend.Register(libs);
-    net->AddEntry({.Name = "Arcor", .CheckCredentials = true, .ExpectedUser = "arcor",
-                   .ExpectedPassword = "internet", .RateRx = 4000, .RateTx = 1000});
+    net->AddEntry({.Name = "Arcor",
+                   .CheckCredentials = true,
+                   .ExpectedUser = "arcor",
+                   .ExpectedPassword = "internet",
+                   .RateRx = 4000,
+                   .RateTx = 1000});
     net->AddEntry({.Name = "Besetzt", .FailCode = ras::kErrorLineBusy});
     d.SetEntry("Arcor");
   }
@@ -43,7 +48,9 @@ TEST_F(OverSim, SyncDialConnectsCountsAndHangsUp) {
   EXPECT_THAT(d.Entries(), ElementsAre("Arcor", "Besetzt"));
   d.SetDialMode(DialMode::Sync);
   std::vector<std::string> events;
-  d.OnNotConnected = [&](DialUp&, uint32_t code, const std::string&) { events.push_back(std::to_string(code)); };
+  d.OnNotConnected = [&](DialUp&, uint32_t code, const std::string&) {
+    events.push_back(std::to_string(code));
+  };
   d.OnConnect = [&](DialUp&) { events.push_back("connect"); };
   EXPECT_EQ(d.Dial(), ras::kErrorAuthenticationFailure);  // nothing saved yet
   SaveCredentials();
@@ -52,9 +59,8 @@ TEST_F(OverSim, SyncDialConnectsCountsAndHangsUp) {
 
   std::vector<std::string> open;
   d.OnActiveConnection = [&](DialUp&, uint32_t, const TRasConnStatus&, const std::string& text,
-                             const std::string& entry, const std::string&, const std::string& dev) {
-    open.push_back(entry + "|" + text + "|" + dev);
-  };
+                             const std::string& entry, const std::string&,
+                             const std::string& dev) { open.push_back(entry + "|" + text + "|" + dev); };
   ASSERT_EQ(d.GetActiveConnections(), 0u);
   EXPECT_THAT(open, ElementsAre("Arcor|Connected|sim" + std::to_string(d.DialHandle())));
   ASSERT_EQ(d.GetAddresses(d.DialHandle()), 0u);
@@ -91,15 +97,16 @@ TEST_F(OverSim, AsyncDialNotifiesUntilConnected) {
   };
   ASSERT_EQ(d.Dial(), 0u);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while ((states.empty() || states.back() != ras::kConnected) && std::chrono::steady_clock::now() < deadline) {
+  while ((states.empty() || states.back() != ras::kConnected) &&
+         std::chrono::steady_clock::now() < deadline) {
     if (d.TimerEnabled())
       d.TimerHandler();
     else
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  EXPECT_THAT(states, ElementsAre(ras::kOpenPort, ras::kPortOpened, ras::kConnectDevice, ras::kDeviceConnected,
-                                  ras::kAllDevicesConnected, ras::kAuthenticate, ras::kAuthenticated,
-                                  ras::kConnected));
+  EXPECT_THAT(states, ElementsAre(ras::kOpenPort, ras::kPortOpened, ras::kConnectDevice,
+                                  ras::kDeviceConnected, ras::kAllDevicesConnected, ras::kAuthenticate,
+                                  ras::kAuthenticated, ras::kConnected));
   uint32_t flags = 0;
   EXPECT_TRUE(backend.GetConnectedState(flags));
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Traffic statistics of the dial-up component: the Windows 95/98/ME
 // registry data, the NT performance data block (built byte by byte) and
 // the device counters.
@@ -71,13 +72,15 @@ struct Win9xFixture : ::testing::Test {
   RasBinder binder{libs};
   DialUpServices Services() { return {&binder, StatisticsFamily::Win9x, &reg}; }
   std::vector<std::string>& Enum() {
-    return reg.keys[FakeStatsRegistry::Name(StatsRoot::LocalMachine,
-                                            "System\\CurrentControlSet\\Control\\PerfStats\\Enum")]
+    return reg
+        .keys[FakeStatsRegistry::Name(StatsRoot::LocalMachine,
+                                      "System\\CurrentControlSet\\Control\\PerfStats\\Enum")]
         .subKeys;
   }
   // Start values are zero; `Data` sets the current ones.
   void Adapter(const std::string& name, uint32_t xmit, uint32_t recv, uint32_t speed) {
-    for (const char* v : {"\\TotalBytesXmit", "\\TotalBytesRecvd", "\\ConnectSpeed"}) Set("StartStat", name + v, 0);
+    for (const char* v : {"\\TotalBytesXmit", "\\TotalBytesRecvd", "\\ConnectSpeed"})
+      Set("StartStat", name + v, 0);
     Data(name, xmit, recv, speed);
   }
   void Data(const std::string& name, uint32_t xmit, uint32_t recv, uint32_t speed) {
@@ -110,8 +113,10 @@ TEST_F(Win9xFixture, TwoAdaptersSortWithoutRegardToCaseAndTheFirstIsCounted) {
   EXPECT_EQ(d.ConnectionSpeed(), 56000u);
 
   // Sent counter restarts by the platform: count from the new value.
-  const struct { uint32_t xmit, recv; uint64_t wantXmit, wantRecv; } steps[] = {
-      {1500, 9000, 500, 4000}, {200, 9500, 0, 0}, {260, 9600, 60, 100}};
+  const struct {
+    uint32_t xmit, recv;
+    uint64_t wantXmit, wantRecv;
+  } steps[] = {{1500, 9000, 500, 4000}, {200, 9500, 0, 0}, {260, 9600, 60, 100}};
   for (const auto& s : steps) {
     Data("dial-up adapter", s.xmit, s.recv, 56000);
     ASSERT_TRUE(d.GetStatistics());
@@ -132,7 +137,8 @@ TEST_F(Win9xFixture, MissingKeysOrValuesLeaveTheCountsAlone) {
   ASSERT_TRUE(d.GetStatistics());
   // Speed missing: false, nothing changes.
   Data("A", 99, 99, 0);
-  reg.keys[FakeStatsRegistry::Name(StatsRoot::DynData, "PerfStats\\StatData")].values.erase("A\\ConnectSpeed");
+  reg.keys[FakeStatsRegistry::Name(StatsRoot::DynData, "PerfStats\\StatData")].values.erase(
+      "A\\ConnectSpeed");
   EXPECT_FALSE(d.GetStatistics());
   ExpectCounts(d, 5, 10);
   EXPECT_EQ(d.ConnectionSpeed(), 9600u);
@@ -262,12 +268,15 @@ TEST_F(NtFixture, ShortOrBrokenBlocksAreRefused) {
   perf.block.assign(99, 0);
   EXPECT_FALSE(d.GetStatistics());
   // Offsets pointing outside the data are not followed.
-  const struct { size_t at; uint32_t value; const char* what; } breaks[] = {
-      {28, 0, "no objects"},
-      {88 + 32, 51, "more than 50 counters"},
-      {88 + 64 + 40 + 36, 0x7fffffff, "874's offset outside"},
-      {88 + 64, 0, "a counter definition of length 0"},
-      {88 + 40, 1000, "more instances than data"}};
+  const struct {
+    size_t at;
+    uint32_t value;
+    const char* what;
+  } breaks[] = {{28, 0, "no objects"},
+                {88 + 32, 51, "more than 50 counters"},
+                {88 + 64 + 40 + 36, 0x7fffffff, "874's offset outside"},
+                {88 + 64, 0, "a counter definition of length 0"},
+                {88 + 40, 1000, "more instances than data"}};
   for (const auto& br : breaks) {
     perf.block = PerfBlock({{5, 6}});
     PutU32(perf.block.data() + br.at, br.value);
@@ -307,8 +316,9 @@ TEST(DeviceStatistics, CountFromTheConnectionsStartOnTheLastConnectionsDevice) {
 
   // Past 4 GiB without wrapping; then a new device of the same name
   // starts at zero.
-  const struct { uint64_t rx, tx, wantRx, wantTx; } steps[] = {
-      {11'000'000'000ull, 1'000'500, 5'000'000'000ull, 500}, {40, 30, 0, 0}, {140, 31, 100, 1}};
+  const struct {
+    uint64_t rx, tx, wantRx, wantTx;
+  } steps[] = {{11'000'000'000ull, 1'000'500, 5'000'000'000ull, 500}, {40, 30, 0, 0}, {140, 31, 100, 1}};
   for (const auto& s : steps) {
     counters.devices["ppp0"] = {s.rx, s.tx};
     ASSERT_TRUE(d.GetStatistics());

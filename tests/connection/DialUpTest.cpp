@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The dial-up component over an in-memory RAS library.
 
 #include "connection/DialUp.h"
@@ -103,7 +104,9 @@ TEST(RasBinding, PlainNameInRasapiAndWrongKindOfFunction) {
 // ---- entries and connections
 
 TEST_F(DialUpFixture, EntriesInOrderWithOneEventEach) {
-  fake.entries = {"T-Online", "Arcor Call by Call", "M\xFC" "nchen"};  // Windows-1252 name
+  fake.entries = {"T-Online", "Arcor Call by Call",
+                  "M\xFC"
+                  "nchen"};  // Windows-1252 name
   std::vector<std::string> seen;
   d.OnEntryGet = [&](DialUp& sender, const std::string& name) {
     EXPECT_EQ(&sender, &d);
@@ -146,8 +149,8 @@ TEST_F(DialUpFixture, ActiveConnectionsReportHandleStatusAndNames) {
   d.OnActiveConnection = [&](DialUp&, uint32_t h, const TRasConnStatus& st, const std::string& text,
                              const std::string& entry, const std::string& type, const std::string& dev) {
     EXPECT_EQ(GetU32(st.bytes.data()), 160u);
-    seen.push_back(std::to_string(h) + "|" + std::to_string(st.State()) + "|" + text + "|" + entry + "|" + type +
-                   "|" + dev);
+    seen.push_back(std::to_string(h) + "|" + std::to_string(st.State()) + "|" + text + "|" + entry + "|" +
+                   type + "|" + dev);
   };
   EXPECT_EQ(d.GetActiveConnections(), 0u);
   EXPECT_THAT(seen, ElementsAre("11|2|Conectando componente|Arcor|modem|Standard 56K",
@@ -249,7 +252,8 @@ TEST_F(DialUpFixture, AsyncDialThatFailsAtOnceReportsOnError) {
   d.SetEntry("Arcor");
   RecordDialEvents();
   EXPECT_EQ(d.Dial(), ras::kErrorPortNotAvailable);
-  EXPECT_THAT(events, ElementsAre("dialing", "error 633 The modem is already in use or is not configured properly."));
+  EXPECT_THAT(events,
+              ElementsAre("dialing", "error 633 The modem is already in use or is not configured properly."));
 }
 
 // Notifications come from the platform's thread and reach OnAsyncEvent on

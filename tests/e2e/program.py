@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The real program in a temporary program directory on the simulated dial-up
 network, started without a display (or on one the caller names), optionally
 on a faster clock, and driven with tarifuhr-sim."""

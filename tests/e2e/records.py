@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The byte layouts of the program's files, for tests that write them byte by
 byte and read them back: the user data file (.tfd), its tariff records and
 the connection log (dialup.otl)."""

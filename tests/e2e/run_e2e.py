@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """End-to-end: the real program on an X server with a tray host and the
 simulated dial-up network. It counts one dialled connection across a minute
 charge; afterwards the connection log and the user's data file are checked

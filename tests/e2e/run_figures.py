@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """The real program with a user file of the old program, on a clock twenty
 times as fast: a tariff whose period start is months behind, bytes the old
 program left in its records, a LAN beside the dial-up network and a tariff

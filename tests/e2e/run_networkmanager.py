@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """The whole program on NetworkManager: run inside the test NetworkManager's
 namespace (scripts/in-networkmanager-namespace.sh), without a display. A
 metered profile with a long name is activated from outside for about 65 s

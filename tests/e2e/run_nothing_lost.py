@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """The real program treated as a user's machine treats it: killed, its log
 linked elsewhere, its files damaged, its disk full. One case per run
 (--case); each reads the files back byte by byte."""

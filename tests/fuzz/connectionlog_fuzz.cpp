@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arbitrary log files: loading shows every complete record, formatting
 // never crashes, and an append after a torn tail starts at a multiple of 64.
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arbitrary server answers, arriving in pieces of any size: SMTP replies
 // are taken in order without losing or inventing a byte, no line grows past
 // its limit, and a POP3 answer is positive exactly when it begins "+OK".
@@ -23,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (input.compare(0, taken.size(), taken) != 0) std::abort();
   const std::string& pending = reader.Pending();
-  if (pending.size() > input.size() || input.compare(input.size() - pending.size(), pending.size(), pending) != 0)
+  if (pending.size() > input.size() ||
+      input.compare(input.size() - pending.size(), pending.size(), pending) != 0)
     std::abort();
 
   const Pop3Reply pop = ParsePop3Reply(input);

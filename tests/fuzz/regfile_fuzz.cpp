@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arbitrary registry files parse, and what is written back parses to the
 // same keys and values.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arbitrary simulator state files: parsing refuses with SimError or gives a
 // state that is written and read back unchanged.
 #include <cstdint>

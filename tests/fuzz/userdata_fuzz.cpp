@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary bytes to the user data file loader and checks that what
 // it loads can be saved and loaded back unchanged.
 #include <cstdint>

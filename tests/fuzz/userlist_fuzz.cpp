@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arbitrary user list files: parsing, listing, reading and erasing never
 // crash, and writing back keeps every section that was not erased.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The mail clients against a real Postfix (SMTP) and Dovecot (POP3) that
 // scripts/test.sh starts on 127.0.0.1 and describes in TARIFUHR_TEST_*
 // variables. Peers that misbehave on purpose are in tests/mail.
@@ -126,8 +127,11 @@ TEST_F(MailServers, ReportSentWhilePopLogInIsOpen) {
                                           "SMTP HELO",
                                           "SMTP MAIL FROM:<report@example.test>\r\n",
                                           "SMTP RCPT TO:<" + srv.addr + ">\r\n",
-                                          "SMTP DATA\r\n", "SMTP \r\n.\r\n",
-                                          "SMTP RSET\r\n", "SMTP QUIT\r\n", "POP QUIT\r\n"};
+                                          "SMTP DATA\r\n",
+                                          "SMTP \r\n.\r\n",
+                                          "SMTP RSET\r\n",
+                                          "SMTP QUIT\r\n",
+                                          "POP QUIT\r\n"};
   EXPECT_EQ(wire, order);
 
   const auto files = Delivered(srv.maildir, token, 1);
@@ -145,7 +149,10 @@ TEST_F(MailServers, ReportSentWhilePopLogInIsOpen) {
   }
   // The server undid the dot-stuffing; umlauts travelled as ISO-8859-1.
   EXPECT_NE(mail.find("\nZeile 1\n.versteckt\n"), std::string::npos) << mail;
-  EXPECT_NE(mail.find("Gr\xFC\xDF" "e aus K\xF6ln\n"), std::string::npos) << mail;
+  EXPECT_NE(mail.find("Gr\xFC\xDF"
+                      "e aus K\xF6ln\n"),
+            std::string::npos)
+      << mail;
   EXPECT_EQ(mail.find("\xC3"), std::string::npos) << "UTF-8 on the wire";
 }
 
@@ -198,8 +205,7 @@ TEST_F(MailServers, RefusedRecipientEndsTheSend) {
   smtp.SendMsg(msg);
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_EQ(errors[0].first, 554);
-  EXPECT_EQ(errors[0].second.find("Relay access denied") == std::string::npos, false)
-      << errors[0].second;
+  EXPECT_EQ(errors[0].second.find("Relay access denied") == std::string::npos, false) << errors[0].second;
 
   // A message sent afterwards arrives; the refused one never did.
   const std::string after = Token();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mail/Base64EncodingStream.h"
 
 #include <gmock/gmock.h>
@@ -27,8 +28,12 @@ std::string Bytes(size_t n) {
 }
 
 TEST(Base64EncodingStream, RfcVectorsAndFill) {
-  for (auto [in, out] : {std::pair<std::string, std::string>{"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"},
-                         {"foobar", "Zm9vYmFy"}, {std::string("\xFF\xFE\x00", 3), "//4A"}})
+  for (auto [in, out] : {std::pair<std::string, std::string>{"", ""},
+                         {"f", "Zg=="},
+                         {"fo", "Zm8="},
+                         {"foo", "Zm9v"},
+                         {"foobar", "Zm9vYmFy"},
+                         {std::string("\xFF\xFE\x00", 3), "//4A"}})
     EXPECT_EQ(Encode(in, 4), out);
 }
 

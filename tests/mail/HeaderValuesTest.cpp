@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mail/HeaderValues.h"
 
 #include <gmock/gmock.h>
@@ -18,16 +19,18 @@ TimeZoneInformation Zone(TimeZoneId id, int bias, int standardBias, int daylight
 }
 
 TEST(ZoneSuffix, EveryCaseOfTheOffset) {
-  const struct { TimeZoneId id; int bias; const char* suffix; } cases[] = {
-      {TimeZoneId::Standard, -60, "+0100"},  // Central Europe in winter
-      {TimeZoneId::Daylight, -60, "+0200"},  // and in summer
-      {TimeZoneId::Unknown, -330, "+0530"},  // no daylight saving, daylight bias 0
-      {TimeZoneId::Standard, 300, "-0500"},
-      {TimeZoneId::Standard, 210, "-0330"},
-      {TimeZoneId::Standard, 0, "GMT"},
-      {TimeZoneId::Invalid, -60, "-0000"}};
+  const struct {
+    TimeZoneId id;
+    int bias;
+    const char* suffix;
+  } cases[] = {{TimeZoneId::Standard, -60, "+0100"},  // Central Europe in winter
+               {TimeZoneId::Daylight, -60, "+0200"},  // and in summer
+               {TimeZoneId::Unknown, -330, "+0530"},  // no daylight saving, daylight bias 0
+               {TimeZoneId::Standard, 300, "-0500"}, {TimeZoneId::Standard, 210, "-0330"},
+               {TimeZoneId::Standard, 0, "GMT"},     {TimeZoneId::Invalid, -60, "-0000"}};
   for (const auto& c : cases)
-    EXPECT_EQ(ZoneSuffix(FixedTimeZone(Zone(c.id, c.bias, 0, c.id == TimeZoneId::Unknown ? 0 : -60))), c.suffix);
+    EXPECT_EQ(ZoneSuffix(FixedTimeZone(Zone(c.id, c.bias, 0, c.id == TimeZoneId::Unknown ? 0 : -60))),
+              c.suffix);
   // Unknown takes the daylight bias too.
   EXPECT_EQ(ZoneSuffix(FixedTimeZone(Zone(TimeZoneId::Unknown, -60, 0, -60))), "+0200");
 }
@@ -40,7 +43,8 @@ TEST(MailDate, EnglishNamesAndPadding) {
 }
 
 TEST(PadNumber, LeadingZerosOnlyUpToTheWidth) {
-  for (auto [n, width, text] : {std::tuple{9, 2, "09"}, {0, 2, "00"}, {123, 2, "123"}, {7, 4, "0007"}, {5, 0, "5"}})
+  for (auto [n, width, text] :
+       {std::tuple{9, 2, "09"}, {0, 2, "00"}, {123, 2, "123"}, {7, 4, "0007"}, {5, 0, "5"}})
     EXPECT_EQ(PadNumber(n, width), text);
 }
 

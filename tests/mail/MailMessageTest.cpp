@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mail/MailMessage.h"
 
 #include <gmock/gmock.h>
@@ -36,10 +37,10 @@ TEST(FillRawMail, DefaultMessageHeadersInTheirOrder) {
   ASSERT_FALSE(msg.RawMail.empty());
   EXPECT_EQ(msg.RawMail[0].rfind("Message-Id: ", 0), 0u);
   EXPECT_EQ(From(msg.RawMail, 1),
-            (StringList{"Date: ", "X-Priority: 3", "From: \"Support\" <report@example.test>", "X-Mailer: ",
-                         "To: help@example.test", "MIME-Version: 1.0", "Subject: Fehlerbericht",
-                         "Content-Type: text/plain; charset=ISO-8859-1", "Content-Transfer-Encoding: 8Bit", "",
-                         "Zeile eins", "Zeile zwei"}));
+            (StringList{"Date: ", "X-Priority: 3", "From: \"Support\" <report@example.test>",
+                        "X-Mailer: ", "To: help@example.test", "MIME-Version: 1.0", "Subject: Fehlerbericht",
+                        "Content-Type: text/plain; charset=ISO-8859-1", "Content-Transfer-Encoding: 8Bit", "",
+                        "Zeile eins", "Zeile zwei"}));
   // Without text: the headers and the separator only.
   msg.Text.clear();
   msg.FillRawMail();
@@ -62,10 +63,10 @@ TEST(FillRawMail, OptionalHeadersAndPriority) {
   ASSERT_GE(raw.size(), 16u);
   EXPECT_EQ(StringList(raw.begin() + 2, raw.begin() + 16),
             (StringList{"X-Priority: 1", "From: report@example.test", "In-Reply-To: <x@y>",
-                         "Reply-To: back@example.test", "X-Mailer: Tarifuhr", "To: help@example.test",
-                         "CC: cc@example.test", "MIME-Version: 1.0", "Subject: Fehlerbericht",
-                         "Content-Type: text/plain; charset=ISO-8859-1", "Content-Transfer-Encoding: 8Bit",
-                         "X-One: 1", "X-Two: 2", ""}));
+                        "Reply-To: back@example.test", "X-Mailer: Tarifuhr", "To: help@example.test",
+                        "CC: cc@example.test", "MIME-Version: 1.0", "Subject: Fehlerbericht",
+                        "Content-Type: text/plain; charset=ISO-8859-1", "Content-Transfer-Encoding: 8Bit",
+                        "X-One: 1", "X-Two: 2", ""}));
   for (const auto& line : raw) EXPECT_EQ(line.find("secret"), std::string::npos) << line;
   msg.Priority = MailPriority::Lowest;
   msg.FillRawMail();
@@ -113,7 +114,9 @@ TEST(FillRawMail, Base64SubjectAndBodyInLatin1) {
 
   msg.Subject = "";
   msg.FillRawMail();
-  EXPECT_EQ(msg.RawMail[7], "Subject: =?ISO-8859-1?B?" "?=");
+  EXPECT_EQ(msg.RawMail[7],
+            "Subject: =?ISO-8859-1?B?"
+            "?=");
   // A long subject: two encoded words on one header line.
   msg.Subject = std::string(60, 's');
   msg.FillRawMail();
@@ -163,12 +166,12 @@ TEST_F(TempFiles, AttachmentsMakeAMultipartBody) {
   EXPECT_EQ(msg.RawMail[9], "");  // no transfer encoding header of its own
   const StringList body = From(msg.RawMail, 10);
   ASSERT_GE(body.size(), 12u);
-  EXPECT_EQ(StringList(body.begin(), body.begin() + 11),
-            (StringList{d, "Content-Type: text/plain; charset=ISO-8859-1", "Content-Transfer-Encoding: 8Bit", "",
-                         "Zeile eins", "Zeile zwei", d,
-                         "Content-Type: application/octet-stream; name=\"log.bin\"",
-                         "Content-Transfer-Encoding: base64",
-                         "Content-Disposition: attachment; filename=\"log.bin\"", ""}));
+  EXPECT_EQ(
+      StringList(body.begin(), body.begin() + 11),
+      (StringList{d, "Content-Type: text/plain; charset=ISO-8859-1", "Content-Transfer-Encoding: 8Bit", "",
+                  "Zeile eins", "Zeile zwei", d, "Content-Type: application/octet-stream; name=\"log.bin\"",
+                  "Content-Transfer-Encoding: base64",
+                  "Content-Disposition: attachment; filename=\"log.bin\"", ""}));
   EXPECT_EQ(StringList(body.begin() + 11, body.end() - 3), SplitLines(EncodeBase64(data)));
   EXPECT_EQ(From(body, body.size() - 3), (StringList{"", d + "--", ""}));
   EXPECT_EQ(file.Content.Bytes(), data);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mail/Pop3Client.h"
 
 #include <gmock/gmock.h>

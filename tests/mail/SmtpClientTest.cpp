@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mail/SmtpClient.h"
 
 #include <gmock/gmock.h>
@@ -62,12 +63,21 @@ class SmtpTest : public ::testing::Test {
 
 TEST_F(SmtpTest, WholeDialogueWithMultiLineRepliesInPieces) {
   ScriptedPeer peer;
-  peer.Send("220-mail.example.test first\r\n").Pause(50).Send("220-second\r\n220 ready\r\n")
+  peer.Send("220-mail.example.test first\r\n")
+      .Pause(50)
+      .Send("220-second\r\n220 ready\r\n")
       .Replies({"250-mail.example.test\r\n250-PIPELINING\r\n250 8BITMIME\r\n", "250 2.1.0 Ok\r\n",
                 "250 2.1.5 Ok\r\n", "354 End data with <CR><LF>.<CR><LF>\r\n"})
-      .ReadLine().ReadLine().ReadLine().ReadLine().ReadLine()
-      .Send("250 2.0.0 Ok: queued").Pause(50).Send(" as 1234\r\n")
-      .Replies({"250 2.0.0 Ok\r\n", "221 2.0.0 Bye\r\n"}).ReadUntilClosed();
+      .ReadLine()
+      .ReadLine()
+      .ReadLine()
+      .ReadLine()
+      .ReadLine()
+      .Send("250 2.0.0 Ok: queued")
+      .Pause(50)
+      .Send(" as 1234\r\n")
+      .Replies({"250 2.0.0 Ok\r\n", "221 2.0.0 Bye\r\n"})
+      .ReadUntilClosed();
   Lines sent, replies;
   smtp.OnSendTextToSocket = [&](SmtpClient*, const std::string& s) { sent.push_back(s); };
   smtp.OnReceiveTextFromSocket = [&](SmtpClient*, const std::string& s) { replies.push_back(s); };
@@ -85,9 +95,9 @@ TEST_F(SmtpTest, WholeDialogueWithMultiLineRepliesInPieces) {
   EXPECT_FALSE(smtp.Connected());
   const auto lines = peer.Received();
   ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines, (Lines{"HELO " + SmtpClient::HeloName(lines[0].substr(5)), "MAIL FROM:<report@example.test>",
-                          "RCPT TO:<help@example.test>", "DATA", "Subject: x", "", "body", "", ".", "RSET",
-                          "QUIT"}));
+  EXPECT_EQ(lines, (Lines{"HELO " + SmtpClient::HeloName(lines[0].substr(5)),
+                          "MAIL FROM:<report@example.test>", "RCPT TO:<help@example.test>", "DATA",
+                          "Subject: x", "", "body", "", ".", "RSET", "QUIT"}));
   EXPECT_TRUE(errors.empty());
   EXPECT_EQ(progress, (std::vector<uint16_t>{33, 67, 100, 100}));
   EXPECT_EQ(before + after, 2);
@@ -134,7 +144,8 @@ TEST_F(SmtpTest, RefusedQuitIsReportedAndStillCloses) {
 
 TEST_F(SmtpTest, RefusedRecipientReportedOnceAndLaterListsSkipped) {
   ScriptedPeer peer;
-  Greet(peer).Replies({"250 Ok\r\n", "550 5.1.1 <nobody@example.test>: Recipient address rejected\r\n"})
+  Greet(peer)
+      .Replies({"250 Ok\r\n", "550 5.1.1 <nobody@example.test>: Recipient address rejected\r\n"})
       .ReadUntilClosed();
   int after = 0;
   smtp.OnAfterSend = [&](SmtpClient*) { ++after; };
@@ -157,8 +168,12 @@ TEST_F(SmtpTest, RefusedRecipientReportedOnceAndLaterListsSkipped) {
 
 TEST_F(SmtpTest, ForwardedRecipientIsAcceptedAndATrailingCommaAddsNone) {
   ScriptedPeer peer;
-  Greet(peer).Replies({"250 Ok\r\n", "250 Ok\r\n", "251 User not local; will forward\r\n", "354 go\r\n"})
-      .ReadLine().ReadLine().ReadLine().ReadLine();
+  Greet(peer)
+      .Replies({"250 Ok\r\n", "250 Ok\r\n", "251 User not local; will forward\r\n", "354 go\r\n"})
+      .ReadLine()
+      .ReadLine()
+      .ReadLine()
+      .ReadLine();
   peer.Replies({"250 queued\r\n", "250 Ok\r\n", "221 Bye\r\n"});
   ConnectTo(peer);
   MailMessage msg = Message();
@@ -260,7 +275,9 @@ TEST_F(SmtpTest, TextGoesOnTheWireAsLatin1) {
   smtp.Quit();
   const auto lines = peer.Received();
   ASSERT_GE(lines.size(), 5u);
-  EXPECT_EQ(lines[4], "Gr\xFC\xDF" "e f\xFCr 5 ?");
+  EXPECT_EQ(lines[4],
+            "Gr\xFC\xDF"
+            "e f\xFCr 5 ?");
 }
 
 TEST_F(SmtpTest, ConnectFailureIsSilentAndPortTextFallsBack) {
@@ -269,7 +286,8 @@ TEST_F(SmtpTest, ConnectFailureIsSilentAndPortTextFallsBack) {
   EXPECT_FALSE(smtp.Connected());
   EXPECT_TRUE(smtp.ErrorFlag());
   EXPECT_TRUE(errors.empty());
-  for (auto [text, fallback, port] : {std::tuple{"abc", 25, 25}, {"", 110, 110}, {"2525", 25, 2525}, {"25x", 25, 25}})
+  for (auto [text, fallback, port] :
+       {std::tuple{"abc", 25, 25}, {"", 110, 110}, {"2525", 25, 2525}, {"25x", 25, 25}})
     EXPECT_EQ(PortFromText(text, fallback), port) << text;
   EXPECT_EQ(SmtpClient::HeloName("192.168.0.7"), "[192.168.0.7]");
   EXPECT_EQ(SmtpClient::HeloName("pc.example.test"), "pc.example.test");

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -18,8 +19,7 @@ EnvLookup Env(std::map<std::string, std::string> vars) {
 }
 
 TEST(Environment, TarifuhrHomeOverridesEverything) {
-  EXPECT_EQ(ProgramDirectory(Env({{"TARIFUHR_HOME", "/srv/tu/"}, {"HOME", "/h"}}), "/usr/bin/x"),
-            "/srv/tu");
+  EXPECT_EQ(ProgramDirectory(Env({{"TARIFUHR_HOME", "/srv/tu/"}, {"HOME", "/h"}}), "/usr/bin/x"), "/srv/tu");
 }
 
 TEST(Environment, TheExecutablesDirectoryWhenWritable) {
@@ -30,7 +30,8 @@ TEST(Environment, TheExecutablesDirectoryWhenWritable) {
 TEST(Environment, ElseTheUsersDataDirectory) {
   EXPECT_EQ(ProgramDirectory(Env({{"HOME", "/home/erika"}}), "/nonexistent-tarifuhr-dir/tarifuhr"),
             "/home/erika/.local/share/tarifuhr");
-  EXPECT_EQ(ProgramDirectory(Env({{"XDG_DATA_HOME", "/d/"}}), "/nonexistent-tarifuhr-dir/tarifuhr"), "/d/tarifuhr");
+  EXPECT_EQ(ProgramDirectory(Env({{"XDG_DATA_HOME", "/d/"}}), "/nonexistent-tarifuhr-dir/tarifuhr"),
+            "/d/tarifuhr");
   EXPECT_EQ(ConfigHome(Env({{"HOME", "/home/erika"}})), "/home/erika/.config");
   EXPECT_EQ(ConfigHome(Env({{"XDG_CONFIG_HOME", "/c"}})), "/c");
 }
@@ -38,7 +39,7 @@ TEST(Environment, ElseTheUsersDataDirectory) {
 TEST(Environment, MakeDirectoriesCreatesParents) {
   testing::TempDir dir;
   EXPECT_TRUE(MakeDirectories(dir.File("a/b/c")));
-  struct stat st{};
+  struct stat st {};
   EXPECT_EQ(::stat(dir.File("a/b/c").c_str(), &st), 0);
   EXPECT_TRUE(MakeDirectories(dir.File("a/b/c")));
 }

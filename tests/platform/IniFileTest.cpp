@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
 #include "platform/IniFile.h"
@@ -21,8 +22,7 @@ TEST(IniFile, ReadsLikeTheProfileFunctions) {
   EXPECT_EQ(ini.ReadString("Leer", "file", "error"), "error");
   EXPECT_EQ(ini.ReadString("Niemand", "file", "error"), "error");
   // Duplicates: the first section wins and is listed once.
-  EXPECT_EQ(ini.Sections(),
-            (std::vector<std::string>{"Hans (Hans.tfd)", "Erika (Erika.tfd)", "Leer"}));
+  EXPECT_EQ(ini.Sections(), (std::vector<std::string>{"Hans (Hans.tfd)", "Erika (Erika.tfd)", "Leer"}));
 }
 
 TEST(IniFile, WritesBackWhatItDoesNotUnderstand) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,8 +39,9 @@ TEST(RegistryStore, WritesTypedValuesAsARegFile) {
 
 TEST(RegistryStore, AFileWithUnreadableLinesIsKeptBeforeItIsRewritten) {
   TempDir dir;
-  const std::string damaged = "REGEDIT4\r\n; a comment\r\n[HKEY_LOCAL_MACHINE\\Software\\Tarifuhr]\r\n"
-                              "\"left\"=dword:00000007\r\n\"top\"=dword:zz\r\n\"broken=\r\n";
+  const std::string damaged =
+      "REGEDIT4\r\n; a comment\r\n[HKEY_LOCAL_MACHINE\\Software\\Tarifuhr]\r\n"
+      "\"left\"=dword:00000007\r\n\"top\"=dword:zz\r\n\"broken=\r\n";
   std::filesystem::create_directories(dir.File("tarifuhr"));
   WriteFileBytes(dir.File("tarifuhr/registry.reg"), damaged);
   RegistryStore reg = RegistryStore::ForConfigHome(dir.Path());

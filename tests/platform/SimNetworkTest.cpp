@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated dial-up network: its state file, its dials and counters,
 // its RAS functions, and two processes changing it at once.
 
@@ -24,8 +25,7 @@ using ::testing::HasSubstr;
 struct SimFixture : ::testing::Test {
   testing::TempDir dir;
   int64_t nowMs = 1'800'000'000'000;
-  std::shared_ptr<SimNetwork> net =
-      std::make_shared<SimNetwork>(dir.Path(), [this] { return nowMs; });
+  std::shared_ptr<SimNetwork> net = std::make_shared<SimNetwork>(dir.Path(), [this] { return nowMs; });
   SimDialUpBackend backend{net};
   RasLibrary lib = backend.Library();
 
@@ -33,7 +33,8 @@ struct SimFixture : ::testing::Test {
   const Proc& Fn(const std::string& name) {
     return std::get<Proc>(lib.at(name));
   }
-  uint32_t Dial(const std::string& entry, const std::string& user, const std::string& password, uint32_t& handle) {
+  uint32_t Dial(const std::string& entry, const std::string& user, const std::string& password,
+                uint32_t& handle) {
     std::array<uint8_t, RasDialParamsLayout::kSize> p{};
     PutU32(p.data(), RasDialParamsLayout::kSize);
     PutChars(p.data() + RasDialParamsLayout::kEntryName, ras::kEntryNameLen, entry);
@@ -53,8 +54,14 @@ struct SimFixture : ::testing::Test {
 TEST_F(SimFixture, StateFileRoundTripsAndBadFilesAreNamed) {
   SimState s;
   s.NextHandle = 7;
-  const SimEntry e{.Name = "Tab\there %41 Münster", .DelaySeconds = 1.5, .FailCode = 678, .CheckCredentials = true,
-                   .ExpectedUser = "user=1", .RateRx = 2000, .RateTx = 500, .ClientIp = "10.0.0.2"};
+  const SimEntry e{.Name = "Tab\there %41 Münster",
+                   .DelaySeconds = 1.5,
+                   .FailCode = 678,
+                   .CheckCredentials = true,
+                   .ExpectedUser = "user=1",
+                   .RateRx = 2000,
+                   .RateTx = 500,
+                   .ClientIp = "10.0.0.2"};
   s.Entries.push_back(e);
   s.Connections.push_back({6, e.Name, 100, 200, 0, 5, 6});
   const SimState back = ParseSimState(FormatSimState(s));
@@ -80,17 +87,20 @@ TEST_F(SimFixture, StateFileRoundTripsAndBadFilesAreNamed) {
 TEST_F(SimFixture, DialOutcomesAndConnectionStates) {
   net->AddEntry({.Name = "Busy", .FailCode = ras::kErrorLineBusy});
   net->AddEntry({.Name = "Still", .FailCode = ras::kErrorNoAnswer});
-  net->AddEntry({.Name = "Auth", .CheckCredentials = true, .ExpectedUser = "anna", .ExpectedPassword = "geheim"});
+  net->AddEntry(
+      {.Name = "Auth", .CheckCredentials = true, .ExpectedUser = "anna", .ExpectedPassword = "geheim"});
   net->AddEntry({.Name = "Free"});
   EXPECT_THROW(net->AddEntry({.Name = "Free"}), SimError);
   EXPECT_THROW(net->AddEntry({}), SimError);
 
   uint32_t h = 0;
-  const struct { const char *entry, *password; uint32_t code; } refused[] = {
-      {"Busy", "", ras::kErrorLineBusy},
-      {"Still", "", ras::kErrorNoAnswer},
-      {"Auth", "falsch", ras::kErrorAuthenticationFailure},
-      {"Nope", "", ras::kErrorCannotFindPhonebookEntry}};
+  const struct {
+    const char *entry, *password;
+    uint32_t code;
+  } refused[] = {{"Busy", "", ras::kErrorLineBusy},
+                 {"Still", "", ras::kErrorNoAnswer},
+                 {"Auth", "falsch", ras::kErrorAuthenticationFailure},
+                 {"Nope", "", ras::kErrorCannotFindPhonebookEntry}};
   for (const auto& r : refused) EXPECT_EQ(Dial(r.entry, "anna", r.password, h), r.code) << r.entry;
   EXPECT_TRUE(net->Snapshot().Connections.empty());
   EXPECT_EQ(Dial("Auth", "anna", "geheim", h), 0u);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The control tool tarifuhr-sim, run as a program against a fresh program
 // directory.
 
@@ -6,8 +7,8 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/Files.h"
 #include "platform/sim/SimNetwork.h"
@@ -93,7 +94,8 @@ TEST_F(SimToolFixture, UnknownEntriesAndBadArgumentsFailClearly) {
     EXPECT_EQ(r.code, 1) << args;
     EXPECT_THAT(r.err, HasSubstr("Unbekannter Eintrag: Nope")) << args;
   }
-  for (auto [args, text] : {std::pair{"add A", "gibt es schon"}, {"traffic A 1 1", "Keine offene Verbindung"}}) {
+  for (auto [args, text] :
+       {std::pair{"add A", "gibt es schon"}, {"traffic A 1 1", "Keine offene Verbindung"}}) {
     const Result r = Run(args);
     EXPECT_EQ(r.code, 1) << args;
     EXPECT_THAT(r.err, HasSubstr(text)) << args;
@@ -106,7 +108,8 @@ TEST_F(SimToolFixture, UnknownEntriesAndBadArgumentsFailClearly) {
     EXPECT_FALSE(r.err.empty()) << args;
   }
   // None of the refused commands changed anything.
-  EXPECT_EQ(Run("list").out, "A\tdelay=0\tfail=0\trate=0/0\tclient=10.64.1.2\tserver=10.64.1.1\tcheck=nein\n");
+  EXPECT_EQ(Run("list").out,
+            "A\tdelay=0\tfail=0\trate=0/0\tclient=10.64.1.2\tserver=10.64.1.1\tcheck=nein\n");
 }
 
 TEST_F(SimToolFixture, NamesCountsAndStateFilesItCannotTake) {
@@ -124,12 +127,12 @@ TEST_F(SimToolFixture, NamesCountsAndStateFilesItCannotTake) {
   EXPECT_THAT(Run("traffic A 1000000 0").err, HasSubstr("Bytes je Richtung"));
   // The parser's own findings in German.
   EXPECT_THAT(Run("add").err, HasSubstr("Es fehlt die Angabe ENTRY"));
-  EXPECT_THAT(Run("lan maybe").err, HasSubstr("Ung\xC3\xBCltiger Wert"));
+  EXPECT_THAT(Run("lan maybe").err, HasSubstr("Ungültiger Wert"));
 
   const std::string state = JoinPath(home.Path(), SimNetwork::kStateFile);
   const std::string text = ReadWholeFile(state).value();
-  const std::string entryLine = text.substr(text.find("entry\t"), text.find('\n', text.find("entry\t")) -
-                                                                     text.find("entry\t") + 1);
+  const std::string entryLine =
+      text.substr(text.find("entry\t"), text.find('\n', text.find("entry\t")) - text.find("entry\t") + 1);
   {
     std::FILE* f = std::fopen(state.c_str(), "ab");
     std::fputs(entryLine.c_str(), f);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/Stream.h"
 
 #include <gtest/gtest.h>
@@ -60,7 +61,7 @@ TEST_F(FileStreamTest, TemporaryFilesAreNewAndPrivate) {
   FileStream b = FileStream::CreateTemporary(dir_ + "/", "t.");
   EXPECT_NE(a.Path(), b.Path());
   EXPECT_EQ(a.Path().rfind(dir_ + "/t.", 0), 0u);
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(stat(a.Path().c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
   EXPECT_THROW(FileStream::CreateTemporary(dir_ + "/nodir", "t."), FileError);
@@ -79,8 +80,11 @@ TEST(TempDirectory, TmpdirWhenItIsADirectory) {
       return std::nullopt;
     };
   };
-  for (auto [tmpdir, want] : {std::pair<const char*, const char*>{nullptr, "/tmp/"}, {"", "/tmp/"}, {"/", "/"},
-                              {"/var/tmp", "/var/tmp/"}, {"/no/such/dir", "/tmp/"}})
+  for (auto [tmpdir, want] : {std::pair<const char*, const char*>{nullptr, "/tmp/"},
+                              {"", "/tmp/"},
+                              {"/", "/"},
+                              {"/var/tmp", "/var/tmp/"},
+                              {"/no/such/dir", "/tmp/"}})
     EXPECT_EQ(TempDirectory(env(tmpdir)), want) << (tmpdir ? tmpdir : "unset");
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/TimeZone.h"
 
 #include <gtest/gtest.h>
@@ -17,8 +18,10 @@ class TzTest : public ::testing::Test {
     if (const char* tz = std::getenv("TZ")) saved_ = tz;
   }
   void TearDown() override {
-    if (saved_) setenv("TZ", saved_->c_str(), 1);
-    else unsetenv("TZ");
+    if (saved_)
+      setenv("TZ", saved_->c_str(), 1);
+    else
+      unsetenv("TZ");
     tzset();
   }
   TimeZoneInformation Under(const char* tz) {
@@ -28,7 +31,7 @@ class TzTest : public ::testing::Test {
   }
   static bool IsDst() {
     const time_t now = time(nullptr);
-    struct tm local{};
+    struct tm local {};
     localtime_r(&now, &local);
     return local.tm_isdst > 0;
   }
@@ -37,9 +40,14 @@ class TzTest : public ::testing::Test {
 
 TEST_F(TzTest, BiasesOfZonesWithAndWithoutDaylightSaving) {
   // The last one is a POSIX rule without the tz database.
-  const struct { const char* tz; int bias, daylightBias; } zones[] = {
-      {"UTC", 0, 0}, {"Asia/Kolkata", -330, 0}, {"Europe/Berlin", -60, -60},
-      {"America/St_Johns", 210, -60}, {"EST5EDT,M3.2.0,M11.1.0", 300, -60}};
+  const struct {
+    const char* tz;
+    int bias, daylightBias;
+  } zones[] = {{"UTC", 0, 0},
+               {"Asia/Kolkata", -330, 0},
+               {"Europe/Berlin", -60, -60},
+               {"America/St_Johns", 210, -60},
+               {"EST5EDT,M3.2.0,M11.1.0", 300, -60}};
   for (const auto& z : zones) {
     const TimeZoneInformation info = Under(z.tz);
     EXPECT_EQ(info.bias, z.bias) << z.tz;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Builds and reads file images byte by byte, independently of the code
 // under test.

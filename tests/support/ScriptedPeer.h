@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A peer on 127.0.0.1 that plays a fixed script against one client
 // connection in a thread of its own: what a real server won't do on demand

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The main window with its dialogs over the simulated network, and helpers
 // to drive modal dialogs and answer message boxes from inside their loops.
@@ -8,10 +9,10 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QMessageBox>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -20,13 +21,13 @@
 #include "accounting/UserFiles.h"
 #include "tests/support/Bytes.h"
 #include "tests/ui/UiFixture.h"
-#include "ui/Dialogs.h"
 #include "ui/AboutDialog.h"
-#include "ui/UserDialog.h"
-#include "ui/SettingsDialog.h"
+#include "ui/Dialogs.h"
 #include "ui/FirstStartDialog.h"
-#include "ui/TariffWizard.h"
+#include "ui/SettingsDialog.h"
 #include "ui/TariffEditor.h"
+#include "ui/TariffWizard.h"
+#include "ui/UserDialog.h"
 
 namespace tarifuhr::testing {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // End to end in one process: a fresh program directory, the first start,
 // a user and a tariff made through the real dialogs, and a dialled
 // connection counted on that tariff, down to the files.

@@ -1,5 +1,10 @@
+// SPDX-License-Identifier: MIT
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QToolButton>
 #include <QtTest>
 #include <filesystem>
 
@@ -69,8 +74,9 @@ class MainWindowTest : public QObject {
              (QStringList{"-", "-", "Benutzer-Einstelllungen", "-", "Fehlerbericht erstellen", "Hilfe", "-",
                           "Verbergen", "Autostart", "About", "-", "Beende"}));
     QCOMPARE(Captions(w.form->OverviewMenu()),
-             (QStringList{"-", "Benutzer-Einstellungen", "-", "Tarif-Einstellungen", "-", "Fehlerbericht erstellen",
-                          "Hilfe", "-", "Verbergen", "Autostart", "About", "-", "Beenden"}));
+             (QStringList{"-", "Benutzer-Einstellungen", "-", "Tarif-Einstellungen", "-",
+                          "Fehlerbericht erstellen", "Hilfe", "-", "Verbergen", "Autostart", "About", "-",
+                          "Beenden"}));
     QCOMPARE(w.form->StripItems().help->shortcut(), QKeySequence(Qt::Key_F1));
     // Commands whose dialog is not there yet are present but disabled.
     QVERIFY(!w.form->StripItems().errorReport->isEnabled());

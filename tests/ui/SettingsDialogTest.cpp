@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings dialog and the user settings dialog: users made, picked and
 // removed; tariffs removed; what reaches the files.
 
@@ -78,7 +79,7 @@ class SettingsDialogTest : public QObject {
              (QStringList{"Hans (Hans.tfd)", "Hans (Hans0.tfd)", "Jörg (Jörg.tfd)"}));
     QVERIFY(std::filesystem::exists(w.dir.File("Hans.tfd")));
     QVERIFY(std::filesystem::exists(w.dir.File("Hans0.tfd")));
-    QVERIFY(std::filesystem::exists(w.dir.File("J\xC3\xB6rg.tfd")));
+    QVERIFY(std::filesystem::exists(w.dir.File("Jörg.tfd")));
     QVERIFY(w.core().currentUser.empty());  // made, not chosen
 
     // Choosing a user makes it current, everywhere.
@@ -173,7 +174,7 @@ class SettingsDialogTest : public QObject {
     Choose(Control<QComboBox>(w.settings(), "users"), "Hans (Hans.tfd)");
     w.core().tariffs = {Tariff("A", "A")};
     w.settings().ShowTariffNames();
-    Click(Control<QPushButton>(w.settings(), "removeTariff"));  // "Tarif entfernen" without a line
+    Click(Control<QPushButton>(w.settings(), "removeTariff"));   // "Tarif entfernen" without a line
     Click(Control<QPushButton>(w.settings(), "tariffOptions"));  // "Tarifoptionen" without a line
     QCOMPARE(w.core().tariffs.size(), size_t(1));
     QVERIFY(w.editor().isHidden());

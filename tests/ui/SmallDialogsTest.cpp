@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The About box and the first-start dialog.
 
 #include "tests/ui/DialogFixture.h"
@@ -25,14 +26,18 @@ class SmallDialogsTest : public QObject {
     QCOMPARE(Control<ClickLabel>(a, "mailLink")->text(), QStringLiteral("support@tarifuhr.example"));
     QCOMPARE(Control<ClickLabel>(a, "testerLink")->text(), QStringLiteral("Erika Mustermann"));
     QCOMPARE(Control<ClickLabel>(a, "picture")->pixmap().size(), QSize(64, 64));
-    for (ClickLabel* l : {Control<ClickLabel>(a, "mailLink"), Control<ClickLabel>(a, "webLink"), Control<ClickLabel>(a, "forumLink"), Control<ClickLabel>(a, "testerLink")}) QCOMPARE(l->cursor().shape(), Qt::PointingHandCursor);
+    for (ClickLabel* l : {Control<ClickLabel>(a, "mailLink"), Control<ClickLabel>(a, "webLink"),
+                          Control<ClickLabel>(a, "forumLink"), Control<ClickLabel>(a, "testerLink")})
+      QCOMPARE(l->cursor().shape(), Qt::PointingHandCursor);
     QCOMPARE(Control<QPlainTextEdit>(a, "licence")->lineWrapMode(), QPlainTextEdit::NoWrap);
     QVERIFY(Control<QPlainTextEdit>(a, "licence")->isReadOnly());
     // The licence shown is the repository's own, word for word.
     const QString licence = QString::fromStdString(ReadFileBytes(TARIFUHR_SOURCE_DIR "/LICENSE"));
     QVERIFY(licence.startsWith(QStringLiteral("MIT License")));
     QVERIFY(Control<QPlainTextEdit>(a, "licence")->toPlainText().endsWith(licence));
-    QVERIFY(Control<QPlainTextEdit>(a, "licence")->toPlainText().startsWith(QStringLiteral("Tarifuhr ist freie Software unter der MIT-Lizenz.")));
+    QVERIFY(Control<QPlainTextEdit>(a, "licence")
+                ->toPlainText()
+                .startsWith(QStringLiteral("Tarifuhr ist freie Software unter der MIT-Lizenz.")));
     QVERIFY(Control<ClickLabel>(a, "notice")->text().contains(QStringLiteral("MIT-Lizenz")));
   }
 
@@ -40,20 +45,24 @@ class SmallDialogsTest : public QObject {
     DialogWorld w;
     AboutDialog& a = w.set->About();
     a.show();
-    for (ClickLabel* l : {Control<ClickLabel>(a, "mailLink"), Control<ClickLabel>(a, "webLink"), Control<ClickLabel>(a, "forumLink"), Control<ClickLabel>(a, "testerLink")}) {
+    for (ClickLabel* l : {Control<ClickLabel>(a, "mailLink"), Control<ClickLabel>(a, "webLink"),
+                          Control<ClickLabel>(a, "forumLink"), Control<ClickLabel>(a, "testerLink")}) {
       QTest::mouseClick(l, Qt::LeftButton);
       QVERIFY(a.isVisible());  // a link leaves the box open
     }
-    for (QLabel* caption : {Control<QLabel>(a, "mailCaption"), Control<QLabel>(a, "webCaption"), Control<QLabel>(a, "forumCaption"), Control<QLabel>(a, "testerCaption")}) {
+    for (QLabel* caption : {Control<QLabel>(a, "mailCaption"), Control<QLabel>(a, "webCaption"),
+                            Control<QLabel>(a, "forumCaption"), Control<QLabel>(a, "testerCaption")}) {
       QTest::mouseClick(caption, Qt::LeftButton);
       QVERIFY(a.isVisible());  // nor do the captions before them
     }
     QCOMPARE(w.shell.opened,
              (std::vector<std::string>{"mailto:support@tarifuhr.example", "https://tarifuhr.example",
                                        "https://tarifuhr.example/forum", "https://tarifuhr.example/dank"}));
-    for (QWidget* closer : {static_cast<QWidget*>(Control<ClickLabel>(a, "programName")), static_cast<QWidget*>(Control<ClickLabel>(a, "picture")),
-                            static_cast<QWidget*>(Control<ClickLabel>(a, "notice")), static_cast<QWidget*>(&a),
-                            static_cast<QWidget*>(Control<QPushButton>(a, "ok"))}) {
+    for (QWidget* closer :
+         {static_cast<QWidget*>(Control<ClickLabel>(a, "programName")),
+          static_cast<QWidget*>(Control<ClickLabel>(a, "picture")),
+          static_cast<QWidget*>(Control<ClickLabel>(a, "notice")), static_cast<QWidget*>(&a),
+          static_cast<QWidget*>(Control<QPushButton>(a, "ok"))}) {
       a.show();
       QTest::mouseClick(closer, Qt::LeftButton, {}, QPoint(2, 2));
       QVERIFY(a.isHidden());

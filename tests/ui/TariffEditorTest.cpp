@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tariff editor: limits that exclude each other, the number fields'
 // key filters, the conversion error, edit and create modes.
 
@@ -64,11 +65,15 @@ class TariffEditorTest : public QObject {
     QCOMPARE(e.windowTitle(), QStringLiteral("Tarif Einstellungen"));
     QCOMPARE(e.EditIndex(), -1);
     QCOMPARE(Control<QPushButton>(e, "store")->text(), QStringLiteral("Erstellen"));
-    for (QLineEdit* f : {Control<QLineEdit>(e, "pricePerMinute"), Control<QLineEdit>(e, "costLimit"), Control<QLineEdit>(e, "timeLimit"), Control<QLineEdit>(e, "dialInFee")}) QCOMPARE(f->text(), QStringLiteral("0"));
+    for (QLineEdit* f : {Control<QLineEdit>(e, "pricePerMinute"), Control<QLineEdit>(e, "costLimit"),
+                         Control<QLineEdit>(e, "timeLimit"), Control<QLineEdit>(e, "dialInFee")})
+      QCOMPARE(f->text(), QStringLiteral("0"));
     QVERIFY(!Control<QLineEdit>(e, "periodSeconds")->isEnabled());
     QVERIFY(!Control<QGroupBox>(e, "periodGroup")->isEnabled());
-    QVERIFY(Control<DateTimePicker>(e, "windowFrom")->isHidden() && !Control<DateTimePicker>(e, "windowFrom")->isEnabled());
-    QVERIFY(Control<DateTimePicker>(e, "windowTo")->isHidden() && !Control<DateTimePicker>(e, "windowTo")->isEnabled());
+    QVERIFY(Control<DateTimePicker>(e, "windowFrom")->isHidden() &&
+            !Control<DateTimePicker>(e, "windowFrom")->isEnabled());
+    QVERIFY(Control<DateTimePicker>(e, "windowTo")->isHidden() &&
+            !Control<DateTimePicker>(e, "windowTo")->isEnabled());
     QVERIFY(Control<QCheckBox>(e, "inTotals")->isHidden() && !Control<QCheckBox>(e, "inTotals")->isEnabled());
     QCOMPARE(Control<QGroupBox>(e, "dialUpGroup")->title(), QStringLiteral(" DFÜ Einstellungen "));
     QCOMPARE(Control<QGroupBox>(e, "periodGroup")->title(), QStringLiteral(" Benutzerdaten "));
@@ -127,7 +132,8 @@ class TariffEditorTest : public QObject {
     Control<QLineEdit>(e, "name")->clear();
     QTest::keyClick(Control<QLineEdit>(e, "name"), Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(Control<QLineEdit>(e, "name")->text(), QStringLiteral("99"));
-    for (QLineEdit* f : {Control<QLineEdit>(e, "pricePerMinute"), Control<QLineEdit>(e, "costLimit"), Control<QLineEdit>(e, "timeLimit"), Control<QLineEdit>(e, "dialInFee")}) {
+    for (QLineEdit* f : {Control<QLineEdit>(e, "pricePerMinute"), Control<QLineEdit>(e, "costLimit"),
+                         Control<QLineEdit>(e, "timeLimit"), Control<QLineEdit>(e, "dialInFee")}) {
       f->setText("1");
       f->setCursorPosition(1);
       QTest::keyClick(f, Qt::Key_V, Qt::ControlModifier);
@@ -194,7 +200,9 @@ class TariffEditorTest : public QObject {
     QCOMPARE(Control<QLineEdit>(e, "dialInFee")->text(), QStringLiteral("7"));
     QCOMPARE(Control<QLineEdit>(e, "periodSeconds")->text(), QStringLiteral("120"));
     QCOMPARE(Control<QLineEdit>(e, "periodCosts")->text(), QStringLiteral("3,25"));
-    QVERIFY(Control<QLineEdit>(e, "periodSeconds")->isEnabled() && Control<QLineEdit>(e, "periodCosts")->isEnabled() && Control<QGroupBox>(e, "periodGroup")->isEnabled());
+    QVERIFY(Control<QLineEdit>(e, "periodSeconds")->isEnabled() &&
+            Control<QLineEdit>(e, "periodCosts")->isEnabled() &&
+            Control<QGroupBox>(e, "periodGroup")->isEnabled());
     QCOMPARE(Control<QComboBox>(e, "entryName")->currentText(), QStringLiteral("Net"));
     QCOMPARE(Control<QComboBox>(e, "entryName")->count(), 2);  // the phone book's entries
     QCOMPARE(Control<QLineEdit>(e, "userName")->text(), QStringLiteral("hans"));
@@ -205,7 +213,9 @@ class TariffEditorTest : public QObject {
     // Then a tariff without any limit: all three open, time limit "0".
     e.Load(1);
     QCOMPARE(Control<QLineEdit>(e, "timeLimit")->text(), QStringLiteral("0"));
-    QVERIFY(Control<QLineEdit>(e, "pricePerMinute")->isEnabled() && Control<QLineEdit>(e, "costLimit")->isEnabled() && Control<QLineEdit>(e, "timeLimit")->isEnabled());
+    QVERIFY(Control<QLineEdit>(e, "pricePerMinute")->isEnabled() &&
+            Control<QLineEdit>(e, "costLimit")->isEnabled() &&
+            Control<QLineEdit>(e, "timeLimit")->isEnabled());
     QVERIFY(!Control<QCheckBox>(e, "inTotals")->isChecked());
   }
 
@@ -274,7 +284,8 @@ class TariffEditorTest : public QObject {
     w.form->PauseTick();
     Click(Control<QPushButton>(e, "store"));
     QCOMPARE(boxes.texts.size(), 1);
-    QCOMPARE(boxes.texts[0], QStringLiteral("Der bearbeitete Tarif ist nicht mehr vorhanden. Es wurde nichts gespeichert."));
+    QCOMPARE(boxes.texts[0],
+             QStringLiteral("Der bearbeitete Tarif ist nicht mehr vorhanden. Es wurde nichts gespeichert."));
     QCOMPARE(w.core().tariffs.size(), size_t(1));
     QCOMPARE(w.core().tariffs[0], NoLimitTariff());
     Click(Control<QPushButton>(e, "cancel"));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A main window over the simulated dial-up network in a temporary program
 // directory, with a hand-moved clock and a shell that records what it opens.
@@ -34,10 +35,9 @@ struct UiWorld {
     dialUp.binder = &binder;
     dialUp.family = StatisticsFamily::Device;
     dialUp.counters = &backend;
-    form = std::make_unique<MainWindow>(
-        ProgramServices{clock, backend, dialUp, registry, shell, dir.Path(), dir.File("tarifuhr"),
-                        RegionalSettings::German()},
-        nullptr, [trayAvailable] { return trayAvailable; });
+    form = std::make_unique<MainWindow>(ProgramServices{clock, backend, dialUp, registry, shell, dir.Path(),
+                                                        dir.File("tarifuhr"), RegionalSettings::German()},
+                                        nullptr, [trayAvailable] { return trayAvailable; });
   }
   void AddEntry(const std::string& name) {
     SimEntry e;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The new-tariff wizard: its pages, their order and resets, its two
 // messages and the hand-over to the tariff editor; and the whole way from
 // "Tarif hinzufügen" to a tariff that is counted, edited and removed.
@@ -89,8 +90,10 @@ class WizardTest : public QObject {
     Click(Control<QPushButton>(z, "next"));
     QCOMPARE(z.CurrentPage(), 4);
     // Buttons keep to the bottom right.
-    QVERIFY(Control<QPushButton>(z, "next")->geometry().right() > Control<QPushButton>(z, "back")->geometry().right());
-    QVERIFY(Control<QPushButton>(z, "back")->geometry().right() > Control<QPushButton>(z, "cancel")->geometry().right());
+    QVERIFY(Control<QPushButton>(z, "next")->geometry().right() >
+            Control<QPushButton>(z, "back")->geometry().right());
+    QVERIFY(Control<QPushButton>(z, "back")->geometry().right() >
+            Control<QPushButton>(z, "cancel")->geometry().right());
     QVERIFY(Control<QPushButton>(z, "next")->geometry().bottom() < z.height());
     QVERIFY(Control<QPushButton>(z, "next")->geometry().top() > z.Page(4)->geometry().bottom());
   }
@@ -191,7 +194,9 @@ class WizardTest : public QObject {
     QCOMPARE(Control<QLineEdit>(z, "pricePerMinute")->text(), QStringLiteral("0"));
     QCOMPARE(Control<QLineEdit>(z, "costLimit")->text(), QStringLiteral("0"));
     QCOMPARE(Control<QLineEdit>(z, "timeLimit")->text(), QStringLiteral("0"));
-    QVERIFY(Control<QLineEdit>(z, "pricePerMinute")->isEnabled() && Control<QLineEdit>(z, "costLimit")->isEnabled() && !Control<QLineEdit>(z, "timeLimit")->isEnabled());
+    QVERIFY(Control<QLineEdit>(z, "pricePerMinute")->isEnabled() &&
+            Control<QLineEdit>(z, "costLimit")->isEnabled() &&
+            !Control<QLineEdit>(z, "timeLimit")->isEnabled());
     QCOMPARE(Control<QLineEdit>(z, "dialInFee")->text(), QStringLiteral("0"));
     QVERIFY(!Control<QCheckBox>(z, "useWindow")->isChecked());
     QCOMPARE(Control<DateTimePicker>(z, "windowFrom")->Value(), w.clock.Now());
@@ -233,14 +238,18 @@ class WizardTest : public QObject {
     QCOMPARE(Control<QLineEdit>(e, "pricePerMinute")->text(), QStringLiteral("0"));
     QCOMPARE(Control<QLineEdit>(e, "costLimit")->text(), QStringLiteral("0"));
     QCOMPARE(Control<QLineEdit>(e, "timeLimit")->text(), QStringLiteral("5400"));
-    QVERIFY(!Control<QLineEdit>(e, "pricePerMinute")->isEnabled() && !Control<QLineEdit>(e, "costLimit")->isEnabled() && Control<QLineEdit>(e, "timeLimit")->isEnabled());
+    QVERIFY(!Control<QLineEdit>(e, "pricePerMinute")->isEnabled() &&
+            !Control<QLineEdit>(e, "costLimit")->isEnabled() &&
+            Control<QLineEdit>(e, "timeLimit")->isEnabled());
     QCOMPARE(Control<QLineEdit>(e, "periodSeconds")->text(), QStringLiteral("0"));
     QCOMPARE(Control<QLineEdit>(e, "periodCosts")->text(), QStringLiteral("0"));
     QCOMPARE(Control<QComboBox>(e, "entryName")->currentText(), QStringLiteral("Net"));
     QVERIFY(Control<QCheckBox>(e, "inTotals")->isChecked());
     // The window bounds are times of day on day 0, equal: no window.
-    QCOMPARE(Control<DateTimePicker>(e, "windowFrom")->Value(), Control<DateTimePicker>(e, "windowTo")->Value());
-    QVERIFY(Control<DateTimePicker>(e, "windowFrom")->Value() >= 0 && Control<DateTimePicker>(e, "windowFrom")->Value() < 1);
+    QCOMPARE(Control<DateTimePicker>(e, "windowFrom")->Value(),
+             Control<DateTimePicker>(e, "windowTo")->Value());
+    QVERIFY(Control<DateTimePicker>(e, "windowFrom")->Value() >= 0 &&
+            Control<DateTimePicker>(e, "windowFrom")->Value() < 1);
     QVERIFY(w.core().tariffs.empty());  // only "Erstellen" makes it
     Click(Control<QPushButton>(e, "store"));
     QCOMPARE(w.core().tariffs.size(), size_t(1));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tarifuhr-sim: changes and shows the simulated dial-up network that
 // Tarifuhr uses by default. Works on the state file in the program
 // directory (TARIFUHR_HOME when set), so it can run beside the program.
@@ -28,7 +29,8 @@ bool ParseRate(const std::string& text, uint64_t& rx, uint64_t& tx) {
     auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
     return !s.empty() && ec == std::errc() && p == s.data() + s.size();
   };
-  return num(std::string_view(text).substr(0, slash), rx) && num(std::string_view(text).substr(slash + 1), tx);
+  return num(std::string_view(text).substr(0, slash), rx) &&
+         num(std::string_view(text).substr(slash + 1), tx);
 }
 
 bool ParseCount(const std::string& text, uint64_t& out) {
@@ -49,12 +51,12 @@ std::string GermanParseError(const CLI::ParseError& e) {
   if (has(" is required")) return "Es fehlt die Angabe " + before(" is required") + ".";
   if (has("not expected: ")) return "Nicht erwartet: " + after("not expected: ");
   if (has(" requires ")) return before(" requires ") + " geht nur zusammen mit " + after(" requires ") + ".";
-  if (has(" excludes ")) return before(" excludes ") + " schlie\xC3\x9Ft " + after(" excludes ") + " aus.";
+  if (has(" excludes ")) return before(" excludes ") + " schließt " + after(" excludes ") + " aus.";
   if (has("Could not convert: ") && has(" = "))
-    return "Ung\xC3\xBCltiger Wert f\xC3\xBCr " + before(" = ").substr(19) + ": " + after(" = ");
+    return "Ungültiger Wert für " + before(" = ").substr(19) + ": " + after(" = ");
   if (has(" not in {"))
-    return "Ung\xC3\xBCltiger Wert \xE2\x80\x9E" + after(": ").substr(0, after(": ").find(" not in {")) +
-           "\xE2\x80\x9C (m\xC3\xB6glich: " + after(" not in {").substr(0, after(" not in {").find('}')) + ").";
+    return "Ungültiger Wert „" + after(": ").substr(0, after(": ").find(" not in {")) +
+           "“ (möglich: " + after(" not in {").substr(0, after(" not in {").find('}')) + ").";
   if (has(" required ") && has(" missing")) return "Bei " + before(": ") + " fehlt der Wert.";
   return "Der Aufruf wurde nicht verstanden.";
 }
@@ -68,7 +70,7 @@ void GermanHelp(CLI::App& app) {
   f->label("Positionals", "Angaben");
   f->label("REQUIRED", "PFLICHT");
   f->label("Needs", "braucht");
-  f->label("Excludes", "schlie\xC3\x9Ft aus");
+  f->label("Excludes", "schließt aus");
   f->label("Env", "Umgebung");
   app.option_defaults()->group("Optionen");
   app.set_help_flag("-h,--help", "diese Hilfe zeigen");
@@ -100,7 +102,8 @@ int main(int argc, char** argv) {
   auto* add = app.add_subcommand("add", "Eintrag anlegen");
   add->add_option("ENTRY", entry, "Name des Eintrags")->required();
   add->add_option("--delay", delay, "Sekunden bis die Verbindung steht (Vorgabe 0)");
-  add->add_option("--fail", fail, "jedes Wählen endet mit diesem RAS-Fehler (676 besetzt, 678 keine Antwort)");
+  add->add_option("--fail", fail,
+                  "jedes Wählen endet mit diesem RAS-Fehler (676 besetzt, 678 keine Antwort)");
   auto* addUser = add->add_option("--user", user, "erwarteter Benutzername (sonst Fehler 691)");
   auto* addPassword = add->add_option("--password", password, "erwartetes Kennwort");
   addUser->needs(addPassword);
@@ -112,7 +115,8 @@ int main(int argc, char** argv) {
   auto* remove = app.add_subcommand("remove", "Eintrag und seine Verbindungen entfernen");
   remove->add_option("ENTRY", entry, "Name des Eintrags")->required();
 
-  auto* dial = app.add_subcommand("dial", "Eintrag wählen (eine Verbindung außerhalb des Programms); wartet die Verzögerung ab");
+  auto* dial = app.add_subcommand(
+      "dial", "Eintrag wählen (eine Verbindung außerhalb des Programms); wartet die Verzögerung ab");
   dial->add_option("ENTRY", entry, "Name des Eintrags")->required();
   auto* dialUser = dial->add_option("--user", user, "Benutzername statt des gespeicherten");
   auto* dialPassword = dial->add_option("--password", password, "Kennwort statt des gespeicherten");
@@ -122,7 +126,8 @@ int main(int argc, char** argv) {
   auto* hangup = app.add_subcommand("hangup", "Verbindungen eines Eintrags trennen (all: alle)");
   hangup->add_option("ENTRY", entry, "Name des Eintrags oder all")->required();
 
-  auto* traffic = app.add_subcommand("traffic", "Bytes zu den offenen Verbindungen eines Eintrags hinzufügen");
+  auto* traffic =
+      app.add_subcommand("traffic", "Bytes zu den offenen Verbindungen eines Eintrags hinzufügen");
   traffic->add_option("ENTRY", entry, "Name des Eintrags")->required();
   traffic->add_option("RX", rxText, "empfangene Bytes")->required();
   traffic->add_option("TX", txText, "gesendete Bytes")->required();
@@ -142,7 +147,8 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForAllHelp& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    std::cerr << "tarifuhr-sim: Fehler: " << GermanParseError(e) << "\n(tarifuhr-sim --help zeigt die Befehle)\n";
+    std::cerr << "tarifuhr-sim: Fehler: " << GermanParseError(e)
+              << "\n(tarifuhr-sim --help zeigt die Befehle)\n";
     return e.get_exit_code() ? e.get_exit_code() : kExitError;
   }
 
@@ -150,9 +156,9 @@ int main(int argc, char** argv) {
     const SimNetwork net(ProgramDirectory(ProcessEnvironment(), ExecutablePath()));
     if (list->parsed()) {
       for (const auto& e : net.Snapshot().Entries) {
-        std::cout << e.Name << "\tdelay=" << e.DelaySeconds << "\tfail=" << e.FailCode << "\trate=" << e.RateRx
-                  << "/" << e.RateTx << "\tclient=" << e.ClientIp << "\tserver=" << e.ServerIp
-                  << "\tcheck=" << (e.CheckCredentials ? "ja" : "nein") << "\n";
+        std::cout << e.Name << "\tdelay=" << e.DelaySeconds << "\tfail=" << e.FailCode
+                  << "\trate=" << e.RateRx << "/" << e.RateTx << "\tclient=" << e.ClientIp
+                  << "\tserver=" << e.ServerIp << "\tcheck=" << (e.CheckCredentials ? "ja" : "nein") << "\n";
       }
     } else if (add->parsed()) {
       SimEntry e;
@@ -194,7 +200,7 @@ int main(int argc, char** argv) {
       std::cout << entry << "\tverbunden\tsim" << handle << "\t" << handle << "\n";
     } else if (hangup->parsed()) {
       if (entry.empty())
-        throw SimError("Ein leerer Eintragsname trennt nichts; alle Verbindungen trennt \xE2\x80\x9Ehangup all\xE2\x80\x9C.");
+        throw SimError("Ein leerer Eintragsname trennt nichts; alle Verbindungen trennt „hangup all“.");
       const size_t n = entry == SimNetwork::kAllEntries ? net.HangUpAll() : net.HangUpEntry(entry);
       std::cout << n << " Verbindung(en) getrennt\n";
     } else if (traffic->parsed()) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The dial-up component over a real NetworkManager that scripts/test.sh
 // starts in a network namespace of its own (scripts/networkmanager-start.sh)
 // and describes in TARIFUHR_TEST_NM_* variables. The test runs inside that
@@ -74,24 +75,28 @@ class OverNetworkManager : public ::testing::Test {
     ::setenv("DBUS_SYSTEM_BUS_ADDRESS", Env("TARIFUHR_TEST_NM_BUS").c_str(), 1);
     const std::string add = "nmcli connection add ifname vethA connection.autoconnect no ";
     const std::string ip = " ipv4.method manual ipv4.addresses 10.250.0.1/30 ipv6.method disabled";
-    Shell("nmcli connection delete '" + std::string(kMetered) + "' '" + kFree + "' '" + kDsl + "' '" + kGsm + "'");
+    Shell("nmcli connection delete '" + std::string(kMetered) + "' '" + kFree + "' '" + kDsl + "' '" + kGsm +
+          "'");
     Shell(add + "type ethernet con-name '" + kMetered + "' connection.metered yes" + ip);
     Shell(add + "type ethernet con-name '" + kFree + "'" + ip);
     Shell(add + "type pppoe con-name '" + kDsl + "' pppoe.username anna pppoe.password geheim");
-    Shell("nmcli connection add type gsm ifname '*' connection.autoconnect no con-name '" + std::string(kGsm) +
-        "' gsm.apn internet gsm.username vodafone");
+    Shell("nmcli connection add type gsm ifname '*' connection.autoconnect no con-name '" +
+          std::string(kGsm) + "' gsm.apn internet gsm.username vodafone");
   }
 
   void SetUp() override {
     if (Env("TARIFUHR_TEST_NM_BUS").empty())
-      GTEST_SKIP() << "no NetworkManager for tests (scripts/test.sh starts one; TARIFUHR_TEST_NM_BUS is not set)";
+      GTEST_SKIP()
+          << "no NetworkManager for tests (scripts/test.sh starts one; TARIFUHR_TEST_NM_BUS is not set)";
     if (!FileExists("/sys/class/net/vethA/statistics/tx_bytes"))
-      GTEST_SKIP() << "not inside NetworkManager's namespace (run through scripts/in-networkmanager-namespace.sh)";
+      GTEST_SKIP()
+          << "not inside NetworkManager's namespace (run through scripts/in-networkmanager-namespace.sh)";
     std::string why;
     backend = NmDialUpBackend::Connect(why);
     ASSERT_TRUE(backend) << why;
     backend->Register(libs);
-    dialUp = std::make_unique<DialUp>(DialUpServices{&binder, StatisticsFamily::Device, nullptr, nullptr, backend.get()});
+    dialUp = std::make_unique<DialUp>(
+        DialUpServices{&binder, StatisticsFamily::Device, nullptr, nullptr, backend.get()});
     dialUp->SetDialMode(DialMode::Sync);
   }
   void TearDown() override { Shell("nmcli connection down '" + std::string(kMetered) + "'"); }
@@ -99,9 +104,8 @@ class OverNetworkManager : public ::testing::Test {
   std::vector<std::string> OpenEntries() {
     std::vector<std::string> open;
     dialUp->OnActiveConnection = [&open](DialUp&, uint32_t, const TRasConnStatus&, const std::string&,
-                                         const std::string& entry, const std::string&, const std::string& device) {
-      open.push_back(entry + "|" + device);
-    };
+                                         const std::string& entry, const std::string&,
+                                         const std::string& device) { open.push_back(entry + "|" + device); };
     EXPECT_EQ(dialUp->GetActiveConnections(), 0u);
     return open;
   }
@@ -159,7 +163,8 @@ TEST_F(OverNetworkManager, ADialThatCannotWorkFailsWithACodeAndAText) {
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(20)) << entry;
   }
   // PPP can't start without pppd, and no device suits a modem profile.
-  const std::string noDevice = std::to_string(ras::kErrorPortNotAvailable) + " " + ras::ErrorText(ras::kErrorPortNotAvailable);
+  const std::string noDevice =
+      std::to_string(ras::kErrorPortNotAvailable) + " " + ras::ErrorText(ras::kErrorPortNotAvailable);
   EXPECT_THAT(failures, ::testing::ElementsAre(noDevice, noDevice));
 }
 
