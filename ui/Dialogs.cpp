@@ -2,6 +2,7 @@
 #include "ui/Dialogs.h"
 
 #include "ui/AboutDialog.h"
+#include "ui/ErrorReportDialog.h"
 #include "ui/FirstStartDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/SettingsDialog.h"
@@ -19,6 +20,7 @@ DialogSet::DialogSet(MainWindow& form) : dialogs_(form) {
   about_ = std::make_unique<AboutDialog>(dialogs_);
   wizard_ = std::make_unique<TariffWizard>(dialogs_);
   firstStart_ = std::make_unique<FirstStartDialog>(dialogs_);
+  errorReport_ = std::make_unique<ErrorReportDialog>(dialogs_);
 
   form.SetCommand(MainWindow::Command::UserSettings, [this] { settings_->show(); });
   form.SetCommand(MainWindow::Command::TariffSettings, [this, &form] {
@@ -27,13 +29,18 @@ DialogSet::DialogSet(MainWindow& form) : dialogs_(form) {
   });
   form.SetCommand(MainWindow::Command::About, [this] { about_->show(); });
   form.SetCommand(MainWindow::Command::FirstStart, [this] { firstStart_->show(); });
+  form.SetCommand(MainWindow::Command::ErrorReport, [this] {
+    errorReport_->Reset();
+    errorReport_->show();
+  });
 }
 
 DialogSet::~DialogSet() {
   // The entry handler reaches into the editor.
   dialogs_.form.Dialer().OnEntryGet = nullptr;
-  for (auto command : {MainWindow::Command::UserSettings, MainWindow::Command::TariffSettings,
-                       MainWindow::Command::About, MainWindow::Command::FirstStart})
+  for (auto command :
+       {MainWindow::Command::UserSettings, MainWindow::Command::TariffSettings, MainWindow::Command::About,
+        MainWindow::Command::FirstStart, MainWindow::Command::ErrorReport})
     dialogs_.form.SetCommand(command, {});
 }
 

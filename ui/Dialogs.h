@@ -15,6 +15,7 @@ class UserDialog;
 class AboutDialog;
 class TariffWizard;
 class FirstStartDialog;
+class ErrorReportDialog;
 
 struct Dialogs {
   explicit Dialogs(MainWindow& mainWindow) : form(mainWindow) {}
@@ -25,6 +26,7 @@ struct Dialogs {
   AboutDialog* about = nullptr;
   TariffWizard* wizard = nullptr;
   FirstStartDialog* firstStart = nullptr;
+  ErrorReportDialog* errorReport = nullptr;
 };
 
 // Owns the dialogs; destroy it before the main window.
@@ -43,6 +45,7 @@ class DialogSet {
   AboutDialog& About() { return *about_; }
   TariffWizard& Wizard() { return *wizard_; }
   FirstStartDialog& FirstStart() { return *firstStart_; }
+  ErrorReportDialog& ErrorReport() { return *errorReport_; }
 
  private:
   Dialogs dialogs_;
@@ -52,6 +55,7 @@ class DialogSet {
   std::unique_ptr<AboutDialog> about_;
   std::unique_ptr<TariffWizard> wizard_;
   std::unique_ptr<FirstStartDialog> firstStart_;
+  std::unique_ptr<ErrorReportDialog> errorReport_;
 };
 
 }  // namespace tarifuhr

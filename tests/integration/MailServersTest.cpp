@@ -15,55 +15,20 @@
 #include "mail/Pop3Client.h"
 #include "mail/SmtpClient.h"
 #include "platform/Files.h"
+#include "tests/support/MailServers.h"
 #include "tests/support/ScriptedPeer.h"
 
 namespace tarifuhr {
 namespace {
 
-struct Servers {
-  std::string smtpHost, smtpPort, pop3Host, pop3Port, user, pass, addr, maildir;
-};
-
-std::optional<Servers> FromEnvironment() {
-  std::vector<std::string> v;
-  for (const char* name : {"SMTP_HOST", "SMTP_PORT", "POP3_HOST", "POP3_PORT", "MAIL_USER", "MAIL_PASS",
-                           "MAIL_ADDR", "MAILDIR"}) {
-    const char* value = std::getenv(("TARIFUHR_TEST_" + std::string(name)).c_str());
-    if (!value || !*value) return std::nullopt;
-    v.push_back(value);
-  }
-  return Servers{v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]};
-}
-
-std::string Token() {
-  static std::mt19937 rng{std::random_device{}()};
-  return "T" + std::to_string(rng());
-}
-
-// The Maildir files (new/ and cur/) that contain `token`, waiting up to
-// 10 s until `count` of them have arrived.
-std::vector<std::string> Delivered(const std::string& maildir, const std::string& token, size_t count) {
-  std::vector<std::string> found;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  do {
-    found.clear();
-    for (const char* sub : {"/new", "/cur"}) {
-      std::error_code ec;
-      for (const auto& e : std::filesystem::directory_iterator(maildir + sub, ec)) {
-        const std::string text = ReadWholeFile(e.path().string()).value_or("");
-        if (text.find(token) != std::string::npos) found.push_back(text);
-      }
-    }
-    if (found.size() >= count) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  } while (std::chrono::steady_clock::now() < deadline);
-  return found;
-}
+using test::Delivered;
+using test::MailServersFromEnvironment;
+using test::Token;
 
 class MailServers : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto env = FromEnvironment();
+    const auto env = MailServersFromEnvironment();
     if (!env)
       GTEST_SKIP() << "no mail servers: scripts/test.sh starts them and sets TARIFUHR_TEST_SMTP_PORT, "
                       "TARIFUHR_TEST_POP3_PORT, TARIFUHR_TEST_MAIL_USER, ... for these tests";
@@ -96,7 +61,7 @@ class MailServers : public ::testing::Test {
     return msg;
   }
 
-  Servers srv;
+  test::MailServers srv;
   Pop3Client pop;
   SmtpClient smtp;
   std::vector<std::pair<int, std::string>> errors;

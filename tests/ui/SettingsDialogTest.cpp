@@ -58,7 +58,8 @@ class SettingsDialogTest : public QObject {
     QVERIFY(w.form->StripItems().userSettings->isEnabled());
     QVERIFY(w.form->TariffSettingsItem()->isEnabled());
     QVERIFY(w.form->StripItems().about->isEnabled());
-    QVERIFY(!w.form->StripItems().errorReport->isEnabled());
+    QVERIFY(w.form->StripItems().errorReport->isEnabled());
+    QVERIFY(w.form->OverviewItems().errorReport->isEnabled());
     w.form->StripItems().userSettings->trigger();
     QVERIFY(w.settings().isVisible());
     QVERIFY(!w.settings().isModal());

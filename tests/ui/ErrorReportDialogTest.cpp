@@ -1,0 +1,193 @@
+// SPDX-License-Identifier: MIT
+// The error report dialog, driven by keys and clicks, against the real
+// Postfix and Dovecot that scripts/test.sh starts; without a server the
+// desktop's mail program (a stub xdg-email that writes down its arguments).
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "platform/MessagePump.h"
+#include "tests/support/MailServers.h"
+#include "tests/ui/DialogFixture.h"
+#include "ui/ErrorReportDialog.h"
+
+using namespace tarifuhr;
+using namespace tarifuhr::testing;
+
+namespace {
+
+const char* const kSkip =
+    "no mail servers: scripts/test.sh starts them and sets TARIFUHR_TEST_SMTP_PORT, ...";
+
+struct ReportWorld : DialogWorld {
+  ReportWorld() {
+    AddEntry("Net");
+    dialog = &set->ErrorReport();
+  }
+  void Online() {
+    uint32_t outcome = 0;
+    double delay = 0;
+    network->FinishDial(network->StartDial("Net", "", "", outcome, delay), outcome, delay);
+  }
+  void Configure(const test::MailServers& s) {
+    const std::pair<const char*, std::string> values[] = {
+        {"host", s.smtpHost},        {"pop3port", s.pop3Port},
+        {"smtpport", s.smtpPort},    {"account", s.user},
+        {"password", s.pass},        {"from", "bericht@example.test"},
+        {"displayname", "Tarifuhr"}, {"to", s.addr}};
+    for (const auto& [name, value] : values) registry.WriteString(ReportServer::kKey, name, value);
+  }
+  // Opens the dialog from the menu and writes a report with `token`.
+  void Write(const QString& token) {
+    form->StripItems().errorReport->trigger();
+    auto* report = Control<QPlainTextEdit>(*dialog, "report");
+    report->selectAll();
+    Type(report, QStringLiteral("Zähler läuft rückwärts ") + token);
+    QTest::keyClick(report, Qt::Key_Return);
+    Type(report, QStringLiteral(".Punktzeile"));
+  }
+  QPushButton* SendButton() { return Control<QPushButton>(*dialog, "send"); }
+  bool Ready() {
+    return SendButton()->isEnabled() && SendButton()->text() == QStringLiteral("Absenden") &&
+           Control<QPushButton>(*dialog, "cancel")->isEnabled();
+  }
+  ErrorReportDialog* dialog;
+};
+
+// A port of 127.0.0.1 where nothing listens.
+QString UnusedPort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  socklen_t len = sizeof a;
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+  ::close(fd);
+  return QString::number(ntohs(a.sin_port));
+}
+
+}  // namespace
+
+class ErrorReportDialogTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void cleanup() { SetMessagePump({}); }
+
+  void aReportArrivesAsOneMessage() {
+    const auto servers = test::MailServersFromEnvironment();
+    if (!servers) QSKIP(kSkip);
+    ReportWorld w;
+    w.Configure(*servers);
+    w.Online();
+    QVERIFY(w.form->StripItems().errorReport->isEnabled());
+    const std::string token = test::Token();
+    w.Write(QString::fromStdString(token));
+    // While the clients wait, the button shows how far the send is; the
+    // close box is refused meanwhile.
+    QStringList captions;
+    bool closedMidway = false;
+    SetMessagePump([&] {
+      captions << w.SendButton()->text();
+      w.dialog->close();
+      closedMidway = closedMidway || w.dialog->isHidden();
+    });
+    Click(w.SendButton());
+    QVERIFY(w.dialog->isHidden());
+    QVERIFY(!closedMidway);
+    QVERIFY(captions.contains(QStringLiteral("100%")));
+
+    const auto mails = test::Delivered(servers->maildir, token, 1);
+    QCOMPARE(mails.size(), size_t(1));
+    const std::string& m = mails[0];
+    QVERIFY(m.find("\nSubject: Fehlerbericht\n") != std::string::npos);
+    QVERIFY(m.find("\nFrom: \"Tarifuhr\" <bericht@example.test>\n") != std::string::npos);
+    const std::string body = m.substr(m.find("\n\n") + 2);
+    QCOMPARE(body.substr(0, body.find('\n')), std::string("Betriebssystem:Bitte ausw\xE4hlen"));
+    QVERIFY(body.find("Fehlerbericht:\nZ\xE4hler l\xE4uft r\xFC"
+                      "ckw\xE4rts") != std::string::npos);
+    QVERIFY(body.find("\n.Punktzeile\n") != std::string::npos);
+  }
+
+  void offlineNothingIsSent() {
+    const auto servers = test::MailServersFromEnvironment();
+    if (!servers) QSKIP(kSkip);
+    ReportWorld w;
+    w.Configure(*servers);
+    const std::string token = test::Token();
+    w.Write(QString::fromStdString(token));
+    BoxAnswerer boxes;
+    Click(w.SendButton());
+    QCOMPARE(boxes.texts,
+             QStringList{QStringLiteral("Stellen Sie bitte zuerst eine Verbindung zum Internet her!")});
+    QCOMPARE(boxes.captions, QStringList{QStringLiteral("Fehler")});
+    QVERIFY(w.dialog->isVisible() && w.Ready());
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    QVERIFY(test::Delivered(servers->maildir, token, 0).empty());
+  }
+
+  void aFailedSendKeepsTheReportAndIsReadyAgain() {
+    const auto servers = test::MailServersFromEnvironment();
+    if (!servers) QSKIP(kSkip);
+    const std::pair<const char*, QString> failures[] = {{"password", QStringLiteral("falsch")},
+                                                        {"to", QStringLiteral("niemand@example.test")},
+                                                        {"pop3port", UnusedPort()},
+                                                        {"smtpport", UnusedPort()}};
+    for (const auto& [name, value] : failures) {
+      ReportWorld w;
+      w.Configure(*servers);
+      w.registry.WriteString(ReportServer::kKey, name, value.toStdString());
+      w.Online();
+      w.Write(QStringLiteral("Bericht"));
+      const QString typed = Control<QPlainTextEdit>(*w.dialog, "report")->toPlainText();
+      BoxAnswerer boxes;
+      Click(w.SendButton());
+      QVERIFY2(!boxes.texts.isEmpty(), name);
+      QVERIFY2(boxes.texts[0].startsWith(QStringLiteral("Fehler beim Senden des Formulars.")), name);
+      const QString support = QString::fromStdString(w.registry.ReadString(ReportServer::kKey, "to"));
+      QVERIFY2(boxes.texts[0].endsWith(support + QStringLiteral(". Danke!")), name);
+      QVERIFY2(w.dialog->isVisible() && w.Ready(), name);
+      QCOMPARE(Control<QPlainTextEdit>(*w.dialog, "report")->toPlainText(), typed);
+    }
+  }
+
+  void withoutAServerTheMailProgramGetsTheReport() {
+    ReportWorld w;
+    w.Online();
+    const std::string bin = w.dir.File("bin");
+    std::filesystem::create_directories(bin);
+    const std::string args = w.dir.File("xdg-email.args");
+    WriteFileBytes(bin + "/xdg-email", "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n--\\n' \"$a\"; done > '" +
+                                           args + "'\nexit ${XDG_EMAIL_EXIT:-0}\n");
+    std::filesystem::permissions(bin + "/xdg-email", std::filesystem::perms::owner_all);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(bin) + ":" + path);
+
+    w.Write(QStringLiteral("ohne Server"));
+    Click(w.SendButton());
+    QVERIFY(w.dialog->isHidden());
+    const QString told = QString::fromStdString(ReadFileBytes(args));
+    QVERIFY(told.startsWith(
+        QStringLiteral("--subject\n--\nFehlerbericht\n--\n--body\n--\nBetriebssystem:Bitte auswählen\n")));
+    QVERIFY(told.contains(QStringLiteral("Zähler läuft rückwärts ohne Server\n.Punktzeile")));
+    QVERIFY(told.endsWith(QString::fromUtf8(AboutDialog::kSupportAddress) + QStringLiteral("\n--\n")));
+
+    // A mail program that can't be started: said, and the report stays.
+    qputenv("XDG_EMAIL_EXIT", "3");
+    w.Write(QStringLiteral("noch einmal"));
+    BoxAnswerer boxes;
+    Click(w.SendButton());
+    qunsetenv("XDG_EMAIL_EXIT");
+    qputenv("PATH", path);
+    QCOMPARE(boxes.texts.size(), 1);
+    QVERIFY(boxes.texts[0].startsWith(QStringLiteral("Das Mailprogramm konnte nicht geöffnet werden")));
+    QVERIFY(w.dialog->isVisible() && w.Ready());
+  }
+};
+
+QTEST_MAIN(ErrorReportDialogTest)
+#include "ErrorReportDialogTest.moc"

@@ -1,0 +1,251 @@
+// SPDX-License-Identifier: MIT
+#include "ui/ErrorReportDialog.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+
+#include "accounting/ConnectionState.h"
+#include "mail/MailMessage.h"
+#include "mail/Pop3Client.h"
+#include "mail/SmtpClient.h"
+#include "platform/Registry.h"
+#include "ui/AboutDialog.h"
+#include "ui/DialogSupport.h"
+#include "ui/MainWindow.h"
+#include "ui/MessageBoxes.h"
+
+// The maker's values as the build was given them (CMake cache variables).
+#ifndef TARIFUHR_REPORT_HOST
+#define TARIFUHR_REPORT_HOST ""
+#define TARIFUHR_REPORT_POP3_PORT "110"
+#define TARIFUHR_REPORT_SMTP_PORT "25"
+#define TARIFUHR_REPORT_ACCOUNT ""
+#define TARIFUHR_REPORT_PASSWORD ""
+#define TARIFUHR_REPORT_FROM ""
+#define TARIFUHR_REPORT_DISPLAY_NAME ""
+#define TARIFUHR_REPORT_TO ""
+#endif
+
+namespace tarifuhr {
+namespace {
+
+const QString kDefaultOperatingSystem = QStringLiteral("Bitte auswählen");
+const QString kDefaultReport =
+    QStringLiteral("\nSchreiben Sie hier bitte Ihre Fehlermeldung hinein!\n\nVielen Dank!");
+const QString kSendCaption = QStringLiteral("Absenden");
+
+QLabel* WhiteLabel(const QString& text, QWidget* parent, int left, int top) {
+  auto* l = new QLabel(text, parent);
+  l->setFont(QFont(QStringLiteral("Verdana")));
+  l->setStyleSheet(QStringLiteral("color: white;"));
+  l->adjustSize();
+  l->move(left, top);
+  return l;
+}
+
+}  // namespace
+
+ReportServer ReportServer::Read(Registry& registry) {
+  // A value that is missing or empty takes the build's default.
+  const auto value = [&registry](const char* name, const char* fallback) {
+    std::string v;
+    try {
+      v = registry.ReadString(kKey, name);
+    } catch (const RegistryError&) {
+      // A value of another type: the default.
+    }
+    return v.empty() ? std::string(fallback) : v;
+  };
+  ReportServer s;
+  s.host = value("host", TARIFUHR_REPORT_HOST);
+  s.pop3Port = value("pop3port", TARIFUHR_REPORT_POP3_PORT);
+  s.smtpPort = value("smtpport", TARIFUHR_REPORT_SMTP_PORT);
+  s.account = value("account", TARIFUHR_REPORT_ACCOUNT);
+  s.password = value("password", TARIFUHR_REPORT_PASSWORD);
+  s.from = value("from", TARIFUHR_REPORT_FROM);
+  s.displayName = value("displayname", TARIFUHR_REPORT_DISPLAY_NAME);
+  s.to = value("to", TARIFUHR_REPORT_TO);
+  if (s.to.empty()) s.to = AboutDialog::kSupportAddress;
+  return s;
+}
+
+ErrorReportDialog::ErrorReportDialog(Dialogs& dialogs)
+    : QDialog(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      d_(dialogs),
+      pop_(std::make_unique<Pop3Client>()),
+      smtp_(std::make_unique<SmtpClient>()) {
+  d_.errorReport = this;
+  setWindowTitle(QStringLiteral("Fehlerbericht"));
+  setFixedSize(359, 279);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
+  setPalette(pal);
+  setAutoFillBackground(true);
+  const QFont verdana(QStringLiteral("Verdana"));
+
+  WhiteLabel(QStringLiteral("Betriebsystem:"), this, 6, 23);
+  operatingSystem_ = Named(new QComboBox(this), "operatingSystem");
+  operatingSystem_->setEditable(true);
+  operatingSystem_->setInsertPolicy(QComboBox::NoInsert);
+  operatingSystem_->addItems({"Win98", "WinME", "WinNT 3", "WinNT 4", "Win2k", "WinXP"});
+  operatingSystem_->setGeometry(110, 15, 145, operatingSystem_->sizeHint().height());
+  operatingSystem_->setFont(verdana);
+  WhiteLabel(QStringLiteral("Fehlerbericht:"), this, 6, 71);
+  report_ = Named(new QPlainTextEdit(this), "report");
+  report_->setGeometry(6, 87, 345, 145);
+  report_->setFont(verdana);
+  sendButton_ = Named(new QPushButton(kSendCaption, this), "send");
+  sendButton_->setGeometry(278, 247, 75, 25);
+  cancelButton_ = Named(new QPushButton(QStringLiteral("Abbrechen"), this), "cancel");
+  cancelButton_->setGeometry(184, 247, 81, 25);
+  for (QPushButton* b : {sendButton_, cancelButton_}) b->setAutoDefault(false);
+  setTabOrder(operatingSystem_, report_);
+  setTabOrder(report_, sendButton_);
+  setTabOrder(sendButton_, cancelButton_);
+  connect(sendButton_, &QPushButton::clicked, this, [this] { Guarded(this, [this] { Send(); }); });
+  connect(cancelButton_, &QPushButton::clicked, this, [this] { close(); });
+
+  pop_->OnConnect = [this](Pop3Client*) { PopConnected(); };
+  pop_->OnError = [this](Pop3Client*, int, const std::string&) { SendFailed(); };
+  smtp_->OnError = [this](SmtpClient*, int, const std::string&) { SendFailed(); };
+  smtp_->OnSendProgress = [this](SmtpClient*, uint16_t percent) { ShowProgress(percent); };
+  smtp_->SendProgressStep = 10;
+  smtp_->TimeOut = 60000;
+  Reset();
+}
+
+ErrorReportDialog::~ErrorReportDialog() = default;
+
+void ErrorReportDialog::Reset() {
+  ReadyAgain();
+  closeAllowed_ = true;
+  report_->setPlainText(kDefaultReport);
+  operatingSystem_->setEditText(kDefaultOperatingSystem);
+}
+
+void ErrorReportDialog::ReadyAgain() {
+  sendButton_->setEnabled(true);
+  sendButton_->setText(kSendCaption);
+  cancelButton_->setEnabled(true);
+}
+
+std::vector<std::string> ErrorReportDialog::Body() const {
+  return {"Betriebssystem:" + S(operatingSystem_->currentText()), "",
+          "Fehlerbericht:", S(report_->toPlainText())};
+}
+
+void ErrorReportDialog::Send() {
+  std::string state;
+  GetConnectionState(d_.form.Services().internetState, state);
+  if (!IsOnline(state)) {
+    ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("Fehler"),
+                   QStringLiteral("Stellen Sie bitte zuerst eine Verbindung zum Internet her!"));
+    return;
+  }
+  const ReportServer server = ReportServer::Read(d_.form.Services().registry);
+  supportAddress_ = server.to;
+  if (server.Configured())
+    SendByMail(server);
+  else
+    SendWithMailProgram(server);
+}
+
+void ErrorReportDialog::SendByMail(const ReportServer& server) {
+  sendButton_->setEnabled(false);
+  cancelButton_->setEnabled(false);
+  closeAllowed_ = false;
+  failed_ = false;
+  popConnected_ = false;
+
+  message_ = std::make_unique<MailMessage>();
+  message_->From = server.from;
+  message_->SendTo = server.to;
+  message_->Subject = "Fehlerbericht";
+  message_->UserName = server.displayName;
+  message_->Text = Body();
+  pop_->Host = smtp_->Host = server.host;
+  pop_->Port = server.pop3Port;
+  pop_->UserId = server.account;
+  pop_->UserPasswd = server.password;
+  smtp_->Port = server.smtpPort;
+
+  // The rest of the send runs inside, when the connection is made.
+  pop_->Connect();
+  closeAllowed_ = true;
+  // A connection that could not be made reports nothing by itself.
+  if (!popConnected_ && !failed_) SendFailed();
+  // Only a send without any failure is done; otherwise the report stays,
+  // ready to be sent again.
+  if (failed_)
+    ReadyAgain();
+  else
+    close();
+}
+
+void ErrorReportDialog::PopConnected() {
+  popConnected_ = true;
+  pop_->Login();  // a refused log-in is reported; the report is sent anyway
+  try {
+    smtp_->Connect();
+    if (smtp_->Connected()) {
+      smtp_->SendMsg(*message_);
+      smtp_->Quit();
+    } else if (!failed_) {
+      SendFailed();  // a connection that could not be made reports nothing by itself
+    }
+  } catch (const std::exception&) {
+    // "Not connected." after a refused greeting, or a failed send: the
+    // failure was reported, or is now.
+    if (!failed_) SendFailed();
+  }
+  try {
+    pop_->Quit();
+  } catch (const std::exception&) {
+    if (!failed_) SendFailed();
+  }
+}
+
+void ErrorReportDialog::SendFailed() {
+  failed_ = true;
+  ShowMessageBox(
+      this, QMessageBox::Critical, QStringLiteral("Fehler"),
+      QStringLiteral("Fehler beim Senden des Formulars. Versuchen Sie es zu einem späteren Zeitpunkt "
+                     "bitte noch einmal oder schreiben Sie direkt an ") +
+          Q(supportAddress_) + QStringLiteral(". Danke!"));
+}
+
+void ErrorReportDialog::ShowProgress(uint16_t percent) {
+  sendButton_->setText(QStringLiteral("%1%").arg(percent));
+}
+
+void ErrorReportDialog::SendWithMailProgram(const ReportServer& server) {
+  QString body;
+  for (const std::string& line : Body()) body += Q(line) + QLatin1Char('\n');
+  const int code = QProcess::execute(QStringLiteral("xdg-email"),
+                                     {QStringLiteral("--subject"), QStringLiteral("Fehlerbericht"),
+                                      QStringLiteral("--body"), body, Q(server.to)});
+  if (code != 0) {
+    ShowMessageBox(
+        this, QMessageBox::Critical, QStringLiteral("Fehler"),
+        QStringLiteral("Das Mailprogramm konnte nicht geöffnet werden (xdg-email). Ihr Bericht bleibt "
+                       "hier; schreiben Sie bitte direkt an ") +
+            Q(server.to) + QStringLiteral(". Danke!"));
+    return;
+  }
+  close();
+}
+
+void ErrorReportDialog::closeEvent(QCloseEvent* event) {
+  // Not in the middle of a send: the close box, too, waits for its end.
+  if (!closeAllowed_) {
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
+}
+
+}  // namespace tarifuhr

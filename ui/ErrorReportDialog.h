@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The error report dialog: the user picks an operating system, writes what
+// went wrong and sends it to the maker. With a mail server configured it
+// logs in with POP3 and sends through SMTP while that log-in is open, on
+// the user interface's thread (the clients let window messages run, so the
+// strip keeps counting); without one the desktop's mail program gets it.
+
+#include <QDialog>
+#include <memory>
+#include <string>
+
+#include "ui/Dialogs.h"
+
+class QComboBox;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace tarifuhr {
+
+class MailMessage;
+class Pop3Client;
+class Registry;
+class SmtpClient;
+
+// Where reports go: the maker's mail server and addresses, kept in the
+// registry under the program's key (subkey "Fehlerbericht"), with the
+// defaults the build was given.
+struct ReportServer {
+  static constexpr const char* kKey = "HKEY_LOCAL_MACHINE\\Software\\Tarifuhr\\Fehlerbericht";
+  std::string host;
+  std::string pop3Port = "110";
+  std::string smtpPort = "25";
+  std::string account;
+  std::string password;
+  std::string from;
+  std::string displayName;
+  std::string to;
+
+  static ReportServer Read(Registry& registry);
+  bool Configured() const { return !host.empty(); }
+};
+
+class ErrorReportDialog : public QDialog {
+  Q_OBJECT
+ public:
+  explicit ErrorReportDialog(Dialogs& dialogs);
+  ~ErrorReportDialog() override;
+
+  // What the menu does before it shows the dialog: buttons ready, the
+  // default texts.
+  void Reset();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void Send();  // "Absenden"
+  void SendByMail(const ReportServer& server);
+  void SendWithMailProgram(const ReportServer& server);
+  void PopConnected();  // the rest of a send, inside the POP3 connect
+  void SendFailed();    // a failure of either client
+  void ShowProgress(uint16_t percent);
+  void ReadyAgain();
+  std::vector<std::string> Body() const;
+
+  Dialogs& d_;
+  QComboBox* operatingSystem_;
+  QPlainTextEdit* report_;
+  QPushButton* sendButton_;
+  QPushButton* cancelButton_;
+  std::unique_ptr<Pop3Client> pop_;
+  std::unique_ptr<SmtpClient> smtp_;
+  std::unique_ptr<MailMessage> message_;
+  bool closeAllowed_ = true;
+  bool failed_ = false;         // a failure was reported in this send
+  bool popConnected_ = false;   // the POP3 connection was made
+  std::string supportAddress_;  // quoted in the failure message
+};
+
+}  // namespace tarifuhr
