@@ -40,6 +40,22 @@ def send_to_peer(datagrams, size):
     time.sleep(0.3)
 
 
+def quiet_link(nm_dir):
+    """Permanent neighbour entries on both ends of the veth pair: no ARP
+    traffic the test did not send."""
+    with open(os.path.join(nm_dir, "networkmanager.env")) as f:
+        peer = dict(line.strip().split("=", 1) for line in f if "=" in line)["NM_PEER_NETNS"]
+
+    def mac(*cmd):
+        return subprocess.run(cmd, check=True, capture_output=True, text=True).stdout.split("link/ether ")[1].split()[0]
+
+    ours, theirs = mac("ip", "link", "show", "vethA"), mac("ip", "-n", peer, "link", "show", "vethB")
+    subprocess.run(["ip", "neigh", "replace", "10.250.0.2", "lladdr", theirs, "dev", "vethA", "nud", "permanent"],
+                   check=True)
+    subprocess.run(["ip", "-n", peer, "neigh", "replace", "10.250.0.1", "lladdr", ours, "dev", "vethB", "nud",
+                    "permanent"], check=True)
+
+
 def restart_networkmanager(nm_dir):
     """Stops NetworkManager and starts it again; the new pid goes to
     restarted.pid,
@@ -86,11 +102,17 @@ def main():
         "Mobilfunk", PROFILE, StartDate=days(2026, 12, 1), PricePerMinute=PRICE, DialInFee=FEE, InTotals=1)]))
     p.env.update(TARIFUHR_BACKEND="nm", DBUS_SYSTEM_BUS_ADDRESS=bus)
     try:
-        p.start()
+        # Activated from outside before the program starts, which counts a
+        # connection that is up from its first second. Fixed neighbour
+        # entries on both ends and a quiet moment first: no ARP between the
+        # program's first reading of the counters and the test's.
         nmcli("connection", "up", PROFILE)
+        quiet_link(nm_dir)
+        time.sleep(3)
         tx0, rx0 = counter("tx_bytes"), counter("rx_bytes")
+        p.start()
         started = time.monotonic()
-        time.sleep(5)
+        time.sleep(3)
         send_to_peer(50, 1000)
         time.sleep(20)
         restart_networkmanager(nm_dir)       # the program must count on, once
@@ -98,6 +120,7 @@ def main():
         send_to_peer(30, 500)
         time.sleep(max(0.0, 65 - (time.monotonic() - started)))
         sent, received = counter("tx_bytes") - tx0, counter("rx_bytes") - rx0
+        time.sleep(1.5)                       # the program's last look at the counters
         nmcli("connection", "down", PROFILE)
         time.sleep(2.5)
         assert p.stop() == 0, p.output
