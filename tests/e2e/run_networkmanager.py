@@ -104,11 +104,12 @@ def main():
     try:
         # Activated from outside before the program starts, which counts a
         # connection that is up from its first second. Fixed neighbour
-        # entries on both ends and a quiet moment first: no ARP between the
-        # program's first reading of the counters and the test's.
+        # entries on both ends, and NetworkManager's three address
+        # announcements (0, 2 and 4 s after activation) over: no ARP between
+        # the test's first reading of the counters and the program's.
         nmcli("connection", "up", PROFILE)
         quiet_link(nm_dir)
-        time.sleep(3)
+        time.sleep(6)
         tx0, rx0 = counter("tx_bytes"), counter("rx_bytes")
         p.start()
         started = time.monotonic()
