@@ -9,10 +9,12 @@
 #include <memory>
 #include <vector>
 
+#include "CommandLine.h"
 #include "platform/Environment.h"
 #include "platform/Files.h"
 #include "platform/InstanceLock.h"
 #include "platform/MessagePump.h"
+#include "platform/ProgramIdentity.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "platform/nm/NmBackend.h"
@@ -136,8 +138,12 @@ int Run(QApplication& app) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const auto answered = AnswerCommandLine(argc, argv)) return *answered;
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tarifuhr"));
+  QApplication::setApplicationVersion(QString::fromLatin1(kProgramVersion));
+  // Ties the windows to the menu entry and its icon.
+  QGuiApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
   // The program lives in the tray: hiding the strip must not end it.
   QApplication::setQuitOnLastWindowClosed(false);
   // Without a display no one can answer a message box.

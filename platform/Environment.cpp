@@ -44,7 +44,10 @@ std::string ProgramDirectory(const EnvLookup& env, const std::string& executable
   if (auto home = env("TARIFUHR_HOME"); home && !home->empty()) return StripTrailingSlash(*home);
   if (!executablePath.empty()) {
     const std::string dir = DirName(executablePath);
-    if (::access(dir.c_str(), W_OK) == 0) return dir;
+    // An installed program shares its folder with every other program, even
+    // where it could write there (as root): its files go to the user's.
+    const bool installed = DirectoryExists(JoinPath(dir, "../share/tarifuhr"));
+    if (!installed && ::access(dir.c_str(), W_OK) == 0) return dir;
   }
   std::string data;
   if (auto xdg = env("XDG_DATA_HOME"); xdg && !xdg->empty())

@@ -16,9 +16,10 @@ EnvLookup ProcessEnvironment();
 // Full path of the running executable ("" when unknown).
 std::string ExecutablePath();
 
-// TARIFUHR_HOME when set; else the executable's directory when writable;
-// else $XDG_DATA_HOME/tarifuhr (default ~/.local/share/tarifuhr). No
-// trailing separator.
+// TARIFUHR_HOME when set; else the executable's directory when writable and
+// not an installed program's (one with ../share/tarifuhr beside it); else
+// $XDG_DATA_HOME/tarifuhr (default ~/.local/share/tarifuhr). No trailing
+// separator.
 std::string ProgramDirectory(const EnvLookup& env, const std::string& executablePath);
 
 // $XDG_CONFIG_HOME, default ~/.config.

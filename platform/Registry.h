@@ -44,7 +44,8 @@ class Registry {
 class RegistryStore final : public Registry {
  public:
   RegistryStore(std::string regFile, std::string autostartFile);
-  // $XDG_CONFIG_HOME/tarifuhr/registry.reg and .../autostart/tarifuhr.desktop.
+  // $XDG_CONFIG_HOME/tarifuhr/registry.reg, and the autostart entry under
+  // .../autostart named like the program's desktop entry.
   static RegistryStore ForConfigHome(const std::string& configHome);
 
   bool KeyExists(const std::string& key) override;

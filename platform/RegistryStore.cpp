@@ -6,6 +6,7 @@
 #include "platform/Codepage.h"
 #include "platform/Environment.h"
 #include "platform/Files.h"
+#include "platform/ProgramIdentity.h"
 #include "platform/RegFileFormat.h"
 #include "platform/Registry.h"
 
@@ -84,7 +85,7 @@ std::string UnquoteExec(const std::string& value) {
 std::string AutostartEntryText(const std::string& path) {
   return "[Desktop Entry]\nType=Application\nName=Tarifuhr\nComment=Online-Zeit und "
          "Kosten der Wählverbindungen\nExec=" +
-         QuoteExec(path) + "\nX-GNOME-Autostart-enabled=true\n";
+         QuoteExec(path) + "\nIcon=" + kApplicationId + "\nX-GNOME-Autostart-enabled=true\n";
 }
 
 std::string AutostartEntryPath(const std::string& text) {
@@ -100,7 +101,7 @@ RegistryStore::RegistryStore(std::string regFile, std::string autostartFile)
 
 RegistryStore RegistryStore::ForConfigHome(const std::string& configHome) {
   return RegistryStore(JoinPath(configHome, "tarifuhr/registry.reg"),
-                       JoinPath(configHome, "autostart/tarifuhr.desktop"));
+                       JoinPath(configHome, std::string("autostart/") + kApplicationId + ".desktop"));
 }
 
 bool RegistryStore::IsAutostart(const std::string& key, const std::string& name) const {

@@ -34,18 +34,64 @@ QPixmap ChevronPicture() {
   return pm;
 }
 
-QIcon ProgramIcon() {
-  QPixmap pm(64, 64);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
+namespace {
+
+// The clock face in a 64-unit square: a green dial with a blue rim and two
+// black hands from its centre.
+constexpr int kUnits = 64;
+constexpr int kDialLeft = 4, kDialSize = 56, kRimWidth = 5, kHandWidth = 5;
+constexpr QPoint kCentre(32, 32), kHourHand(32, 14), kMinuteHand(45, 38);
+const QColor kDialColour(0xBA, 0xFF, 0xB7);
+const QColor kRimColour(0x00, 0x00, 0xD9);
+
+}  // namespace
+
+QImage ProgramPicture(int size) {
+  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
-  p.setBrush(QColor(0xBA, 0xFF, 0xB7));
-  p.setPen(QPen(QColor(0x00, 0x00, 0xD9), 5));
-  p.drawEllipse(4, 4, 56, 56);
-  p.setPen(QPen(Qt::black, 5, Qt::SolidLine, Qt::RoundCap));
-  p.drawLine(32, 32, 32, 14);
-  p.drawLine(32, 32, 45, 38);
-  return QIcon(pm);
+  p.scale(double(size) / kUnits, double(size) / kUnits);
+  p.setBrush(kDialColour);
+  p.setPen(QPen(kRimColour, kRimWidth));
+  p.drawEllipse(kDialLeft, kDialLeft, kDialSize, kDialSize);
+  p.setPen(QPen(Qt::black, kHandWidth, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(kCentre, kHourHand);
+  p.drawLine(kCentre, kMinuteHand);
+  return image;
+}
+
+QString ProgramPictureSvg() {
+  const double radius = kDialSize / 2.0;
+  return QStringLiteral(
+             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+             "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" height=\"%1\" viewBox=\"0 0 %1 %1\">\n"
+             "  <title>Tarifuhr</title>\n"
+             "  <circle cx=\"%2\" cy=\"%3\" r=\"%4\" fill=\"%5\" stroke=\"%6\" stroke-width=\"%7\"/>\n"
+             "  <g stroke=\"#000000\" stroke-width=\"%8\" stroke-linecap=\"round\">\n"
+             "    <line x1=\"%9\" y1=\"%10\" x2=\"%11\" y2=\"%12\"/>\n"
+             "    <line x1=\"%9\" y1=\"%10\" x2=\"%13\" y2=\"%14\"/>\n"
+             "  </g>\n"
+             "</svg>\n")
+      .arg(kUnits)
+      .arg(kDialLeft + radius)
+      .arg(kDialLeft + radius)
+      .arg(radius)
+      .arg(kDialColour.name(), kRimColour.name())
+      .arg(kRimWidth)
+      .arg(kHandWidth)
+      .arg(kCentre.x())
+      .arg(kCentre.y())
+      .arg(kHourHand.x())
+      .arg(kHourHand.y())
+      .arg(kMinuteHand.x())
+      .arg(kMinuteHand.y());
+}
+
+QIcon ProgramIcon() {
+  QIcon icon;
+  for (int size : {16, 22, 24, 32, 48, 64}) icon.addPixmap(QPixmap::fromImage(ProgramPicture(size)));
+  return icon;
 }
 
 }  // namespace tarifuhr

@@ -27,6 +27,12 @@ TEST(Environment, TheExecutablesDirectoryWhenWritable) {
   EXPECT_EQ(ProgramDirectory(Env({{"HOME", "/h"}}), dir.File("tarifuhr")), dir.Path());
 }
 
+TEST(Environment, AnInstalledProgramKeepsItsFilesInTheUsersDataDirectory) {
+  testing::TempDir dir;
+  ASSERT_TRUE(MakeDirectories(dir.File("usr/bin")) && MakeDirectories(dir.File("usr/share/tarifuhr")));
+  EXPECT_EQ(ProgramDirectory(Env({{"XDG_DATA_HOME", "/d"}}), dir.File("usr/bin/tarifuhr")), "/d/tarifuhr");
+}
+
 TEST(Environment, ElseTheUsersDataDirectory) {
   EXPECT_EQ(ProgramDirectory(Env({{"HOME", "/home/erika"}}), "/nonexistent-tarifuhr-dir/tarifuhr"),
             "/home/erika/.local/share/tarifuhr");

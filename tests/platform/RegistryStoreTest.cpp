@@ -89,13 +89,15 @@ TEST(RegistryStore, KeepsValuesItDoesNotUseAndSurvivesGarbage) {
 TEST(RegistryStore, AutostartValueIsAnXdgAutostartEntry) {
   TempDir dir;
   RegistryStore reg = RegistryStore::ForConfigHome(dir.Path());
-  const std::string desktop = dir.File("autostart/tarifuhr.desktop");
+  const std::string desktop = dir.File("autostart/example.tarifuhr.Tarifuhr.desktop");
   EXPECT_FALSE(reg.ValueExists(kRunKey, kAutostartValue));
   reg.WriteString(kRunKey, kAutostartValue, "/opt/Tarif uhr/bin/tarifuhr");
   ASSERT_TRUE(std::filesystem::exists(desktop));
   const std::string text = ReadFileBytes(desktop);
   EXPECT_NE(text.find("[Desktop Entry]\n"), std::string::npos);
   EXPECT_NE(text.find("\nExec=\"/opt/Tarif uhr/bin/tarifuhr\"\n"), std::string::npos);
+  // The menu's icon, under the menu entry's name.
+  EXPECT_NE(text.find("\nIcon=example.tarifuhr.Tarifuhr\n"), std::string::npos);
   EXPECT_TRUE(reg.ValueExists(kRunKey, "tarifuhr"));
   EXPECT_EQ(reg.ReadString(kRunKey, kAutostartValue), "/opt/Tarif uhr/bin/tarifuhr");
   // Characters the Exec key escapes come back whole.

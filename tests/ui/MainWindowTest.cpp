@@ -180,7 +180,7 @@ class MainWindowTest : public QObject {
   void autostartEntryWrittenAndRemoved() {
     UiWorld w;
     w.form->Start();
-    const std::string desktop = w.dir.File("config/autostart/tarifuhr.desktop");
+    const std::string desktop = w.dir.File("config/autostart/example.tarifuhr.Tarifuhr.desktop");
     QVERIFY(!w.form->StripItems().autostart->isChecked());
     w.form->StripItems().autostart->trigger();
     QVERIFY(std::filesystem::exists(desktop));
