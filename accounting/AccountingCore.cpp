@@ -192,6 +192,7 @@ void AccountingCore::CountSecond(TDateTime now) {
   // a LAN or a proxy is not counted or charged.
   const bool online = IsOnline(state) && !activeEntry.activeEntryName.empty();
 
+  newBytes_ = 0;
   if (online && statisticsOk) CountTraffic();
   if (!online || !statisticsOk)
     for (Figure f : kFigures) display_.SetFigure(f, kNoFigure);
@@ -221,6 +222,7 @@ void AccountingCore::CountSecond(TDateTime now) {
   totals.RemainingSum = 0;
   bool hangUp = false;
   if (activeTariff != -1) hangUp = UpdateActiveTariff(now, openedNow);
+  ShowVolumeStatus();
 
   if (online) {
     if (activeTariff != -1) {
@@ -237,14 +239,16 @@ void AccountingCore::CountSecond(TDateTime now) {
 }
 
 void AccountingCore::CountTraffic() {
-  const auto count = [](std::optional<uint64_t>& last, uint64_t current, int64_t& total) {
+  const auto count = [this](std::optional<uint64_t>& last, uint64_t current, int64_t& total) {
     if (!last) {
       last = current;  // the first reading of this connection is the baseline
       return;
     }
     // A counter below the last reading was restarted: what it shows now
     // is new traffic. Never a wrapped difference.
-    total += static_cast<int64_t>(current >= *last ? current - *last : current);
+    const auto added = static_cast<int64_t>(current >= *last ? current - *last : current);
+    total += added;
+    newBytes_ += added;
     last = current;
   };
   count(lastRecv_, services_.dialUp.BytesRecv(), connection.received);
@@ -262,7 +266,11 @@ void AccountingCore::ShowFigures(bool online, bool statisticsOk) {
   display_.SetFigure(Figure::SecondsToday, " " + FormatDuration(t.SecondsToday));
   display_.SetFigure(Figure::DailyAllowance, " " + FormatDuration(t.DailyAllowance * 60));
   display_.SetFigure(Figure::LeftToday, " " + FormatDuration(SecondsLeftToday(t)));
-  display_.SetFigure(Figure::ConnectionBytes, " " + FormatBytes(t.ConnectionBytes) + "ytes");
+  if (HasVolumeLimit(t))
+    display_.SetFigure(Figure::ConnectionBytes, " " + FormatVolume(VolumeUsed(t), services_.regional) +
+                                                    " / " + FormatVolume(t.VolumeLimit, services_.regional));
+  else
+    display_.SetFigure(Figure::ConnectionBytes, " " + FormatBytes(t.ConnectionBytes) + "ytes");
   display_.SetFigure(Figure::PeriodCosts, " " + FormatMoney(t.PeriodCosts, services_.regional));
 }
 
@@ -312,6 +320,7 @@ void AccountingCore::ForgetConnection() {
   connection = {};
   lastRecv_.reset();
   lastSent_.reset();
+  volumeUnitsCharged_ = 0;
   // The connection's bytes reach the period once, when it ends.
   for (TariffRecord& t : tariffs) FoldConnectionBytes(t);
 }
@@ -323,6 +332,7 @@ void AccountingCore::OpenConnection(TDateTime now) {
   connection.entry = CutToShortString(activeEntry.activeEntryName, 20);
   connection.start = now;
   nextChargeSecond = 0;
+  volumeUnitsCharged_ = 0;
   lastRecv_.reset();
   lastSent_.reset();
   if (services_.dialUp.StartStatistics(true, true)) {
@@ -342,6 +352,9 @@ bool AccountingCore::UpdateActiveTariff(TDateTime now, bool openedNow) {
   UpdateTodayAllowance(t, days);
   ApplyDayChange(t, today);
   UpdateDailyAllowance(t, days);
+  UpdateVolumeDailyAllowance(t, days);
+  t.BytesToday += newBytes_;
+  newBytes_ = 0;
   if (t.InTotals) {
     totals.AllowanceSum += t.DailyAllowance;
     totals.RemainingSum += t.TodayAllowance - t.SecondsToday / 60.0;
@@ -352,7 +365,28 @@ bool AccountingCore::UpdateActiveTariff(TDateTime now, bool openedNow) {
     t.PeriodCosts += t.DialInFee;
     connection.cost += t.DialInFee;
   }
-  return outsideWindow;
+  ChargeVolume(t);
+  return outsideWindow || (t.HangUpWhenVolumeUsed && IsVolumeUsedUp(t));
+}
+
+void AccountingCore::ShowVolumeStatus() {
+  std::string status;
+  if (activeTariff != -1) {
+    const TariffRecord& t = tariffs[static_cast<size_t>(activeTariff)];
+    if (HasVolumeLimit(t))
+      status = "heute frei: " + FormatVolume(static_cast<int64_t>(VolumeLeftToday(t)), services_.regional) +
+               "\nim Monat frei: " + FormatVolume(VolumeLeftInPeriod(t), services_.regional);
+  }
+  display_.SetVolumeStatus(status);
+}
+
+void AccountingCore::ChargeVolume(TariffRecord& t) {
+  const int64_t units = UnitsBegun(connection.received + connection.sent, t.VolumeUnit);
+  if (units <= volumeUnitsCharged_) return;
+  const double cost = static_cast<double>(units - volumeUnitsCharged_) * t.VolumeUnitPrice;
+  volumeUnitsCharged_ = units;
+  t.PeriodCosts += cost;
+  if (t.EntryName == connection.entry) connection.cost += cost;
 }
 
 void AccountingCore::ChargeMinute() {
@@ -406,9 +440,16 @@ std::string AccountingCore::OverviewRow(size_t i) const {
   row += CutToWidth(FormatDuration(t.DailyAllowance * 60), 48, 8) + "\t";
   row += (HasBudget(t) ? CutToWidth(FormatDuration(SecondsLeftToday(t)), 48, 8) : "00:00:00") + "\t";
   const bool active = static_cast<int>(i) == activeTariff;
-  std::string bytes = FormatBytes(t.PeriodBytes + (active ? t.ConnectionBytes : 0));
-  if (display_.TextWidth(FormatBytes(t.PeriodBytes)) >= 66) bytes = FirstCharacters(bytes, 11);
-  row += bytes + "\t";
+  if (HasVolumeLimit(t)) {
+    // What is left of the period's volume.
+    TariffRecord shown = t;
+    if (!active) shown.ConnectionBytes = 0;
+    row += FormatVolume(VolumeLeftInPeriod(shown), services_.regional) + "\t";
+  } else {
+    std::string bytes = FormatBytes(t.PeriodBytes + (active ? t.ConnectionBytes : 0));
+    if (display_.TextWidth(FormatBytes(t.PeriodBytes)) >= 66) bytes = FirstCharacters(bytes, 11);
+    row += bytes + "\t";
+  }
   row += " " + FormatMoney(t.PeriodCosts, services_.regional);
   return row;
 }

@@ -106,6 +106,9 @@ class AccountingCore {
   // True when the connection runs outside the tariff's time window.
   bool UpdateActiveTariff(TDateTime now, bool openedNow);
   void ChargeMinute();
+  void ShowVolumeStatus();
+  // Each billing unit the connection's traffic has begun costs its price once.
+  void ChargeVolume(TariffRecord& t);
   // Closes the record and moves its bytes to the tariffs' periods.
   void ForgetConnection();
   int LoadUserData(const std::string& section);
@@ -122,6 +125,10 @@ class AccountingCore {
   // Counters of the component last seen; empty until seen in this connection.
   std::optional<uint64_t> lastRecv_;
   std::optional<uint64_t> lastSent_;
+  // Traffic counted this second, for the active tariff's day; and the
+  // billing units of the open connection already charged.
+  int64_t newBytes_ = 0;
+  int64_t volumeUnitsCharged_ = 0;
   // The last failure to append to the log, reported once.
   std::string logError_;
   // Checkpoints: a save is due at a connection's end and every few minutes

@@ -28,6 +28,9 @@ class AccountingDisplay {
   virtual void SetFigure(Figure figure, const std::string& text) = 0;
   // The caption left of the figures: the tariff, the entry or "Offline".
   virtual void SetTariffCaption(const std::string& caption) = 0;
+  // What is left of the active tariff's data volume, today and in the
+  // period, for the tray icon's tip; empty without a volume tariff.
+  virtual void SetVolumeStatus(const std::string& /*text*/) {}
   // The tariff overview: replaces the rows and selects the line that was
   // selected.
   virtual void SetOverviewRows(const std::vector<std::string>& rows) = 0;

@@ -91,6 +91,31 @@ void ApplyDayChange(TariffRecord& t, TDateTime today) {
   if (t.LastDay == today) return;
   t.LastDay = today;
   t.SecondsToday = 0;
+  t.BytesToday = 0;
+}
+
+bool HasVolumeLimit(const TariffRecord& t) { return t.VolumeLimit > 0; }
+
+int64_t VolumeUsed(const TariffRecord& t) { return t.PeriodBytes + t.ConnectionBytes; }
+
+int64_t VolumeLeftInPeriod(const TariffRecord& t) { return t.VolumeLimit - VolumeUsed(t); }
+
+bool IsVolumeUsedUp(const TariffRecord& t) { return HasVolumeLimit(t) && VolumeUsed(t) >= t.VolumeLimit; }
+
+void UpdateVolumeDailyAllowance(TariffRecord& t, int daysToEnd) {
+  if (!HasVolumeLimit(t))
+    t.VolumeDailyAllowance = 0;
+  else if (daysToEnd != 0)
+    t.VolumeDailyAllowance = static_cast<double>(VolumeLeftInPeriod(t)) / daysToEnd;
+}
+
+double VolumeLeftToday(const TariffRecord& t) {
+  return t.VolumeDailyAllowance - static_cast<double>(t.BytesToday);
+}
+
+int64_t UnitsBegun(int64_t bytes, int64_t unit) {
+  if (unit <= 0 || bytes <= 0) return 0;
+  return bytes / unit + (bytes % unit != 0 ? 1 : 0);
 }
 
 bool IsOutsideTimeWindow(const TariffRecord& t, TDateTime now) {

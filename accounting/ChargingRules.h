@@ -38,9 +38,21 @@ void UpdateDailyAllowance(TariffRecord& t, int daysToEnd);
 // Seconds left of today's allowance ("Z.Konto"); negative when used up.
 double SecondsLeftToday(const TariffRecord& t);
 
-// A new day resets the day counter. The bytes of an open connection stay
+// A new day resets the day counters. The bytes of an open connection stay
 // with the connection and reach PeriodBytes when it ends.
 void ApplyDayChange(TariffRecord& t, TDateTime today);
+
+// Data volume. Used: the period's bytes and the open connection's.
+bool HasVolumeLimit(const TariffRecord& t);
+int64_t VolumeUsed(const TariffRecord& t);
+int64_t VolumeLeftInPeriod(const TariffRecord& t);
+bool IsVolumeUsedUp(const TariffRecord& t);
+// Bytes a day still allowed; kept when the divisor is 0.
+void UpdateVolumeDailyAllowance(TariffRecord& t, int daysToEnd);
+// Of today's volume allowance; negative when used up.
+double VolumeLeftToday(const TariffRecord& t);
+// Billing units a connection of `bytes` has begun: 250 KB at 100 KB are 3.
+int64_t UnitsBegun(int64_t bytes, int64_t unit);
 
 // True when the tariff has a time window and the hour of `now` lies
 // outside it. Only hours count; a window whose from-hour is later than its

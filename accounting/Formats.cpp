@@ -47,6 +47,31 @@ std::string GroupDigits(int n, char sep, int64_t value) {
 
 std::string FormatBytes(int64_t bytes) { return GroupDigits(3, '.', bytes) + " B"; }
 
+std::string FormatVolume(int64_t bytes, const RegionalSettings& rs) {
+  constexpr double kKilo = 1024.0;
+  const double b = static_cast<double>(bytes);
+  const double magnitude = std::fabs(b);
+  const char* unit = " KB";
+  double value = b / kKilo;
+  int decimals = 0;
+  if (magnitude >= kKilo * kKilo * kKilo) {
+    value = b / (kKilo * kKilo * kKilo);
+    unit = " GB";
+    decimals = 2;
+  } else if (magnitude >= kKilo * kKilo) {
+    value = b / (kKilo * kKilo);
+    unit = " MB";
+    decimals = 1;
+  }
+  char buf[64];
+  const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+  std::string out(buf, res.ptr);
+  if (out == "-0") out = "0";
+  for (char& c : out)
+    if (c == '.') c = rs.decimalSeparator;
+  return out + unit;
+}
+
 std::string FormatMoney(double cents, const RegionalSettings& rs) {
   double units = cents / 100.0;
   if (!std::isfinite(units)) units = 0;

@@ -17,6 +17,10 @@ std::string FormatDuration(double seconds);
 std::string GroupDigits(int n, char sep, int64_t value);
 // 1234567 -> "1.234.567 B".
 std::string FormatBytes(int64_t bytes);
+// A data volume as people read it, KB up to a megabyte, then MB with one
+// and GB with two decimals (1024 each): 256000 -> "250 KB", 1048576 ->
+// "1,0 MB".
+std::string FormatVolume(int64_t bytes, const RegionalSettings& rs);
 // Cents as currency units with two decimals: 1234 -> "12,34".
 std::string FormatMoney(double cents, const RegionalSettings& rs);
 

@@ -31,6 +31,12 @@ TariffBytes EncodeTariff(const TariffRecord& t) {
   PutShortString(p + 160, 20, t.EntryName);
   PutShortString(p + 181, 50, t.UserName);
   PutShortString(p + 232, 20, t.Password);
+  PutI64(p + 256, t.VolumeLimit);
+  PutI64(p + 264, t.VolumeUnit);
+  PutF64(p + 272, t.VolumeUnitPrice);
+  PutI64(p + 280, t.BytesToday);
+  PutF64(p + 288, t.VolumeDailyAllowance);
+  p[296] = t.HangUpWhenVolumeUsed ? 1 : 0;
   return b;
 }
 
@@ -57,6 +63,12 @@ TariffRecord DecodeTariff(const uint8_t* p) {
   t.EntryName = GetShortString(p + 160, 20);
   t.UserName = GetShortString(p + 181, 50);
   t.Password = GetShortString(p + 232, 20);
+  t.VolumeLimit = GetI64(p + 256);
+  t.VolumeUnit = GetI64(p + 264);
+  t.VolumeUnitPrice = GetF64(p + 272);
+  t.BytesToday = GetI64(p + 280);
+  t.VolumeDailyAllowance = GetF64(p + 288);
+  t.HangUpWhenVolumeUsed = p[296] != 0;
   return t;
 }
 

@@ -41,6 +41,15 @@ struct TariffRecord {
   std::string UserName;   // at most 50
   std::string Password;   // at most 20
 
+  // Data volume, in bytes 256-296 that the old program writes as zero and
+  // never reads; all zero is a tariff without volume.
+  int64_t VolumeLimit = 0;            // 256: bytes a period, 0 = no limit
+  int64_t VolumeUnit = 0;             // 264: billing unit in bytes, 0 = no volume price
+  double VolumeUnitPrice = 0;         // 272: cents per started unit
+  int64_t BytesToday = 0;             // 280: traffic of the day, reset like SecondsToday
+  double VolumeDailyAllowance = 0;    // 288: bytes a day still allowed
+  bool HangUpWhenVolumeUsed = false;  // 296: hang up once the limit is reached
+
   bool operator==(const TariffRecord&) const = default;
 };
 

@@ -31,6 +31,11 @@ int StoreTariff(std::vector<TariffRecord>& tariffs, int index, const TariffValue
   t.PeriodSeconds = v.PeriodSeconds;
   t.PeriodCosts = v.PeriodCosts;
   t.DialInFee = v.DialInFee;
+  t.VolumeLimit = v.VolumeLimit;
+  t.VolumeUnit = v.VolumeUnit;
+  t.VolumeUnitPrice = v.VolumeUnitPrice;
+  t.VolumeDailyAllowance = 0;
+  t.HangUpWhenVolumeUsed = v.HangUpWhenVolumeUsed;
   return index;
 }
 
@@ -38,7 +43,9 @@ bool SameTariffSettings(const TariffRecord& a, const TariffRecord& b) {
   return a.Name == b.Name && a.PricePerMinute == b.PricePerMinute && a.CostLimit == b.CostLimit &&
          a.TimeLimit == b.TimeLimit && a.WindowFrom == b.WindowFrom && a.WindowTo == b.WindowTo &&
          a.InTotals == b.InTotals && a.DialInFee == b.DialInFee && a.EntryName == b.EntryName &&
-         a.UserName == b.UserName && a.Password == b.Password;
+         a.UserName == b.UserName && a.Password == b.Password && a.VolumeLimit == b.VolumeLimit &&
+         a.VolumeUnit == b.VolumeUnit && a.VolumeUnitPrice == b.VolumeUnitPrice &&
+         a.HangUpWhenVolumeUsed == b.HangUpWhenVolumeUsed;
 }
 
 void EditedTariff::Set(const std::string& user, int index, const TariffRecord& record) {

@@ -26,6 +26,10 @@ struct TariffValues {
   double PeriodSeconds = 0;
   double PeriodCosts = 0;
   double DialInFee = 0;
+  int64_t VolumeLimit = 0;
+  int64_t VolumeUnit = 0;
+  double VolumeUnitPrice = 0;
+  bool HangUpWhenVolumeUsed = false;
 };
 
 // Writes the values into record `index`, or into a new all-zero record

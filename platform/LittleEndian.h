@@ -22,6 +22,13 @@ inline void PutU16(uint8_t* p, uint16_t v) {
   p[1] = static_cast<uint8_t>(v >> 8);
 }
 inline uint16_t GetU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+inline void PutI64(uint8_t* p, int64_t v) {
+  PutU32(p, static_cast<uint32_t>(static_cast<uint64_t>(v)));
+  PutU32(p + 4, static_cast<uint32_t>(static_cast<uint64_t>(v) >> 32));
+}
+inline int64_t GetI64(const uint8_t* p) {
+  return static_cast<int64_t>(GetU32(p) | (static_cast<uint64_t>(GetU32(p + 4)) << 32));
+}
 inline void PutF64(uint8_t* p, double v) {
   uint64_t bits;
   std::memcpy(&bits, &v, 8);

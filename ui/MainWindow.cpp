@@ -86,8 +86,10 @@ MainWindow::MainWindow(ProgramServices services, QWidget* parent, std::function<
   tray_->SetCaptureSysCommand(true);
   tray_->SetTrayID(990);
   tray_->SetIcon(ProgramIcon());
-  if (!services_.networkName.empty())
-    tray_->SetTip(kCaption + QStringLiteral(" – ") + QString::fromStdString(services_.networkName));
+  if (!services_.networkName.empty()) {
+    networkTip_ = kCaption + QStringLiteral(" – ") + QString::fromStdString(services_.networkName);
+    tray_->SetTip(networkTip_);
+  }
 
   timer_.setSingleShot(true);
   timer_.setTimerType(Qt::PreciseTimer);
@@ -553,6 +555,14 @@ void MainWindow::SetFigure(Figure figure, const std::string& text) {
 
 void MainWindow::SetTariffCaption(const std::string& caption) {
   tariffLabel_->setText(QString::fromStdString(caption));
+}
+
+void MainWindow::SetVolumeStatus(const std::string& text) {
+  if (text == volumeStatus_) return;
+  volumeStatus_ = text;
+  // The tip has room for the caption and the two volume lines only.
+  tray_->SetTip(text.empty() ? (networkTip_.isEmpty() ? kCaption : networkTip_)
+                             : kCaption + QLatin1Char('\n') + QString::fromStdString(text));
 }
 
 void MainWindow::SetOverviewRows(const std::vector<std::string>& rows) {

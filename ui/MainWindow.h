@@ -114,6 +114,7 @@ class MainWindow : public QWidget, public AccountingDisplay {
   // AccountingDisplay.
   void SetFigure(Figure figure, const std::string& text) override;
   void SetTariffCaption(const std::string& caption) override;
+  void SetVolumeStatus(const std::string& text) override;
   void SetOverviewRows(const std::vector<std::string>& rows) override;
   LogListView& LogList() override { return logAdapter_; }
   int TextWidth(const std::string& text) const override;
@@ -176,6 +177,9 @@ class MainWindow : public QWidget, public AccountingDisplay {
   ConnectionLog log_;
   std::unique_ptr<AccountingCore> core_;
   TrayIcon* tray_;
+  // The tray tip without a volume tariff, and the volume status shown.
+  QString networkTip_;
+  std::string volumeStatus_;
   LogListAdapter logAdapter_;
 
   QLabel* tariffLabel_ = nullptr;

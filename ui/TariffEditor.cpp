@@ -9,10 +9,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "ui/MainWindow.h"
 #include "ui/SettingsDialog.h"
 #include "ui/TariffWizard.h"
+#include "ui/VolumeFields.h"
 
 namespace tarifuhr {
 namespace {
@@ -66,6 +68,12 @@ TariffEditor::TariffEditor(Dialogs& dialogs)
   addRow(QStringLiteral("Kostenlimit:"), costLimit_, QStringLiteral("Cent"));
   addRow(QStringLiteral("ZeitLimit:"), timeLimit_, QStringLiteral("Minuten"));
   addRow(QStringLiteral("Einwahlgebühr:"), dialInFee_, QStringLiteral("Cent"));
+
+  auto* volumeGroup = new QGroupBox(QStringLiteral(" Datenvolumen "), this);
+  volume_ = new VolumeFields(sep, volumeGroup);
+  auto* volumeLayout = new QVBoxLayout(volumeGroup);
+  volumeLayout->addWidget(volume_);
+  grid->addWidget(volumeGroup, row++, 0, 1, 3);
 
   dialUpGroup_ = Named(new QGroupBox(QStringLiteral(" DFÜ Einstellungen "), this), "dialUpGroup");
   entryName_ = Named(new QComboBox(dialUpGroup_), "entryName");
@@ -197,6 +205,7 @@ void TariffEditor::Load(int i) {
   periodSeconds_->setText(Q(Text(t.PeriodSeconds)));
   periodCosts_->setText(Q(Text(t.PeriodCosts)));
   dialInFee_->setText(Q(Text(t.DialInFee)));
+  volume_->Show(t.VolumeLimit, t.VolumeUnit, t.VolumeUnitPrice, t.HangUpWhenVolumeUsed);
 }
 
 TariffValues TariffEditor::ReadValues() const {
@@ -216,6 +225,7 @@ TariffValues TariffEditor::ReadValues() const {
   v.PeriodSeconds = TextToFloat(S(periodSeconds_->text()), sep);
   v.PeriodCosts = TextToFloat(S(periodCosts_->text()), sep);
   v.DialInFee = TextToFloat(S(dialInFee_->text()), sep);
+  volume_->ReadInto(v);
   return v;
 }
 
@@ -294,6 +304,7 @@ void TariffEditor::ShowNewTariff(const TariffValues& v, bool timeLimit) {
   userName_->setText(Q(v.UserName));
   password_->setText(Q(v.Password));
   inTotals_->setChecked(v.InTotals);
+  volume_->Show(v.VolumeLimit, v.VolumeUnit, v.VolumeUnitPrice, v.HangUpWhenVolumeUsed);
 }
 
 }  // namespace tarifuhr

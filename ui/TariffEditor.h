@@ -18,6 +18,7 @@ class QPushButton;
 namespace tarifuhr {
 
 class DateTimePicker;
+class VolumeFields;
 
 class TariffEditor : public QDialog {
   Q_OBJECT
@@ -66,6 +67,7 @@ class TariffEditor : public QDialog {
   QLineEdit* costLimit_;
   QLineEdit* timeLimit_;
   QLineEdit* dialInFee_;
+  VolumeFields* volume_;
   DateTimePicker* windowFrom_;
   DateTimePicker* windowTo_;
   QCheckBox* inTotals_;

@@ -16,6 +16,7 @@
 #include "ui/MainWindow.h"
 #include "ui/SettingsDialog.h"
 #include "ui/TariffEditor.h"
+#include "ui/VolumeFields.h"
 
 namespace tarifuhr {
 namespace {
@@ -124,6 +125,11 @@ FeePage::FeePage(char sep, QWidget* parent) : WizardPage(QStringLiteral("Tarif-E
                            "Falls keine Gebühr angeben worden ist beträgt die Einwahlgebühr meistens den",
                            "Minutenpreis - da gleich nach Einwahl mit der Abrechnung begonnen wird."})
     g->addWidget(Note(QString::fromUtf8(note)), r++, 0, 1, 2);
+  g->addWidget(Note(QStringLiteral("Bei Tarifen nach Datenmenge (z.B. 5 GB im Monat, je angefangene 100 KB) "
+                                   "hier das Volumen, sonst 0:")),
+               r++, 0, 1, 2);
+  volume_ = new VolumeFields(sep, Body());
+  g->addWidget(volume_, r++, 0, 1, 2);
   g->setRowStretch(r, 1);
 }
 
@@ -229,6 +235,7 @@ void TariffWizard::showEvent(QShowEvent* event) {
     e->setEnabled(e != limitPage_->timeLimit_);
   }
   feePage_->dialInFee_->setText(QStringLiteral("0"));
+  feePage_->volume_->Show(0, 0, 0, false);
   timeWindowPage_->useWindow_->setChecked(false);
   timeWindowPage_->windowFrom_->SetValue(now);
   timeWindowPage_->windowTo_->SetValue(now);
@@ -291,8 +298,14 @@ void TariffWizard::Next() {
     for (QLineEdit* e : {limitPage_->pricePerMinute_, limitPage_->costLimit_, limitPage_->timeLimit_})
       if (e->text().isEmpty()) e->setText(QStringLiteral("0"));
   }
-  if (current_ == 2 && feePage_->dialInFee_->text().isEmpty())
-    feePage_->dialInFee_->setText(QStringLiteral("0"));
+  if (current_ == 2) {
+    if (feePage_->dialInFee_->text().isEmpty()) feePage_->dialInFee_->setText(QStringLiteral("0"));
+    for (QLineEdit* e : feePage_->findChildren<QLineEdit*>())
+      if (e->text().isEmpty()) e->setText(QStringLiteral("0"));
+    // A volume that is not a number stops here, not at the summary.
+    TariffValues check;
+    feePage_->volume_->ReadInto(check);
+  }
   ++current_;
   if (current_ == 3) current_ = 4;  // the time window page is reached only backwards
   ShowPage(current_);
@@ -316,6 +329,7 @@ TariffValues TariffWizard::Values() const {
     v.CostLimit = TextToFloat(S(limitPage_->costLimit_->text()), sep);
   }
   v.DialInFee = TextToFloat(S(feePage_->dialInFee_->text()), sep);
+  feePage_->volume_->ReadInto(v);
   // Times of day on day 0: equal bounds are exactly "no window", and the
   // window rules look at the time of day only.
   const auto timeOfDay = [](TDateTime t) { return t - std::floor(t); };

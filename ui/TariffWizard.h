@@ -21,6 +21,7 @@ class QRadioButton;
 namespace tarifuhr {
 
 class DateTimePicker;
+class VolumeFields;
 class EntryList;
 
 // A page: a banner across the top and a heading above its controls.
@@ -69,7 +70,7 @@ class LimitPage : public WizardPage {
   QLineEdit* timeLimit_;
 };
 
-// Page 2: dial-in fee.
+// Page 2: dial-in fee and data volume.
 class FeePage : public WizardPage {
   Q_OBJECT
  public:
@@ -78,6 +79,7 @@ class FeePage : public WizardPage {
  private:
   friend class TariffWizard;
   QLineEdit* dialInFee_;
+  VolumeFields* volume_;
 };
 
 // Page 3: time window of the day.

@@ -202,6 +202,45 @@ TEST_F(CoreTest, OutsideTheWindowOnlyTheProgramsOwnDialIsHungUp) {
   EXPECT_EQ(Logged().size(), 2u);
 }
 
+TEST_F(CoreTest, AVolumeTariffChargesBegunUnitsAndHangsUpItsOwnDialWhenUsedUp) {
+  AddEntry("Mobil");
+  TariffRecord t = Tariff("Handy", "Mobil", /*price=*/2);
+  t.VolumeLimit = 1024 * 1024;
+  t.VolumeUnit = 100 * 1024;
+  t.VolumeUnitPrice = 10;
+  t.HangUpWhenVolumeUsed = true;
+  t.PeriodBytes = 300 * 1024;
+  t.LastDay = EncodeDate(2026, 12, 7);
+  core.tariffs = {t};
+  dialUp.SetEntry("Mobil");
+  ASSERT_EQ(dialUp.Dial(), 0u);
+  TickNextSecond();
+  network->AddTraffic("Mobil", 100 * 1024, 50 * 1024);
+  TickNextSecond();
+  network->AddTraffic("Mobil", 100 * 1024, 0);
+  TickNextSecond();
+  const TariffRecord& counted = core.tariffs[0];
+  EXPECT_EQ(core.connection.cost, 2 + 3 * 10) << "a minute and three begun units of 100 KB";
+  EXPECT_EQ(counted.PeriodCosts, 2 + 3 * 10);
+  EXPECT_EQ(counted.BytesToday, 250 * 1024);
+  EXPECT_EQ(display.figures[Figure::ConnectionBytes], " 550 KB / 1,0 MB");
+  // 474 KB left over the 25 days to January 1st.
+  EXPECT_EQ(display.volumeStatus, "heute frei: -231 KB\nim Monat frei: 474 KB");
+  TickNextSecond();  // the overview shows the figures at the second's start
+  EXPECT_TRUE(display.rows[0].find("\t474 KB\t") != std::string::npos) << display.rows[0];
+  EXPECT_EQ(network->Snapshot().Connections.size(), 1u);
+
+  network->AddTraffic("Mobil", 500 * 1024, 0);  // over the limit
+  TickNextSecond();
+  EXPECT_TRUE(network->Snapshot().Connections.empty()) << "used up: hung up";
+  TickNextSecond();
+  ASSERT_EQ(Logged().size(), 1u);
+  EXPECT_EQ(Logged()[0].cost, 2 + 8 * 10);
+  EXPECT_EQ(core.tariffs[0].PeriodBytes, (300 + 750) * 1024);
+  EXPECT_EQ(core.tariffs[0].PeriodCosts, 2 + 8 * 10);
+  EXPECT_EQ(display.volumeStatus, "");
+}
+
 TEST_F(CoreTest, TimeOnlineThroughALanIsNoConnection) {
   AddEntry("Net");
   core.tariffs = {Tariff("T", "Net"), Tariff("Ohne Eintrag", "", 3, 5)};

@@ -169,6 +169,45 @@ TEST(DayChange, ResetsTheDayButLeavesTheConnectionsBytes) {
   EXPECT_EQ(t.SecondsToday, 5);
 }
 
+TEST(Volume, AllowanceAndWhatIsLeft) {
+  TariffRecord t;
+  EXPECT_FALSE(HasVolumeLimit(t));
+  t.VolumeDailyAllowance = 7;
+  UpdateVolumeDailyAllowance(t, 10);
+  EXPECT_EQ(t.VolumeDailyAllowance, 0) << "no limit, no allowance";
+
+  t.VolumeLimit = 1000000;
+  t.PeriodBytes = 300000;
+  t.ConnectionBytes = 100000;  // the open connection counts as used
+  t.BytesToday = 25000;
+  EXPECT_EQ(VolumeUsed(t), 400000);
+  EXPECT_EQ(VolumeLeftInPeriod(t), 600000);
+  UpdateVolumeDailyAllowance(t, 8);
+  EXPECT_EQ(t.VolumeDailyAllowance, 75000);
+  EXPECT_EQ(VolumeLeftToday(t), 50000);
+  UpdateVolumeDailyAllowance(t, 0);
+  EXPECT_EQ(t.VolumeDailyAllowance, 75000) << "a divisor of 0 keeps the old value";
+
+  EXPECT_FALSE(IsVolumeUsedUp(t));
+  t.ConnectionBytes = 700000;
+  EXPECT_TRUE(IsVolumeUsedUp(t));
+  UpdateVolumeDailyAllowance(t, 4);
+  EXPECT_EQ(t.VolumeDailyAllowance, 0);
+
+  t.LastDay = D(2026, 12, 6);
+  ApplyDayChange(t, D(2026, 12, 7));
+  EXPECT_EQ(t.BytesToday, 0);
+  EXPECT_EQ(t.PeriodBytes, 300000);
+}
+
+TEST(Volume, EveryBegunUnitCounts) {
+  EXPECT_EQ(UnitsBegun(250 * 1024, 100 * 1024), 3);
+  EXPECT_EQ(UnitsBegun(200 * 1024, 100 * 1024), 2);
+  EXPECT_EQ(UnitsBegun(1, 100 * 1024), 1);
+  EXPECT_EQ(UnitsBegun(0, 100 * 1024), 0);
+  EXPECT_EQ(UnitsBegun(5000, 0), 0) << "no unit, no volume price";
+}
+
 TEST(TimeWindow, OnlyHoursCount) {
   TariffRecord t;
   t.WindowFrom = EncodeTime(8, 30, 0);

@@ -22,6 +22,7 @@ class RecordingDisplay : public AccountingDisplay {
   void SetFigure(Figure figure, const std::string& text) override { figures[figure] = text; }
   void SetTariffCaption(const std::string& caption) override { label5 = caption; }
   void SetOverviewRows(const std::vector<std::string>& r) override { rows = r; }
+  void SetVolumeStatus(const std::string& text) override { volumeStatus = text; }
   LogListView& LogList() override { return log; }
   int TextWidth(const std::string& text) const override { return SevenPixelsPerByte(text); }
   bool IsStripHidden() const override { return hidden; }
@@ -36,7 +37,7 @@ class RecordingDisplay : public AccountingDisplay {
   void Collapse() override { calls.push_back("Collapse"); }
 
   std::map<Figure, std::string> figures;
-  std::string label5, showHide;
+  std::string label5, showHide, volumeStatus;
   std::vector<std::string> rows, errors, calls;
   FakeLogList log;
   bool hidden = false;

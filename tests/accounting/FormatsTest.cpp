@@ -24,6 +24,15 @@ TEST(Formats, BytesAreGroupedFromTheRightWithTheSignCounting) {
   EXPECT_EQ(GroupDigits(2, ',', 12345), "1,23,45");
 }
 
+TEST(Formats, VolumesInTheUnitThatReadsBest) {
+  const RegionalSettings de = RegionalSettings::German();
+  EXPECT_EQ(FormatVolume(250 * 1024, de), "250 KB");
+  EXPECT_EQ(FormatVolume(1024 * 1024, de), "1,0 MB");
+  EXPECT_EQ(FormatVolume(int64_t{5} << 30, de), "5,00 GB");
+  EXPECT_EQ(FormatVolume(-(int64_t{3} << 20), de), "-3,0 MB");
+  EXPECT_EQ(FormatVolume(0, de), "0 KB");
+}
+
 TEST(Formats, MoneyHasTwoDecimalsAndTheLocalesSeparator) {
   const RegionalSettings de = RegionalSettings::German();
   EXPECT_EQ(FormatMoney(1234, de), "12,34");

@@ -120,6 +120,27 @@ TEST_F(UserFilesTest, Version3FileLoadsEveryFieldAndIsWrittenBackByteForByte) {
   EXPECT_EQ(st.st_mode & 0777, 0600u) << "data files hold passwords";
 }
 
+TEST(TariffRecordLayout, VolumeFieldsLiveInBytesTheOldProgramNeverReads) {
+  const std::string image = Bytes(TariffV3())
+                                .I64(256, int64_t{5} << 30)
+                                .I64(264, 100 * 1024)
+                                .F64(272, 1.5)
+                                .I64(280, 0x1'2345'6789)
+                                .F64(288, 2500.25)
+                                .Byte(296, 1)
+                                .str();
+  const TariffRecord t = DecodeTariff(reinterpret_cast<const uint8_t*>(image.data()));
+  ExpectIsTariffV3(t);
+  EXPECT_EQ(t.VolumeLimit, int64_t{5} << 30);
+  EXPECT_EQ(t.VolumeUnit, 100 * 1024);
+  EXPECT_EQ(t.VolumeUnitPrice, 1.5);
+  EXPECT_EQ(t.BytesToday, 0x1'2345'6789);
+  EXPECT_EQ(t.VolumeDailyAllowance, 2500.25);
+  EXPECT_TRUE(t.HangUpWhenVolumeUsed);
+  const TariffBytes encoded = EncodeTariff(t);
+  EXPECT_EQ(std::string(encoded.begin(), encoded.end()), image);
+}
+
 TEST_F(UserFilesTest, Version2RecordsAreConvertedAndSavedAsVersion3) {
   Bytes old(248);
   old.Str(0, "Alt")

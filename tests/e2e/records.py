@@ -27,6 +27,12 @@ TARIFF_FIELDS = {
     "PeriodBytes": (112, "<I"),
     "InTotals": (136, "<B"),
     "DialInFee": (152, "<d"),
+    "VolumeLimit": (256, "<q"),
+    "VolumeUnit": (264, "<q"),
+    "VolumeUnitPrice": (272, "<d"),
+    "BytesToday": (280, "<q"),
+    "VolumeDailyAllowance": (288, "<d"),
+    "HangUpWhenVolumeUsed": (296, "<B"),
 }
 
 

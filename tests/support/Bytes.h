@@ -20,6 +20,7 @@ class Bytes {
   }
   Bytes& I32(size_t off, int32_t v) { return U(off, static_cast<uint32_t>(v), 4); }
   Bytes& U16(size_t off, uint16_t v) { return U(off, v, 2); }
+  Bytes& I64(size_t off, int64_t v) { return U(off, static_cast<uint64_t>(v), 8); }
   Bytes& F64(size_t off, double v) {
     uint64_t bits;
     std::memcpy(&bits, &v, 8);

@@ -224,6 +224,25 @@ class MainWindowTest : public QObject {
     QCOMPARE(std::filesystem::file_size(w.dir.File("dialup.otl")), uintmax_t(64));
   }
 
+  void aVolumeTariffPutsWhatIsLeftIntoTheTrayTip() {
+    UiWorld w;
+    w.AddEntry("Net");
+    w.form->Start();
+    const QString before = w.form->Tray().ShownTip();
+    TariffRecord volume = Tariff("Handy", "Net");
+    volume.VolumeLimit = int64_t{5} << 30;
+    w.form->Core().tariffs = {volume};
+    w.form->DialTariff(0);
+    w.clock.AdvanceSeconds(1);
+    w.form->Core().Tick();
+    QCOMPARE(w.form->Tray().ShownTip(),
+             QStringLiteral("Tarifuhr 0.1\nheute frei: 204,8 MB\nim Monat frei: 5,00 GB"));
+    w.form->Core().tariffs[0].VolumeLimit = 0;
+    w.clock.AdvanceSeconds(1);
+    w.form->Core().Tick();
+    QCOMPARE(w.form->Tray().ShownTip(), before);
+  }
+
   void theSessionsEndLogsSavesAndEndsWithoutAsking() {
     for (const bool saveFails : {false, true}) {
       UiWorld w;

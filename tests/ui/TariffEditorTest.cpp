@@ -252,6 +252,42 @@ class TariffEditorTest : public QObject {
     QCOMPARE(w.form->DialItems()[1]->text(), QStringLiteral("Umbenannt wählen..."));
   }
 
+  void volumeFieldsShowAndStoreBytes() {
+    DialogWorld w;
+    w.AddEntry("Net");
+    TariffRecord volume = NoLimitTariff();
+    volume.VolumeLimit = 1024 * 1024;
+    volume.VolumeUnit = 100 * 1024;
+    volume.VolumeUnitPrice = 1.5;
+    HansWith(w, {volume});
+    TariffEditor& e = w.editor();
+    e.Load(0);
+    QCOMPARE(Control<QLineEdit>(e, "volumeLimit")->text(), QStringLiteral("1"));
+    QCOMPARE(Control<QComboBox>(e, "volumeLimitUnit")->currentText(), QStringLiteral("MB"));
+    QCOMPARE(Control<QLineEdit>(e, "volumeUnit")->text(), QStringLiteral("100"));
+    QCOMPARE(Control<QComboBox>(e, "volumeUnitSize")->currentText(), QStringLiteral("KB"));
+    QCOMPARE(Control<QLineEdit>(e, "volumeUnitPrice")->text(), QStringLiteral("1,5"));
+    QVERIFY(!Control<QCheckBox>(e, "hangUpWhenVolumeUsed")->isChecked());
+
+    // 2,5 GB typed with the locale's separator; the key filter keeps letters out.
+    QLineEdit* limit = Control<QLineEdit>(e, "volumeLimit");
+    limit->selectAll();
+    Type(limit, "2x,5");
+    QCOMPARE(limit->text(), QStringLiteral("2,5"));
+    Choose(Control<QComboBox>(e, "volumeLimitUnit"), "GB");
+    Choose(Control<QComboBox>(e, "volumeUnitSize"), "MB");
+    Control<QCheckBox>(e, "hangUpWhenVolumeUsed")->setChecked(true);
+    Click(Control<QPushButton>(e, "store"));
+    const TariffRecord stored = w.TariffsOnDisk("Hans.tfd")[0];
+    QCOMPARE(stored.VolumeLimit, int64_t{5} * 512 * 1024 * 1024);
+    QCOMPARE(stored.VolumeUnit, int64_t{100} * 1024 * 1024);
+    QCOMPARE(stored.VolumeUnitPrice, 1.5);
+    QVERIFY(stored.HangUpWhenVolumeUsed);
+    e.Load(0);
+    QCOMPARE(Control<QLineEdit>(e, "volumeLimit")->text(), QStringLiteral("2,5"));
+    QCOMPARE(Control<QComboBox>(e, "volumeLimitUnit")->currentText(), QStringLiteral("GB"));
+  }
+
   void cancellingAnEditStoresNothing() {
     DialogWorld w;
     HansWith(w, {TimeTariff()});

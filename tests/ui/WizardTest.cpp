@@ -261,6 +261,38 @@ class WizardTest : public QObject {
     QCOMPARE(t.WindowFrom, t.WindowTo);
   }
 
+  void aVolumeTariffFromTheWizard() {
+    DialogWorld w;
+    w.AddEntry("Net");
+    HansIsCurrent(w);
+    TariffWizard& z = w.wizard();
+    TariffEditor& e = w.editor();
+    WithModal([&] { Click(Control<QPushButton>(w.settings(), "addTariff")); },
+              [&] {
+                Type(Control<QLineEdit>(z, "name"), "Handy");
+                Click(Control<QPushButton>(z, "next"));
+                Click(Control<QPushButton>(z, "next"));
+                QCOMPARE(z.CurrentPage(), 2);
+                // The fixed page has room for the volume fields below the fee's notes.
+                QWidget* last = Control<QCheckBox>(z, "hangUpWhenVolumeUsed");
+                QVERIFY(z.Page(2)->rect().contains(last->mapTo(z.Page(2), last->rect().bottomRight())));
+                Control<QLineEdit>(z, "volumeLimit")->setText("5");
+                Control<QLineEdit>(z, "volumeUnit")->clear();  // an empty field becomes 0
+                Control<QLineEdit>(z, "volumeUnitPrice")->setText("9");
+                Click(Control<QPushButton>(z, "next"));
+                Choose(Control<QComboBox>(z, "entryName"), "Net");
+                Click(Control<QPushButton>(z, "next"));
+              });
+    QVERIFY(e.isVisible());
+    QCOMPARE(Control<QLineEdit>(e, "volumeLimit")->text(), QStringLiteral("5"));
+    QCOMPARE(Control<QComboBox>(e, "volumeLimitUnit")->currentText(), QStringLiteral("GB"));
+    Click(Control<QPushButton>(e, "store"));
+    const TariffRecord& t = w.core().tariffs.at(0);
+    QCOMPARE(t.VolumeLimit, int64_t{5} * 1024 * 1024 * 1024);
+    QCOMPARE(t.VolumeUnit, int64_t{0});
+    QCOMPARE(t.VolumeUnitPrice, 9.0);
+  }
+
   void cancelHandsNothingOver() {
     DialogWorld w;
     w.AddEntry("Net");
