@@ -374,7 +374,7 @@ void AccountingCore::ShowVolumeStatus() {
   if (activeTariff != -1) {
     const TariffRecord& t = tariffs[static_cast<size_t>(activeTariff)];
     if (HasVolumeLimit(t))
-      status = "heute frei: " + FormatVolume(static_cast<int64_t>(VolumeLeftToday(t)), services_.regional) +
+      status = "heute frei: " + FormatVolume(VolumeLeftToday(t), services_.regional) +
                "\nim Monat frei: " + FormatVolume(VolumeLeftInPeriod(t), services_.regional);
   }
   display_.SetVolumeStatus(status);

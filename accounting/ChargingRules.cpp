@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "accounting/ChargingRules.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace tarifuhr {
 
@@ -96,9 +98,28 @@ void ApplyDayChange(TariffRecord& t, TDateTime today) {
 
 bool HasVolumeLimit(const TariffRecord& t) { return t.VolumeLimit > 0; }
 
-int64_t VolumeUsed(const TariffRecord& t) { return t.PeriodBytes + t.ConnectionBytes; }
+namespace {
 
-int64_t VolumeLeftInPeriod(const TariffRecord& t) { return t.VolumeLimit - VolumeUsed(t); }
+// Counts from a damaged file may be anything: saturate rather than wrap.
+int64_t Saturated(bool overflowed, int64_t value, bool towardsMax) {
+  if (!overflowed) return value;
+  return towardsMax ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
+}
+
+}  // namespace
+
+int64_t VolumeUsed(const TariffRecord& t) {
+  int64_t sum = 0;
+  const bool overflowed = __builtin_add_overflow(t.PeriodBytes, t.ConnectionBytes, &sum);
+  return Saturated(overflowed, sum, t.PeriodBytes > 0);
+}
+
+int64_t VolumeLeftInPeriod(const TariffRecord& t) {
+  const int64_t used = VolumeUsed(t);
+  int64_t left = 0;
+  const bool overflowed = __builtin_sub_overflow(t.VolumeLimit, used, &left);
+  return Saturated(overflowed, left, used < 0);
+}
 
 bool IsVolumeUsedUp(const TariffRecord& t) { return HasVolumeLimit(t) && VolumeUsed(t) >= t.VolumeLimit; }
 
@@ -109,8 +130,11 @@ void UpdateVolumeDailyAllowance(TariffRecord& t, int daysToEnd) {
     t.VolumeDailyAllowance = static_cast<double>(VolumeLeftInPeriod(t)) / daysToEnd;
 }
 
-double VolumeLeftToday(const TariffRecord& t) {
-  return t.VolumeDailyAllowance - static_cast<double>(t.BytesToday);
+int64_t VolumeLeftToday(const TariffRecord& t) {
+  const double left = t.VolumeDailyAllowance - static_cast<double>(t.BytesToday);
+  if (std::isnan(left)) return 0;
+  constexpr double kBound = 9e18;  // inside int64_t's range
+  return static_cast<int64_t>(std::clamp(left, -kBound, kBound));
 }
 
 int64_t UnitsBegun(int64_t bytes, int64_t unit) {

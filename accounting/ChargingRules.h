@@ -50,7 +50,7 @@ bool IsVolumeUsedUp(const TariffRecord& t);
 // Bytes a day still allowed; kept when the divisor is 0.
 void UpdateVolumeDailyAllowance(TariffRecord& t, int daysToEnd);
 // Of today's volume allowance; negative when used up.
-double VolumeLeftToday(const TariffRecord& t);
+int64_t VolumeLeftToday(const TariffRecord& t);
 // Billing units a connection of `bytes` has begun: 250 KB at 100 KB are 3.
 int64_t UnitsBegun(int64_t bytes, int64_t unit);
 

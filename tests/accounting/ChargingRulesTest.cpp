@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "accounting/ChargingRules.h"
 
 namespace tarifuhr {
@@ -198,6 +201,20 @@ TEST(Volume, AllowanceAndWhatIsLeft) {
   ApplyDayChange(t, D(2026, 12, 7));
   EXPECT_EQ(t.BytesToday, 0);
   EXPECT_EQ(t.PeriodBytes, 300000);
+}
+
+TEST(Volume, CountsOfADamagedFileSaturate) {
+  TariffRecord t;
+  t.VolumeLimit = std::numeric_limits<int64_t>::max();
+  t.PeriodBytes = std::numeric_limits<int64_t>::min();
+  EXPECT_EQ(VolumeLeftInPeriod(t), std::numeric_limits<int64_t>::max());
+  t.PeriodBytes = std::numeric_limits<int64_t>::max();
+  t.ConnectionBytes = 10;
+  EXPECT_EQ(VolumeUsed(t), std::numeric_limits<int64_t>::max());
+  t.VolumeDailyAllowance = std::nan("");
+  EXPECT_EQ(VolumeLeftToday(t), 0);
+  t.VolumeDailyAllowance = 1e300;
+  EXPECT_GT(VolumeLeftToday(t), 0);
 }
 
 TEST(Volume, EveryBegunUnitCounts) {
