@@ -50,7 +50,14 @@ RegistrySettings ReadRegistrySettings(Registry& reg, const std::string& programD
 }
 
 AccountingCore::AccountingCore(AccountingServices services, AccountingDisplay& display)
-    : services_(services), display_(display) {}
+    : services_(services),
+      display_(display),
+      warnings_(JoinPath(services.userFiles.ProgramDir(), "warnungen.txt")) {}
+
+void AccountingCore::SetWarningsOn(bool on) {
+  services_.registry.WriteInteger(kTarifuhrKey, kWarningsValue, on ? 1 : 0);
+  warningsOn = on;
+}
 
 void AccountingCore::Startup() {
   const auto width = [this](const std::string& s) { return display_.TextWidth(s); };
@@ -59,6 +66,13 @@ void AccountingCore::Startup() {
   display_.UpdateAutostartChecks();
   registrySettings = ReadRegistrySettings(services_.registry, services_.userFiles.ProgramDir());
   firstStart = registrySettings.firstStart;
+  try {
+    warningsOn = !services_.registry.ValueExists(kTarifuhrKey, kWarningsValue) ||
+                 services_.registry.ReadInteger(kTarifuhrKey, kWarningsValue) != 0;
+  } catch (const RegistryError&) {
+    warningsOn = true;
+  }
+  warnings_.Load();
   currentUser = registrySettings.currentUser;
   display_.PlaceWindow(registrySettings.left, registrySettings.top);
   display_.BuildDialMenu();
@@ -221,7 +235,10 @@ void AccountingCore::CountSecond(TDateTime now) {
   totals.AllowanceSum = 0;
   totals.RemainingSum = 0;
   bool hangUp = false;
-  if (activeTariff != -1) hangUp = UpdateActiveTariff(now, openedNow);
+  if (activeTariff != -1) {
+    hangUp = UpdateActiveTariff(now, openedNow);
+    WarnWhenDue(tariffs[static_cast<size_t>(activeTariff)], now);
+  }
   ShowVolumeStatus();
 
   if (online) {
@@ -367,6 +384,22 @@ bool AccountingCore::UpdateActiveTariff(TDateTime now, bool openedNow) {
   }
   ChargeVolume(t);
   return outsideWindow || (t.HangUpWhenVolumeUsed && IsVolumeUsedUp(t));
+}
+
+void AccountingCore::WarnWhenDue(const TariffRecord& t, TDateTime now) {
+  if (!warningsOn) return;
+  std::vector<BudgetWarning> due;
+  try {
+    warnings_.Check(currentUser, t, DateOf(now), services_.regional, due);
+    warningsError_.clear();
+  } catch (const FileError& e) {
+    // Said now, but may be said again after a restart: tell once.
+    if (warningsError_ != e.what()) {
+      warningsError_ = e.what();
+      display_.ShowError(warningsError_);
+    }
+  }
+  for (const BudgetWarning& w : due) display_.ShowWarning(w.title, w.text);
 }
 
 void AccountingCore::ShowVolumeStatus() {

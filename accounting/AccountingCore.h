@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "accounting/AccountingDisplay.h"
+#include "accounting/BudgetWarnings.h"
 #include "accounting/ConnectionLog.h"
 #include "accounting/ConnectionState.h"
 #include "accounting/TariffRecord.h"
@@ -94,6 +95,10 @@ class AccountingCore {
   int32_t nextChargeSecond = 0;  // the connection's second of the next minute charge
   bool firstStart = false;
   RegistrySettings registrySettings;
+  // Budget warnings ("Warnungen" in the menus); on unless switched off.
+  bool warningsOn = true;
+  // Switches the warnings and remembers it in the registry (RegistryError).
+  void SetWarningsOn(bool on);
 
   const AccountingServices& Services() const { return services_; }
 
@@ -107,6 +112,7 @@ class AccountingCore {
   bool UpdateActiveTariff(TDateTime now, bool openedNow);
   void ChargeMinute();
   void ShowVolumeStatus();
+  void WarnWhenDue(const TariffRecord& t, TDateTime now);
   // Each billing unit the connection's traffic has begun costs its price once.
   void ChargeVolume(TariffRecord& t);
   // Closes the record and moves its bytes to the tariffs' periods.
@@ -140,6 +146,8 @@ class AccountingCore {
   TDateTime lastSave_ = 0;
   TDateTime nextSaveTry_ = 0;
   std::string saveError_;
+  BudgetWarnings warnings_;
+  std::string warningsError_;
 };
 
 }  // namespace tarifuhr

@@ -44,6 +44,8 @@ class AccountingDisplay {
   // Captions of the two show/hide menu items.
   virtual void SetShowHideCaption(const std::string& caption) = 0;
   virtual void ShowFirstStartDialog() = 0;
+  // A budget warning, as a desktop notification.
+  virtual void ShowWarning(const std::string& /*title*/, const std::string& /*text*/) {}
   // A failure the user must know about (German), shown once.
   virtual void ShowError(const std::string& message) = 0;
 

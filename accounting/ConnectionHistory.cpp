@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "accounting/ConnectionHistory.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <map>
@@ -16,16 +17,22 @@ std::vector<ConnectionRecord> ReadWholeLog(const std::string& path) {
     if (f.Errno() == ENOENT) return {};
     throw FileError("gelesen", path, f.Errno());
   }
-  const int64_t records = f.Size() / static_cast<int64_t>(kConnectionRecordSize);
-  std::vector<uint8_t> buf(static_cast<size_t>(records) * kConnectionRecordSize);
-  errno = 0;
-  const size_t got = f.ReadAt(0, buf.data(), buf.size());
-  // Less than the size said: a folder, or a read error; not a log to trust.
-  if (got < buf.size()) throw FileError("gelesen", path, errno != 0 ? errno : EIO);
+  const int64_t size = f.Size() / static_cast<int64_t>(kConnectionRecordSize) * kConnectionRecordSize;
   std::vector<ConnectionRecord> out;
-  out.reserve(got / kConnectionRecordSize);
-  for (size_t off = 0; off + kConnectionRecordSize <= got; off += kConnectionRecordSize)
-    out.push_back(DecodeConnection(buf.data() + off));
+  out.reserve(static_cast<size_t>(size) / kConnectionRecordSize);
+  // In pieces: a log of years stays out of memory as a whole.
+  std::vector<uint8_t> piece(4096 * kConnectionRecordSize);
+  for (int64_t offset = 0; offset < size;) {
+    const size_t want =
+        static_cast<size_t>(std::min<int64_t>(size - offset, static_cast<int64_t>(piece.size())));
+    errno = 0;
+    const size_t got = f.ReadAt(offset, piece.data(), want);
+    // Less than the size said: a folder, or a read error; not a log to trust.
+    if (got < want) throw FileError("gelesen", path, errno != 0 ? errno : EIO);
+    for (size_t off = 0; off < got; off += kConnectionRecordSize)
+      out.push_back(DecodeConnection(piece.data() + off));
+    offset += static_cast<int64_t>(got);
+  }
   return out;
 }
 

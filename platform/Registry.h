@@ -20,6 +20,8 @@ inline constexpr const char* kTarifuhrKey = "HKEY_LOCAL_MACHINE\\Software\\Tarif
 inline constexpr const char* kRunKey =
     "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr const char* kAutostartValue = "Tarifuhr";
+// Budget warnings: 0 = off; missing = on.
+inline constexpr const char* kWarningsValue = "warnungen";
 
 class Registry {
  public:

@@ -16,6 +16,7 @@ class AboutDialog;
 class TariffWizard;
 class FirstStartDialog;
 class ErrorReportDialog;
+class StatisticsWindow;
 
 struct Dialogs {
   explicit Dialogs(MainWindow& mainWindow) : form(mainWindow) {}
@@ -27,6 +28,7 @@ struct Dialogs {
   TariffWizard* wizard = nullptr;
   FirstStartDialog* firstStart = nullptr;
   ErrorReportDialog* errorReport = nullptr;
+  StatisticsWindow* statistics = nullptr;
 };
 
 // Owns the dialogs; destroy it before the main window.
@@ -46,6 +48,7 @@ class DialogSet {
   TariffWizard& Wizard() { return *wizard_; }
   FirstStartDialog& FirstStart() { return *firstStart_; }
   ErrorReportDialog& ErrorReport() { return *errorReport_; }
+  StatisticsWindow& Statistics() { return *statistics_; }
 
  private:
   Dialogs dialogs_;
@@ -56,6 +59,7 @@ class DialogSet {
   std::unique_ptr<TariffWizard> wizard_;
   std::unique_ptr<FirstStartDialog> firstStart_;
   std::unique_ptr<ErrorReportDialog> errorReport_;
+  std::unique_ptr<StatisticsWindow> statistics_;
 };
 
 }  // namespace tarifuhr

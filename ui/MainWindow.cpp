@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "ui/MainWindow.h"
 
+#include "platform/ProgramIdentity.h"
+#include "ui/DesktopNotifier.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -86,6 +89,9 @@ MainWindow::MainWindow(ProgramServices services, QWidget* parent, std::function<
   tray_->SetCaptureSysCommand(true);
   tray_->SetTrayID(990);
   tray_->SetIcon(ProgramIcon());
+  notifier_ = new DesktopNotifier(
+      QString::fromLatin1(kApplicationId),
+      [this](const QString& title, const QString& text) { tray_->ShowBalloon(title, text); }, this);
   if (!services_.networkName.empty()) {
     networkTip_ = kCaption + QStringLiteral(" – ") + QString::fromStdString(services_.networkName);
     tray_->SetTip(networkTip_);
@@ -224,6 +230,8 @@ MainWindow::MenuItems MainWindow::AddCommonItems(QMenu* menu, const QString& use
     menu->addAction(tariffSettings);
     menu->addSeparator();
   }
+  items.statistics = AddItem(menu, "Statistik", [this] { commands_[Command::Statistics](); });
+  commandItems_[Command::Statistics].push_back(items.statistics);
   items.errorReport = AddItem(menu, "Fehlerbericht erstellen", [this] { commands_[Command::ErrorReport](); });
   commandItems_[Command::ErrorReport].push_back(items.errorReport);
   items.help = AddItem(menu, "Hilfe", [this] { ShowHelp(); });
@@ -235,6 +243,11 @@ MainWindow::MenuItems MainWindow::AddCommonItems(QMenu* menu, const QString& use
   autostart->setCheckable(true);
   connect(autostart, &QAction::triggered, this,
           [this, autostart] { Guarded([this, autostart] { SetAutostart(autostart->isChecked()); }); });
+  QAction* warnings = items.warnings = menu->addAction(QStringLiteral("Warnungen"));
+  warnings->setCheckable(true);
+  warnings->setChecked(true);
+  connect(warnings, &QAction::triggered, this,
+          [this, warnings] { Guarded([this, warnings] { SetWarnings(warnings->isChecked()); }); });
   items.about = AddItem(menu, "About", [this] { commands_[Command::About](); });
   commandItems_[Command::About].push_back(items.about);
   menu->addSeparator();
@@ -277,6 +290,7 @@ void MainWindow::Start() {
   // A failure in a start-up step is shown; the program still comes up.
   QCoreApplication::instance()->installEventFilter(this);
   Guarded([this] { core_->Startup(); });
+  UpdateWarningChecks();
   tray_->SetPopupMenu(stripMenu_);
   tray_->OnLeftButtonDown = [this](TrayIcon&) { OnTrayClick(); };
   tray_->Loaded();
@@ -395,6 +409,25 @@ void MainWindow::SetAutostart(bool on) {
     throw;
   }
   UpdateAutostartChecks();
+}
+
+void MainWindow::SetWarnings(bool on) {
+  try {
+    core_->SetWarningsOn(on);
+  } catch (const RegistryError&) {
+    UpdateWarningChecks();  // the marks keep showing what counts
+    throw;
+  }
+  UpdateWarningChecks();
+}
+
+void MainWindow::UpdateWarningChecks() {
+  stripItems_.warnings->setChecked(core_->warningsOn);
+  overviewItems_.warnings->setChecked(core_->warningsOn);
+}
+
+void MainWindow::ShowWarning(const std::string& title, const std::string& text) {
+  notifier_->Notify(QString::fromStdString(title), QString::fromStdString(text));
 }
 
 void MainWindow::UpdateAutostartChecks() {

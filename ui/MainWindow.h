@@ -26,6 +26,8 @@ class QToolButton;
 
 namespace tarifuhr {
 
+class DesktopNotifier;
+
 // What the program hands the main window: the clock and the system's
 // services, chosen in main().
 struct ProgramServices {
@@ -49,16 +51,18 @@ class MainWindow : public QWidget, public AccountingDisplay {
 
   // The commands of the dialogs; an item stays disabled until its dialog
   // is there.
-  enum class Command { UserSettings, TariffSettings, ErrorReport, About, FirstStart };
+  enum class Command { UserSettings, TariffSettings, Statistics, ErrorReport, About, FirstStart };
 
   // The items both menus have: the strip's (also the tray's) and the
   // overview's.
   struct MenuItems {
     QAction* userSettings = nullptr;
+    QAction* statistics = nullptr;
     QAction* errorReport = nullptr;
     QAction* help = nullptr;
     QAction* showHide = nullptr;
     QAction* autostart = nullptr;
+    QAction* warnings = nullptr;
     QAction* about = nullptr;
     QAction* quit = nullptr;
   };
@@ -83,6 +87,8 @@ class MainWindow : public QWidget, public AccountingDisplay {
   void OnTrayClick();
   void DialTariff(int tariffIndex);
   void SetAutostart(bool on);
+  void SetWarnings(bool on);
+  void UpdateWarningChecks();
   void ShowHelp();
   void EditSelectedTariff();
   void Quit();
@@ -115,6 +121,7 @@ class MainWindow : public QWidget, public AccountingDisplay {
   void SetFigure(Figure figure, const std::string& text) override;
   void SetTariffCaption(const std::string& caption) override;
   void SetVolumeStatus(const std::string& text) override;
+  void ShowWarning(const std::string& title, const std::string& text) override;
   void SetOverviewRows(const std::vector<std::string>& rows) override;
   LogListView& LogList() override { return logAdapter_; }
   int TextWidth(const std::string& text) const override;
@@ -177,6 +184,7 @@ class MainWindow : public QWidget, public AccountingDisplay {
   ConnectionLog log_;
   std::unique_ptr<AccountingCore> core_;
   TrayIcon* tray_;
+  DesktopNotifier* notifier_;
   // The tray tip without a volume tariff, and the volume status shown.
   QString networkTip_;
   std::string volumeStatus_;

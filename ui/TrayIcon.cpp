@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/TrayIcon.h"
 
+#include <cstdio>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
@@ -52,6 +54,14 @@ void TrayIcon::ApplyToTray() {
   if (trayId_ == 0) return;
   tray_->setIcon(icon_);
   tray_->setToolTip(ShownTip());
+}
+
+void TrayIcon::ShowBalloon(const QString& title, const QString& text) {
+  if (active_ && trayId_ != 0 && tray_->isVisible()) {
+    tray_->showMessage(title, text, icon_);
+    return;
+  }
+  std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
 }
 
 void TrayIcon::SetTip(const QString& tip) {

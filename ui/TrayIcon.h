@@ -39,6 +39,8 @@ class TrayIcon : public QObject {
   void SetPopupMenu(QMenu* menu) { popupMenu_ = menu; }
   const QString& Tip() const { return tip_; }
   void SetTip(const QString& tip);
+  // A message from the icon; without an icon in a tray, on stderr.
+  void ShowBalloon(const QString& title, const QString& text);
   const QIcon& Icon() const { return icon_; }
   void SetIcon(const QIcon& icon);
   int TrayID() const { return trayId_; }

@@ -13,6 +13,37 @@ import time
 FAKETIME_LIBRARY = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 
 
+def free_display(first=90):
+    """An X display number nobody uses; tests that may run side by side
+    start from different numbers."""
+    for n in range(first, first + 100):
+        if not os.path.exists(f"/tmp/.X{n}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{n}"):
+            return n
+    raise RuntimeError("no free X display")
+
+
+def start_xvfb(display, screen="1024x768x24"):
+    """An X server of its own on `display`, once its socket is there."""
+    xvfb = subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", screen, "-nolisten", "tcp"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    for _ in range(100):
+        if os.path.exists(f"/tmp/.X11-unix/X{display}"):
+            break
+        time.sleep(0.05)
+    return xvfb
+
+
+def stop_processes(procs):
+    """Ends helper processes, the last started first."""
+    for proc in reversed(procs):
+        if proc.poll() is None:
+            proc.terminate()
+            try:
+                proc.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                proc.kill()
+
+
 class Program:
     def __init__(self, program, sim, user_title=None, user_data=None, home=None):
         self.program, self.sim = program, sim

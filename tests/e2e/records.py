@@ -116,3 +116,14 @@ def one_record(data):
     assert len(log) == 1, f"one record of the one connection expected: {log}"
     r = log[0]
     return r, (r["seconds"] - 1) // 60 + 1
+
+
+def log_record(entry, start, end, seconds, received, sent, cost):
+    """One 64-byte record of dialup.otl, as read_log reads it."""
+    rec = bytearray(LOG_RECORD_SIZE)
+    rec[0:21] = short_string(entry, 20)
+    struct.pack_into("<ddi", rec, 24, start, end, seconds)
+    struct.pack_into("<HH", rec, 44, received >> 32, sent >> 32)
+    struct.pack_into("<d", rec, 48, cost)
+    struct.pack_into("<II", rec, 56, received & 0xFFFFFFFF, sent & 0xFFFFFFFF)
+    return bytes(rec)

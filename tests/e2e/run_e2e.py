@@ -12,7 +12,7 @@ import subprocess
 import sys
 import time
 
-from program import Program
+from program import Program, free_display, start_xvfb, stop_processes
 from records import days, one_record, read_user_file, tariff, user_file
 
 PRICE = 2.0      # cents a minute
@@ -29,13 +29,6 @@ def user_data():
         "E2E-Tarif", ENTRY, StartDate=days(today.year, today.month, 1), PricePerMinute=PRICE, TimeLimit=3000.0,
         PeriodSeconds=START_SECONDS, PeriodCosts=START_COSTS, PeriodBytes=START_BYTES, InTotals=1,
         DialInFee=FEE)])
-
-
-def free_display():
-    for n in range(90, 200):
-        if not os.path.exists(f"/tmp/.X{n}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{n}"):
-            return n
-    raise RuntimeError("no free X display")
 
 
 def run(cmd, env, **kw):
@@ -58,12 +51,7 @@ def main():
     env = dict(p.env, DISPLAY=f":{display}")
     procs = []
     try:
-        procs.append(subprocess.Popen(["Xvfb", f":{display}", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                                      env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-        for _ in range(100):
-            if os.path.exists(f"/tmp/.X11-unix/X{display}"):
-                break
-            time.sleep(0.05)
+        procs.append(start_xvfb(display))
         procs.append(subprocess.Popen(["trayer", "--edge", "bottom", "--align", "right", "--widthtype", "pixel",
                                        "--width", "120", "--height", "24"], env=env,
                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
@@ -92,13 +80,7 @@ def main():
         check_files(p)
     finally:
         p.kill()
-        for proc in reversed(procs):
-            if proc.poll() is None:
-                proc.terminate()
-                try:
-                    proc.wait(timeout=5)
-                except subprocess.TimeoutExpired:
-                    proc.kill()
+        stop_processes(procs)
         p.remove()
     print("e2e: passed")
     return 0

@@ -10,6 +10,7 @@
 
 #include "tests/support/Bytes.h"
 #include "tests/ui/UiFixture.h"
+#include "ui/DesktopNotifier.h"
 
 using namespace tarifuhr;
 using namespace tarifuhr::testing;
@@ -71,12 +72,12 @@ class MainWindowTest : public QObject {
     UiWorld w;
     w.form->Start();
     QCOMPARE(Captions(w.form->StripMenu()),
-             (QStringList{"-", "-", "Benutzer-Einstelllungen", "-", "Fehlerbericht erstellen", "Hilfe", "-",
-                          "Verbergen", "Autostart", "About", "-", "Beende"}));
+             (QStringList{"-", "-", "Benutzer-Einstelllungen", "-", "Statistik", "Fehlerbericht erstellen",
+                          "Hilfe", "-", "Verbergen", "Autostart", "Warnungen", "About", "-", "Beende"}));
     QCOMPARE(Captions(w.form->OverviewMenu()),
-             (QStringList{"-", "Benutzer-Einstellungen", "-", "Tarif-Einstellungen", "-",
-                          "Fehlerbericht erstellen", "Hilfe", "-", "Verbergen", "Autostart", "About", "-",
-                          "Beenden"}));
+             (QStringList{"-", "Benutzer-Einstellungen", "-", "Tarif-Einstellungen", "-", "Statistik",
+                          "Fehlerbericht erstellen", "Hilfe", "-", "Verbergen", "Autostart", "Warnungen",
+                          "About", "-", "Beenden"}));
     QCOMPARE(w.form->StripItems().help->shortcut(), QKeySequence(Qt::Key_F1));
     // Commands whose dialog is not there yet are present but disabled.
     QVERIFY(!w.form->StripItems().errorReport->isEnabled());
@@ -190,6 +191,30 @@ class MainWindowTest : public QObject {
     w.form->OverviewItems().autostart->trigger();
     QVERIFY(!std::filesystem::exists(desktop));
     QVERIFY(!w.form->StripItems().autostart->isChecked());
+  }
+
+  void warningsAreSwitchedInBothMenusAndRemembered() {
+    UiWorld w;
+    w.form->Start();
+    QVERIFY(w.form->StripItems().warnings->isChecked());  // on by default
+    w.form->OverviewItems().warnings->trigger();
+    QVERIFY(!w.form->StripItems().warnings->isChecked());
+    QVERIFY(!w.form->Core().warningsOn);
+    QCOMPARE(w.registry.ReadInteger(kTarifuhrKey, kWarningsValue), 0);
+    w.form->Core().Startup();  // as at the next start
+    QVERIFY(!w.form->Core().warningsOn);
+    w.form->StripItems().warnings->trigger();
+    QVERIFY(w.form->OverviewItems().warnings->isChecked());
+    QCOMPARE(w.registry.ReadInteger(kTarifuhrKey, kWarningsValue), 1);
+  }
+
+  void withoutANotificationServiceAWarningTakesTheFallback() {
+    QStringList shown;
+    DesktopNotifier notifier(
+        QStringLiteral("example.tarifuhr.Tarifuhr"),
+        [&](const QString& title, const QString& text) { shown << title + ": " + text; });
+    notifier.Notify(QStringLiteral("Tarifuhr: T"), QStringLiteral("80 % des Kostenlimits erreicht"));
+    QTRY_COMPARE(shown, QStringList{"Tarifuhr: T: 80 % des Kostenlimits erreicht"});
   }
 
   void helpOpensThePageWhenItIsThere() {

@@ -9,6 +9,7 @@
 #include <iostream>
 #include <string>
 
+#include "GermanCli.h"
 #include "platform/Environment.h"
 #include "platform/Files.h"
 #include "platform/ras/RasApi.h"
@@ -18,7 +19,7 @@ using namespace tarifuhr;
 
 namespace {
 
-constexpr int kExitError = 1;
+using tools::kExitError;
 constexpr int kExitDialFailed = 3;
 
 // Accepts "RX/TX" in bytes per second.
@@ -40,42 +41,6 @@ bool ParseCount(const std::string& text, uint64_t& out) {
 
 std::string StateName(const SimConnection& c) { return c.Connected() ? "verbunden" : "waehlt"; }
 
-// The argument parser speaks English; what it found is said in German
-// here, with the names and values it reports.
-std::string GermanParseError(const CLI::ParseError& e) {
-  const std::string what = e.what();
-  const auto has = [&what](const char* part) { return what.find(part) != std::string::npos; };
-  const auto after = [&what](const std::string& mark) { return what.substr(what.find(mark) + mark.size()); };
-  const auto before = [&what](const std::string& mark) { return what.substr(0, what.find(mark)); };
-  if (has("subcommand is required") || has("Subcommand required")) return "Es fehlt ein Befehl.";
-  if (has(" is required")) return "Es fehlt die Angabe " + before(" is required") + ".";
-  if (has("not expected: ")) return "Nicht erwartet: " + after("not expected: ");
-  if (has(" requires ")) return before(" requires ") + " geht nur zusammen mit " + after(" requires ") + ".";
-  if (has(" excludes ")) return before(" excludes ") + " schließt " + after(" excludes ") + " aus.";
-  if (has("Could not convert: ") && has(" = "))
-    return "Ungültiger Wert für " + before(" = ").substr(19) + ": " + after(" = ");
-  if (has(" not in {"))
-    return "Ungültiger Wert „" + after(": ").substr(0, after(": ").find(" not in {")) +
-           "“ (möglich: " + after(" not in {").substr(0, after(" not in {").find('}')) + ").";
-  if (has(" required ") && has(" missing")) return "Bei " + before(": ") + " fehlt der Wert.";
-  return "Der Aufruf wurde nicht verstanden.";
-}
-
-void GermanHelp(CLI::App& app) {
-  auto f = app.get_formatter();
-  f->label("Usage", "Aufruf");
-  f->label("OPTIONS", "OPTIONEN");
-  f->label("SUBCOMMAND", "BEFEHL");
-  f->label("SUBCOMMANDS", "BEFEHLE");
-  f->label("Positionals", "Angaben");
-  f->label("REQUIRED", "PFLICHT");
-  f->label("Needs", "braucht");
-  f->label("Excludes", "schließt aus");
-  f->label("Env", "Umgebung");
-  app.option_defaults()->group("Optionen");
-  app.set_help_flag("-h,--help", "diese Hilfe zeigen");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -91,7 +56,7 @@ int main(int argc, char** argv) {
       "3 Wählen fehlgeschlagen, andere Werte: Aufruf nicht verstanden.",
       "tarifuhr-sim"};
   app.require_subcommand(1);
-  GermanHelp(app);
+  tools::GermanHelp(app);
   app.set_help_all_flag("--help-all", "Hilfe zu allen Befehlen");
 
   std::string entry, user, password, rate, client, server, rxText, txText;
@@ -140,17 +105,7 @@ int main(int argc, char** argv) {
 
   for (CLI::App* command : app.get_subcommands({})) command->group("Befehle");
 
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp& e) {
-    return app.exit(e);
-  } catch (const CLI::CallForAllHelp& e) {
-    return app.exit(e);
-  } catch (const CLI::ParseError& e) {
-    std::cerr << "tarifuhr-sim: Fehler: " << GermanParseError(e)
-              << "\n(tarifuhr-sim --help zeigt die Befehle)\n";
-    return e.get_exit_code() ? e.get_exit_code() : kExitError;
-  }
+  if (const auto ended = tools::ParseInGerman(app, argc, argv, "tarifuhr-sim")) return *ended;
 
   try {
     const SimNetwork net(ProgramDirectory(ProcessEnvironment(), ExecutablePath()));

@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: MIT
+#include "accounting/Statistics.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "accounting/ByteLayout.h"
+#include "accounting/ChargingRules.h"
+#include "accounting/ConnectionHistory.h"
+
+namespace tarifuhr {
+
+int DayRange::Days() const {
+  return std::max(0, static_cast<int>(std::floor(lastDay) - std::floor(firstDay)) + 1);
+}
+
+DayRange CurrentPeriod(const TariffRecord& t) { return {DateOf(t.StartDate), PeriodEnd(t.StartDate) - 1}; }
+
+DayRange PreviousPeriod(const TariffRecord& t) {
+  const TDateTime start = DateOf(t.StartDate);
+  return {DateOf(AddMonthsClamped(start, -1)), start - 1};
+}
+
+DayRange CalendarMonth(int year, int month) {
+  return {EncodeDate(year, month, 1), EncodeDate(year, month, DaysInMonth(year, month))};
+}
+
+PeriodStatistics BuildStatistics(const std::vector<ConnectionRecord>& records, const DayRange& period,
+                                 const std::optional<std::string>& entry) {
+  PeriodStatistics s;
+  const int dayCount = period.Days();
+  if (dayCount == 0) return s;
+  const TDateTime first = DateOf(period.firstDay);
+  for (int i = 0; i < dayCount; ++i) s.days.push_back(first + i);
+
+  std::vector<DayUse> use = UseByDay(records, first, first + dayCount - 1);
+  if (entry) {
+    // The log keeps the entry as cut to its field.
+    const std::string kept = CutToShortString(*entry, 20);
+    std::erase_if(use, [&kept](const DayUse& u) { return u.entry != kept; });
+  }
+  for (const DayUse& u : use) s.entries.push_back(u.entry);
+  std::sort(s.entries.begin(), s.entries.end());
+  s.entries.erase(std::unique(s.entries.begin(), s.entries.end()), s.entries.end());
+
+  s.minutes.assign(s.entries.size(), std::vector<double>(static_cast<size_t>(dayCount), 0.0));
+  s.costs = s.minutes;
+  for (const DayUse& u : use) {
+    const auto e = static_cast<size_t>(std::lower_bound(s.entries.begin(), s.entries.end(), u.entry) -
+                                       s.entries.begin());
+    const auto d = static_cast<size_t>(std::floor(u.day) - first);
+    s.minutes[e][d] += u.seconds / 60;
+    s.costs[e][d] += u.cost;
+    s.seconds += u.seconds;
+    s.bytes += u.received + u.sent;
+    s.cost += u.cost;
+  }
+  return s;
+}
+
+CostProjection ProjectCosts(const TariffRecord& t, TDateTime today) {
+  const DayRange period = CurrentPeriod(t);
+  const int days = period.Days();
+  const int elapsed = std::clamp(DayRange{period.firstDay, DateOf(today)}.Days(), 1, std::max(days, 1));
+  CostProjection p;
+  p.cost = t.PeriodCosts / elapsed * days;
+  if (BudgetOf(t) == BudgetKind::Cost) p.budget = t.CostLimit;
+  return p;
+}
+
+}  // namespace tarifuhr

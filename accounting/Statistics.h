@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The figures of the statistics window: the use of a period day by day and
+// entry by entry, its totals, and where a tariff's costs are heading.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "accounting/ConnectionLog.h"
+#include "accounting/TariffRecord.h"
+#include "platform/DateTime.h"
+
+namespace tarifuhr {
+
+// Whole days, both included.
+struct DayRange {
+  TDateTime firstDay = 0;
+  TDateTime lastDay = 0;
+  int Days() const;
+  bool operator==(const DayRange&) const = default;
+};
+
+// The tariff's running period: from its start date to the day before its end.
+DayRange CurrentPeriod(const TariffRecord& t);
+// The period before it: a month earlier, clamped as the period end is.
+DayRange PreviousPeriod(const TariffRecord& t);
+DayRange CalendarMonth(int year, int month);
+
+struct PeriodStatistics {
+  std::vector<TDateTime> days;       // every day of the period, used or not
+  std::vector<std::string> entries;  // those with use, in name order
+  // Indexed [entry][day] as the two lists above.
+  std::vector<std::vector<double>> minutes;
+  std::vector<std::vector<double>> costs;  // cents
+  double seconds = 0;
+  int64_t bytes = 0;  // received and sent
+  double cost = 0;    // cents
+};
+
+// The use in `period`; with `entry`, only that dial-up entry's (cut to the
+// length the log keeps).
+PeriodStatistics BuildStatistics(const std::vector<ConnectionRecord>& records, const DayRange& period,
+                                 const std::optional<std::string>& entry = std::nullopt);
+
+struct CostProjection {
+  double cost = 0;               // cents at the period's end
+  std::optional<double> budget;  // cents; none without a cost budget
+};
+
+// The tariff's costs of its running period, as counted for its budget,
+// carried on to the period's end at their average per day so far (today
+// included).
+CostProjection ProjectCosts(const TariffRecord& t, TDateTime today);
+
+}  // namespace tarifuhr

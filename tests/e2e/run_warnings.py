@@ -1,0 +1,102 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
+"""A budget warning through the real program on the simulated network, shown
+by a real notification server (dunst) on a private session bus under Xvfb:
+a connection that crosses 80 % of a cost budget gives exactly one
+notification, with the tariff's name and figures."""
+
+import argparse
+import json
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+from program import Program, free_display, start_xvfb, stop_processes
+from records import days, tariff, user_file
+
+PRICE, LIMIT, USED = 10.0, 10000.0, 7995.0   # cents: the first minute's charge crosses 80 %
+
+# A session bus of its own that starts nothing on demand: only the dunst the
+# test starts can show notifications.
+BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:dir={dir}</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+"""
+
+
+def wait_for(check, what, seconds=10):
+    for _ in range(int(seconds * 20)):
+        if check():
+            return
+        time.sleep(0.05)
+    raise RuntimeError(f"{what} did not come up")
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--program", required=True)
+    ap.add_argument("--sim", required=True)
+    args = ap.parse_args()
+    for tool in ("Xvfb", "dunst", "dunstctl", "dbus-daemon"):
+        if not shutil.which(tool):
+            print(f"SKIPPED: {tool} is not installed")
+            return 77
+
+    handy = tariff("Handy", "Mobil", StartDate=days(2026, 12, 1), PricePerMinute=PRICE, CostLimit=LIMIT,
+                   PeriodCosts=USED, InTotals=1)
+    p = Program(args.program, args.sim, "Erika", user_file("Erika", [handy]))
+    display = free_display(first=300)
+    procs = []
+    try:
+        config = os.path.join(p.home, "bus.conf")
+        with open(config, "w") as f:
+            f.write(BUS_CONFIG.format(dir=p.home))
+        bus = subprocess.Popen(["dbus-daemon", f"--config-file={config}", "--nofork", "--print-address=1"],
+                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        procs.append(bus)
+        address = bus.stdout.readline().strip()
+        env = dict(p.env, DBUS_SESSION_BUS_ADDRESS=address, DISPLAY=f":{display}")
+        procs.append(start_xvfb(display, "800x600x24"))
+        procs.append(subprocess.Popen(["dunst"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        wait_for(lambda: subprocess.run(["dunstctl", "is-paused"], env=env, capture_output=True).returncode == 0,
+                 "dunst")
+
+        p.env.update(DBUS_SESSION_BUS_ADDRESS=address)   # the program itself stays offscreen
+        p.sim_tool("add", "Mobil", "--rate", "0/0")
+        p.start()
+        p.sim_tool("dial", "Mobil")
+        time.sleep(4)
+        p.sim_tool("hangup", "Mobil")
+        time.sleep(1.5)
+        assert p.stop() == 0, p.output
+
+        subprocess.run(["dunstctl", "close-all"], env=env, check=True)
+        time.sleep(0.5)
+        history = json.loads(subprocess.run(["dunstctl", "history"], env=env, check=True, capture_output=True,
+                                            text=True).stdout)
+        shown = [(n["summary"]["data"], n["body"]["data"], n["appname"]["data"]) for n in history["data"][0]]
+        print(f"notifications: {shown}")
+        assert shown == [("Tarifuhr: Handy", "80 % des Kostenlimits erreicht: 80,05 von 100,00.", "Tarifuhr")], shown
+        with open(p.path("warnungen.txt"), encoding="utf-8") as f:
+            assert "Erika (Erika.tfd)\tHandy\tkosten80\t" in f.read()
+        print("warnings e2e: passed")
+        return 0
+    finally:
+        p.kill()
+        stop_processes(procs)
+        p.remove()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,105 @@
+// SPDX-License-Identifier: MIT
+#include <QBarCategoryAxis>
+#include <QChart>
+#include <QChartView>
+#include <QStackedBarSeries>
+#include <filesystem>
+
+#include "tests/ui/DialogFixture.h"
+#include "ui/StatisticsWindow.h"
+
+using namespace tarifuhr;
+using namespace tarifuhr::testing;
+
+namespace {
+
+const TDateTime kDecember = EncodeDate(2026, 12, 1);
+
+void Log(DialogWorld& w, const std::string& entry, TDateTime start, int32_t seconds, double cost,
+         int64_t bytes) {
+  ConnectionRecord r;
+  r.entry = entry;
+  r.start = start;
+  r.end = start + seconds / 86400.0;
+  r.seconds = seconds;
+  r.cost = cost;
+  r.received = bytes;
+  w.core().Services().log.Append(r);
+}
+
+// The world's clock stands on 7 December; the tariff's period is December.
+void PrepareTariffAndLog(DialogWorld& w) {
+  TariffRecord t;
+  t.Name = "Monatstarif";
+  t.EntryName = "Netz";
+  t.StartDate = kDecember;
+  t.PeriodCosts = 700;
+  t.CostLimit = 5000;
+  w.core().tariffs = {t};
+  Log(w, "Netz", kDecember + 1 + 0.5, 120, 10, 512 * 1024);
+  Log(w, "Netz", kDecember + 4 + 0.5, 180, 20, 512 * 1024);
+  Log(w, "Anderer", kDecember + 2 + 0.5, 600, 99, 1);
+  Log(w, "Netz", kDecember - 3, 60, 5, 1);  // November
+}
+
+int BarSets(QChartView* view) {
+  auto* series = qobject_cast<QStackedBarSeries*>(view->chart()->series().value(0));
+  return series ? series->count() : -1;
+}
+
+int Days(QChartView* view) {
+  auto* axis = qobject_cast<QBarCategoryAxis*>(view->chart()->axes(Qt::Horizontal).value(0));
+  return axis ? axis->count() : -1;
+}
+
+}  // namespace
+
+class StatisticsWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void theMenuItemShowsTheTariffsPeriodWithItsTotals() {
+    DialogWorld w;
+    PrepareTariffAndLog(w);
+    w.form->StripItems().statistics->trigger();
+    StatisticsWindow& s = w.set->Statistics();
+    QVERIFY(s.isVisible());
+    QCOMPARE(Control<QComboBox>(s, "periodChoice")->currentText(), QStringLiteral("Aktueller Zeitraum"));
+    QCOMPARE(Control<QComboBox>(s, "tariffChoice")->currentText(), QStringLiteral("Monatstarif"));
+    QCOMPARE(Control<QLabel>(s, "onlineTime")->text(), QStringLiteral("Onlinezeit: 00:05:00"));
+    QCOMPARE(Control<QLabel>(s, "traffic")->text(), QStringLiteral("Datenmenge: 1,0 MB"));
+    QCOMPARE(Control<QLabel>(s, "costs")->text(), QStringLiteral("Kosten: 0,30"));
+    // 7,00 in seven days of 31.
+    QCOMPARE(Control<QLabel>(s, "projection")->text(),
+             QStringLiteral("Hochrechnung zum Periodenende: 31,00 (Budget 50,00)"));
+    for (const char* chart : {"minutesChart", "costsChart"}) {
+      QCOMPARE(BarSets(Control<QChartView>(s, chart)), 1);
+      QCOMPARE(Days(Control<QChartView>(s, chart)), 31);
+    }
+
+    Choose(Control<QComboBox>(s, "periodChoice"), QStringLiteral("Vorheriger Zeitraum"));
+    QCOMPARE(Days(Control<QChartView>(s, "minutesChart")), 30);
+    QCOMPARE(Control<QLabel>(s, "costs")->text(), QStringLiteral("Kosten: 0,05"));
+    QVERIFY(Control<QLabel>(s, "projection")->isHidden());
+
+    Choose(Control<QComboBox>(s, "periodChoice"), QStringLiteral("Dezember 2026"));
+    Choose(Control<QComboBox>(s, "tariffChoice"), QStringLiteral("alle Einträge"));
+    QCOMPARE(BarSets(Control<QChartView>(s, "minutesChart")), 2);
+    QCOMPARE(Control<QLabel>(s, "onlineTime")->text(), QStringLiteral("Onlinezeit: 00:15:00"));
+  }
+
+  void anUnreadableLogIsToldInTheWindow() {
+    DialogWorld w;
+    const std::string log = w.core().Services().log.Path();
+    std::filesystem::remove(log);
+    std::filesystem::create_directory(log);
+    w.form->OverviewItems().statistics->trigger();
+    StatisticsWindow& s = w.set->Statistics();
+    QVERIFY(s.isVisible());
+    QVERIFY(Control<QLabel>(s, "failure")->text().contains(QString::fromStdString(log)));
+    QVERIFY(!Control<QChartView>(s, "minutesChart")->isVisible());
+  }
+};
+
+QTEST_MAIN(StatisticsWindowTest)
+#include "StatisticsWindowTest.moc"

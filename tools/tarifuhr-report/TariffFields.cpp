@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: MIT
+#include "TariffFields.h"
+
+#include "IsoDates.h"
+
+namespace tarifuhr::report {
+
+Table TariffTable(const std::vector<TariffRecord>& tariffs) {
+  Table table{{"Name",
+               "StartDate",
+               "LastDay",
+               "SecondsToday",
+               "ConnectionBytes",
+               "PricePerMinute",
+               "CostLimit",
+               "TimeLimit",
+               "PeriodSeconds",
+               "PeriodCosts",
+               "DailyAllowance",
+               "TodayAllowance",
+               "PeriodBytes",
+               "WindowFrom",
+               "WindowTo",
+               "InTotals",
+               "Reserved144",
+               "DialInFee",
+               "EntryName",
+               "UserName",
+               "Password",
+               "VolumeLimit",
+               "VolumeUnit",
+               "VolumeUnitPrice",
+               "BytesToday",
+               "VolumeDailyAllowance",
+               "HangUpWhenVolumeUsed"},
+              {}};
+  for (const TariffRecord& t : tariffs) {
+    table.rows.push_back({t.Name,
+                          TextOrNull(IsoDate(t.StartDate)),
+                          TextOrNull(IsoDate(t.LastDay)),
+                          t.SecondsToday,
+                          t.ConnectionBytes,
+                          t.PricePerMinute,
+                          t.CostLimit,
+                          t.TimeLimit,
+                          t.PeriodSeconds,
+                          t.PeriodCosts,
+                          t.DailyAllowance,
+                          t.TodayAllowance,
+                          t.PeriodBytes,
+                          TextOrNull(IsoTimeOfDay(t.WindowFrom)),
+                          TextOrNull(IsoTimeOfDay(t.WindowTo)),
+                          t.InTotals,
+                          t.Reserved144,
+                          t.DialInFee,
+                          t.EntryName,
+                          t.UserName,
+                          t.Password,
+                          t.VolumeLimit,
+                          t.VolumeUnit,
+                          t.VolumeUnitPrice,
+                          t.BytesToday,
+                          t.VolumeDailyAllowance,
+                          t.HangUpWhenVolumeUsed});
+  }
+  return table;
+}
+
+Json UserJson(const UserData& data) {
+  const TotalsRecord& s = data.totals;
+  const Table totals{
+      {"OnlineSeconds", "AllowanceSum", "RemainingSum", "LastOnlineDay"},
+      {{s.OnlineSeconds, s.AllowanceSum, s.RemainingSum, TextOrNull(IsoDate(s.LastOnlineDay))}}};
+  Json out = Json::object();
+  out["user"] = data.title;
+  out["totals"] = JsonRows(totals).at(0);
+  out["tariffs"] = JsonRows(TariffTable(data.tariffs));
+  return out;
+}
+
+}  // namespace tarifuhr::report

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The statistics window: a tariff's current or previous period, or a
+// calendar month, as online minutes and costs per day, stacked by entry,
+// with the totals and, for the running period, where the costs are heading.
+// It reads the whole connection log each time it is shown or the choice
+// changes; the log is never changed.
+
+#include <QDialog>
+
+#include "accounting/Statistics.h"
+#include "ui/Dialogs.h"
+
+class QChartView;
+class QComboBox;
+class QLabel;
+class QWidget;
+
+namespace tarifuhr {
+
+class StatisticsWindow : public QDialog {
+  Q_OBJECT
+ public:
+  explicit StatisticsWindow(Dialogs& dialogs);
+
+  // What the menu item does: shows the window, or reads the log again when
+  // it is already open.
+  void Open();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  // The current user's tariffs and the last twelve months, keeping what was
+  // chosen where it is still there; then shows the chosen period.
+  void FillChoices();
+  // A tariff's periods need a tariff: "alle Einträge" only with a month.
+  void ChoosePeriod();
+  // Reads the log and shows the chosen period.
+  void Refresh();
+  void ShowFigures(const PeriodStatistics& s, const DayRange& period, bool current,
+                   const TariffRecord* tariff);
+  // A FileError's text in place of the figures.
+  void ShowFailure(const QString& text);
+
+  Dialogs& d_;
+  QComboBox* periodChoice_;
+  QComboBox* tariffChoice_;
+  QLabel* periodLabel_;
+  QLabel* failure_;
+  QWidget* figures_;
+  QChartView* minutesChart_;
+  QChartView* costsChart_;
+  QLabel* onlineTime_;
+  QLabel* traffic_;
+  QLabel* costs_;
+  QLabel* projection_;
+};
+
+}  // namespace tarifuhr
