@@ -71,13 +71,14 @@ bool BudgetWarnings::GiveOnce(const Key& key, double when) {
 void BudgetWarnings::Check(const std::string& user, const TariffRecord& t, TDateTime today,
                            const RegionalSettings& rs, std::vector<BudgetWarning>& due) {
   const size_t before = due.size();
-  const std::string title = "Tarifuhr: " + t.Name;
   const double period = t.StartDate;
+  // Texts are made only for a warning that is given: this runs every second.
+  const auto warn = [&](const std::string& text) { due.push_back({"Tarifuhr: " + t.Name, text}); };
   // A period's warnings: 100 % also stands for 80 %, so a period that
   // starts above the limit says only that.
-  const auto periodWarning = [&](const std::string& kind, double used, double limit,
-                                 const std::string& reached80, const std::string& reached100,
-                                 const std::string& usedText, const std::string& limitText) {
+  const auto periodWarning = [&](const std::string& kind, double used, double limit, const char* reached80,
+                                 const char* reached100, const auto& format, auto usedValue,
+                                 auto limitValue) {
     if (!(limit > 0) || !(used >= 0.8 * limit)) return;
     const bool full = used >= limit;
     if (full) {
@@ -87,31 +88,33 @@ void BudgetWarnings::Check(const std::string& user, const TariffRecord& t, TDate
     } else if (!GiveOnce({user, t.Name, kind + "80"}, period)) {
       return;
     }
-    due.push_back({title, (full ? reached100 : reached80) + ": " + usedText + " von " + limitText + "."});
+    warn(std::string(full ? reached100 : reached80) + ": " + format(usedValue) + " von " +
+         format(limitValue) + ".");
   };
+  const auto duration = [](double seconds) { return FormatDuration(seconds); };
+  const auto money = [&rs](double cents) { return FormatMoney(cents, rs); };
+  const auto volume = [&rs](int64_t bytes) { return FormatVolume(bytes, rs); };
 
   switch (BudgetOf(t)) {
     case BudgetKind::Time:
       periodWarning("zeit", t.PeriodSeconds / 60, t.TimeLimit, "80 % des Zeitlimits erreicht",
-                    "Das Zeitlimit ist erreicht", FormatDuration(t.PeriodSeconds),
-                    FormatDuration(t.TimeLimit * 60));
+                    "Das Zeitlimit ist erreicht", duration, t.PeriodSeconds, t.TimeLimit * 60);
       break;
     case BudgetKind::Cost:
       periodWarning("kosten", t.PeriodCosts, t.CostLimit, "80 % des Kostenlimits erreicht",
-                    "Das Kostenlimit ist erreicht", FormatMoney(t.PeriodCosts, rs),
-                    FormatMoney(t.CostLimit, rs));
+                    "Das Kostenlimit ist erreicht", money, t.PeriodCosts, t.CostLimit);
       break;
     case BudgetKind::None: break;
   }
   if (HasVolumeLimit(t))
     periodWarning("volumen", static_cast<double>(VolumeUsed(t)), static_cast<double>(t.VolumeLimit),
-                  "80 % des Datenvolumens verbraucht", "Das Datenvolumen ist verbraucht",
-                  FormatVolume(VolumeUsed(t), rs), FormatVolume(t.VolumeLimit, rs));
+                  "80 % des Datenvolumens verbraucht", "Das Datenvolumen ist verbraucht", volume,
+                  VolumeUsed(t), t.VolumeLimit);
 
   if (HasBudget(t) && SecondsLeftToday(t) <= 0 && GiveOnce({user, t.Name, "zkonto"}, today))
-    due.push_back({title, "Das Z.Konto für heute ist aufgebraucht."});
+    warn("Das Z.Konto für heute ist aufgebraucht.");
   if (HasVolumeLimit(t) && VolumeLeftToday(t) <= 0 && GiveOnce({user, t.Name, "volumenheute"}, today))
-    due.push_back({title, "Das Datenvolumen für heute ist aufgebraucht."});
+    warn("Das Datenvolumen für heute ist aufgebraucht.");
 
   if (due.size() != before) Save();
 }

@@ -47,41 +47,34 @@ std::string GroupDigits(int n, char sep, int64_t value) {
 
 std::string FormatBytes(int64_t bytes) { return GroupDigits(3, '.', bytes) + " B"; }
 
+namespace {
+
+// A number with a fixed count of decimals and the locale's separator; a
+// negative zero reads as zero. 400 characters hold any finite double.
+std::string FixedDecimals(double value, int decimals, const RegionalSettings& rs) {
+  char buf[400];
+  const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+  std::string out(buf, res.ptr);
+  if (out.front() == '-' && out.find_first_not_of("-0.") == std::string::npos) out.erase(0, 1);
+  for (char& c : out)
+    if (c == '.') c = rs.decimalSeparator;
+  return out;
+}
+
+}  // namespace
+
 std::string FormatVolume(int64_t bytes, const RegionalSettings& rs) {
   constexpr double kKilo = 1024.0;
   const double b = static_cast<double>(bytes);
   const double magnitude = std::fabs(b);
-  const char* unit = " KB";
-  double value = b / kKilo;
-  int decimals = 0;
-  if (magnitude >= kKilo * kKilo * kKilo) {
-    value = b / (kKilo * kKilo * kKilo);
-    unit = " GB";
-    decimals = 2;
-  } else if (magnitude >= kKilo * kKilo) {
-    value = b / (kKilo * kKilo);
-    unit = " MB";
-    decimals = 1;
-  }
-  char buf[64];
-  const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
-  std::string out(buf, res.ptr);
-  if (out == "-0") out = "0";
-  for (char& c : out)
-    if (c == '.') c = rs.decimalSeparator;
-  return out + unit;
+  if (magnitude >= kKilo * kKilo * kKilo) return FixedDecimals(b / (kKilo * kKilo * kKilo), 2, rs) + " GB";
+  if (magnitude >= kKilo * kKilo) return FixedDecimals(b / (kKilo * kKilo), 1, rs) + " MB";
+  return FixedDecimals(b / kKilo, 0, rs) + " KB";
 }
 
 std::string FormatMoney(double cents, const RegionalSettings& rs) {
-  double units = cents / 100.0;
-  if (!std::isfinite(units)) units = 0;
-  char buf[400];
-  const auto res = std::to_chars(buf, buf + sizeof buf, units, std::chars_format::fixed, 2);
-  std::string out(buf, res.ptr);
-  if (out == "-0.00") out = "0.00";
-  for (char& c : out)
-    if (c == '.') c = rs.decimalSeparator;
-  return out;
+  const double units = cents / 100.0;
+  return FixedDecimals(std::isfinite(units) ? units : 0, 2, rs);
 }
 
 }  // namespace tarifuhr

@@ -106,14 +106,23 @@ MainWindow::MainWindow(ProgramServices services, QWidget* parent, std::function<
 
 MainWindow::~MainWindow() { timer_.stop(); }
 
-QLabel* MainWindow::HeaderLabel(const QString& text, int left, int top) {
-  auto* l = new QLabel(text, this);
-  l->setFont(Verdana(13, true));
-  l->setStyleSheet("color: black; background: transparent;");
-  l->adjustSize();
-  l->move(left, top);
-  l->setAttribute(Qt::WA_TransparentForMouseEvents);
-  return l;
+QLabel* MainWindow::HeaderBar(const QRect& geometry,
+                              std::initializer_list<std::pair<const char*, int>> columns) {
+  auto* bar = new QLabel(this);
+  bar->setGeometry(geometry);
+  bar->setPixmap(HeaderBarPicture());
+  bar->setScaledContents(true);
+  bar->setAttribute(Qt::WA_TransparentForMouseEvents);
+  // The captions sit 7 pixels into the bar, each at its column's left.
+  for (const auto& [text, left] : columns) {
+    auto* caption = new QLabel(QString::fromUtf8(text), this);
+    caption->setFont(Verdana(13, true));
+    caption->setStyleSheet("color: black; background: transparent;");
+    caption->adjustSize();
+    caption->move(left, geometry.top() + 7);
+    caption->setAttribute(Qt::WA_TransparentForMouseEvents);
+  }
+  return bar;
 }
 
 void MainWindow::CreateStrip() {
@@ -167,17 +176,9 @@ void MainWindow::CreateStrip() {
 }
 
 void MainWindow::CreateOverview() {
-  overviewHeader_ = new QLabel(this);
-  overviewHeader_->setGeometry(0, 17, 513, 25);
-  overviewHeader_->setPixmap(HeaderBarPicture());
-  overviewHeader_->setScaledContents(true);
-  overviewHeader_->setAttribute(Qt::WA_TransparentForMouseEvents);
-  HeaderLabel("Name", 2, 24);
-  HeaderLabel("Zeit", 139, 24);
-  HeaderLabel("Zeit/Tag", 220, 24);
-  HeaderLabel("Z.Konto", 294, 24);
-  HeaderLabel("Traffic", 364, 24);
-  HeaderLabel("Kosten", 453, 24);
+  overviewHeader_ = HeaderBar(
+      QRect(0, 17, 513, 25),
+      {{"Name", 2}, {"Zeit", 139}, {"Zeit/Tag", 220}, {"Z.Konto", 294}, {"Traffic", 364}, {"Kosten", 453}});
 
   tariffOverview_ = new TabStopListBox(this);
   tariffOverview_->setGeometry(0, 42, 513, 97);
@@ -191,17 +192,9 @@ void MainWindow::CreateOverview() {
 }
 
 void MainWindow::CreateLog() {
-  logHeader_ = new QLabel(this);
-  logHeader_->setGeometry(-1, 137, 514, 25);
-  logHeader_->setPixmap(HeaderBarPicture());
-  logHeader_->setScaledContents(true);
-  logHeader_->setAttribute(Qt::WA_TransparentForMouseEvents);
-  HeaderLabel("Account", 2, 144);
-  HeaderLabel("Start", 88, 144);
-  HeaderLabel("Ende", 224, 144);
-  HeaderLabel("Zeit", 290, 144);
-  HeaderLabel("Traffic", 360, 144);
-  HeaderLabel("Kosten", 447, 144);
+  logHeader_ = HeaderBar(
+      QRect(-1, 137, 514, 25),
+      {{"Account", 2}, {"Start", 88}, {"Ende", 224}, {"Zeit", 290}, {"Traffic", 360}, {"Kosten", 447}});
 
   connectionLog_ = static_cast<TabStopListBox*>(&logAdapter_.List());
   connectionLog_->setGeometry(0, 162, 513, 97);

@@ -168,7 +168,8 @@ class MainWindow : public QWidget, public AccountingDisplay {
   MenuItems AddCommonItems(QMenu* menu, const QString& userSettingsCaption,
                            QAction* tariffSettings = nullptr);
   QAction* AddItem(QMenu* menu, const QString& caption, std::function<void()> handler);
-  QLabel* HeaderLabel(const QString& text, int left, int top);
+  // A coloured bar with the captions of a list's columns at their lefts.
+  QLabel* HeaderBar(const QRect& geometry, std::initializer_list<std::pair<const char*, int>> columns);
   void OnTimer();
   void UpdateShowHideCaption();
   void StorePosition();
@@ -190,12 +191,12 @@ class MainWindow : public QWidget, public AccountingDisplay {
   std::string volumeStatus_;
   LogListAdapter logAdapter_;
 
+  QLabel* overviewHeader_ = nullptr;
+  QLabel* logHeader_ = nullptr;
   QLabel* tariffLabel_ = nullptr;
   QLabel* stripBar_ = nullptr;
   std::array<QLineEdit*, std::size(kFigures)> figureFields_{};
   QToolButton* expandButton_ = nullptr;
-  QLabel* overviewHeader_ = nullptr;
-  QLabel* logHeader_ = nullptr;
   TabStopListBox* tariffOverview_ = nullptr;
   TabStopListBox* connectionLog_ = nullptr;
   QMenu* stripMenu_ = nullptr;
