@@ -3,6 +3,7 @@
 
 #include "mail/Addresses.h"
 #include "mail/Replies.h"
+#include "mail/SocketEvents.h"
 #include "mail/StringLists.h"
 #include "mail/Wire.h"
 #include "platform/MessagePump.h"
@@ -10,20 +11,7 @@
 namespace tarifuhr {
 
 Pop3Client::Pop3Client() {
-  socket_.OnConnect = [this](ClientSocket*) {
-    connected_ = true;
-    if (OnConnect) OnConnect(this);
-  };
-  socket_.OnDisconnect = [this](ClientSocket*) {
-    connected_ = false;
-    if (OnDisconnect) OnDisconnect(this);
-  };
-  socket_.OnLookup = [this](ClientSocket*) {
-    if (OnLookup) OnLookup(this);
-  };
-  socket_.OnConnecting = [this](ClientSocket*) {
-    if (OnConnecting) OnConnecting(this);
-  };
+  ForwardSocketEvents(socket_, this, connected_, &Pop3Client::OnDisconnect);
   socket_.OnError = [this](ClientSocket*, SocketErrorEvent, int code) {
     ReportFailure(code, SocketErrorText(code));
   };

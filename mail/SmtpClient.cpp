@@ -7,6 +7,7 @@
 #include "mail/Addresses.h"
 #include "mail/HeaderValues.h"
 #include "mail/Replies.h"
+#include "mail/SocketEvents.h"
 #include "mail/Wire.h"
 #include "platform/MessagePump.h"
 
@@ -18,20 +19,7 @@ const SystemClock kSystemClock;
 }  // namespace
 
 SmtpClient::SmtpClient() : clock_(&kSystemClock), zone_(&SystemTimeZone()) {
-  socket_.OnConnect = [this](ClientSocket*) {
-    connected_ = true;
-    if (OnConnect) OnConnect(this);
-  };
-  socket_.OnDisconnect = [this](ClientSocket*) {
-    connected_ = false;
-    if (OnQuit) OnQuit(this);
-  };
-  socket_.OnLookup = [this](ClientSocket*) {
-    if (OnLookup) OnLookup(this);
-  };
-  socket_.OnConnecting = [this](ClientSocket*) {
-    if (OnConnecting) OnConnecting(this);
-  };
+  ForwardSocketEvents(socket_, this, connected_, &SmtpClient::OnQuit);
   // The socket's own code and text: the last reply (say "250 Ok") would
   // tell nothing about a failed send.
   socket_.OnError = [this](ClientSocket*, SocketErrorEvent, int code) {
