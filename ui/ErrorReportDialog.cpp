@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 
 #include "accounting/ConnectionState.h"
@@ -223,12 +222,9 @@ void ErrorReportDialog::ShowProgress(uint16_t percent) {
 }
 
 void ErrorReportDialog::SendWithMailProgram(const ReportServer& server) {
-  QString body;
-  for (const std::string& line : Body()) body += Q(line) + QLatin1Char('\n');
-  const int code = QProcess::execute(QStringLiteral("xdg-email"),
-                                     {QStringLiteral("--subject"), QStringLiteral("Fehlerbericht"),
-                                      QStringLiteral("--body"), body, Q(server.to)});
-  if (code != 0) {
+  std::string body;
+  for (const std::string& line : Body()) body += line + '\n';
+  if (!d_.form.Services().shell.ComposeMail(server.to, "Fehlerbericht", body)) {
     ShowMessageBox(
         this, QMessageBox::Critical, QStringLiteral("Fehler"),
         QStringLiteral("Das Mailprogramm konnte nicht geöffnet werden (xdg-email). Ihr Bericht bleibt "

@@ -2,6 +2,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include "platform/Shell.h"
 
@@ -23,6 +24,23 @@ bool XdgOpenShell::Open(const std::string& target) {
   }
   int status = 0;
   while (::waitpid(child, &status, 0) < 0) {
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool XdgOpenShell::ComposeMail(const std::string& to, const std::string& subject, const std::string& body) {
+  char* argv[] = {const_cast<char*>("xdg-email"),
+                  const_cast<char*>("--subject"),
+                  const_cast<char*>(subject.c_str()),
+                  const_cast<char*>("--body"),
+                  const_cast<char*>(body.c_str()),
+                  const_cast<char*>(to.c_str()),
+                  nullptr};
+  pid_t child = 0;
+  if (::posix_spawnp(&child, "xdg-email", nullptr, nullptr, argv, environ) != 0) return false;
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) return false;
   }
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }

@@ -21,6 +21,10 @@ class RecordingShell : public Shell {
     opened.push_back(target);
     return true;
   }
+  // The real mail program's hand-over: the tests put a stub xdg-email first on PATH.
+  bool ComposeMail(const std::string& to, const std::string& subject, const std::string& body) override {
+    return XdgOpenShell().ComposeMail(to, subject, body);
+  }
   std::vector<std::string> opened;
 };
 
