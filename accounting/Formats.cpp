@@ -3,19 +3,19 @@
 
 #include <charconv>
 #include <cmath>
+#include <string_view>
 
 namespace tarifuhr {
 
 std::string FormatDuration(double seconds) {
-  std::string prefix;
+  std::string out;
   if (seconds < 0) {
-    prefix = "-";
+    out += '-';
     seconds = -seconds;
   }
   if (!std::isfinite(seconds) || seconds > 9.2e18) seconds = 0;
   const auto total = static_cast<uint64_t>(std::trunc(seconds));
   // Formatted by hand: the overview formats hundreds of these a second.
-  std::string out = prefix;
   const uint64_t hours = total / 3600;
   if (hours < 10) out += '0';
   out += std::to_string(hours);
@@ -51,13 +51,16 @@ namespace {
 
 // A number with a fixed count of decimals and the locale's separator; a
 // negative zero reads as zero. 400 characters hold any finite double.
-std::string FixedDecimals(double value, int decimals, const RegionalSettings& rs) {
+std::string FixedDecimals(double value, int decimals, const RegionalSettings& rs, const char* unit = "") {
   char buf[400];
   const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
-  std::string out(buf, res.ptr);
-  if (out.front() == '-' && out.find_first_not_of("-0.") == std::string::npos) out.erase(0, 1);
+  char* begin = buf;
+  if (*begin == '-' && std::string_view(buf + 1, res.ptr).find_first_not_of("0.") == std::string_view::npos)
+    ++begin;
+  std::string out(begin, res.ptr);
   for (char& c : out)
     if (c == '.') c = rs.decimalSeparator;
+  out += unit;
   return out;
 }
 
@@ -67,9 +70,9 @@ std::string FormatVolume(int64_t bytes, const RegionalSettings& rs) {
   constexpr double kKilo = 1024.0;
   const double b = static_cast<double>(bytes);
   const double magnitude = std::fabs(b);
-  if (magnitude >= kKilo * kKilo * kKilo) return FixedDecimals(b / (kKilo * kKilo * kKilo), 2, rs) + " GB";
-  if (magnitude >= kKilo * kKilo) return FixedDecimals(b / (kKilo * kKilo), 1, rs) + " MB";
-  return FixedDecimals(b / kKilo, 0, rs) + " KB";
+  if (magnitude >= kKilo * kKilo * kKilo) return FixedDecimals(b / (kKilo * kKilo * kKilo), 2, rs, " GB");
+  if (magnitude >= kKilo * kKilo) return FixedDecimals(b / (kKilo * kKilo), 1, rs, " MB");
+  return FixedDecimals(b / kKilo, 0, rs, " KB");
 }
 
 std::string FormatMoney(double cents, const RegionalSettings& rs) {
