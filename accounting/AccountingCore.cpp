@@ -73,6 +73,9 @@ void AccountingCore::Startup() {
     warningsOn = true;
   }
   warnings_.Load();
+  // A damaged file is no connection to go on with: counted as new.
+  if (const auto text = ReadWholeFile(RememberedConnectionPath()))
+    remembered_ = ParseRememberedConnection(*text);
   currentUser = registrySettings.currentUser;
   display_.PlaceWindow(registrySettings.left, registrySettings.top);
   display_.BuildDialMenu();
@@ -164,18 +167,28 @@ int AccountingCore::LoadUserData(const std::string& section) {
   return code;
 }
 
-void AccountingCore::SaveUser() const {
+void AccountingCore::SaveUser() {
   // An open connection's bytes are stored with the period, as they will be
   // once it ends; the file never holds bytes that are not counted yet.
   std::vector<TariffRecord> stored = tariffs;
   for (TariffRecord& t : stored) FoldConnectionBytes(t);
+  // A remembered record and the user file must tell the same: the old one
+  // goes first, the new one follows a save that worked.
+  if (connection.IsOpen() || checkpointOnDisk_) ForgetRememberedConnection();
   services_.userFiles.SaveUserData(currentUser, stored, totals);
+  if (connection.IsOpen()) WriteRememberedConnection(RememberOpenConnection());
 }
 
 int AccountingCore::FindActiveTariff() {
   const int index = tarifuhr::FindActiveTariff(tariffs, services_.dialUp, activeEntry);
   display_.SetTariffCaption(activeEntry.tariffCaption);
   return index;
+}
+
+std::string AccountingCore::ConnectedEntryOfTariff(int index) {
+  if (index < 0 || static_cast<size_t>(index) >= tariffs.size()) return {};
+  FindActiveTariff();
+  return ConnectedEntryOf(activeEntry, tariffs[static_cast<size_t>(index)].EntryName);
 }
 
 int AccountingCore::MillisecondsUntilNextTick() const {
@@ -194,6 +207,7 @@ void AccountingCore::Tick() {
 }
 
 void AccountingCore::CountSecond(TDateTime now) {
+  const int64_t monotonicMs = services_.clock.MonotonicMs();
   RefreshOverview();
 
   std::string state;
@@ -206,53 +220,82 @@ void AccountingCore::CountSecond(TDateTime now) {
   // a LAN or a proxy is not counted or charged.
   const bool online = IsOnline(state) && !activeEntry.activeEntryName.empty();
 
+  // A record ends with its connection; another handle is another
+  // connection, even of the same entry (a redial): its own record.
+  if (connection.IsOpen() && (!online || activeEntry.handle != recordHandle_)) CloseConnection();
+  if (!online) {
+    activeTariff = -1;
+    display_.SetTariffCaption("Offline");
+  }
+
+  bool openedNow = false;
+  if (remembered_ && activeEntry.listed) ResolveRememberedConnection(online, now, monotonicMs);
+  if (online && !connection.IsOpen()) {
+    OpenConnection(now);
+    openedNow = true;
+  }
+  // Counting goes to the tariff of the connection seen at the start of this
+  // second, in the tariff list as it is now: starting the statistics may
+  // have let window messages run.
+  if (online) MatchActiveTariff();
+
+  bool hangUp = false;
+  if (online && !openedNow) hangUp = CatchUp(now, monotonicMs);
+
   newBytes_ = 0;
   if (online && statisticsOk) CountTraffic();
   if (!online || !statisticsOk)
     for (Figure f : kFigures) display_.SetFigure(f, kNoFigure);
   ShowFigures(online, statisticsOk);
 
-  if (!online) {
-    if (connection.IsOpen()) CloseConnection(now);
-    activeTariff = -1;
-    display_.SetTariffCaption("Offline");
-  }
-
-  bool openedNow = false;
+  totals.AllowanceSum = 0;
+  totals.RemainingSum = 0;
   if (online) {
-    if (!connection.IsOpen()) {
-      OpenConnection(now);
-      openedNow = true;
-      // Starting the statistics may let window messages run, too.
-      activeTariff = FindActiveTariff();
-    }
     connection.end = now;
     ShowLogLine(
         connection, historyLineCount, display_.LogList(),
         [this](const std::string& s) { return display_.TextWidth(s); }, services_.regional);
-  }
-
-  totals.AllowanceSum = 0;
-  totals.RemainingSum = 0;
-  bool hangUp = false;
-  if (activeTariff != -1) {
-    hangUp = UpdateActiveTariff(now, openedNow);
-    WarnWhenDue(tariffs[static_cast<size_t>(activeTariff)], now);
+    hangUp = CountOnlineSecond(now, openedNow, true) || hangUp;
+    lastCountedSecond_ = now;
+    lastCountedMonotonicMs_ = monotonicMs;
   }
   ShowVolumeStatus();
-
-  if (online) {
-    if (activeTariff != -1) {
-      totals.LastOnlineDay = DateOf(now);
-      totals.OnlineSeconds += 1;
-    }
-    ChargeMinute();
-    connection.seconds += 1;
-  }
   SaveWhenDue(now);
   // Last: hanging up waits and lets window messages run, so nothing after
   // it may touch the tariff list.
   if (hangUp) services_.dialUp.HangUp();
+}
+
+bool AccountingCore::CountOnlineSecond(TDateTime at, bool openedNow, bool warn) {
+  totals.AllowanceSum = 0;
+  totals.RemainingSum = 0;
+  bool hangUp = false;
+  if (activeTariff != -1) {
+    hangUp = UpdateActiveTariff(at, openedNow);
+    if (warn) WarnWhenDue(tariffs[static_cast<size_t>(activeTariff)], at);
+    totals.LastOnlineDay = DateOf(at);
+    totals.OnlineSeconds += 1;
+  }
+  ChargeMinute();
+  connection.seconds += 1;
+  return hangUp;
+}
+
+bool AccountingCore::CatchUp(TDateTime now, int64_t monotonicMs) {
+  if (!lastCountedSecond_) return false;
+  const int64_t missed =
+      TickScheduler::SecondsMissed(*lastCountedSecond_, lastCountedMonotonicMs_, now, monotonicMs);
+  // The seconds right before this one, each with every rule of a second;
+  // their traffic is read with this one's.
+  bool hangUp = false;
+  for (int64_t k = missed; k >= 1; --k)
+    hangUp = CountOnlineSecond(now - static_cast<double>(k) / 86400.0, false, false) || hangUp;
+  return hangUp;
+}
+
+void AccountingCore::MatchActiveTariff() {
+  activeTariff = MatchTariff(tariffs, activeEntry.activeEntryName, activeEntry);
+  display_.SetTariffCaption(activeEntry.tariffCaption);
 }
 
 void AccountingCore::CountTraffic() {
@@ -279,7 +322,7 @@ void AccountingCore::ShowFigures(bool online, bool statisticsOk) {
   }
   if (!online || !statisticsOk) return;
   TariffRecord& t = tariffs[static_cast<size_t>(activeTariff)];
-  t.ConnectionBytes = connection.received + connection.sent;
+  t.ConnectionBytes = connection.received + connection.sent - bytesInPeriod_;
   display_.SetFigure(Figure::SecondsToday, " " + FormatDuration(t.SecondsToday));
   display_.SetFigure(Figure::DailyAllowance, " " + FormatDuration(t.DailyAllowance * 60));
   display_.SetFigure(Figure::LeftToday, " " + FormatDuration(SecondsLeftToday(t)));
@@ -291,8 +334,14 @@ void AccountingCore::ShowFigures(bool online, bool statisticsOk) {
   display_.SetFigure(Figure::PeriodCosts, " " + FormatMoney(t.PeriodCosts, services_.regional));
 }
 
-void AccountingCore::CloseConnection(TDateTime now) {
-  connection.end = now;
+TDateTime AccountingCore::RecordEnd() const {
+  // Not the moment the end was noticed: after a sleep or a stop that may
+  // be hours later.
+  return lastCountedSecond_ ? *lastCountedSecond_ + 1.0 / 86400.0 : services_.clock.Now();
+}
+
+void AccountingCore::CloseConnection() {
+  connection.end = RecordEnd();
   try {
     services_.log.Append(connection);
     logError_.clear();
@@ -304,6 +353,7 @@ void AccountingCore::CloseConnection(TDateTime now) {
     }
     return;
   }
+  ForgetRememberedConnection();
   nextChargeSecond = 0;
   historyLineCount = LoadLog(
       services_.log, display_.LogList(), [this](const std::string& s) { return display_.TextWidth(s); },
@@ -338,6 +388,10 @@ void AccountingCore::ForgetConnection() {
   lastRecv_.reset();
   lastSent_.reset();
   volumeUnitsCharged_ = 0;
+  recordHandle_ = 0;
+  bytesBefore_ = 0;
+  bytesInPeriod_ = 0;
+  lastCountedSecond_.reset();
   // The connection's bytes reach the period once, when it ends.
   for (TariffRecord& t : tariffs) FoldConnectionBytes(t);
 }
@@ -348,8 +402,12 @@ void AccountingCore::OpenConnection(TDateTime now) {
   connection = {};
   connection.entry = CutToShortString(activeEntry.activeEntryName, 20);
   connection.start = now;
+  recordHandle_ = activeEntry.handle;
   nextChargeSecond = 0;
   volumeUnitsCharged_ = 0;
+  bytesBefore_ = 0;
+  bytesInPeriod_ = 0;
+  lastCountedSecond_.reset();
   lastRecv_.reset();
   lastSent_.reset();
   if (services_.dialUp.StartStatistics(true, true)) {
@@ -359,12 +417,120 @@ void AccountingCore::OpenConnection(TDateTime now) {
   }
 }
 
+std::string AccountingCore::RememberedConnectionPath() const {
+  return JoinPath(services_.userFiles.ProgramDir(), kRememberedConnectionFile);
+}
+
+RememberedConnection AccountingCore::RememberOpenConnection() const {
+  RememberedConnection c;
+  c.network = services_.network;
+  c.bootId = services_.clock.BootId();
+  c.handle = recordHandle_;
+  c.entryName = activeEntry.activeEntryName;
+  c.device = activeEntry.deviceName;
+  c.user = currentUser;
+  c.record = connection;
+  c.record.end = RecordEnd();
+  c.nextChargeSecond = nextChargeSecond;
+  c.bytesBefore = bytesBefore_;
+  c.volumeUnitsCharged = volumeUnitsCharged_;
+  c.lastCountedSecond = lastCountedSecond_.value_or(connection.start);
+  c.lastCountedMonotonicMs = lastCountedMonotonicMs_;
+  // The device's counters up to what was counted.
+  c.deviceReceived = services_.dialUp.BaselineRecv() + lastRecv_.value_or(0);
+  c.deviceSent = services_.dialUp.BaselineXmit() + lastSent_.value_or(0);
+  return c;
+}
+
+void AccountingCore::WriteRememberedConnection(const RememberedConnection& c) {
+  if (!CanBeRemembered(c)) return;
+  WriteFileAtomically(RememberedConnectionPath(), FormatRememberedConnection(c), 0600);
+  checkpointOnDisk_ = !c.logged;
+}
+
+void AccountingCore::ForgetRememberedConnection() {
+  // A file left behind is harmless: its record is found in the log.
+  RemoveFile(RememberedConnectionPath());
+  checkpointOnDisk_ = false;
+}
+
+bool AccountingCore::ResolveRememberedConnection(bool online, TDateTime now, int64_t monotonicMs) {
+  const RememberedConnection c = *remembered_;
+  remembered_.reset();
+  const std::string boot = services_.clock.BootId();
+  // The same boot, network, handle, entry and device: the same connection.
+  // Anywhere else the handle may name another one.
+  const bool same = online && !connection.IsOpen() && !boot.empty() && c.bootId == boot &&
+                    c.network == services_.network && c.handle == activeEntry.handle &&
+                    c.entryName == activeEntry.activeEntryName && c.device == activeEntry.deviceName &&
+                    c.user == currentUser;
+  if (same) {
+    ResumeConnection(c, now, monotonicMs);
+    checkpointOnDisk_ = !c.logged;
+    return true;
+  }
+  if (!c.logged) {
+    // Counted up to a checkpoint and then lost with the program: the user
+    // file holds these figures, so the log gets the record, once.
+    bool inLog = false;
+    try {
+      for (const ConnectionRecord& r : services_.log.ReadTail(kHistoryLines))
+        inLog = inLog || (r.entry == c.record.entry && r.start == c.record.start);
+      if (!inLog) services_.log.Append(c.record);
+      historyLineCount = LoadLog(
+          services_.log, display_.LogList(), [this](const std::string& s) { return display_.TextWidth(s); },
+          services_.regional);
+    } catch (const FileError& e) {
+      display_.ShowError(e.what());
+      return false;  // the file stays for the next start
+    }
+  }
+  ForgetRememberedConnection();
+  return false;
+}
+
+void AccountingCore::ResumeConnection(const RememberedConnection& c, TDateTime now, int64_t monotonicMs) {
+  lastSave_ = now;
+  nextChargeSecond = c.nextChargeSecond;
+  volumeUnitsCharged_ = c.volumeUnitsCharged;
+  recordHandle_ = c.handle;
+  if (c.logged) {
+    // The record up to the end is in the log: this one goes on from there,
+    // where the connection stood in its minute, without a dial-in fee.
+    const int64_t missed =
+        TickScheduler::SecondsMissed(c.lastCountedSecond, c.lastCountedMonotonicMs, now, monotonicMs);
+    connection = {};
+    connection.entry = c.record.entry;
+    connection.start = now - static_cast<double>(missed) / 86400.0;
+    nextChargeSecond = c.nextChargeSecond - c.record.seconds;
+    bytesBefore_ = c.bytesBefore + c.record.received + c.record.sent;
+    bytesInPeriod_ = 0;
+  } else {
+    // The record of the last checkpoint, which the user file matches.
+    connection = c.record;
+    bytesBefore_ = c.bytesBefore;
+    bytesInPeriod_ = c.record.received + c.record.sent;
+  }
+  lastCountedSecond_ = c.lastCountedSecond;
+  lastCountedMonotonicMs_ = c.lastCountedMonotonicMs;
+  // The traffic of the time the program was not running is counted too.
+  lastRecv_.reset();
+  lastSent_.reset();
+  if (services_.dialUp.ResumeStatistics(c.deviceReceived, c.deviceSent)) {
+    lastRecv_ = 0;
+    lastSent_ = 0;
+  }
+}
+
 bool AccountingCore::UpdateActiveTariff(TDateTime now, bool openedNow) {
   TariffRecord& t = tariffs[static_cast<size_t>(activeTariff)];
   const TDateTime today = DateOf(now);
   const TDateTime periodEnd = RollOverPeriod(t, totals, today);
   CatchUpPeriod(t, today);
   const int days = DaysToEnd(periodEnd, today);
+  // In the second a period begins the allowances keep the old period's
+  // values; nothing is judged by them then.
+  allowancesCurrent_ = days != 0;
   const bool outsideWindow = IsOutsideTimeWindow(t, now);
   UpdateTodayAllowance(t, days);
   ApplyDayChange(t, today);
@@ -390,7 +556,7 @@ void AccountingCore::WarnWhenDue(const TariffRecord& t, TDateTime now) {
   if (!warningsOn) return;
   std::vector<BudgetWarning> due;
   try {
-    warnings_.Check(currentUser, t, DateOf(now), services_.regional, due);
+    warnings_.Check(currentUser, t, DateOf(now), services_.regional, allowancesCurrent_, due);
     warningsError_.clear();
   } catch (const FileError& e) {
     // Said now, but may be said again after a restart: tell once.
@@ -414,7 +580,8 @@ void AccountingCore::ShowVolumeStatus() {
 }
 
 void AccountingCore::ChargeVolume(TariffRecord& t) {
-  const int64_t units = UnitsBegun(connection.received + connection.sent, t.VolumeUnit);
+  // Units run over the whole connection, also across a restart.
+  const int64_t units = UnitsBegun(bytesBefore_ + connection.received + connection.sent, t.VolumeUnit);
   if (units <= volumeUnitsCharged_) return;
   const double cost = static_cast<double>(units - volumeUnitsCharged_) * t.VolumeUnitPrice;
   volumeUnitsCharged_ = units;
@@ -437,24 +604,39 @@ void AccountingCore::CloseDown() {
   // a later close or tick carries on with it.
   SaveUser();
   if (!connection.IsOpen()) return;
-  connection.end = services_.clock.Now();
+  RememberedConnection open = RememberOpenConnection();
+  connection.end = RecordEnd();
   services_.log.Append(connection);
   logError_.clear();
   ForgetConnection();
+  // A restart while the connection stays up goes on with it.
+  open.logged = true;
+  WriteRememberedConnection(open);
 }
 
 std::vector<std::string> AccountingCore::CloseDownOnce() {
   std::vector<std::string> failed;
+  bool saved = false;
   try {
     SaveUser();
+    saved = true;
   } catch (const std::exception& e) {
     failed.push_back(e.what());
   }
   if (connection.IsOpen()) {
-    connection.end = services_.clock.Now();
+    RememberedConnection open = RememberOpenConnection();
+    connection.end = RecordEnd();
     try {
       services_.log.Append(connection);
       ForgetConnection();
+      open.logged = true;
+    } catch (const std::exception& e) {
+      failed.push_back(e.what());
+    }
+    // Without the save the user file lacks what the record says: then the
+    // next start must not go on from it.
+    try {
+      if (saved) WriteRememberedConnection(open);
     } catch (const std::exception& e) {
       failed.push_back(e.what());
     }

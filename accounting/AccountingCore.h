@@ -11,6 +11,7 @@
 #include "accounting/BudgetWarnings.h"
 #include "accounting/ConnectionLog.h"
 #include "accounting/ConnectionState.h"
+#include "accounting/RememberedConnection.h"
 #include "accounting/TariffRecord.h"
 #include "accounting/TickScheduler.h"
 #include "accounting/UserFiles.h"
@@ -31,6 +32,9 @@ struct AccountingServices {
   const UserFiles& userFiles;
   const ConnectionLog& log;
   RegionalSettings regional;
+  // Names the dial-up network ("NetworkManager", the simulator): a
+  // connection remembered across a restart is only the same one on it.
+  std::string network;
 };
 
 // The registry values read at start.
@@ -66,10 +70,15 @@ class AccountingCore {
 
   void RefreshOverview();
   int FindActiveTariff();
+  // The listed name of the connected entry that tariff `index` dials; empty
+  // when it is not connected. Asks the network.
+  std::string ConnectedEntryOfTariff(int index);
 
   // Loads `section` and finds the tariff; saves nothing.
   int LoadUser(const std::string& section);
-  void SaveUser() const;
+  // Saves the user's data, and what an open connection's record holds so
+  // far beside it, so that a restart goes on with the same figures.
+  void SaveUser();
   // Makes `section` the current user: the current user's figures are saved
   // first, and when that fails (FileError) nothing is switched. The new
   // user is remembered in the registry; a registry that can't be written
@@ -104,10 +113,29 @@ class AccountingCore {
 
  private:
   void CountSecond(TDateTime now);
+  // The rules of one online second at `at`; true when the connection is to
+  // be hung up.
+  bool CountOnlineSecond(TDateTime at, bool openedNow, bool warn);
+  // Counts the seconds the tick missed while the same connection stayed up.
+  bool CatchUp(TDateTime now, int64_t monotonicMs);
   void CountTraffic();
   void ShowFigures(bool online, bool statisticsOk);
-  void CloseConnection(TDateTime now);
+  void CloseConnection();
   void OpenConnection(TDateTime now);
+  // Tariff of the active entry, without asking the network.
+  void MatchActiveTariff();
+  // The connection remembered by the last run, once the network has been
+  // asked: goes on with it when it is still up (true), else logs what the
+  // log lacks of it and forgets it.
+  bool ResolveRememberedConnection(bool online, TDateTime now, int64_t monotonicMs);
+  void ResumeConnection(const RememberedConnection& c, TDateTime now, int64_t monotonicMs);
+  // What a restart needs of the open record.
+  RememberedConnection RememberOpenConnection() const;
+  void WriteRememberedConnection(const RememberedConnection& c);
+  void ForgetRememberedConnection();
+  std::string RememberedConnectionPath() const;
+  // End of the record: the end of the last second it was seen online.
+  TDateTime RecordEnd() const;
   // True when the connection runs outside the tariff's time window.
   bool UpdateActiveTariff(TDateTime now, bool openedNow);
   void ChargeMinute();
@@ -135,6 +163,21 @@ class AccountingCore {
   // billing units of the open connection already charged.
   int64_t newBytes_ = 0;
   int64_t volumeUnitsCharged_ = 0;
+  // The open record's connection: the backend's handle, and what an earlier
+  // record of it holds (bytes of the connection before this record, bytes
+  // of this record already in the tariff's period).
+  uint32_t recordHandle_ = 0;
+  int64_t bytesBefore_ = 0;
+  int64_t bytesInPeriod_ = 0;
+  // The record's last counted second, on both clocks; none before the first.
+  std::optional<TDateTime> lastCountedSecond_;
+  int64_t lastCountedMonotonicMs_ = 0;
+  // False in a second whose allowances are still the period before's.
+  bool allowancesCurrent_ = true;
+  // The connection the last run left open, until the network is asked;
+  // and whether the file holds a record that is not in the log yet.
+  std::optional<RememberedConnection> remembered_;
+  bool checkpointOnDisk_ = false;
   // The last failure to append to the log, reported once.
   std::string logError_;
   // Checkpoints: a save is due at a connection's end and every few minutes

@@ -69,7 +69,8 @@ bool BudgetWarnings::GiveOnce(const Key& key, double when) {
 }
 
 void BudgetWarnings::Check(const std::string& user, const TariffRecord& t, TDateTime today,
-                           const RegionalSettings& rs, std::vector<BudgetWarning>& due) {
+                           const RegionalSettings& rs, bool allowancesCurrent,
+                           std::vector<BudgetWarning>& due) {
   const size_t before = due.size();
   const double period = t.StartDate;
   // Texts are made only for a warning that is given: this runs every second.
@@ -111,10 +112,12 @@ void BudgetWarnings::Check(const std::string& user, const TariffRecord& t, TDate
                   "80 % des Datenvolumens verbraucht", "Das Datenvolumen ist verbraucht", volume,
                   VolumeUsed(t), t.VolumeLimit);
 
-  if (HasBudget(t) && SecondsLeftToday(t) <= 0 && GiveOnce({user, t.Name, "zkonto"}, today))
-    warn("Das Z.Konto für heute ist aufgebraucht.");
-  if (HasVolumeLimit(t) && VolumeLeftToday(t) <= 0 && GiveOnce({user, t.Name, "volumenheute"}, today))
-    warn("Das Datenvolumen für heute ist aufgebraucht.");
+  if (allowancesCurrent) {
+    if (HasBudget(t) && SecondsLeftToday(t) <= 0 && GiveOnce({user, t.Name, "zkonto"}, today))
+      warn("Das Z.Konto für heute ist aufgebraucht.");
+    if (HasVolumeLimit(t) && VolumeLeftToday(t) <= 0 && GiveOnce({user, t.Name, "volumenheute"}, today))
+      warn("Das Datenvolumen für heute ist aufgebraucht.");
+  }
 
   if (due.size() != before) Save();
 }

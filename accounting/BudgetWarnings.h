@@ -29,11 +29,13 @@ class BudgetWarnings {
   // one is ignored and written anew with the next warning.
   void Load();
   // The warnings due for the active tariff of `user` on `today`, each
-  // remembered at once; saved when there is one. Throws FileError when
-  // the memory can't be written (the warnings are still returned first
-  // through `due`).
+  // remembered at once; saved when there is one. Without
+  // `allowancesCurrent` the day's allowances are still those of the period
+  // before (the second a period begins) and are not judged. Throws
+  // FileError when the memory can't be written (the warnings are still
+  // returned first through `due`).
   void Check(const std::string& user, const TariffRecord& t, TDateTime today, const RegionalSettings& rs,
-             std::vector<BudgetWarning>& due);
+             bool allowancesCurrent, std::vector<BudgetWarning>& due);
 
  private:
   // Tariff of a user and the kind of warning -> the period start (or the

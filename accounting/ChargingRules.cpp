@@ -48,6 +48,9 @@ TDateTime RollOverPeriod(TariffRecord& t, TotalsRecord& totals, TDateTime today)
 }
 
 void CatchUpPeriod(TariffRecord& t, TDateTime today) {
+  // A period that has counted anything is kept while the clock lies before
+  // it: the clock is wrong (NTP step, a dead clock battery), not the start.
+  if (t.PeriodSeconds != 0 || t.PeriodCosts != 0 || t.PeriodBytes != 0) return;
   const CivilDate start = DecodeDate(t.StartDate);
   const CivilDate now = DecodeDate(today);
   if (MonthIndex(start) <= MonthIndex(now)) return;
@@ -90,7 +93,8 @@ void UpdateDailyAllowance(TariffRecord& t, int daysToEnd) {
 double SecondsLeftToday(const TariffRecord& t) { return t.TodayAllowance * 60 - t.SecondsToday; }
 
 void ApplyDayChange(TariffRecord& t, TDateTime today) {
-  if (t.LastDay == today) return;
+  // Only forward: a clock set back a day and forward again is still today.
+  if (today <= t.LastDay) return;
   t.LastDay = today;
   t.SecondsToday = 0;
   t.BytesToday = 0;

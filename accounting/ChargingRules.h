@@ -28,7 +28,8 @@ int DaysToEnd(TDateTime periodEnd, TDateTime today);
 // the days to: the end before any change, so 0 days (allowances kept) in
 // the second a new period begins.
 TDateTime RollOverPeriod(TariffRecord& t, TotalsRecord& totals, TDateTime today);
-// Pulls a start date in the future back to the month before today's.
+// Pulls a start date in the future back to the month before today's, for a
+// period that has not counted anything yet (a tariff made ahead of time).
 void CatchUpPeriod(TariffRecord& t, TDateTime today);
 
 // Whole minutes allowed today; kept when a divisor is 0.
@@ -38,7 +39,8 @@ void UpdateDailyAllowance(TariffRecord& t, int daysToEnd);
 // Seconds left of today's allowance ("Z.Konto"); negative when used up.
 double SecondsLeftToday(const TariffRecord& t);
 
-// A new day resets the day counters. The bytes of an open connection stay
+// A day after LastDay resets the day counters; a clock behind LastDay
+// keeps them. The bytes of an open connection stay
 // with the connection and reach PeriodBytes when it ends.
 void ApplyDayChange(TariffRecord& t, TDateTime today);
 

@@ -18,8 +18,12 @@ void GetConnectionState(InternetStateQuery& query, std::string& text) {
 
 bool IsOnline(const std::string& stateText) { return stateText != kNoConnection; }
 
-void RememberActiveEntry(ActiveEntryState& state, DialUp& dialUp, const std::string& entryName) {
+void RememberActiveEntry(ActiveEntryState& state, DialUp& dialUp, uint32_t handle,
+                         const std::string& entryName, const std::string& deviceName) {
   state.activeEntryName = entryName;
+  state.handle = handle;
+  state.deviceName = deviceName;
+  state.connectedEntries.push_back(entryName);
   ++state.reported;
   // The component's own dial handle, not the reported one: with nothing
   // dialled this only empties the addresses.
@@ -27,35 +31,54 @@ void RememberActiveEntry(ActiveEntryState& state, DialUp& dialUp, const std::str
 }
 
 void ConnectActiveEntry(DialUp& dialUp, ActiveEntryState& state) {
-  dialUp.OnActiveConnection = [&state](DialUp& sender, uint32_t, const TRasConnStatus&, const std::string&,
-                                       const std::string& entryName, const std::string&,
-                                       const std::string&) { RememberActiveEntry(state, sender, entryName); };
+  dialUp.OnActiveConnection = [&state](DialUp& sender, uint32_t handle, const TRasConnStatus&,
+                                       const std::string&, const std::string& entryName, const std::string&,
+                                       const std::string& deviceName) {
+    RememberActiveEntry(state, sender, handle, entryName, deviceName);
+  };
+}
+
+bool IsEntryOfTariff(const std::string& tariffEntry, const std::string& entryName) {
+  if (tariffEntry == entryName) return true;
+  // A tariff keeps 20 characters of its entry's name: one that is cut there
+  // belongs to the longer name it begins.
+  return Utf8ToCp1252(tariffEntry).size() == kEntryNameLength && entryName.size() > tariffEntry.size() &&
+         entryName.compare(0, tariffEntry.size(), tariffEntry) == 0;
+}
+
+int MatchTariff(const std::vector<TariffRecord>& tariffs, const std::string& entryName,
+                ActiveEntryState& state) {
+  int result = -1;
+  for (size_t i = 0; i < tariffs.size(); ++i)
+    if (tariffs[i].EntryName == entryName) result = int(i);
+  // A cut name, unless a tariff has the whole name.
+  for (size_t i = 0; result == -1 && i < tariffs.size(); ++i)
+    if (IsEntryOfTariff(tariffs[i].EntryName, entryName)) result = int(i);
+  state.tariffCaption = (result == -1 ? entryName : tariffs[size_t(result)].Name) + ":";
+  return result;
 }
 
 int FindActiveTariff(const std::vector<TariffRecord>& tariffs, DialUp& dialUp, ActiveEntryState& state) {
-  int result = -1;
-  // On failure the previous name stays; a successful enumeration that
+  // On failure the previous connection stays; a successful enumeration that
   // lists nothing means no dial-up connection is open.
   const unsigned long before = state.reported;
-  if (dialUp.GetActiveConnections() == 0 && state.reported == before) state.activeEntryName.clear();
-  for (size_t i = 0; i < tariffs.size(); ++i) {
-    if (tariffs[i].EntryName == state.activeEntryName) {
-      state.tariffCaption = tariffs[i].Name + ":";
-      result = int(i);
-    }
+  std::vector<std::string> previous = std::move(state.connectedEntries);
+  state.connectedEntries.clear();
+  state.listed = dialUp.GetActiveConnections() == 0;
+  if (!state.listed) {
+    state.connectedEntries = std::move(previous);
+  } else if (state.reported == before) {
+    state.activeEntryName.clear();
+    state.handle = 0;
+    state.deviceName.clear();
   }
-  // A tariff keeps 20 characters of its entry's name: one that is cut there
-  // belongs to the longer name it begins, unless a tariff has the whole name.
-  for (size_t i = 0; result == -1 && i < tariffs.size(); ++i) {
-    const std::string& stored = tariffs[i].EntryName;
-    if (Utf8ToCp1252(stored).size() == kEntryNameLength && state.activeEntryName.size() > stored.size() &&
-        state.activeEntryName.compare(0, stored.size(), stored) == 0) {
-      state.tariffCaption = tariffs[i].Name + ":";
-      result = int(i);
-    }
-  }
-  if (result == -1) state.tariffCaption = state.activeEntryName + ":";
-  return result;
+  return MatchTariff(tariffs, state.activeEntryName, state);
+}
+
+std::string ConnectedEntryOf(const ActiveEntryState& state, const std::string& tariffEntry) {
+  for (const std::string& entry : state.connectedEntries)
+    if (IsEntryOfTariff(tariffEntry, entry)) return entry;
+  return {};
 }
 
 void AddEntryToAccountLists(EntryList& wizardAccounts, EntryList& editorAccounts,

@@ -75,7 +75,8 @@ struct World {
   ConnectionLog log{dir + "/dialup.otl"};
   NullDisplay display;
   AccountingCore core{
-      AccountingServices{clock, dialUp, backend, registry, files, log, RegionalSettings::German()}, display};
+      AccountingServices{clock, dialUp, backend, registry, files, log, RegionalSettings::German(), "sim"},
+      display};
 };
 
 void BM_CountedSecond(benchmark::State& state) {

@@ -342,6 +342,16 @@ bool DialUp::StartStatistics(bool start, bool findAdapter) {
   return ok;
 }
 
+bool DialUp::ResumeStatistics(uint64_t received, uint64_t sent) {
+  if (!StartStatistics(true, true)) return false;
+  if (services_.family != StatisticsFamily::Device || rawRecv_ < received || rawXmit_ < sent) return true;
+  baseRecv_ = received;
+  baseXmit_ = sent;
+  bytesRecv_ = rawRecv_ - baseRecv_;
+  bytesXmit_ = rawXmit_ - baseXmit_;
+  return true;
+}
+
 bool DialUp::GetStatistics() {
   switch (services_.family) {
     case StatisticsFamily::Win9x: return GetStatisticsWin9x();

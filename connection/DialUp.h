@@ -114,6 +114,15 @@ class DialUp {
 
   bool FindAdapters();
   bool StartStatistics(bool start, bool findAdapter);
+  // Starts the statistics of the connection listed last, counting from
+  // the device's own counters `received` and `sent` as an earlier run read
+  // them: what the device counted since belongs to this connection. A
+  // device whose counters lie below them was made anew and counts from
+  // now. Device counters only; else as StartStatistics(true, true).
+  bool ResumeStatistics(uint64_t received, uint64_t sent);
+  // The device's own counters that BytesRecv and BytesXmit count from.
+  uint64_t BaselineRecv() const { return baseRecv_; }
+  uint64_t BaselineXmit() const { return baseXmit_; }
   bool GetStatistics();
   void ResetStatistics();
 

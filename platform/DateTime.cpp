@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <ctime>
+#include <fstream>
 
 namespace tarifuhr {
 namespace {
@@ -115,6 +116,19 @@ TDateTime SystemClock::Now() const {
   localtime_r(&secs, &local);
   return EncodeDateTime({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday},
                         {local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(ms)});
+}
+
+int64_t SystemClock::MonotonicMs() const {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return int64_t{ts.tv_sec} * 1000 + ts.tv_nsec / 1000000;
+}
+
+std::string SystemClock::BootId() const {
+  std::ifstream in("/proc/sys/kernel/random/boot_id");
+  std::string id;
+  std::getline(in, id);
+  return id.size() <= 64 ? id : std::string();
 }
 
 int MillisecondsToNextSecond(TDateTime now) {

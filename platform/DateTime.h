@@ -4,6 +4,8 @@
 // the fraction being the local time of day.
 
 #include <cstdint>
+#include <string>
+#include <utility>
 
 namespace tarifuhr {
 
@@ -47,15 +49,26 @@ TDateTime AddMonthsClamped(TDateTime date, int months);
 TDateTime DateInMonthClamped(int year, int month, int day);
 
 // Source of "now" as a local date-time value; tests inject their own.
+// Beside the wall clock, which the user, NTP or a time zone may move, a
+// monotonic clock that only moves forward and stands still while the PC
+// sleeps: it tells how long the program really ran. Its readings compare
+// only within one boot.
 class Clock {
  public:
   virtual ~Clock() = default;
   virtual TDateTime Now() const = 0;
+  // Milliseconds on the monotonic clock.
+  virtual int64_t MonotonicMs() const = 0;
+  // Names the boot the monotonic clock counts from; empty when unknown.
+  virtual std::string BootId() const = 0;
 };
 
 class SystemClock final : public Clock {
  public:
   TDateTime Now() const override;
+  // CLOCK_MONOTONIC; the kernel's boot id.
+  int64_t MonotonicMs() const override;
+  std::string BootId() const override;
 };
 
 // A clock that stands still until the test moves it.
@@ -63,11 +76,30 @@ class ManualClock final : public Clock {
  public:
   explicit ManualClock(TDateTime now = 0) : now_(now) {}
   TDateTime Now() const override { return now_; }
+  int64_t MonotonicMs() const override { return monotonicMs_; }
+  std::string BootId() const override { return bootId_; }
+  // Sets the wall clock alone, as NTP, the user or a sleep does.
   void Set(TDateTime now) { now_ = now; }
-  void AdvanceSeconds(double seconds) { now_ += seconds / 86400.0; }
+  // Time passes: both clocks move on.
+  void AdvanceSeconds(double seconds) {
+    now_ += seconds / 86400.0;
+    monotonicMs_ += static_cast<int64_t>(seconds * 1000.0 + 0.5);
+  }
+  // Time passes until `now` (not before the current time).
+  void PassTo(TDateTime now) {
+    monotonicMs_ += static_cast<int64_t>((now - now_) * 86400000.0 + 0.5);
+    now_ = now;
+  }
+  // Another boot: the monotonic clock starts again.
+  void Reboot(std::string bootId, int64_t monotonicMs = 0) {
+    bootId_ = std::move(bootId);
+    monotonicMs_ = monotonicMs;
+  }
 
  private:
   TDateTime now_;
+  int64_t monotonicMs_ = 1000000;
+  std::string bootId_ = "boot-1";
 };
 
 inline TDateTime Today(const Clock& clock) { return DateOf(clock.Now()); }

@@ -80,7 +80,7 @@ MainWindow::MainWindow(ProgramServices services, QWidget* parent, std::function<
 
   core_ = std::make_unique<AccountingCore>(
       AccountingServices{services_.clock, *dialUp_, services_.internetState, services_.registry, userFiles_,
-                         log_, services_.regional},
+                         log_, services_.regional, services_.networkName},
       *this);
   ConnectActiveEntry(*dialUp_, core_->activeEntry);
 
@@ -382,6 +382,13 @@ void MainWindow::DialTariff(int i) {
     if (i < 0 || static_cast<size_t>(i) >= tariffs.size()) return;
     const TariffRecord t = tariffs[static_cast<size_t>(i)];
     if (IsOutsideTimeWindow(t, services_.clock.Now()) && i == core_->activeTariff) return;
+    // Dialling it again would hang the connection up and start a new one.
+    const std::string connected = core_->ConnectedEntryOfTariff(i);
+    if (!connected.empty()) {
+      ShowMessageBoxLater(this, QMessageBox::Information, QStringLiteral("Tarifuhr"),
+                          QString::fromStdString("Die Verbindung „" + connected + "“ besteht bereits."));
+      return;
+    }
     dialUp_->SetEntry(t.EntryName);
     dialUp_->SetUserName(t.UserName);
     dialUp_->SetPassword(t.Password);

@@ -3,6 +3,7 @@
 
 #include <NetworkManager.h>
 
+#include <charconv>
 #include <chrono>
 #include <thread>
 
@@ -76,11 +77,27 @@ class Call {
 
 }  // namespace
 
+bool NmHandles::Taken(uint32_t handle) const {
+  for (const auto& [path, h] : byPath_)
+    if (h == handle) return true;
+  return false;
+}
+
 uint32_t NmHandles::Of(const std::string& path) {
   std::lock_guard lock(mutex_);
-  auto [it, added] = byPath_.try_emplace(path, next_);
-  if (added) ++next_;
-  return it->second;
+  if (const auto it = byPath_.find(path); it != byPath_.end()) return it->second;
+  uint32_t number = 0;
+  const size_t slash = path.rfind('/');
+  const std::string digits = slash == std::string::npos ? "" : path.substr(slash + 1);
+  const auto [end, err] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+  const bool own = !digits.empty() && err == std::errc() && end == digits.data() + digits.size() &&
+                   number > 0 && number < kFirstSpare && !Taken(number);
+  if (!own) {
+    while (Taken(nextSpare_)) ++nextSpare_;
+    number = nextSpare_++;
+  }
+  byPath_[path] = number;
+  return number;
 }
 
 std::optional<std::string> NmHandles::PathOf(uint32_t handle) const {
@@ -90,12 +107,27 @@ std::optional<std::string> NmHandles::PathOf(uint32_t handle) const {
   return std::nullopt;
 }
 
+bool NmHandles::Knows(const std::string& path) const {
+  std::lock_guard lock(mutex_);
+  return byPath_.count(path) != 0;
+}
+
+void NmHandles::Carry(const std::string& path, uint32_t handle) {
+  std::lock_guard lock(mutex_);
+  std::erase_if(byPath_, [handle](const auto& entry) { return entry.second == handle; });
+  byPath_[path] = handle;
+}
+
 struct NmNetwork::Impl {
   GMainContext* context = nullptr;
   NMClient* client = nullptr;
   std::shared_ptr<NmHandles> handles;
   bool away = false;  // NetworkManager has been seen away and not settled since
   std::optional<Clock::time_point> backSince;
+  // The connections of the last listing; those listed before NetworkManager
+  // went away, for it to take on again once it is back.
+  std::vector<NmConnection> lastListed;
+  std::vector<NmConnection> toTakeOn;
 
   ~Impl() {
     if (client) g_object_unref(client);
@@ -227,6 +259,7 @@ bool NmNetwork::Running() {
   // for a moment its answers would say they had ended. So a NetworkManager
   // that comes back is asked again only after it has settled.
   if (!nm_client_get_nm_running(impl_->client) || nm_client_get_startup(impl_->client)) {
+    if (!impl_->away) impl_->toTakeOn = impl_->lastListed;
     impl_->away = true;
     impl_->backSince.reset();
     return false;
@@ -254,12 +287,32 @@ std::vector<NmProfile> NmNetwork::Profiles() {
 std::vector<NmConnection> NmNetwork::Connections() {
   impl_->Refresh();
   std::vector<NmConnection> out;
+  // Until it has settled its objects may lack what they will have.
+  if (impl_->away) return out;
   const GPtrArray* all = nm_client_get_active_connections(impl_->client);
   for (guint i = 0; all && i < all->len; ++i) {
     auto* ac = NM_ACTIVE_CONNECTION(g_ptr_array_index(all, i));
     if (nm_active_connection_get_state(ac) == NM_ACTIVE_CONNECTION_STATE_DEACTIVATED) continue;
-    if (Impl::IsDialUpConnection(ac)) out.push_back(impl_->Describe(ac));
+    if (!Impl::IsDialUpConnection(ac)) continue;
+    // A connection that stayed up while NetworkManager restarted has a new
+    // path: the same profile on the same interface keeps its handle.
+    const std::string path = Str(nm_object_get_path(NM_OBJECT(ac)));
+    if (!impl_->toTakeOn.empty() && !impl_->handles->Knows(path)) {
+      NMDevice* dev = Impl::FirstDevice(ac);
+      const std::string entry = Str(nm_active_connection_get_id(ac));
+      const std::string iface = dev ? Str(nm_device_get_ip_iface(dev)) : "";
+      for (auto it = impl_->toTakeOn.begin(); it != impl_->toTakeOn.end(); ++it) {
+        if (it->entry == entry && it->interface == iface && !iface.empty()) {
+          impl_->handles->Carry(path, it->handle);
+          impl_->toTakeOn.erase(it);
+          break;
+        }
+      }
+    }
+    out.push_back(impl_->Describe(ac));
   }
+  impl_->toTakeOn.clear();
+  impl_->lastListed = out;
   return out;
 }
 

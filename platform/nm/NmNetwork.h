@@ -20,16 +20,28 @@
 
 namespace tarifuhr {
 
-// Handles of activations: small numbers, the same for one active
-// connection as long as it lives, shared by every client of one backend.
+// Handles of activations, shared by every client of one backend: the
+// number NetworkManager gives an active connection's object path
+// (".../ActiveConnection/7" is 7), so that a program started again while
+// the connection stays up knows it by the same handle. NetworkManager
+// numbers its objects anew when it restarts; a connection it takes on
+// again then keeps the handle it had (Carry).
 class NmHandles {
  public:
   uint32_t Of(const std::string& activePath);
   std::optional<std::string> PathOf(uint32_t handle) const;
+  bool Knows(const std::string& activePath) const;
+  // `activePath` is the connection that had `handle` under another path.
+  void Carry(const std::string& activePath, uint32_t handle);
+
+  // Handles for paths without a number of their own start here.
+  static constexpr uint32_t kFirstSpare = 0x40000000;
 
  private:
+  bool Taken(uint32_t handle) const;
+
   mutable std::mutex mutex_;
-  uint32_t next_ = 1;
+  uint32_t nextSpare_ = kFirstSpare;
   std::map<std::string, uint32_t> byPath_;
 };
 

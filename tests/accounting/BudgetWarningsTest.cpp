@@ -25,7 +25,7 @@ class BudgetWarningsTest : public ::testing::Test {
  protected:
   std::vector<std::string> Check(BudgetWarnings& w, const TariffRecord& t, TDateTime day = kToday) {
     std::vector<BudgetWarning> due;
-    w.Check("Erika", t, day, RegionalSettings::German(), due);
+    w.Check("Erika", t, day, RegionalSettings::German(), true, due);
     std::vector<std::string> texts;
     for (const BudgetWarning& b : due) texts.push_back(b.title + " | " + b.text);
     return texts;

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include "accounting/ChargingRules.h"
 
@@ -79,16 +80,37 @@ TEST(PeriodRules, AMissedAnniversaryStartsANewPeriodOnTheLatestOne) {
   EXPECT_EQ(v.PeriodSeconds, 500);
 }
 
-TEST(PeriodRules, AStartInTheFutureIsPulledBackToTheMonthBeforeToday) {
-  TariffRecord t = Counting(D(2026, 6, 10));
+TariffRecord MadeAhead(TDateTime start) {
+  TariffRecord t;
+  t.StartDate = start;
+  return t;
+}
+
+TEST(PeriodRules, AStartInTheFutureIsPulledBackOnlyWhileNothingWasCounted) {
+  TariffRecord t = MadeAhead(D(2026, 6, 10));
   CatchUpPeriod(t, D(2026, 5, 20));
   EXPECT_EQ(t.StartDate, D(2026, 4, 10));
   EXPECT_EQ(t.PeriodSeconds, 1);
   EXPECT_EQ(t.PeriodCosts, 0);
   EXPECT_EQ(t.PeriodBytes, 0);
-  TariffRecord jan = Counting(D(2027, 3, 3));
+  TariffRecord jan = MadeAhead(D(2027, 3, 3));
   CatchUpPeriod(jan, D(2027, 1, 20));
   EXPECT_EQ(jan.StartDate, D(2026, 12, 3));
+
+  // A clock behind a period that has counted (NTP, a dead clock battery)
+  // keeps it as it is, with any one of the three counters.
+  for (const auto& counted : {std::tuple{600.0, 0.0, int64_t{0}}, std::tuple{0.0, 600.0, int64_t{0}},
+                              std::tuple{0.0, 0.0, int64_t{1}}}) {
+    TariffRecord kept = MadeAhead(D(2026, 12, 1));
+    std::tie(kept.PeriodSeconds, kept.PeriodCosts, kept.PeriodBytes) = counted;
+    const TariffRecord before = kept;
+    for (const TDateTime wrong : {D(2026, 11, 30), D(2000, 1, 1)}) {
+      CatchUpPeriod(kept, wrong);
+      TotalsRecord totals;
+      RollOverPeriod(kept, totals, wrong);
+      EXPECT_EQ(kept, before);
+    }
+  }
 }
 
 TEST(PeriodRules, DaysTheMonthLacksAreClampedToItsLastDay) {
@@ -98,7 +120,7 @@ TEST(PeriodRules, DaysTheMonthLacksAreClampedToItsLastDay) {
   TotalsRecord totals;
   RollOverPeriod(t, totals, D(2026, 2, 28));
   EXPECT_EQ(t.StartDate, D(2026, 2, 28));
-  TariffRecord future = Counting(D(2026, 5, 31));
+  TariffRecord future = MadeAhead(D(2026, 5, 31));
   CatchUpPeriod(future, D(2026, 3, 2));
   EXPECT_EQ(future.StartDate, D(2026, 2, 28));
 }
@@ -170,6 +192,11 @@ TEST(DayChange, ResetsTheDayButLeavesTheConnectionsBytes) {
   t.SecondsToday = 5;
   ApplyDayChange(t, D(2026, 12, 7));
   EXPECT_EQ(t.SecondsToday, 5);
+  // A clock set back a day is no new day, nor is it when it comes forward.
+  ApplyDayChange(t, D(2026, 12, 6));
+  ApplyDayChange(t, D(2026, 12, 7));
+  EXPECT_EQ(t.SecondsToday, 5);
+  EXPECT_EQ(t.LastDay, D(2026, 12, 7));
 }
 
 TEST(Volume, AllowanceAndWhatIsLeft) {

@@ -29,6 +29,7 @@ class RecordingDisplay : public AccountingDisplay {
   void SetShowHideCaption(const std::string& caption) override { showHide = caption; }
   void ShowFirstStartDialog() override { ++firstStartShown; }
   void ShowError(const std::string& message) override { errors.push_back(message); }
+  void ShowWarning(const std::string&, const std::string& text) override { warnings.push_back(text); }
   void UpdateAutostartChecks() override { calls.push_back("UpdateAutostartChecks"); }
   void PlaceWindow(int left, int top) override {
     calls.push_back("PlaceWindow " + std::to_string(left) + "," + std::to_string(top));
@@ -38,7 +39,7 @@ class RecordingDisplay : public AccountingDisplay {
 
   std::map<Figure, std::string> figures;
   std::string label5, showHide, volumeStatus;
-  std::vector<std::string> rows, errors, calls;
+  std::vector<std::string> rows, errors, warnings, calls;
   FakeLogList log;
   bool hidden = false;
   int firstStartShown = 0;
@@ -73,8 +74,9 @@ class CoreTest : public ::testing::Test {
         registry(RegistryStore::ForConfigHome(dir.File("config"))),
         files(dir.Path(), clock),
         log(dir.File("dialup.otl")),
-        core(AccountingServices{clock, dialUp, state, registry, files, log, RegionalSettings::German()},
-             display) {
+        core(
+            AccountingServices{clock, dialUp, state, registry, files, log, RegionalSettings::German(), "sim"},
+            display) {
     backend.Register(libraries);
     dialUp.SetDialMode(DialMode::Sync);
     ConnectActiveEntry(dialUp, core.activeEntry);
@@ -105,17 +107,35 @@ class CoreTest : public ::testing::Test {
     t.InTotals = true;
     return t;
   }
-  // Moves the clock to the next second (plus `ms`) and ticks once.
-  void TickNextSecond(int ms = 10) {
+  // Lets time pass to the next second (plus `ms`) and ticks once.
+  void TickNextSecond(int ms = 10) { TickNextSecond(core, ms); }
+  void TickNextSecond(AccountingCore& c, int ms = 10) {
     const TDateTime now = clock.Now();
     const TDateTime second = std::floor(now * 86400.0 + 1e-6) / 86400.0;
-    clock.Set(second + (1000 + ms) / 86400000.0);
-    core.Tick();
+    clock.PassTo(second + (1000 + ms) / 86400000.0);
+    c.Tick();
   }
-  void TickSeconds(int n) {
-    for (int i = 0; i < n; ++i) TickNextSecond();
+  void TickSeconds(int n) { TickSeconds(core, n); }
+  void TickSeconds(AccountingCore& c, int n) {
+    for (int i = 0; i < n; ++i) TickNextSecond(c);
   }
   std::vector<ConnectionRecord> Logged() const { return log.ReadTail(1000); }
+  // What the log says of its connections is what the tariff and the
+  // totals counted since `before` and `totalsBefore`: seconds, cents, bytes.
+  void ExpectLogAgreesWithTariff(const TariffRecord& before, const TotalsRecord& totalsBefore,
+                                 const TariffRecord& after, const TotalsRecord& totalsAfter) const {
+    int64_t seconds = 0, bytes = 0;
+    double cost = 0;
+    for (const ConnectionRecord& r : Logged()) {
+      seconds += r.seconds;
+      cost += r.cost;
+      bytes += r.received + r.sent;
+    }
+    EXPECT_EQ(after.PeriodSeconds - before.PeriodSeconds, seconds);
+    EXPECT_EQ(totalsAfter.OnlineSeconds - totalsBefore.OnlineSeconds, seconds);
+    EXPECT_NEAR(after.PeriodCosts - before.PeriodCosts, cost, 1e-9);
+    EXPECT_EQ(after.PeriodBytes + after.ConnectionBytes - before.PeriodBytes, bytes);
+  }
 
   TempDir dir;
   ManualClock clock;

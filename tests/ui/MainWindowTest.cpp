@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QToolButton>
@@ -117,6 +118,15 @@ class MainWindowTest : public QObject {
     QCOMPARE(s.Connections.size(), size_t(1));
     QCOMPARE(s.Entries[0].SavedUser, std::string("erika"));
     QCOMPARE(s.Entries[0].SavedPassword, std::string("geheim"));
+
+    // Connected: dialling again would hang it up and start another one.
+    w.form->DialTariff(0);
+    const SimState again = w.network->Snapshot();
+    QCOMPARE(again.Connections.size(), size_t(1));
+    QCOMPARE(again.Connections[0].Handle, s.Connections[0].Handle);
+    const auto boxes = w.form->findChildren<QMessageBox*>();
+    QCOMPARE(boxes.size(), qsizetype(1));
+    QCOMPARE(boxes[0]->text(), QStringLiteral("Die Verbindung „Net“ besteht bereits."));
   }
 
   void dialCommandRefusesTheActiveTariffOutsideItsWindow() {

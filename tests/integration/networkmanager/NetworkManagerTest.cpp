@@ -204,6 +204,34 @@ TEST_F(OverNetworkManager, AConnectionMadeOutsideIsListedAndNotHungUp) {
   EXPECT_EQ(OpenEntries().size(), 1u);
 }
 
+TEST_F(OverNetworkManager, AProgramStartedAgainKnowsTheConnectionByTheSameHandle) {
+  const auto handleSeenBy = [](DialUp& d) {
+    uint32_t handle = 0;
+    d.OnActiveConnection = [&handle](DialUp&, uint32_t h, const TRasConnStatus&, const std::string&,
+                                     const std::string&, const std::string&,
+                                     const std::string&) { handle = h; };
+    EXPECT_EQ(d.GetActiveConnections(), 0u);
+    return handle;
+  };
+  const std::string up = "nmcli connection up '" + std::string(kMetered) + "'";
+  ASSERT_EQ(Shell(up), 0);
+  const uint32_t earlier = handleSeenBy(*dialUp);
+  Shell("nmcli connection down '" + std::string(kMetered) + "'");
+  ASSERT_EQ(Shell(up), 0);
+  const uint32_t now = handleSeenBy(*dialUp);
+  EXPECT_NE(now, earlier) << "another activation, another handle";
+
+  // Another program: a client and handles of its own.
+  std::string why;
+  const auto again = NmDialUpBackend::Connect(why);
+  ASSERT_TRUE(again) << why;
+  RasLibraries otherLibs;
+  again->Register(otherLibs);
+  RasBinder otherBinder{otherLibs};
+  DialUp other(DialUpServices{&otherBinder, StatisticsFamily::Device, nullptr, nullptr, again.get()});
+  EXPECT_EQ(handleSeenBy(other), now);
+}
+
 TEST_F(OverNetworkManager, AnUnmeteredConnectionIsALan) {
   ASSERT_EQ(Shell("nmcli connection up '" + std::string(kFree) + "'"), 0);
   uint32_t flags = 0;
