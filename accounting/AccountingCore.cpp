@@ -176,7 +176,17 @@ void AccountingCore::SaveUser() {
   // goes first, the new one follows a save that worked.
   if (connection.IsOpen() || checkpointOnDisk_) ForgetRememberedConnection();
   services_.userFiles.SaveUserData(currentUser, stored, totals);
-  if (connection.IsOpen()) WriteRememberedConnection(RememberOpenConnection());
+  if (!connection.IsOpen()) return;
+  try {
+    WriteRememberedConnection(RememberOpenConnection());
+    rememberError_.clear();
+  } catch (const FileError& e) {
+    // Costs only the going on after a restart, never a figure: said once.
+    if (rememberError_ != e.what()) {
+      rememberError_ = e.what();
+      display_.ShowError(rememberError_);
+    }
+  }
 }
 
 int AccountingCore::FindActiveTariff() {
@@ -187,7 +197,8 @@ int AccountingCore::FindActiveTariff() {
 
 std::string AccountingCore::ConnectedEntryOfTariff(int index) {
   if (index < 0 || static_cast<size_t>(index) >= tariffs.size()) return {};
-  FindActiveTariff();
+  // The caption stays as the tick left it.
+  tarifuhr::FindActiveTariff(tariffs, services_.dialUp, activeEntry);
   return ConnectedEntryOf(activeEntry, tariffs[static_cast<size_t>(index)].EntryName);
 }
 

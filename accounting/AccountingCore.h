@@ -178,6 +178,7 @@ class AccountingCore {
   // and whether the file holds a record that is not in the log yet.
   std::optional<RememberedConnection> remembered_;
   bool checkpointOnDisk_ = false;
+  std::string rememberError_;
   // The last failure to append to the log, reported once.
   std::string logError_;
   // Checkpoints: a save is due at a connection's end and every few minutes

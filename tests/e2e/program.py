@@ -82,10 +82,11 @@ class Program:
     def sim_tool(self, *args):
         return subprocess.run([self.sim, *args], env=self.env, check=True, capture_output=True, text=True).stdout
 
-    def start(self, faketime=None, display=None, wait=2):
+    def start(self, faketime=None, display=None, wait=2, env=None):
         """faketime: a FAKETIME value for libfaketime, preloaded into the
-        program itself (the faketime wrapper would keep signals from it)."""
-        env = dict(self.env)
+        program itself (the faketime wrapper would keep signals from it);
+        env: further variables for the program alone."""
+        env = dict(self.env, **(env or {}))
         if faketime:
             env.update(LD_PRELOAD=FAKETIME_LIBRARY, FAKETIME=faketime)
         if display:
