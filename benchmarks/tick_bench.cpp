@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // One counted second of the accounting tick with 100 tariffs and an open
-// connection on the simulated network, and the overview alone.
+// connection on the simulated network, a day caught up at once, and the
+// overview alone.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -86,6 +87,19 @@ void BM_CountedSecond(benchmark::State& state) {
   state.counters["connection_seconds"] = w.core.connection.seconds;
 }
 BENCHMARK(BM_CountedSecond)->Unit(benchmark::kMicrosecond);
+
+// The most one tick catches up: a day the program could not tick while the
+// connection stayed up, counted second by second.
+void BM_CatchUpOfADay(benchmark::State& state) {
+  World w;
+  w.NextSecond();
+  for (auto _ : state) {
+    w.clock.AdvanceSeconds(static_cast<double>(TickScheduler::kMaxSecondsMissed));
+    w.NextSecond();
+  }
+  state.counters["connection_seconds"] = w.core.connection.seconds;
+}
+BENCHMARK(BM_CatchUpOfADay)->Unit(benchmark::kMillisecond);
 
 void BM_RefreshOverview(benchmark::State& state) {
   World w;

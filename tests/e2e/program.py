@@ -118,3 +118,29 @@ class Program:
 
 def faketime_available():
     return os.path.exists(FAKETIME_LIBRARY)
+
+
+def needs_faketime(case):
+    """A case that runs the program on a moved clock: skipped (77) where
+    libfaketime is missing."""
+    def run(p):
+        if not faketime_available():
+            print("SKIPPED: libfaketime is not installed (Debian package libfaketime)")
+            return 77
+        return case(p)
+    return run
+
+
+def run_case(cases, args, prepare=None):
+    """Runs the case `args.case` on a program of its own, in a directory
+    that is removed afterwards; its exit code."""
+    p = Program(args.program, args.sim)
+    if prepare:
+        prepare(p)
+    try:
+        rc = cases[args.case](p)
+        if rc == 0:
+            print(f"{args.case}: passed")
+        return rc
+    finally:
+        p.remove()

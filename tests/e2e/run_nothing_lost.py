@@ -8,10 +8,9 @@ import argparse
 import os
 import subprocess
 import sys
-import tempfile
 import time
 
-from program import Program, faketime_available
+from program import faketime_available, run_case
 from records import days, read_log, read_user_file, tariff, user_file
 
 FAST = "@2026-12-07 12:00:00 x20"   # twenty seconds a second
@@ -183,14 +182,7 @@ def main():
     ap.add_argument("--sim", required=True)
     ap.add_argument("--case", required=True, choices=sorted(CASES))
     args = ap.parse_args()
-    p = Program(args.program, args.sim, home=tempfile.mkdtemp(prefix="tarifuhr-test-"))
-    try:
-        rc = CASES[args.case](p)
-        if rc == 0:
-            print(f"{args.case}: passed")
-        return rc
-    finally:
-        p.remove()
+    return run_case(CASES, args)
 
 
 if __name__ == "__main__":

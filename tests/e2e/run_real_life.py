@@ -18,12 +18,11 @@ import subprocess
 import sys
 import time
 
-from program import FAKETIME_LIBRARY, Program, faketime_available
+from program import FAKETIME_LIBRARY, needs_faketime, run_case
 from records import days, read_log, read_user_file, tariff, user_file
 
 PRICE, FEE = 2.0, 5.0
 SECOND = 1 / 86400
-SKIPPED = 77
 
 
 def erika(**fields):
@@ -51,13 +50,11 @@ def minutes(seconds):
     return (seconds + 59) // 60
 
 
+@needs_faketime
 def clock_behind(p):
     """The clock stands before the period (NTP, a dead clock battery): the
     period keeps what it counted, and no roll-over follows when the clock
     is right again."""
-    if not faketime_available():
-        print("SKIPPED: libfaketime is not installed (Debian package libfaketime)")
-        return SKIPPED
     before = dict(PeriodSeconds=9 * 3600.0, PeriodCosts=600.0, LastDay=days(2026, 12, 7), SecondsToday=120)
     p.write_user("Erika", erika(**before))
     p.sim_tool("add", "Netz", "--rate", "0/0")
@@ -82,13 +79,11 @@ def write_offset(path, seconds):
         f.write(f"{seconds:+d}\n")
 
 
+@needs_faketime
 def asleep(p):
     """A connection ends while the laptop sleeps three hours over midnight:
     its record ends with its last second online, so the days share nothing
     of the sleep. The wall clock jumps; the monotonic one stands still."""
-    if not faketime_available():
-        print("SKIPPED: libfaketime is not installed (Debian package libfaketime)")
-        return SKIPPED
     offset_file = os.path.join(p.home, "faketime-offset")
     target = calendar.timegm(datetime.datetime(2026, 12, 7, 23, 59, 30).timetuple())
     offset = int(target - time.time())
@@ -123,13 +118,11 @@ def asleep(p):
     return 0
 
 
+@needs_faketime
 def stopped(p):
     """The program stopped for a minute (SIGSTOP; a blocked window is the
     same) while the connection stays up: every second is counted, each
     minute charged."""
-    if not faketime_available():
-        print("SKIPPED: libfaketime is not installed (Debian package libfaketime)")
-        return SKIPPED
     p.write_user("Erika", erika())
     p.sim_tool("add", "Netz", "--rate", "0/0")
     p.start(faketime="@2026-12-07 12:00:00 x20")
@@ -152,14 +145,12 @@ def stopped(p):
     return 0
 
 
+@needs_faketime
 def restarted(p):
     """The program ends and starts again while NetworkManager (here: the
     simulator) keeps the connection up: one dial-in fee, the minutes on the
     connection's own time, and the seconds and traffic of the time between
     counted at the start."""
-    if not faketime_available():
-        print("SKIPPED: libfaketime is not installed (Debian package libfaketime)")
-        return SKIPPED
     p.write_user("Erika", erika())
     p.sim_tool("add", "Netz", "--rate", "0/0")
     p.start(faketime="@2026-12-07 12:00:00 x20")
@@ -225,16 +216,11 @@ def main():
     ap.add_argument("--report", required=True)
     ap.add_argument("--case", required=True, choices=sorted(CASES))
     args = ap.parse_args()
-    p = Program(args.program, args.sim)
-    p.report = args.report
-    p.env["TZ"] = "UTC"
-    try:
-        rc = CASES[args.case](p)
-        if rc == 0:
-            print(f"{args.case}: passed")
-        return rc
-    finally:
-        p.remove()
+
+    def prepare(p):
+        p.report = args.report
+        p.env["TZ"] = "UTC"
+    return run_case(CASES, args, prepare)
 
 
 if __name__ == "__main__":
