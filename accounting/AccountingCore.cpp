@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "accounting/AccountingCore.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <functional>
+
 #include "accounting/ByteLayout.h"
 #include "accounting/ChargingRules.h"
 #include "accounting/Formats.h"
@@ -21,31 +25,50 @@ void FoldConnectionBytes(TariffRecord& t) {
 
 RegistrySettings ReadRegistrySettings(Registry& reg, const std::string& programDir) {
   RegistrySettings s;
-  try {
-    reg.CreateKey(kTarifuhrKey);
-    if (reg.ValueExists(kTarifuhrKey, "first")) {
-      s.firstStart = false;
-    } else {
-      s.firstStart = true;
-      reg.WriteInteger(kTarifuhrKey, "first", 1);
-    }
-    s.currentUser = reg.ReadString(kTarifuhrKey, "currentuser");
-    s.left = reg.ReadInteger(kTarifuhrKey, "left");
-    s.top = reg.ReadInteger(kTarifuhrKey, "top");
-    reg.WriteString(kTarifuhrKey, "path", programDir);
-  } catch (const RegistryError&) {
+  // Each value by itself: one that can't be read (of another type, or the
+  // file unreadable) is said and counts as missing; the others keep theirs.
+  const auto note = [&s](const RegistryError& e) {
+    if (std::find(s.problems.begin(), s.problems.end(), e.what()) == s.problems.end())
+      s.problems.push_back(e.what());
+  };
+  const auto write = [&](const std::function<void()>& change) {
     try {
-      reg.WriteInteger(kTarifuhrKey, "left", 0);
-      reg.WriteInteger(kTarifuhrKey, "top", 0);
-      s.left = reg.ReadInteger(kTarifuhrKey, "left");
-      s.top = reg.ReadInteger(kTarifuhrKey, "top");
-    } catch (const RegistryError&) {
-      // Nothing can be stored: start anyway, at 0, 0, with no user.
-      s.left = s.top = 0;
-      s.currentUser.clear();
+      change();
+    } catch (const RegistryError& e) {
       s.writable = false;
+      note(e);
     }
+  };
+  write([&] { reg.CreateKey(kTarifuhrKey); });
+  try {
+    s.firstStart = !reg.ValueExists(kTarifuhrKey, "first");
+  } catch (const RegistryError& e) {
+    note(e);
   }
+  if (s.firstStart) write([&] { reg.WriteInteger(kTarifuhrKey, "first", 1); });
+  try {
+    s.currentUser = reg.ReadString(kTarifuhrKey, "currentuser");
+  } catch (const RegistryError& e) {
+    note(e);
+  }
+  // A position that is missing (the very first start) is written as 0;
+  // "path" then waits for the next start.
+  bool positionRead = true;
+  for (auto [name, edge] : {std::pair{"left", &s.left}, std::pair{"top", &s.top}}) {
+    try {
+      if (reg.ValueExists(kTarifuhrKey, name)) {
+        *edge = reg.ReadInteger(kTarifuhrKey, name);
+        continue;
+      }
+    } catch (const RegistryError& e) {
+      note(e);
+      positionRead = false;
+      continue;
+    }
+    positionRead = false;
+    write([&reg, name = name] { reg.WriteInteger(kTarifuhrKey, name, 0); });
+  }
+  if (positionRead) write([&] { reg.WriteString(kTarifuhrKey, "path", programDir); });
   return s;
 }
 
@@ -69,13 +92,20 @@ void AccountingCore::Startup() {
   try {
     warningsOn = !services_.registry.ValueExists(kTarifuhrKey, kWarningsValue) ||
                  services_.registry.ReadInteger(kTarifuhrKey, kWarningsValue) != 0;
-  } catch (const RegistryError&) {
+  } catch (const RegistryError& e) {
     warningsOn = true;
+    auto& problems = registrySettings.problems;
+    if (std::find(problems.begin(), problems.end(), e.what()) == problems.end()) problems.push_back(e.what());
   }
-  warnings_.Load();
+  // A setting that can't be read changes what is counted: the user must know.
+  for (const std::string& problem : registrySettings.problems) display_.ShowError(problem);
+  if (const std::string notice = warnings_.Load(); !notice.empty()) display_.ShowError(notice);
   // A damaged file is no connection to go on with: counted as new.
-  if (const auto text = ReadWholeFile(RememberedConnectionPath()))
+  if (const auto text = ReadWholeFile(RememberedConnectionPath(), kMaxRememberedConnectionBytes))
     remembered_ = ParseRememberedConnection(*text);
+  else if (errno != ENOENT)
+    display_.ShowError("Die Datei „" + RememberedConnectionPath() + "“ kann nicht gelesen werden: " +
+                       ErrnoText(errno) + ". Eine offene Verbindung wird als neue gezählt.");
   currentUser = registrySettings.currentUser;
   display_.PlaceWindow(registrySettings.left, registrySettings.top);
   display_.BuildDialMenu();
@@ -149,6 +179,11 @@ void AccountingCore::TellAboutTheUser(int loaded) {
       display_.ShowError("Der Benutzer „" + currentUser + "“ steht nicht in der Benutzerliste." +
                          consequence);
       return;
+    case UserFiles::UserState::UnusableFileName:
+      display_.ShowError("Der Benutzer „" + currentUser +
+                         "“ hat in der Benutzerliste keinen brauchbaren Dateinamen (file=" +
+                         files.FileKeyOf(currentUser) + ") und wird nicht geladen." + consequence);
+      return;
     case UserFiles::UserState::Listed:
       if (loaded == kLoadCannotOpen)
         display_.ShowError("Die Benutzerdatei „" + files.DataFileOf(currentUser) +
@@ -191,7 +226,7 @@ void AccountingCore::SaveUser() {
 
 int AccountingCore::FindActiveTariff() {
   const int index = tarifuhr::FindActiveTariff(tariffs, services_.dialUp, activeEntry);
-  display_.SetTariffCaption(activeEntry.tariffCaption);
+  display_.SetTariffCaption(OneLine(activeEntry.tariffCaption));
   return index;
 }
 
@@ -306,7 +341,7 @@ bool AccountingCore::CatchUp(TDateTime now, int64_t monotonicMs) {
 
 void AccountingCore::MatchActiveTariff() {
   activeTariff = MatchTariff(tariffs, activeEntry.activeEntryName, activeEntry);
-  display_.SetTariffCaption(activeEntry.tariffCaption);
+  display_.SetTariffCaption(OneLine(activeEntry.tariffCaption));
 }
 
 void AccountingCore::CountTraffic() {
@@ -460,8 +495,10 @@ void AccountingCore::WriteRememberedConnection(const RememberedConnection& c) {
 }
 
 void AccountingCore::ForgetRememberedConnection() {
-  // A file left behind is harmless: its record is found in the log.
-  RemoveFile(RememberedConnectionPath());
+  // A file left behind is harmless: its record is found in the log. What
+  // is no file of ours (a FIFO, a link) stays.
+  if (FileExists(RememberedConnectionPath()) && !IsSymbolicLink(RememberedConnectionPath()))
+    RemoveFile(RememberedConnectionPath());
   checkpointOnDisk_ = false;
 }
 
@@ -661,7 +698,7 @@ std::string AccountingCore::CutToWidth(const std::string& text, int pixels, size
 
 std::string AccountingCore::OverviewRow(size_t i) const {
   const TariffRecord& t = tariffs[i];
-  std::string row = CutToWidth(t.Name, 90, 15) + "\t";
+  std::string row = CutToWidth(OneLine(t.Name), 90, 15) + "\t";
   row += CutToWidth(FormatDuration(t.PeriodSeconds), 48, 8) + "\t";
   row += CutToWidth(FormatDuration(t.DailyAllowance * 60), 48, 8) + "\t";
   row += (HasBudget(t) ? CutToWidth(FormatDuration(SecondsLeftToday(t)), 48, 8) : "00:00:00") + "\t";

@@ -45,6 +45,8 @@ struct RegistrySettings {
   int top = 0;
   // False when the registry could not be written at all.
   bool writable = true;
+  // What could not be read or written, in German, each once.
+  std::vector<std::string> problems;
 };
 
 RegistrySettings ReadRegistrySettings(Registry& registry, const std::string& programDir);

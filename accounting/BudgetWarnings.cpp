@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "accounting/BudgetWarnings.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <sstream>
@@ -25,11 +26,16 @@ std::vector<std::string> Fields(const std::string& line) {
 
 }  // namespace
 
-void BudgetWarnings::Load() {
+std::string BudgetWarnings::Load() {
   given_.clear();
   // Missing or unreadable: never said anything, or can't tell; say it again.
-  const std::optional<std::string> text = ReadWholeFile(path_);
-  if (!text) return;
+  constexpr size_t kMaxBytes = size_t{1} << 20;  // a line per tariff, kind and user
+  const std::optional<std::string> text = ReadWholeFile(path_, kMaxBytes);
+  if (!text) {
+    if (errno == ENOENT) return {};
+    return "Die Datei „" + path_ + "“ kann nicht gelesen werden: " + ErrnoText(errno) +
+           ". Warnungen, die schon kamen, können noch einmal kommen.";
+  }
   std::map<Key, double> read;
   std::istringstream lines(*text);
   for (std::string line; std::getline(lines, line);) {
@@ -38,10 +44,11 @@ void BudgetWarnings::Load() {
     double when = 0;
     const auto [end, err] = f.size() == 4 ? std::from_chars(f[3].data(), f[3].data() + f[3].size(), when)
                                           : std::from_chars_result{nullptr, std::errc::invalid_argument};
-    if (err != std::errc() || end != f[3].data() + f[3].size() || !std::isfinite(when)) return;  // damaged
+    if (err != std::errc() || end != f[3].data() + f[3].size() || !std::isfinite(when)) return {};  // damaged
     read[{f[0], f[1], f[2]}] = when;
   }
   given_ = std::move(read);
+  return {};
 }
 
 void BudgetWarnings::Save() const {

@@ -26,8 +26,9 @@ class BudgetWarnings {
   explicit BudgetWarnings(std::string path) : path_(std::move(path)) {}
 
   // Reads what was said before. A missing file is nothing said; a damaged
-  // one is ignored and written anew with the next warning.
-  void Load();
+  // one is ignored and written anew with the next warning. One that can't
+  // be read is left alone: the German notice why, else "".
+  std::string Load();
   // The warnings due for the active tariff of `user` on `today`, each
   // remembered at once; saved when there is one. Without
   // `allowancesCurrent` the day's allowances are still those of the period

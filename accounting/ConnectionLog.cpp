@@ -74,7 +74,7 @@ std::vector<ConnectionRecord> ConnectionLog::ReadTail(size_t count) const {
 }
 
 std::string FormatLogLine(const ConnectionRecord& r, const TextWidthFn& width, const RegionalSettings& rs) {
-  std::string entry = r.entry;
+  std::string entry = OneLine(r.entry);
   while (!entry.empty() && width(entry) > kEntryColumnPixels) DropLastCharacter(entry);
 
   const std::string startTime = FormatTime(rs, r.start);

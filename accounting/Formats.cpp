@@ -80,4 +80,10 @@ std::string FormatMoney(double cents, const RegionalSettings& rs) {
   return FixedDecimals(std::isfinite(units) ? units : 0, 2, rs);
 }
 
+std::string OneLine(std::string name) {
+  for (char& c : name)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+  return name;
+}
+
 }  // namespace tarifuhr

@@ -23,5 +23,8 @@ std::string FormatBytes(int64_t bytes);
 std::string FormatVolume(int64_t bytes, const RegionalSettings& rs);
 // Cents as currency units with two decimals: 1234 -> "12,34".
 std::string FormatMoney(double cents, const RegionalSettings& rs);
+// A stored name as one line of a list: tabs, line breaks and other control
+// characters as a space, so that they never break a column.
+std::string OneLine(std::string name);
 
 }  // namespace tarifuhr

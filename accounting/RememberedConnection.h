@@ -17,6 +17,8 @@
 namespace tarifuhr {
 
 inline constexpr const char* kRememberedConnectionFile = "verbindung.txt";
+// Some twenty short lines.
+inline constexpr size_t kMaxRememberedConnectionBytes = size_t{64} << 10;
 
 struct RememberedConnection {
   // Which connection: the dial-up network that listed it, the boot it was

@@ -1,13 +1,35 @@
 // SPDX-License-Identifier: MIT
 #include "accounting/TariffStore.h"
 
+#include <cmath>
 #include <stdexcept>
 
 #include "accounting/ByteLayout.h"
+#include "accounting/NumberText.h"
+#include "accounting/TariffLimits.h"
 
 namespace tarifuhr {
 
+void CheckTariffValues(const TariffValues& v) {
+  const auto check = [](double value, double max, const char* field) {
+    if (!IsAmount(value, max)) throw ValueOutOfRange(FloatToText(value, ','), field, max, ',');
+  };
+  check(v.PricePerMinute, kMaxPricePerMinute, "Kosten/M.");
+  check(v.CostLimit, kMaxCostLimit, "Kostenlimit");
+  check(v.TimeLimit, kMaxTimeLimit, "ZeitLimit");
+  check(v.DialInFee, kMaxDialInFee, "Einwahlgebühr");
+  check(v.PeriodSeconds, kMaxPeriodSeconds, "Onlinezeit");
+  check(v.PeriodCosts, kMaxPeriodCosts, "Onlinekosten");
+  check(static_cast<double>(v.VolumeLimit), static_cast<double>(kMaxVolumeBytes), "Datenvolumen pro Monat");
+  check(static_cast<double>(v.VolumeUnit), static_cast<double>(kMaxVolumeBytes), "Abrechnung je angefangene");
+  check(v.VolumeUnitPrice, kMaxVolumeUnitPrice, "Preis je Einheit");
+  for (const double date : {v.StartDate, v.WindowFrom, v.WindowTo})
+    if (!(std::isfinite(date) && date >= kFirstDate && date <= kLastDate + 1))
+      throw ValueOutOfRange(FloatToText(date, ','), "Startdatum", kLastDate, ',');
+}
+
 int StoreTariff(std::vector<TariffRecord>& tariffs, int index, const TariffValues& v) {
+  CheckTariffValues(v);
   if (index == -1) {
     tariffs.emplace_back();
     index = static_cast<int>(tariffs.size()) - 1;

@@ -32,11 +32,16 @@ struct TariffValues {
   bool HangUpWhenVolumeUsed = false;
 };
 
+// Throws ValueOutOfRange for a value no tariff can have (see TariffLimits),
+// naming the editor's field.
+void CheckTariffValues(const TariffValues& values);
+
 // Writes the values into record `index`, or into a new all-zero record
 // appended when `index` is -1. Short strings are cut to their file widths,
 // the daily allowances set to 0 (the tick recomputes them); the tick's
 // other counters keep their values. Returns the index written. Throws
-// std::out_of_range for any other index outside the list.
+// std::out_of_range for any other index outside the list, ValueOutOfRange
+// (CheckTariffValues) before anything changes.
 int StoreTariff(std::vector<TariffRecord>& tariffs, int index, const TariffValues& values);
 
 // The record an edit was opened on: the user, its place in that user's

@@ -3,10 +3,12 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 #include "accounting/ByteLayout.h"
+#include "accounting/TariffLimits.h"
 #include "platform/Codepage.h"
 #include "platform/Files.h"
 #include "platform/IniFile.h"
@@ -25,16 +27,30 @@ UserFiles::UserFiles(std::string programDir, const Clock& clock)
 
 std::string UserFiles::UserListPath() const { return JoinPath(programDir_, "userlist.ini"); }
 
+std::string UserFiles::FileKeyOf(const std::string& section) const {
+  return IniFile::Load(UserListPath()).ReadString(section, "file", kNoFile);
+}
+
+bool UserFiles::IsUsableFileName(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (char c : name) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b == 0x7F) return false;
+  }
+  return true;
+}
+
+std::string UserFiles::DataFileIn(const std::string& programDir, const std::string& key) {
+  // Always the file of that name in the program directory: a key's folder
+  // (a moved program directory, the old program's Windows path, or one
+  // that points elsewhere) is never written to.
+  const std::string name = BaseName(key);
+  return IsUsableFileName(name) ? JoinPath(programDir, name) : std::string();
+}
+
 std::string UserFiles::DataFileOf(const std::string& section) const {
-  const std::string key = IniFile::Load(UserListPath()).ReadString(section, "file", kNoFile);
-  if (key == kNoFile) return {};
-  if (FileExists(key)) return key;
-  // The program directory may have moved, or the path is a Windows one:
-  // the file of that name in the program directory stands in for it.
-  const std::string local = JoinPath(programDir_, BaseName(key));
-  if (FileExists(local)) return local;
-  if (!key.empty() && key.front() == '/' && DirectoryExists(DirName(key))) return key;
-  return local;
+  const std::string key = FileKeyOf(section);
+  return key == kNoFile ? std::string() : DataFileIn(programDir_, key);
 }
 
 std::string EncodeUserData(const std::string& userTitle, const std::vector<TariffRecord>& tariffs,
@@ -58,7 +74,11 @@ void UserFiles::SaveUserData(const std::string& section, const std::vector<Tarif
   const std::string path = DataFileOf(section);
   if (path.empty()) return;
   if (notKeptYet_.count(path)) {
-    KeepAside(path, "Die Benutzerdatei");
+    try {
+      KeepAside(path, "Die Benutzerdatei");
+    } catch (const FileError& e) {
+      throw FileError("gespeichert", path, e.Errno());  // and is not written over
+    }
     notKeptYet_.erase(path);
   }
   WriteFileAtomically(path, EncodeUserData(section, tariffs, totals), kDataFileMode);
@@ -74,6 +94,9 @@ int DecodeUserData(const std::string& bytes, std::vector<TariffRecord>& tariffs,
     return kLoadReadError;
   }
   totals = DecodeTotals(data + kFileHeaderSize);
+  // A number no figure can have (NaN, infinite, out of its range) is read
+  // as 0 and makes the file a damaged one.
+  bool possible = ClearImpossibleValues(totals);
   if (header.LastIndex < -1) return kLoadReadError;
   const size_t recordSize = header.Version == 2 ? kTariffRecordV2Size : kTariffRecordSize;
   // Never trust LastIndex for sizes: read what is there, up to the count.
@@ -86,10 +109,11 @@ int DecodeUserData(const std::string& bytes, std::vector<TariffRecord>& tariffs,
     const size_t n = left < recordSize ? left : recordSize;
     std::memcpy(buf.data(), data + offset, n);
     tariffs.push_back(header.Version == 2 ? DecodeTariffV2(buf.data()) : DecodeTariff(buf.data()));
+    possible = ClearImpossibleValues(tariffs.back()) && possible;
     if (n < recordSize) return kLoadReadError;
     offset += recordSize;
   }
-  return offset == bytes.size() ? kLoadOk : kLoadReadError;
+  return offset == bytes.size() && possible ? kLoadOk : kLoadReadError;
 }
 
 int UserFiles::LoadUserData(const std::string& section, std::vector<TariffRecord>& tariffs,
@@ -99,8 +123,13 @@ int UserFiles::LoadUserData(const std::string& section, std::vector<TariffRecord
   if (path.empty()) return kLoadOk;
   // A file that cannot be opened keeps its user in the list: it may be on
   // a drive that is not there right now.
-  const auto bytes = ReadWholeFile(path);
-  if (!bytes) return kLoadCannotOpen;
+  const auto bytes = ReadWholeFile(path, kMaxUserDataBytes);
+  if (!bytes) {
+    // One that is there but can't be read (too large, no regular file) is
+    // left alone: never written over by what little was loaded.
+    if (errno != ENOENT) notKeptYet_.insert(path);
+    return kLoadCannotOpen;
+  }
   const int code = DecodeUserData(*bytes, tariffs, totals);
   if (code == kLoadReadError) {
     std::string said;
@@ -120,8 +149,9 @@ int UserFiles::LoadUserData(const std::string& section, std::vector<TariffRecord
 }
 
 std::string UserFiles::KeepAside(const std::string& path, const std::string& what) const {
-  const auto copy = KeepDamagedCopy(path);
-  if (!copy) throw FileError("kopiert", path, ENOENT);
+  errno = ENOENT;
+  const auto copy = KeepDamagedCopy(path, std::max(kMaxUserDataBytes, IniFile::kMaxFileBytes));
+  if (!copy) throw FileError("kopiert", path, errno);
   return what + " „" + path +
          "“ ist beschädigt und wurde nicht vollständig "
          "gelesen. Das Original bleibt als „" +
@@ -142,8 +172,10 @@ UserFiles::UserState UserFiles::StateOf(const std::string& section) const {
     if (::stat(UserListPath().c_str(), &st) == 0 || errno != ENOENT) return UserState::ListUnreadable;
     return UserState::NotListed;
   }
-  if (!ReadWholeFile(UserListPath())) return UserState::ListUnreadable;
-  return IniFile::Load(UserListPath()).SectionExists(section) ? UserState::Listed : UserState::NotListed;
+  if (!ReadWholeFile(UserListPath(), IniFile::kMaxFileBytes)) return UserState::ListUnreadable;
+  if (!IniFile::Load(UserListPath()).SectionExists(section)) return UserState::NotListed;
+  const std::string key = FileKeyOf(section);
+  return key == kNoFile || IsUsableFileName(BaseName(key)) ? UserState::Listed : UserState::UnusableFileName;
 }
 
 std::string UserFiles::CheckUserName(const std::string& name) {
@@ -164,6 +196,18 @@ CreateUserResult UserFiles::CreateUser(const std::string& requested) const {
   // the key and the file on disk all agree.
   const std::string name = Cp1252ToUtf8(Utf8ToCp1252(requested));
   if (std::string why = CheckUserName(name); !why.empty()) return {kCreateUnsafeName, {}, why, {}};
+  // The user list is read as the old program's was, without regard to
+  // case: "erika" beside "Erika" would be the same user to it.
+  for (const std::string& section : ListUsers()) {
+    const std::string title = section.substr(0, section.rfind(" ("));
+    if (title != name && FoldCaseCp1252(title) == FoldCaseCp1252(name))
+      return {kCreateUnsafeName,
+              {},
+              "Den Benutzer „" + title +
+                  "“ gibt es schon. Namen, die sich nur in Groß- und Kleinschreibung unterscheiden, "
+                  "sind nicht möglich.",
+              {}};
+  }
 
   std::string shortName = name + ".tfd";
   if (FileExists(JoinPath(programDir_, shortName))) {

@@ -10,6 +10,9 @@
 
 namespace tarifuhr {
 
+// A user data file of some 48 000 tariffs; a larger one is not one.
+inline constexpr size_t kMaxUserDataBytes = size_t{16} << 20;
+
 // Results of LoadUserData.
 inline constexpr int kLoadOk = 0;
 inline constexpr int kLoadCannotOpen = 1;
@@ -51,11 +54,20 @@ class UserFiles {
   std::vector<std::string> ListUsers() const;
   // The German notice when a damaged user list was kept aside, else "".
   std::string RemoveUser(const std::string& section) const;
-  enum class UserState { Listed, NotListed, ListUnreadable };
+  // UnusableFileName: listed, but its key names no file the program can
+  // use ("", ".", "..", control characters); the user is not loaded.
+  enum class UserState { Listed, NotListed, ListUnreadable, UnusableFileName };
   UserState StateOf(const std::string& section) const;
 
-  // The data file of a section, "" when the section or its key is missing.
+  // The data file of a section: the file named by the last component of
+  // its "file" key, in the program directory. "" when the section or its
+  // key is missing or the name can't be used.
   std::string DataFileOf(const std::string& section) const;
+  // The section's "file" key as written.
+  std::string FileKeyOf(const std::string& section) const;
+  // The data file a "file" key names in `programDir`; "" when it names none.
+  static std::string DataFileIn(const std::string& programDir, const std::string& key);
+  static bool IsUsableFileName(const std::string& name);
 
   // Why a user name cannot be used, in German; "" when it can.
   static std::string CheckUserName(const std::string& name);
@@ -85,7 +97,8 @@ std::string EncodeUserData(const std::string& userTitle, const std::vector<Tarif
 // by the end of the data is appended with the bytes that were there.
 // kLoadReadError for anything but a whole file: too short, an unknown
 // version (refused: no records, totals zero), a record count below zero,
-// fewer or more bytes than the records promised.
+// fewer or more bytes than the records promised, a number that no figure
+// can have (read as 0; see TariffLimits).
 int DecodeUserData(const std::string& bytes, std::vector<TariffRecord>& tariffs, TotalsRecord& totals);
 
 }  // namespace tarifuhr

@@ -40,7 +40,8 @@ bool AttachedFile::EncodeFile() {
   }
   temp.Close();
   source.Close();
-  const auto text = ReadWholeFile(cleanup.path);
+  constexpr size_t kMaxEncodedBytes = size_t{64} << 20;  // the report's attachment, encoded
+  const auto text = ReadWholeFile(cleanup.path, kMaxEncodedBytes);
   if (!text) throw FileError("gelesen", cleanup.path, errno);
   EncodedLines = SplitLines(*text);
   Content.LoadFromFile(FilePath);

@@ -4,7 +4,8 @@
 #include <chrono>
 #include <cmath>
 #include <ctime>
-#include <fstream>
+
+#include "platform/Files.h"
 
 namespace tarifuhr {
 namespace {
@@ -125,10 +126,8 @@ int64_t SystemClock::MonotonicMs() const {
 }
 
 std::string SystemClock::BootId() const {
-  std::ifstream in("/proc/sys/kernel/random/boot_id");
-  std::string id;
-  std::getline(in, id);
-  return id.size() <= 64 ? id : std::string();
+  const auto text = ReadWholeFile("/proc/sys/kernel/random/boot_id", 64);
+  return text ? text->substr(0, text->find('\n')) : std::string();
 }
 
 int MillisecondsToNextSecond(TDateTime now) {

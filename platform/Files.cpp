@@ -19,8 +19,11 @@ std::string ErrnoText(int err) {
     case EROFS: return "Das Dateisystem ist schreibgeschützt";
     case ENOENT: return "Datei oder Verzeichnis nicht gefunden";
     case EISDIR: return "Ist ein Verzeichnis";
+    case ENOTDIR: return "Ein Teil des Pfades ist kein Verzeichnis";
     case EIO: return "Ein-/Ausgabefehler";
-    case ELOOP: return "Die Datei ist eine symbolische Verknüpfung und wird nicht geschrieben";
+    case ELOOP: return "Die Datei ist eine symbolische Verknüpfung, der Tarifuhr nicht folgt";
+    case kNotARegularFile: return "Keine gewöhnliche Datei (ein Gerät, eine Pipe oder ein Socket)";
+    case EFBIG: return "Die Datei ist größer, als eine solche Datei sein kann";
     default: return std::strerror(err);
   }
 }
@@ -42,17 +45,14 @@ bool DirectoryExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-    errno = EISDIR;  // opens, but reads nothing
-    return std::nullopt;
-  }
+std::optional<std::string> ReadWholeFile(const std::string& path, size_t limit) {
   BinaryFile f;
   if (!f.Open(path, BinaryFile::Mode::Read)) {
     errno = f.Errno();
     return std::nullopt;
   }
+  // By what is read, not by the size the file claims: /proc and /sys
+  // files claim 0 or 4096.
   std::string out;
   char buf[65536];
   for (int64_t off = 0;;) {
@@ -60,6 +60,10 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     if (n == 0) break;
     out.append(buf, n);
     off += static_cast<int64_t>(n);
+    if (out.size() > limit) {
+      errno = EFBIG;
+      return std::nullopt;
+    }
   }
   return out;
 }
@@ -88,7 +92,12 @@ bool IsSymbolicLink(const std::string& path) {
 void WriteFileAtomically(const std::string& path, const std::string& bytes, unsigned mode) {
   // A link would be replaced by a file of ours, and what it points to would
   // silently stop being the file.
-  if (IsSymbolicLink(path)) throw FileError("gespeichert", path, ELOOP);
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+    throw FileError("gespeichert", path,
+                    S_ISLNK(st.st_mode)   ? ELOOP
+                    : S_ISDIR(st.st_mode) ? EISDIR
+                                          : kNotARegularFile);
   std::string tmp = path + ".tmpXXXXXX";
   const int fd = ::mkstemp(tmp.data());
   if (fd < 0) throw FileError("gespeichert", path, errno);
@@ -125,13 +134,13 @@ void WriteFileAtomically(const std::string& path, const std::string& bytes, unsi
   }
 }
 
-std::optional<std::string> KeepDamagedCopy(const std::string& path) {
-  const auto bytes = ReadWholeFile(path);
+std::optional<std::string> KeepDamagedCopy(const std::string& path, size_t limit) {
+  const auto bytes = ReadWholeFile(path, limit);
   if (!bytes) return std::nullopt;
   for (int n = 1; n < 1000; ++n) {
     const std::string copy = path + ".defekt" + (n == 1 ? "" : std::to_string(n));
     if (IsSymbolicLink(copy)) continue;
-    if (const auto kept = ReadWholeFile(copy)) {
+    if (const auto kept = ReadWholeFile(copy, limit)) {
       if (*kept == *bytes) return copy;  // kept already
       continue;
     }
@@ -146,10 +155,16 @@ BinaryFile::~BinaryFile() { Close(); }
 bool BinaryFile::Open(const std::string& path, Mode mode, unsigned createMode) {
   Close();
   path_ = path;
-  // Never written through a link: it may point anywhere.
-  const int flags = mode == Mode::Read ? O_RDONLY : (O_RDWR | O_CREAT | O_NOFOLLOW);
-  fd_ = ::open(path.c_str(), flags | O_CLOEXEC, createMode);
+  // Never through a link: it may point anywhere. A FIFO would block the
+  // open until someone writes to it.
+  const int flags = mode == Mode::Read ? O_RDONLY : (O_RDWR | O_CREAT);
+  fd_ = ::open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, createMode);
   errno_ = fd_ < 0 ? errno : 0;
+  struct stat st {};
+  if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
+    errno_ = S_ISDIR(st.st_mode) ? EISDIR : kNotARegularFile;
+    Close();
+  }
   return fd_ >= 0;
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/IniFile.h"
 
+#include <cerrno>
+
 #include "platform/Codepage.h"
 #include "platform/Files.h"
 
@@ -42,6 +44,7 @@ IniFile IniFile::Parse(const std::string& text) {
 }
 
 bool IniFile::HasUnreadableLines() const {
+  if (unreadable_) return true;
   for (const Line& l : lines_) {
     if (l.kind != Kind::Other) continue;
     const std::string t = Trim(l.raw);
@@ -51,8 +54,12 @@ bool IniFile::HasUnreadableLines() const {
 }
 
 IniFile IniFile::Load(const std::string& path) {
-  const auto bytes = ReadWholeFile(path);
-  return bytes ? Parse(Cp1252ToUtf8(*bytes)) : IniFile{};
+  const auto bytes = ReadWholeFile(path, kMaxFileBytes);
+  if (bytes) return Parse(Cp1252ToUtf8(*bytes));
+  IniFile empty;
+  // There, but no file to read (too large, a FIFO): not one to write over.
+  empty.unreadable_ = errno != ENOENT;
+  return empty;
 }
 
 std::string IniFile::ToText() const {
@@ -70,10 +77,23 @@ std::string IniFile::ToText() const {
 
 void IniFile::Save(const std::string& path) const { WriteFileAtomically(path, Utf8ToCp1252(ToText())); }
 
+bool IniFile::HasExactSection(const std::string& section) const {
+  for (const Line& l : lines_)
+    if (l.kind == Kind::Section && l.name == section) return true;
+  return false;
+}
+
+bool IniFile::Matches(const std::string& name, const std::string& section, bool exact) const {
+  return exact ? name == section : FoldCaseCp1252(name) == FoldCaseCp1252(section);
+}
+
 long IniFile::FindSection(const std::string& section) const {
-  const std::string folded = FoldCaseCp1252(section);
+  // The exact name first: "erika" and "Erika" are two users. Without it,
+  // as the platform's profile functions do, regardless of case (lists
+  // edited by hand).
+  const bool exact = HasExactSection(section);
   for (size_t i = 0; i < lines_.size(); ++i)
-    if (lines_[i].kind == Kind::Section && FoldCaseCp1252(lines_[i].name) == folded)
+    if (lines_[i].kind == Kind::Section && Matches(lines_[i].name, section, exact))
       return static_cast<long>(i);
   return -1;
 }
@@ -118,22 +138,23 @@ bool IniFile::SectionExists(const std::string& section) const { return FindSecti
 
 std::vector<std::string> IniFile::Sections() const {
   std::vector<std::string> out;
-  std::vector<std::string> seen;
   for (const Line& l : lines_) {
     if (l.kind != Kind::Section) continue;
-    std::string folded = FoldCaseCp1252(l.name);
     bool dup = false;
-    for (const auto& s : seen) dup = dup || s == folded;
-    if (dup) continue;
-    seen.push_back(std::move(folded));
-    out.push_back(l.name);
+    for (const auto& s : out) dup = dup || s == l.name;
+    if (!dup) out.push_back(l.name);
   }
   return out;
 }
 
 void IniFile::EraseSection(const std::string& section) {
-  for (long s = FindSection(section); s >= 0; s = FindSection(section))
-    lines_.erase(lines_.begin() + s, lines_.begin() + static_cast<long>(SectionEnd(s)));
+  const bool exact = HasExactSection(section);
+  for (size_t i = 0; i < lines_.size();) {
+    if (lines_[i].kind == Kind::Section && Matches(lines_[i].name, section, exact))
+      lines_.erase(lines_.begin() + static_cast<long>(i), lines_.begin() + static_cast<long>(SectionEnd(i)));
+    else
+      ++i;
+  }
 }
 
 void IniFile::AppendLine(const std::string& line) { lines_.push_back(ParseLine(line)); }

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// An INI file with the semantics of the platform's profile functions:
-// section and key names compared without regard to case, file order kept,
-// lines that are neither sections nor keys kept as they are.
+// An INI file with the semantics of the platform's profile functions: key
+// names compared without regard to case, section names too unless one has
+// the exact name, file order kept, lines that are neither sections nor
+// keys kept as they are.
 
 #include <string>
 #include <vector>
@@ -15,6 +16,8 @@ class IniFile {
   static IniFile Parse(const std::string& utf8Text);
   // A missing or unreadable file reads as empty.
   static IniFile Load(const std::string& path);
+  // What Load reads at most: a list of users, not a database.
+  static constexpr size_t kMaxFileBytes = size_t{1} << 20;
   std::string ToText() const;
   // Atomic replacement; throws FileError.
   void Save(const std::string& path) const;
@@ -25,12 +28,14 @@ class IniFile {
   bool SectionExists(const std::string& section) const;
   // Section names in file order, each once.
   std::vector<std::string> Sections() const;
-  // Removes every section of that name with all its lines.
+  // Removes every section of that name (as FindSection matches it) with all
+  // its lines.
   void EraseSection(const std::string& section);
   // Appends a raw line at the end of the file.
   void AppendLine(const std::string& line);
-  // Lines that are neither sections, keys, comments nor blank: the file is
-  // not what the program wrote.
+  // Lines that are neither sections, keys, comments nor blank, or a file
+  // that was there but could not be read: the file is not what the program
+  // wrote.
   bool HasUnreadableLines() const;
 
  private:
@@ -44,9 +49,12 @@ class IniFile {
   static Line ParseLine(const std::string& text);
   // Index of the first header of `section`, or -1.
   long FindSection(const std::string& section) const;
+  bool HasExactSection(const std::string& section) const;
+  bool Matches(const std::string& name, const std::string& section, bool exact) const;
   size_t SectionEnd(size_t header) const;
 
   std::vector<Line> lines_;
+  bool unreadable_ = false;
 };
 
 }  // namespace tarifuhr

@@ -9,7 +9,8 @@ namespace tarifuhr {
 
 class InstanceLock {
  public:
-  // Takes the lock file "tarifuhr.lock" in `dir`; check Acquired().
+  // Locks `dir` itself and the lock file "tarifuhr.lock" in it; check
+  // Acquired().
   explicit InstanceLock(const std::string& dir);
   ~InstanceLock();
   InstanceLock(const InstanceLock&) = delete;
@@ -21,6 +22,7 @@ class InstanceLock {
 
  private:
   int fd_ = -1;
+  int dirFd_ = -1;
   int error_ = 0;
 };
 

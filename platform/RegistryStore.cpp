@@ -13,8 +13,18 @@
 namespace tarifuhr {
 namespace {
 
+// Settings of a few values; an autostart entry of a few lines.
+constexpr size_t kMaxRegistryBytes = size_t{1} << 20;
+constexpr size_t kMaxAutostartBytes = size_t{64} << 10;
+
+// No file yet is an empty registry; one that is there but can't be read
+// is left alone: neither read as empty nor written over.
 RegDocument LoadDocument(const std::string& path) {
-  const auto bytes = ReadWholeFile(path);
+  const auto bytes = ReadWholeFile(path, kMaxRegistryBytes);
+  if (!bytes && errno != ENOENT)
+    throw RegistryError("Die Einstellungsdatei „" + path +
+                        "“ kann nicht gelesen werden: " + ErrnoText(errno) +
+                        ". Die Einstellungen gelten, als fehlten sie, und werden nicht gespeichert.");
   return bytes ? ParseRegText(Cp1252ToUtf8(*bytes)) : RegDocument{};
 }
 
@@ -27,7 +37,7 @@ void RegistryStore::SaveDocument(const RegDocument& doc) {
   try {
     if (doc.unreadLines > 0) {
       // What could not be read would be lost with the rewrite.
-      const auto copy = KeepDamagedCopy(path);
+      const auto copy = KeepDamagedCopy(path, kMaxRegistryBytes);
       if (!copy) throw FileError("kopiert", path, ENOENT);
       if (OnDamaged)
         OnDamaged("Die Einstellungsdatei „" + path +
@@ -35,7 +45,8 @@ void RegistryStore::SaveDocument(const RegDocument& doc) {
                   "„" +
                   *copy + "“ erhalten.");
     }
-    WriteFileAtomically(path, Utf8ToCp1252(FormatRegText(doc)));
+    // It may hold the error report's mail password.
+    WriteFileAtomically(path, Utf8ToCp1252(FormatRegText(doc)), 0600);
   } catch (const FileError& e) {
     throw RegistryError(e.what());
   }
@@ -43,8 +54,11 @@ void RegistryStore::SaveDocument(const RegDocument& doc) {
 
 namespace {
 
-[[noreturn]] void ThrowReadError(const std::string& name) {
-  throw RegistryError("Ungültiger Wert für „" + name + "“ in der Registrierung.");
+[[noreturn]] void ThrowReadError(const std::string& path, const std::string& name, bool missing,
+                                 const char* expected) {
+  if (missing) throw RegistryError("Der Wert „" + name + "“ fehlt in „" + path + "“.");
+  throw RegistryError("Der Wert „" + name + "“ in „" + path + "“ hat den falschen Typ: erwartet wird " +
+                      expected + ". Er gilt als nicht gesetzt.");
 }
 
 // Exec's quoting: the argument is quoted with `"` `` ` `` `$` `\` escaped by
@@ -128,14 +142,14 @@ bool RegistryStore::ValueExists(const std::string& key, const std::string& name)
 
 std::string RegistryStore::ReadString(const std::string& key, const std::string& name) {
   if (IsAutostart(key, name)) {
-    const auto text = ReadWholeFile(autostartFile_);
+    const auto text = ReadWholeFile(autostartFile_, kMaxAutostartBytes);
     return text ? AutostartEntryPath(*text) : std::string();
   }
   RegDocument doc = LoadDocument(regFile_);
   RegKey* k = doc.FindKey(key);
   RegValue* v = k ? RegDocument::FindValue(*k, name) : nullptr;
   if (!v) return {};
-  if (v->type != RegValue::Type::String) ThrowReadError(name);
+  if (v->type != RegValue::Type::String) ThrowReadError(regFile_, name, false, "eine Zeichenfolge");
   return v->text;
 }
 
@@ -143,7 +157,7 @@ int32_t RegistryStore::ReadInteger(const std::string& key, const std::string& na
   RegDocument doc = LoadDocument(regFile_);
   RegKey* k = doc.FindKey(key);
   RegValue* v = k ? RegDocument::FindValue(*k, name) : nullptr;
-  if (!v || v->type != RegValue::Type::Dword) ThrowReadError(name);
+  if (!v || v->type != RegValue::Type::Dword) ThrowReadError(regFile_, name, !v, "eine Zahl (dword)");
   return static_cast<int32_t>(v->dword);
 }
 

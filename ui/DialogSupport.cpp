@@ -8,6 +8,8 @@
 #include <QMouseEvent>
 
 #include <cmath>
+
+#include "accounting/TariffLimits.h"
 #include "ui/MessageBoxes.h"
 
 namespace tarifuhr {
@@ -78,6 +80,16 @@ bool NumberKeyFilter::eventFilter(QObject* watched, QEvent* event) {
   if (*result == key) return false;
   edit_->insert(QString(QChar(*result)));  // "." typed, the separator inserted
   return true;
+}
+
+double AmountOfField(QLineEdit* field, char sep, double max, const char* label) {
+  try {
+    return AmountFromText(S(field->text()), sep, max, label);
+  } catch (const std::exception&) {
+    field->setFocus();
+    field->selectAll();
+    throw;
+  }
 }
 
 void MakePickOnly(QComboBox* combo) {

@@ -39,6 +39,11 @@ class NumberKeyFilter : public QObject {
   char separator_;
 };
 
+// The number in `field`, from 0 to `max`, however the text got there
+// (typed, pasted, set): throws FloatConversionError or ValueOutOfRange,
+// naming `label`, and takes the focus when it is none.
+double AmountOfField(QLineEdit* field, char decimalSeparator, double max, const char* label);
+
 // A combo box whose entry is only chosen from its list: its text cannot be
 // typed, pasted or searched by typing.
 void MakePickOnly(QComboBox* combo);

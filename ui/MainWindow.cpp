@@ -20,6 +20,7 @@
 #include <cstdio>
 
 #include "accounting/ChargingRules.h"
+#include "accounting/Formats.h"
 #include "platform/Files.h"
 #include "ui/Artwork.h"
 #include "ui/MessageBoxes.h"
@@ -366,7 +367,8 @@ void MainWindow::BuildDialMenu() {
   const auto& tariffs = core_ ? core_->tariffs : std::vector<TariffRecord>{};
 
   for (size_t i = 0; i < tariffs.size(); ++i) {
-    const QString caption = (QString::fromStdString(tariffs[i].Name) + QStringLiteral(" wählen...")).left(30);
+    const QString caption =
+        (QString::fromStdString(OneLine(tariffs[i].Name)) + QStringLiteral(" wählen...")).left(30);
     auto* a = new QAction(caption, stripMenu_);
     a->setData(static_cast<int>(i));  // the tariff's index, as the item's Tag
     const int index = static_cast<int>(i);

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "accounting/TariffLimits.h"
+#include "ui/DateField.h"
 #include "ui/MainWindow.h"
 #include "ui/SettingsDialog.h"
 #include "ui/TariffWizard.h"
@@ -36,7 +38,7 @@ TariffEditor::TariffEditor(Dialogs& dialogs)
   const char sep = Separator();
 
   name_ = Named(new QLineEdit(this), "name");
-  startDate_ = Named(new DateTimePicker(DateTimePicker::Kind::Date, now, this), "startDate");
+  startDate_ = Named(new DateField(now, this), "startDate");
   pricePerMinute_ = Named(new QLineEdit(QStringLiteral("0"), this), "pricePerMinute");
   costLimit_ = Named(new QLineEdit(QStringLiteral("0"), this), "costLimit");
   timeLimit_ = Named(new QLineEdit(QStringLiteral("0"), this), "timeLimit");
@@ -94,6 +96,8 @@ TariffEditor::TariffEditor(Dialogs& dialogs)
   periodGroup_ = Named(new QGroupBox(QStringLiteral(" Benutzerdaten "), this), "periodGroup");
   periodSeconds_ = Named(new QLineEdit(periodGroup_), "periodSeconds");
   periodCosts_ = Named(new QLineEdit(periodGroup_), "periodCosts");
+  new NumberKeyFilter(periodSeconds_, NumberKind::Decimal, sep);
+  new NumberKeyFilter(periodCosts_, NumberKind::Decimal, sep);
   auto* data = new QGridLayout(periodGroup_);
   data->addWidget(new QLabel(QStringLiteral("Onlinezeit:"), periodGroup_), 0, 0);
   data->addWidget(periodSeconds_, 0, 1);
@@ -212,19 +216,19 @@ TariffValues TariffEditor::ReadValues() const {
   const char sep = Separator();
   TariffValues v;
   v.Name = S(name_->text());
-  v.StartDate = startDate_->Value();
-  v.PricePerMinute = TextToFloat(S(pricePerMinute_->text()), sep);
-  v.CostLimit = TextToFloat(S(costLimit_->text()), sep);
-  v.TimeLimit = TextToFloat(S(timeLimit_->text()), sep);
+  v.StartDate = startDate_->CheckedValue(QStringLiteral("Startdatum"));
+  v.PricePerMinute = AmountOfField(pricePerMinute_, sep, kMaxPricePerMinute, "Kosten/M.");
+  v.CostLimit = AmountOfField(costLimit_, sep, kMaxCostLimit, "Kostenlimit");
+  v.TimeLimit = AmountOfField(timeLimit_, sep, kMaxTimeLimit, "ZeitLimit");
   v.WindowFrom = windowFrom_->Value();
   v.WindowTo = windowTo_->Value();
   v.InTotals = inTotals_->isChecked();
   v.EntryName = S(entryName_->currentText());
   v.UserName = S(userName_->text());
   v.Password = S(password_->text());
-  v.PeriodSeconds = TextToFloat(S(periodSeconds_->text()), sep);
-  v.PeriodCosts = TextToFloat(S(periodCosts_->text()), sep);
-  v.DialInFee = TextToFloat(S(dialInFee_->text()), sep);
+  v.PeriodSeconds = AmountOfField(periodSeconds_, sep, kMaxPeriodSeconds, "Onlinezeit");
+  v.PeriodCosts = AmountOfField(periodCosts_, sep, kMaxPeriodCosts, "Onlinekosten");
+  v.DialInFee = AmountOfField(dialInFee_, sep, kMaxDialInFee, "Einwahlgebühr");
   volume_->ReadInto(v);
   return v;
 }

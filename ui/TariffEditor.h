@@ -17,6 +17,7 @@ class QPushButton;
 
 namespace tarifuhr {
 
+class DateField;
 class DateTimePicker;
 class VolumeFields;
 
@@ -43,7 +44,9 @@ class TariffEditor : public QDialog {
   void Store();
   void Cancel();
 
-  // The values of the fields, converted; throws FloatConversionError.
+  // The values of the fields, converted; a field that holds no value a
+  // tariff can have throws (FloatConversionError, ValueOutOfRange, a date
+  // that does not exist) and takes the focus.
   TariffValues ReadValues() const;
 
  protected:
@@ -62,7 +65,7 @@ class TariffEditor : public QDialog {
   EditedTariff edited_;
 
   QLineEdit* name_;
-  DateTimePicker* startDate_;
+  DateField* startDate_;
   QLineEdit* pricePerMinute_;
   QLineEdit* costLimit_;
   QLineEdit* timeLimit_;

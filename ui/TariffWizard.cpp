@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/TariffWizard.h"
+#include "accounting/TariffLimits.h"
+#include "ui/DateField.h"
 #include "ui/DialogSupport.h"
 
 #include <QCheckBox>
@@ -61,7 +63,7 @@ QLabel* WizardPage::Note(const QString& text) {
 NamePage::NamePage(TDateTime now, QWidget* parent)
     : WizardPage(QStringLiteral("Tarif-Einstellungen"), parent) {
   name_ = Named(new QLineEdit(Body()), "name");
-  startDate_ = Named(new DateTimePicker(DateTimePicker::Kind::Date, now, Body()), "startDate");
+  startDate_ = Named(new DateField(now, Body()), "startDate");
   auto* g = new QGridLayout(Body());
   g->addWidget(new QLabel(QStringLiteral("Name:"), Body()), 0, 0);
   g->addWidget(name_, 0, 1);
@@ -294,15 +296,22 @@ void TariffWizard::Next() {
     MissingInput(QStringLiteral("Geben Sie bitte einen Namen für diesen Tarif ein!"));
     return;
   }
+  // A value no tariff can have stops on its page, in its field, not at
+  // the summary.
+  const char sep = d_.form.Services().regional.decimalSeparator;
+  if (current_ == 0) namePage_->startDate_->CheckedValue(QStringLiteral("Startdatum"));
   if (current_ == 1) {
     for (QLineEdit* e : {limitPage_->pricePerMinute_, limitPage_->costLimit_, limitPage_->timeLimit_})
       if (e->text().isEmpty()) e->setText(QStringLiteral("0"));
+    AmountOfField(limitPage_->pricePerMinute_, sep, kMaxPricePerMinute, "Kosten/M.");
+    AmountOfField(limitPage_->costLimit_, sep, kMaxCostLimit, "Kostenlimit");
+    AmountOfField(limitPage_->timeLimit_, sep, kMaxTimeLimit, "ZeitLimit");
   }
   if (current_ == 2) {
     if (feePage_->dialInFee_->text().isEmpty()) feePage_->dialInFee_->setText(QStringLiteral("0"));
     for (QLineEdit* e : feePage_->findChildren<QLineEdit*>())
       if (e->text().isEmpty()) e->setText(QStringLiteral("0"));
-    // A volume that is not a number stops here, not at the summary.
+    AmountOfField(feePage_->dialInFee_, sep, kMaxDialInFee, "Einwahlgebühr");
     TariffValues check;
     feePage_->volume_->ReadInto(check);
   }
@@ -321,14 +330,14 @@ TariffValues TariffWizard::Values() const {
   const char sep = d_.form.Services().regional.decimalSeparator;
   TariffValues v;
   v.Name = S(namePage_->name_->text());
-  v.StartDate = std::floor(namePage_->startDate_->Value());
+  v.StartDate = std::floor(namePage_->startDate_->CheckedValue(QStringLiteral("Startdatum")));
   if (limitPage_->timeLimitChoice_->isChecked()) {
-    v.TimeLimit = TextToFloat(S(limitPage_->timeLimit_->text()), sep);
+    v.TimeLimit = AmountOfField(limitPage_->timeLimit_, sep, kMaxTimeLimit, "ZeitLimit");
   } else {
-    v.PricePerMinute = TextToFloat(S(limitPage_->pricePerMinute_->text()), sep);
-    v.CostLimit = TextToFloat(S(limitPage_->costLimit_->text()), sep);
+    v.PricePerMinute = AmountOfField(limitPage_->pricePerMinute_, sep, kMaxPricePerMinute, "Kosten/M.");
+    v.CostLimit = AmountOfField(limitPage_->costLimit_, sep, kMaxCostLimit, "Kostenlimit");
   }
-  v.DialInFee = TextToFloat(S(feePage_->dialInFee_->text()), sep);
+  v.DialInFee = AmountOfField(feePage_->dialInFee_, sep, kMaxDialInFee, "Einwahlgebühr");
   feePage_->volume_->ReadInto(v);
   // Times of day on day 0: equal bounds are exactly "no window", and the
   // window rules look at the time of day only.

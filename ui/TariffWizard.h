@@ -20,6 +20,7 @@ class QRadioButton;
 
 namespace tarifuhr {
 
+class DateField;
 class DateTimePicker;
 class VolumeFields;
 class EntryList;
@@ -51,7 +52,7 @@ class NamePage : public WizardPage {
  private:
   friend class TariffWizard;
   QLineEdit* name_;
-  DateTimePicker* startDate_;
+  DateField* startDate_;
 };
 
 // Page 1: a cost limit with the price of a minute, or a time limit.

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "accounting/NumberText.h"
+#include "accounting/TariffLimits.h"
 #include "ui/DialogSupport.h"
 
 namespace tarifuhr {
@@ -71,18 +72,16 @@ void VolumeFields::Show(int64_t limit, int64_t unit, double unitPrice, bool hang
   hangUp_->setChecked(hangUp);
 }
 
-int64_t VolumeFields::Bytes(const QLineEdit* edit, const QComboBox* unit) const {
-  const std::string text = S(edit->text());
-  const double bytes = TextToFloat(text, separator_) * static_cast<double>(unit->currentData().toLongLong());
-  // Beyond an exabyte no tariff counts; negative volumes mean nothing.
-  if (!(bytes >= 0 && bytes < 1e18)) throw FloatConversionError(text);
-  return std::llround(bytes);
+int64_t VolumeFields::Bytes(QLineEdit* edit, const QComboBox* unit, const char* label) const {
+  const auto perUnit = static_cast<double>(unit->currentData().toLongLong());
+  const double max = static_cast<double>(kMaxVolumeBytes) / perUnit;
+  return std::llround(AmountOfField(edit, separator_, max, label) * perUnit);
 }
 
 void VolumeFields::ReadInto(TariffValues& v) const {
-  v.VolumeLimit = Bytes(limit_, limitUnit_);
-  v.VolumeUnit = Bytes(unit_, unitSize_);
-  v.VolumeUnitPrice = TextToFloat(S(unitPrice_->text()), separator_);
+  v.VolumeLimit = Bytes(limit_, limitUnit_, "Datenvolumen pro Monat");
+  v.VolumeUnit = Bytes(unit_, unitSize_, "Abrechnung je angefangene");
+  v.VolumeUnitPrice = AmountOfField(unitPrice_, separator_, kMaxVolumeUnitPrice, "Preis je Einheit");
   v.HangUpWhenVolumeUsed = hangUp_->isChecked();
 }
 

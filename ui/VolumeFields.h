@@ -21,13 +21,14 @@ class VolumeFields : public QWidget {
   VolumeFields(char decimalSeparator, QWidget* parent);
 
   void Show(int64_t limit, int64_t unit, double unitPrice, bool hangUp);
-  // Into the volume fields of `values`; throws FloatConversionError for a
-  // field that is not a number of bytes.
+  // Into the volume fields of `values`; a field that holds no volume or
+  // price a tariff can have throws (FloatConversionError, ValueOutOfRange)
+  // and takes the focus.
   void ReadInto(TariffValues& values) const;
 
  private:
   // Bytes of a field's number in the chosen unit.
-  int64_t Bytes(const QLineEdit* edit, const QComboBox* unit) const;
+  int64_t Bytes(QLineEdit* edit, const QComboBox* unit, const char* label) const;
 
   char separator_;
   QLineEdit* limit_;

@@ -10,7 +10,9 @@ std::optional<uint64_t> SysfsInterfaceCounters::Read(const std::string& device, 
   // A device name is one path component; anything else is not a device.
   if (device.empty() || device == "." || device == ".." || device.find('/') != std::string::npos)
     return std::nullopt;
-  auto text = ReadWholeFile(JoinPath(JoinPath(JoinPath(root_, device), "statistics"), counter));
+  constexpr size_t kMaxCounterBytes = 4096;  // one number
+  auto text =
+      ReadWholeFile(JoinPath(JoinPath(JoinPath(root_, device), "statistics"), counter), kMaxCounterBytes);
   if (!text) return std::nullopt;
   uint64_t value = 0;
   const char* end = text->data() + text->size();

@@ -235,7 +235,7 @@ SimNetwork::SimNetwork(std::string directory, NowMs now)
 
 SimState SimNetwork::LoadLocked() const {
   const std::string path = JoinPath(directory_, kStateFile);
-  auto text = ReadWholeFile(path);
+  auto text = ReadWholeFile(path, kMaxStateBytes);
   // No file yet is an empty network; one that can't be read is a fault,
   // not an empty network that would be written over it.
   if (!text && errno != ENOENT)

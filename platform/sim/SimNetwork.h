@@ -73,6 +73,8 @@ class SimNetwork {
   using NowMs = std::function<int64_t()>;  // ms since the epoch
   static constexpr const char* kStateFile = "dialup-sim.txt";
   static constexpr const char* kLockFile = "dialup-sim.lock";
+  // A phone book of some thousand entries; a larger file is not a state.
+  static constexpr size_t kMaxStateBytes = size_t{4} << 20;
   // The word that names every entry in the control tool; no entry's name.
   static constexpr const char* kAllEntries = "all";
 

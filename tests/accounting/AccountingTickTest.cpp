@@ -313,6 +313,17 @@ TEST_F(CoreTest, OverviewRows) {
   EXPECT_EQ(display.rows[0], "Ein sehr langer\t01:02:05\t00:20:30\t00:20:00\t1.234.567 B\t 12,34");
   EXPECT_EQ(display.rows[1], "Frei\t00:00:00\t00:00:00\t00:00:00\t0 B\t 0,00")
       << "no budget: Z.Konto shows zero";
+
+  // Tabs and line breaks in a name never break the columns.
+  core.tariffs = {Tariff("Tag\tund\nNacht", "Net\tz")};
+  core.RefreshOverview();
+  EXPECT_EQ(display.rows[0].substr(0, 14), "Tag und Nacht\t");
+  ConnectionRecord r;
+  r.entry = "Net\tz";
+  EXPECT_EQ(FormatLogLine(
+                r, [](const std::string& s) { return SevenPixelsPerByte(s); }, RegionalSettings::German())
+                .substr(0, 6),
+            "Net z\t");
 }
 
 }  // namespace

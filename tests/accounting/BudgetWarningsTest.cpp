@@ -89,7 +89,7 @@ TEST_F(BudgetWarningsTest, ADamagedMemoryIsIgnoredAndWrittenAnew) {
   TariffRecord t = CostTariff();
   t.PeriodCosts = 4000;
   EXPECT_EQ(Check(w, t).size(), 1u);
-  const std::string written = ReadWholeFile(path).value();
+  const std::string written = ReadWholeFile(path, size_t{1} << 24).value();
   EXPECT_EQ(written.find("kaputt"), std::string::npos) << written;
   BudgetWarnings restarted(path);
   restarted.Load();

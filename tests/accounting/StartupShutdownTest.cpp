@@ -73,6 +73,38 @@ TEST_F(CoreTest, ARegistryThatCannotBeWrittenStillStarts) {
   EXPECT_EQ(display.calls.back(), "BuildDialMenu") << "start-up went on to the end";
 }
 
+TEST_F(CoreTest, SettingsOfTheWrongTypeAreSaidAndCountAsMissing) {
+  const CreateUserResult user = files.CreateUser("Erika");
+  registry.WriteInteger(kTarifuhrKey, "first", 1);
+  registry.WriteInteger(kTarifuhrKey, "currentuser", 1);  // a number, not the user
+  registry.WriteInteger(kTarifuhrKey, "left", 300);
+  registry.WriteString(kTarifuhrKey, "top", "40");
+  core.Startup();
+  EXPECT_EQ(core.currentUser, "");
+  EXPECT_EQ(display.calls[1], "PlaceWindow 300,0") << "the valid value keeps its place";
+  const std::string reg = registry.FilePath();
+  EXPECT_EQ(display.errors, (std::vector<std::string>{
+                                "Der Wert „currentuser“ in „" + reg +
+                                    "“ hat den falschen Typ: erwartet wird eine Zeichenfolge. Er gilt als "
+                                    "nicht gesetzt.",
+                                "Der Wert „top“ in „" + reg +
+                                    "“ hat den falschen Typ: erwartet wird eine Zahl (dword). Er gilt als "
+                                    "nicht gesetzt."}));
+  EXPECT_EQ(registry.ReadString(kTarifuhrKey, "top"), "40") << "nothing written over it";
+
+  // A user whose file key names no file: said, and nothing written for it.
+  WriteFileBytes(files.UserListPath(), "[Erika (Erika.tfd)]\r\nfile=..\r\n");
+  registry.WriteString(kTarifuhrKey, "currentuser", user.section);
+  display.errors.clear();
+  core.Startup();
+  ASSERT_EQ(display.errors.size(), 2u);  // and "top" again
+  EXPECT_EQ(
+      display.errors[1],
+      "Der Benutzer „Erika (Erika.tfd)“ hat in der Benutzerliste keinen brauchbaren Dateinamen (file=..) "
+      "und wird nicht geladen. Bis ein Benutzer gewählt ist, werden Verbindungen protokolliert, aber keinem "
+      "Tarif berechnet.");
+}
+
 TEST_F(CoreTest, ExitWhileOnlineLogsOnceAndSaves) {
   const CreateUserResult user = files.CreateUser("Erika");
   core.currentUser = user.section;

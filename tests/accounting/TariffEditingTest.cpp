@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "accounting/NumberText.h"
+#include "accounting/TariffLimits.h"
 #include "accounting/TariffStore.h"
 
 namespace tarifuhr {
@@ -125,6 +128,35 @@ TEST(StoreTariff, OverwritesSettingsAndKeepsTheTicksCounters) {
   EXPECT_THROW(StoreTariff(tariffs, 2, Values("X")), std::out_of_range);
   EXPECT_THROW(StoreTariff(tariffs, -2, Values("X")), std::out_of_range);
   EXPECT_EQ(tariffs.size(), 2u);
+}
+
+TEST(StoreTariff, AValueNoTariffCanHaveChangesNothing) {
+  std::vector<TariffRecord> tariffs(1);
+  tariffs[0].Name = "Alt";
+  const std::vector<TariffRecord> before = tariffs;
+  TariffValues v;
+  v.Name = "Neu";
+  for (double TariffValues::*field :
+       {&TariffValues::PricePerMinute, &TariffValues::DialInFee, &TariffValues::PeriodCosts}) {
+    for (const double wrong : {-2.0, 1e308, std::numeric_limits<double>::quiet_NaN()}) {
+      TariffValues bad = v;
+      bad.*field = wrong;
+      EXPECT_THROW(StoreTariff(tariffs, 0, bad), ValueOutOfRange);
+      EXPECT_THROW(StoreTariff(tariffs, -1, bad), ValueOutOfRange);
+      EXPECT_EQ(tariffs, before);
+    }
+  }
+  v.VolumeLimit = kMaxVolumeBytes + 1;
+  EXPECT_THROW(StoreTariff(tariffs, -1, v), ValueOutOfRange);
+  v.VolumeLimit = kMaxVolumeBytes;
+  v.PricePerMinute = kMaxPricePerMinute;
+  EXPECT_EQ(StoreTariff(tariffs, -1, v), 1) << "the maxima themselves are allowed";
+  try {
+    AmountFromText("-2", ',', kMaxPricePerMinute, "Kosten/M.");
+    ADD_FAILURE();
+  } catch (const ValueOutOfRange& e) {
+    EXPECT_STREQ(e.what(), "'-2' ist für „Kosten/M.“ kein gültiger Wert: möglich sind 0 bis 9999,99.");
+  }
 }
 
 TEST(EditedTariff, FollowsRemovalsAndNeverNamesAnotherTariff) {

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <limits>
 
 #include "accounting/UserFiles.h"
 #include "platform/Files.h"
@@ -295,6 +296,75 @@ TEST_F(UserFilesTest, AMovedProgramDirectoryStillFindsTheDataFile) {
   EXPECT_EQ(tariffs.size(), 1u);
   files.SaveUserData("Eva (Eva.tfd)", tariffs, totals);
   EXPECT_TRUE(std::filesystem::exists(dir.File("Eva.tfd")));
+}
+
+TEST_F(UserFilesTest, AUsersFileIsAlwaysTheOneOfThatNameInTheProgramDirectory) {
+  TempDir outside;
+  WriteFileBytes(outside.File("passwd"), "root:x:0:0\n");
+  const std::string cwd = std::filesystem::current_path();
+  std::filesystem::current_path(outside.Path());  // a relative key is no path from here
+  AddUser("Abs (Abs.tfd)", outside.File("passwd"));
+  AddUser("Up (Up.tfd)", "../../" + BaseName(outside.Path()) + "/passwd");
+  AddUser("Rel (Rel.tfd)", "passwd");
+  for (const char* section : {"Abs (Abs.tfd)", "Up (Up.tfd)", "Rel (Rel.tfd)"}) {
+    EXPECT_EQ(files.DataFileOf(section), dir.File("passwd")) << section;
+    files.SaveUserData(section, {TariffRecord{}}, totals);
+  }
+  std::filesystem::current_path(cwd);
+  EXPECT_EQ(ReadFileBytes(outside.File("passwd")), "root:x:0:0\n");
+  EXPECT_FALSE(std::filesystem::exists(outside.File("passwd.defekt")));
+
+  // A name that is no file's: refused, the user not loaded, nothing written.
+  for (const std::string key : {"", "/etc/", ".", "C:\\..", "Er\tika.tfd"}) {
+    const std::string section = "X" + std::to_string(key.size()) + " (X.tfd)";
+    AddUser(section, key);
+    EXPECT_EQ(files.DataFileOf(section), "") << key;
+    EXPECT_EQ(files.StateOf(section), UserFiles::UserState::UnusableFileName) << key;
+    EXPECT_EQ(files.LoadUserData(section, tariffs, totals), kLoadOk);
+    EXPECT_TRUE(tariffs.empty());
+  }
+}
+
+TEST_F(UserFilesTest, UsersThatDifferInCaseAreTwoAndNoNewOneMayBeMadeSo) {
+  AddUser("Erika (Erika.tfd)", dir.File("Erika.tfd"));
+  AddUser("erika (erika.tfd)", dir.File("erika.tfd"));  // a list edited by hand
+  EXPECT_EQ(files.ListUsers(), (std::vector<std::string>{"Erika (Erika.tfd)", "erika (erika.tfd)"}));
+  EXPECT_EQ(files.DataFileOf("erika (erika.tfd)"), dir.File("erika.tfd"));
+  EXPECT_EQ(files.DataFileOf("ERIKA (ERIKA.TFD)"), dir.File("Erika.tfd"))
+      << "no exact name: regardless of case";
+  files.RemoveUser("erika (erika.tfd)");
+  EXPECT_EQ(files.ListUsers(), std::vector<std::string>{"Erika (Erika.tfd)"}) << "exactly that one";
+
+  const CreateUserResult other = files.CreateUser("ERIKA");
+  EXPECT_EQ(other.code, kCreateUnsafeName);
+  EXPECT_EQ(other.message,
+            "Den Benutzer „Erika“ gibt es schon. Namen, die sich nur in Groß- und Kleinschreibung "
+            "unterscheiden, sind nicht möglich.");
+  EXPECT_EQ(files.ListUsers().size(), 1u);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("ERIKA.tfd")));
+}
+
+TEST_F(UserFilesTest, NumbersNoFigureCanHaveAreDamageReadAsZero) {
+  AddUser("N (N.tfd)", dir.File("N.tfd"));
+  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+  Bytes record = TariffV3();
+  record.F64(48, nan).F64(56, inf).F64(80, -5).F64(152, 1e300);  // price, cost limit, costs, fee
+  Bytes sums = Totals();
+  sums.F64(16, nan);
+  const std::string damaged = Header("N", 0, 3).str() + sums.str() + record.str();
+  WriteFileBytes(dir.File("N.tfd"), damaged);
+  std::string notice;
+  EXPECT_EQ(files.LoadUserData("N (N.tfd)", tariffs, totals, &notice), kLoadReadError);
+  ASSERT_EQ(tariffs.size(), 1u);
+  EXPECT_EQ(tariffs[0].PricePerMinute, 0);
+  EXPECT_EQ(tariffs[0].CostLimit, 0);
+  EXPECT_EQ(tariffs[0].PeriodCosts, 0);
+  EXPECT_EQ(tariffs[0].DialInFee, 0);
+  EXPECT_EQ(tariffs[0].PeriodSeconds, 7200) << "the sound ones stay";
+  EXPECT_EQ(totals.AllowanceSum, 0);
+  EXPECT_EQ(totals.OnlineSeconds, 3600);
+  EXPECT_EQ(ReadFileBytes(dir.File("N.tfd.defekt")), damaged);
+  EXPECT_NE(notice.find("N.tfd.defekt"), std::string::npos);
 }
 
 TEST_F(UserFilesTest, CreateUserFindsAFreeNameAndAppendsItsSection) {

@@ -98,10 +98,14 @@ class Report:
 
 
 def check_tariffs(r):
-    got = r.json("tariffs", "Jürgen")
+    got = r.json("tariffs", "Jürgen", "--mit-zugangsdaten")
     assert got == {"user": "Jürgen", "totals": EXPECTED_TOTALS, "tariffs": [EXPECTED_TARIFF]}, got
     header, row = r.csv("tariffs", "Jürgen (Jürgen.tfd)", "--format", "csv")
     assert dict(zip(header, row))["Name"] == "Grüner Tarif", (header, row)
+    # Shared for help, an export keeps the dial-in log-in to itself.
+    assert "Password" not in header and "UserName" not in header, header
+    without = r.json("tariffs", "Jürgen")["tariffs"][0]
+    assert without == {k: v for k, v in EXPECTED_TARIFF.items() if k not in ("UserName", "Password")}, without
 
 
 def check_log(r):

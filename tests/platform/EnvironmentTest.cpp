@@ -53,6 +53,7 @@ TEST(Environment, MakeDirectoriesCreatesParents) {
 }  // namespace
 }  // namespace tarifuhr
 
+#include "platform/Files.h"
 #include "platform/InstanceLock.h"
 
 namespace tarifuhr {
@@ -65,6 +66,11 @@ TEST(InstanceLock, OnlyOneHolderPerDirectory) {
     EXPECT_TRUE(first.Acquired());
     InstanceLock second(dir.Path());
     EXPECT_FALSE(second.Acquired());
+    // Deleting the lock file lets no second program in.
+    ASSERT_TRUE(RemoveFile(dir.File("tarifuhr.lock")));
+    InstanceLock third(dir.Path());
+    EXPECT_FALSE(third.Acquired());
+    EXPECT_EQ(third.Error(), 0) << "held by another, not a fault";
   }
   InstanceLock again(dir.Path());
   EXPECT_TRUE(again.Acquired()) << "the lock goes with its holder";

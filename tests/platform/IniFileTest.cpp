@@ -21,8 +21,10 @@ TEST(IniFile, ReadsLikeTheProfileFunctions) {
   EXPECT_EQ(ini.ReadString("Erika (Erika.tfd)", "file", "error"), "/home/e/Erika.tfd");
   EXPECT_EQ(ini.ReadString("Leer", "file", "error"), "error");
   EXPECT_EQ(ini.ReadString("Niemand", "file", "error"), "error");
-  // Duplicates: the first section wins and is listed once.
-  EXPECT_EQ(ini.Sections(), (std::vector<std::string>{"Hans (Hans.tfd)", "Erika (Erika.tfd)", "Leer"}));
+  // A section of the exact name wins: names that differ in case are two.
+  EXPECT_EQ(ini.ReadString("hans (hans.tfd)", "file", "error"), "second");
+  EXPECT_EQ(ini.Sections(),
+            (std::vector<std::string>{"Hans (Hans.tfd)", "Erika (Erika.tfd)", "Leer", "hans (hans.tfd)"}));
 }
 
 TEST(IniFile, WritesBackWhatItDoesNotUnderstand) {
@@ -34,11 +36,13 @@ TEST(IniFile, WritesBackWhatItDoesNotUnderstand) {
             "; kept\r\n[A]\r\nfile=3\r\ngarbage\r\n[B]\r\nfile=2\r\nother=x\r\n[C]\r\nfile=4\r\n");
 }
 
-TEST(IniFile, EraseSectionRemovesHeaderAndKeysOfEveryCopy) {
-  IniFile ini = IniFile::Parse("[A]\nfile=1\n[B]\nfile=2\n[a]\nfile=3\n");
+TEST(IniFile, EraseSectionRemovesHeaderAndKeysOfEveryCopyOfExactlyThatName) {
+  IniFile ini = IniFile::Parse("[A]\nfile=1\n[B]\nfile=2\n[a]\nfile=3\n[A]\nfile=4\n");
   ini.EraseSection("A");
-  EXPECT_EQ(ini.ToText(), "[B]\r\nfile=2\r\n");
-  EXPECT_FALSE(ini.SectionExists("a"));
+  EXPECT_EQ(ini.ToText(), "[B]\r\nfile=2\r\n[a]\r\nfile=3\r\n");
+  EXPECT_EQ(ini.ReadString("A", "file", ""), "3") << "only [a] is left, found regardless of case";
+  ini.EraseSection("b");  // no section of that exact name: regardless of case
+  EXPECT_EQ(ini.ToText(), "[a]\r\nfile=3\r\n");
 }
 
 TEST(IniFile, FilesAreWindows1252WithCrLf) {

@@ -71,6 +71,34 @@ TEST(RegistryStore, ReadsFailLikeThePlatformRegistry) {
   EXPECT_FALSE(reg.ValueExists(kTarifuhrKey, "first"));
 }
 
+TEST(RegistryStore, ItsFileHoldsSecretsAndIsReadOnlyWhenItIsOne) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.File("tarifuhr"));
+  const std::string path = dir.File("tarifuhr/registry.reg");
+  WriteFileBytes(path, "REGEDIT4\r\n");
+  ::chmod(path.c_str(), 0644);
+  RegistryStore reg = RegistryStore::ForConfigHome(dir.Path());
+  reg.WriteString("HKEY_LOCAL_MACHINE\\Software\\Tarifuhr\\Fehlerbericht", "password", "geheim");
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u) << "tightened on the next write";
+
+  // A FIFO in its place: neither waited for, nor read as empty, nor written.
+  std::filesystem::remove(path);
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  try {
+    reg.ReadString(kTarifuhrKey, "currentuser");
+    ADD_FAILURE() << "read";
+  } catch (const RegistryError& e) {
+    EXPECT_NE(std::string(e.what()).find("kann nicht gelesen werden: Keine gewöhnliche Datei"),
+              std::string::npos)
+        << e.what();
+  }
+  EXPECT_THROW(reg.WriteInteger(kTarifuhrKey, "left", 1), RegistryError);
+  ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
 TEST(RegistryStore, KeepsValuesItDoesNotUseAndSurvivesGarbage) {
   TempDir dir;
   std::filesystem::create_directories(dir.File("tarifuhr"));

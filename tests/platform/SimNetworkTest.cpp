@@ -81,7 +81,7 @@ TEST_F(SimFixture, StateFileRoundTripsAndBadFilesAreNamed) {
   uint32_t handle = 0;
   EXPECT_EQ(Dial("x", "", "", handle), ras::kErrorCannotOpenPhonebook);
   EXPECT_THROW(net->AddEntry({.Name = "y"}), SimError);
-  EXPECT_EQ(*ReadWholeFile(JoinPath(dir.Path(), SimNetwork::kStateFile)), "kaputt\n");
+  EXPECT_EQ(*ReadWholeFile(JoinPath(dir.Path(), SimNetwork::kStateFile), size_t{1} << 24), "kaputt\n");
 }
 
 TEST_F(SimFixture, DialOutcomesAndConnectionStates) {

@@ -41,8 +41,8 @@ struct SimToolFixture : ::testing::Test {
   Result Run(const std::string& args) const {
     const std::string out = JoinPath(scratch.Path(), "out"), err = JoinPath(scratch.Path(), "err");
     const int status = std::system((Command(args) + " >" + Quote(out) + " 2>" + Quote(err)).c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadWholeFile(out).value_or(""),
-            ReadWholeFile(err).value_or("")};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadWholeFile(out, size_t{1} << 24).value_or(""),
+            ReadWholeFile(err, size_t{1} << 24).value_or("")};
   }
 };
 
@@ -130,7 +130,7 @@ TEST_F(SimToolFixture, NamesCountsAndStateFilesItCannotTake) {
   EXPECT_THAT(Run("lan maybe").err, HasSubstr("Ungültiger Wert"));
 
   const std::string state = JoinPath(home.Path(), SimNetwork::kStateFile);
-  const std::string text = ReadWholeFile(state).value();
+  const std::string text = ReadWholeFile(state, size_t{1} << 24).value();
   const std::string entryLine =
       text.substr(text.find("entry\t"), text.find('\n', text.find("entry\t")) - text.find("entry\t") + 1);
   {

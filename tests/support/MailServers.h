@@ -47,7 +47,7 @@ inline std::vector<std::string> Delivered(const std::string& maildir, const std:
     for (const char* sub : {"/new", "/cur"}) {
       std::error_code ec;
       for (const auto& e : std::filesystem::directory_iterator(maildir + sub, ec)) {
-        const std::string text = ReadWholeFile(e.path().string()).value_or("");
+        const std::string text = ReadWholeFile(e.path().string(), size_t{1} << 24).value_or("");
         if (text.find(token) != std::string::npos) found.push_back(text);
       }
     }

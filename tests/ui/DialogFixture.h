@@ -22,6 +22,7 @@
 #include "tests/support/Bytes.h"
 #include "tests/ui/UiFixture.h"
 #include "ui/AboutDialog.h"
+#include "ui/DateField.h"
 #include "ui/Dialogs.h"
 #include "ui/FirstStartDialog.h"
 #include "ui/SettingsDialog.h"
@@ -127,6 +128,17 @@ inline void Type(QWidget* w, const QString& text) {
     else
       QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
   }
+}
+
+// Types a date as people do, section by section with Tab in between.
+inline void TypeDateBySections(DateField* field, const QString& day, const QString& month, const QString& year) {
+  field->setFocus();
+  field->setCursorPosition(0);
+  Type(field, day);
+  QTest::keyClick(field, Qt::Key_Tab);
+  Type(field, month);
+  QTest::keyClick(field, Qt::Key_Tab);
+  Type(field, year);
 }
 
 }  // namespace tarifuhr::testing

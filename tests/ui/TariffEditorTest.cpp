@@ -190,7 +190,7 @@ class TariffEditorTest : public QObject {
     QCOMPARE(e.EditIndex(), 0);
     QCOMPARE(Control<QPushButton>(e, "store")->text(), QStringLiteral("Übernehmen"));
     QCOMPARE(Control<QLineEdit>(e, "name")->text(), QStringLiteral("Zeit"));
-    QCOMPARE(Control<DateTimePicker>(e, "startDate")->Value(), EncodeDate(2026, 12, 1) + 0.5);
+    QCOMPARE(Control<DateField>(e, "startDate")->Value(), EncodeDate(2026, 12, 1) + 0.5);
     QCOMPARE(Control<QLineEdit>(e, "pricePerMinute")->text(), QStringLiteral("1,5"));
     QCOMPARE(Control<QLineEdit>(e, "costLimit")->text(), QStringLiteral("0"));
     QCOMPARE(Control<QLineEdit>(e, "timeLimit")->text(), QStringLiteral("5400"));
@@ -250,6 +250,71 @@ class TariffEditorTest : public QObject {
     QCOMPARE(onDisk[1].SecondsToday, 33);  // the tick's counters stay
     QVERIFY(w.form->TariffOverview()->item(1)->text().startsWith("Umbenannt\t"));
     QCOMPARE(w.form->DialItems()[1]->text(), QStringLiteral("Umbenannt wählen..."));
+  }
+
+  void aValueNoTariffCanHaveIsRefusedInItsFieldHoweverItCame() {
+    DialogWorld w;
+    w.AddEntry("Net");
+    TariffRecord costs = TimeTariff();
+    costs.TimeLimit = 0;
+    costs.CostLimit = 900;
+    HansWith(w, {costs});
+    TariffEditor& e = w.editor();
+    e.Load(0);
+    e.show();
+    QVERIFY(QTest::qWaitForWindowActive(&e));
+    const TariffRecord before = w.core().tariffs[0];
+    BoxAnswerer boxes;
+    const auto refused = [&](QWidget* field, const QString& text) {
+      const int said = boxes.texts.size();
+      e.activateWindow();  // as the user's click on the editor does
+      QVERIFY(QTest::qWaitForWindowActive(&e));
+      Click(Control<QPushButton>(e, "store"));
+      QCOMPARE(boxes.texts.size(), said + 1);
+      QCOMPARE(boxes.texts.last(), text);
+      QCOMPARE(w.core().tariffs[0], before);
+      QVERIFY(e.isVisible());
+      QCOMPARE(e.focusWidget(), field);
+    };
+
+    // A date typed section by section, with Tab between: all of it stays in
+    // the date field, and a day the month lacks is refused.
+    auto* date = Control<DateField>(e, "startDate");
+    auto* price = Control<QLineEdit>(e, "pricePerMinute");
+    price->setText("1,5");
+    TypeDateBySections(date, "31", "02", "2027");
+    QCOMPARE(date->text(), QStringLiteral("31.02.2027"));
+    QCOMPARE(price->text(), QStringLiteral("1,5"));
+    refused(date, QStringLiteral("'31.02.2027' ist kein gültiges Datum für „Startdatum“."));
+
+    // Pasted past the key filter (the context menu's "Einfügen"), or put
+    // there some other way.
+    date->setText("28.02.2027");
+    QGuiApplication::clipboard()->setText(QStringLiteral("-2"));
+    price->clear();
+    price->paste();
+    QCOMPARE(price->text(), QStringLiteral("-2"));
+    refused(price,
+            QStringLiteral("'-2' ist für „Kosten/M.“ kein gültiger Wert: möglich sind 0 bis 9999,99."));
+    price->setText("1,5");
+    auto* fee = Control<QLineEdit>(e, "dialInFee");
+    fee->setText("1e308");
+    refused(fee, QStringLiteral(
+                     "'1e308' ist für „Einwahlgebühr“ kein gültiger Wert: möglich sind 0 bis 99999,99."));
+    fee->setText("7");
+    auto* seconds = Control<QLineEdit>(e, "periodSeconds");
+    seconds->clear();
+    Type(seconds, "-3600");
+    QCOMPARE(seconds->text(), QStringLiteral("3600"));  // the period's figures filter their keys too
+    seconds->setText("-3600");
+    refused(seconds,
+            QStringLiteral("'-3600' ist für „Onlinezeit“ kein gültiger Wert: möglich sind 0 bis 999999999."));
+
+    seconds->setText("3600");
+    Click(Control<QPushButton>(e, "store"));
+    QCOMPARE(w.core().tariffs[0].StartDate, EncodeDate(2027, 2, 28) + 0.5);  // the time of day stays
+    QCOMPARE(w.core().tariffs[0].PeriodSeconds, 3600.0);
+    QCOMPARE(w.core().tariffs[0].PricePerMinute, 1.5);
   }
 
   void volumeFieldsShowAndStoreBytes() {

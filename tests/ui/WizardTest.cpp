@@ -3,6 +3,7 @@
 // messages and the hand-over to the tariff editor; and the whole way from
 // "Tarif hinzufügen" to a tariff that is counted, edited and removed.
 
+#include <QClipboard>
 #include <cmath>
 
 #include "tests/ui/DialogFixture.h"
@@ -154,6 +155,38 @@ class WizardTest : public QObject {
     QCOMPARE(Control<QLineEdit>(z, "dialInFee")->text(), QStringLiteral("0"));
   }
 
+  void aDateOrANumberNoTariffCanHaveStopsOnItsPage() {
+    DialogWorld w;
+    TariffWizard& z = w.wizard();
+    z.show();
+    BoxAnswerer boxes;
+    Type(Control<QLineEdit>(z, "name"), "T");
+    auto* date = Control<DateField>(z, "startDate");
+    TypeDateBySections(date, "31", "04", "2027");
+    Click(Control<QPushButton>(z, "next"));
+    QCOMPARE(boxes.texts,
+             QStringList{QStringLiteral("'31.04.2027' ist kein gültiges Datum für „Startdatum“.")});
+    QCOMPARE(z.CurrentPage(), 0);
+    QCOMPARE(z.focusWidget(), date);
+    date->setText("30.04.2027");
+    Click(Control<QPushButton>(z, "next"));
+    QCOMPARE(z.CurrentPage(), 1);
+
+    QGuiApplication::clipboard()->setText(QStringLiteral("-2"));
+    auto* price = Control<QLineEdit>(z, "pricePerMinute");
+    price->clear();
+    price->paste();
+    Click(Control<QPushButton>(z, "next"));
+    QCOMPARE(boxes.texts.size(), 2);
+    QCOMPARE(boxes.texts[1],
+             QStringLiteral("'-2' ist für „Kosten/M.“ kein gültiger Wert: möglich sind 0 bis 9999,99."));
+    QCOMPARE(z.CurrentPage(), 1);
+    price->setText("2");
+    Click(Control<QPushButton>(z, "next"));
+    QCOMPARE(z.CurrentPage(), 2);
+    QCOMPARE(std::floor(date->Value()), EncodeDate(2027, 4, 30));
+  }
+
   void timeWindowIndicatorFollowsVon() {
     DialogWorld w;
     TariffWizard& z = w.wizard();
@@ -189,7 +222,7 @@ class WizardTest : public QObject {
     QCOMPARE(z.CurrentPage(), 0);
     QVERIFY(z.Page(0)->isVisible());
     QVERIFY(Control<QLineEdit>(z, "name")->text().isEmpty());
-    QCOMPARE(std::floor(Control<DateTimePicker>(z, "startDate")->Value()), EncodeDate(2027, 1, 15));
+    QCOMPARE(std::floor(Control<DateField>(z, "startDate")->Value()), EncodeDate(2027, 1, 15));
     QVERIFY(Control<QRadioButton>(z, "costLimitChoice")->isChecked());
     QCOMPARE(Control<QLineEdit>(z, "pricePerMinute")->text(), QStringLiteral("0"));
     QCOMPARE(Control<QLineEdit>(z, "costLimit")->text(), QStringLiteral("0"));

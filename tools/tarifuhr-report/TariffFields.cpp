@@ -3,9 +3,11 @@
 
 #include "IsoDates.h"
 
+#include <algorithm>
+
 namespace tarifuhr::report {
 
-Table TariffTable(const std::vector<TariffRecord>& tariffs) {
+Table TariffTable(const std::vector<TariffRecord>& tariffs, bool withCredentials) {
   Table table{{"Name",
                "StartDate",
                "LastDay",
@@ -63,10 +65,17 @@ Table TariffTable(const std::vector<TariffRecord>& tariffs) {
                           t.VolumeDailyAllowance,
                           t.HangUpWhenVolumeUsed});
   }
+  if (withCredentials) return table;
+  // An export shared for help must not hand out the dial-in log-in.
+  for (const char* secret : {"Password", "UserName"}) {
+    const auto column = std::find(table.columns.begin(), table.columns.end(), secret) - table.columns.begin();
+    table.columns.erase(table.columns.begin() + column);
+    for (auto& row : table.rows) row.erase(row.begin() + column);
+  }
   return table;
 }
 
-Json UserJson(const UserData& data) {
+Json UserJson(const UserData& data, bool withCredentials) {
   const TotalsRecord& s = data.totals;
   const Table totals{
       {"OnlineSeconds", "AllowanceSum", "RemainingSum", "LastOnlineDay"},
@@ -74,7 +83,7 @@ Json UserJson(const UserData& data) {
   Json out = Json::object();
   out["user"] = data.title;
   out["totals"] = JsonRows(totals).at(0);
-  out["tariffs"] = JsonRows(TariffTable(data.tariffs));
+  out["tariffs"] = JsonRows(TariffTable(data.tariffs, withCredentials));
   return out;
 }
 

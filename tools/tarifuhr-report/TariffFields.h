@@ -9,9 +9,10 @@ namespace tarifuhr::report {
 
 // One row per tariff. Dates as JJJJ-MM-TT, the time window as HH:MM:SS
 // (the program reads only the day, resp. the time of day, of them).
-Table TariffTable(const std::vector<TariffRecord>& tariffs);
+// UserName and Password only `withCredentials`.
+Table TariffTable(const std::vector<TariffRecord>& tariffs, bool withCredentials);
 
 // {"user": title, "totals": {...}, "tariffs": [...]}
-Json UserJson(const UserData& data);
+Json UserJson(const UserData& data, bool withCredentials);
 
 }  // namespace tarifuhr::report

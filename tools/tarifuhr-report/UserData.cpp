@@ -36,7 +36,7 @@ UserData ReadUserData(const std::string& programDir, const std::string& user) {
   const SystemClock clock;
   const UserFiles files(programDir, clock);
   // IniFile::Load takes a missing list for an empty one; here it is a fault.
-  const auto list = ReadWholeFile(files.UserListPath());
+  const auto list = ReadWholeFile(files.UserListPath(), IniFile::kMaxFileBytes);
   if (!list) throw FileError("gelesen", files.UserListPath(), errno);
 
   UserData data;
@@ -46,7 +46,7 @@ UserData ReadUserData(const std::string& programDir, const std::string& user) {
   if (data.path.empty())
     throw std::runtime_error("Für den Benutzer „" + data.section +
                              "“ ist in der Benutzerliste keine Datei eingetragen.");
-  const auto bytes = ReadWholeFile(data.path);
+  const auto bytes = ReadWholeFile(data.path, kMaxUserDataBytes);
   if (!bytes) throw FileError("gelesen", data.path, errno);
   if (DecodeUserData(*bytes, data.tariffs, data.totals) != kLoadOk)
     throw std::runtime_error("Die Benutzerdatei „" + data.path +

@@ -58,8 +58,9 @@ int main(int argc, char** argv) {
       "          days und months zählen alle Einträge zusammen, mit --entry nur den\n"
       "          einen. Eine Verbindung über Mitternacht zählt an jedem ihrer Tage\n"
       "          mit dem Anteil ihrer Zeit; Sekunden und Cent auf Tausendstel gerundet.\n"
-      "  tariffs Tarife und Summen eines Benutzers mit allen Feldern, auch dem\n"
-      "          Kennwort; Daten als JJJJ-MM-TT, das Zeitfenster als HH:MM:SS.\n"
+      "  tariffs Tarife und Summen eines Benutzers mit allen Feldern; Benutzername\n"
+      "          und Kennwort der Einwahl nur mit --mit-zugangsdaten. Daten als\n"
+      "          JJJJ-MM-TT, das Zeitfenster als HH:MM:SS.\n"
       "          JSON: {\"user\", \"totals\", \"tariffs\"}; CSV: nur die Tarife.\n"
       "Fehlt dialup.otl, gab es noch keine Verbindung: die Ausgabe ist leer (nur die\n"
       "Kopfzeile bzw. []), das ist kein Fehler.\n\n"
@@ -96,6 +97,9 @@ int main(int argc, char** argv) {
   tariffs->add_option("--format", tariffFormat, "json (Vorgabe) oder csv")
       ->type_name("FORMAT")
       ->check(CLI::IsMember({"json", "csv"}));
+  bool withCredentials = false;
+  tariffs->add_flag("--mit-zugangsdaten", withCredentials,
+                    "auch Benutzername und Kennwort der Einwahl (UserName, Password) ausgeben");
   for (CLI::App* command : app.get_subcommands({})) {
     command->group("Befehle");
     // The help flags a command inherits keep the parser's English group.
@@ -110,7 +114,8 @@ int main(int argc, char** argv) {
       throw std::runtime_error("Das Programmverzeichnis „" + dir + "“ gibt es nicht.");
     if (tariffs->parsed()) {
       const UserData data = ReadUserData(dir, user);
-      Print(tariffFormat == "json" ? JsonText(UserJson(data)) : CsvText(TariffTable(data.tariffs)));
+      Print(tariffFormat == "json" ? JsonText(UserJson(data, withCredentials))
+                                   : CsvText(TariffTable(data.tariffs, withCredentials)));
       return 0;
     }
     // Only one of the commands with filters was given, so the options it

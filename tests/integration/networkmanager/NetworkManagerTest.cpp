@@ -50,7 +50,8 @@ std::string Output(const std::string& command) {
 }
 
 uint64_t KernelCounter(const char* name) {
-  return std::stoull(ReadWholeFile(std::string("/sys/class/net/vethA/statistics/") + name).value_or("0"));
+  return std::stoull(
+      ReadWholeFile(std::string("/sys/class/net/vethA/statistics/") + name, size_t{1} << 24).value_or("0"));
 }
 
 // UDP datagrams to the peer namespace; nobody listens there, which the
