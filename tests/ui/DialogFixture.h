@@ -131,7 +131,8 @@ inline void Type(QWidget* w, const QString& text) {
 }
 
 // Types a date as people do, section by section with Tab in between.
-inline void TypeDateBySections(DateField* field, const QString& day, const QString& month, const QString& year) {
+inline void TypeDateBySections(DateField* field, const QString& day, const QString& month,
+                               const QString& year) {
   field->setFocus();
   field->setCursorPosition(0);
   Type(field, day);
