@@ -69,6 +69,12 @@ RegistrySettings ReadRegistrySettings(Registry& reg, const std::string& programD
     write([&reg, name = name] { reg.WriteInteger(kTarifuhrKey, name, 0); });
   }
   if (positionRead) write([&] { reg.WriteString(kTarifuhrKey, "path", programDir); });
+  try {
+    s.warningsOn =
+        !reg.ValueExists(kTarifuhrKey, kWarningsValue) || reg.ReadInteger(kTarifuhrKey, kWarningsValue) != 0;
+  } catch (const RegistryError& e) {
+    note(e);
+  }
   return s;
 }
 
@@ -76,6 +82,12 @@ AccountingCore::AccountingCore(AccountingServices services, AccountingDisplay& d
     : services_(services),
       display_(display),
       warnings_(JoinPath(services.userFiles.ProgramDir(), "warnungen.txt")) {}
+
+void AccountingCore::TellOnce(std::string& said, const std::string& text) {
+  if (said == text) return;
+  said = text;
+  display_.ShowError(text);
+}
 
 void AccountingCore::SetWarningsOn(bool on) {
   services_.registry.WriteInteger(kTarifuhrKey, kWarningsValue, on ? 1 : 0);
@@ -89,14 +101,7 @@ void AccountingCore::Startup() {
   display_.UpdateAutostartChecks();
   registrySettings = ReadRegistrySettings(services_.registry, services_.userFiles.ProgramDir());
   firstStart = registrySettings.firstStart;
-  try {
-    warningsOn = !services_.registry.ValueExists(kTarifuhrKey, kWarningsValue) ||
-                 services_.registry.ReadInteger(kTarifuhrKey, kWarningsValue) != 0;
-  } catch (const RegistryError& e) {
-    warningsOn = true;
-    auto& problems = registrySettings.problems;
-    if (std::find(problems.begin(), problems.end(), e.what()) == problems.end()) problems.push_back(e.what());
-  }
+  warningsOn = registrySettings.warningsOn;
   // A setting that can't be read changes what is counted: the user must know.
   for (const std::string& problem : registrySettings.problems) display_.ShowError(problem);
   if (const std::string notice = warnings_.Load(); !notice.empty()) display_.ShowError(notice);
@@ -217,10 +222,7 @@ void AccountingCore::SaveUser() {
     rememberError_.clear();
   } catch (const FileError& e) {
     // Costs only the going on after a restart, never a figure: said once.
-    if (rememberError_ != e.what()) {
-      rememberError_ = e.what();
-      display_.ShowError(rememberError_);
-    }
+    TellOnce(rememberError_, e.what());
   }
 }
 
@@ -275,7 +277,8 @@ void AccountingCore::CountSecond(TDateTime now) {
   }
 
   bool openedNow = false;
-  if (remembered_ && activeEntry.listed) ResolveRememberedConnection(online, now, monotonicMs);
+  const bool resumed =
+      remembered_ && activeEntry.listed && ResolveRememberedConnection(online, now, monotonicMs);
   if (online && !connection.IsOpen()) {
     OpenConnection(now);
     openedNow = true;
@@ -283,7 +286,7 @@ void AccountingCore::CountSecond(TDateTime now) {
   // Counting goes to the tariff of the connection seen at the start of this
   // second, in the tariff list as it is now: starting the statistics may
   // have let window messages run.
-  if (online) MatchActiveTariff();
+  if (openedNow || resumed) MatchActiveTariff();
 
   bool hangUp = false;
   if (online && !openedNow) hangUp = CatchUp(now, monotonicMs);
@@ -294,8 +297,7 @@ void AccountingCore::CountSecond(TDateTime now) {
     for (Figure f : kFigures) display_.SetFigure(f, kNoFigure);
   ShowFigures(online, statisticsOk);
 
-  totals.AllowanceSum = 0;
-  totals.RemainingSum = 0;
+  if (!online) totals.AllowanceSum = totals.RemainingSum = 0;  // else each counted second sets them
   if (online) {
     connection.end = now;
     ShowLogLine(
@@ -393,10 +395,7 @@ void AccountingCore::CloseConnection() {
     logError_.clear();
   } catch (const FileError& e) {
     // Keep the record open and try again next second; say it once.
-    if (logError_ != e.what()) {
-      logError_ = e.what();
-      display_.ShowError(logError_);
-    }
+    TellOnce(logError_, e.what());
     return;
   }
   ForgetRememberedConnection();
@@ -417,10 +416,7 @@ void AccountingCore::SaveWhenDue(TDateTime now) {
   try {
     SaveUser();
   } catch (const FileError& e) {
-    if (saveError_ != e.what()) {
-      saveError_ = e.what();
-      display_.ShowError(saveError_);
-    }
+    TellOnce(saveError_, e.what());
     nextSaveTry_ = now + kSaveRetryInterval;
     return;
   }
@@ -608,10 +604,7 @@ void AccountingCore::WarnWhenDue(const TariffRecord& t, TDateTime now) {
     warningsError_.clear();
   } catch (const FileError& e) {
     // Said now, but may be said again after a restart: tell once.
-    if (warningsError_ != e.what()) {
-      warningsError_ = e.what();
-      display_.ShowError(warningsError_);
-    }
+    TellOnce(warningsError_, e.what());
   }
   for (const BudgetWarning& w : due) display_.ShowWarning(w.title, w.text);
 }

@@ -45,6 +45,8 @@ struct RegistrySettings {
   int top = 0;
   // False when the registry could not be written at all.
   bool writable = true;
+  // Budget warnings ("warnungen"): on unless switched off.
+  bool warningsOn = true;
   // What could not be read or written, in German, each once.
   std::vector<std::string> problems;
 };
@@ -115,6 +117,9 @@ class AccountingCore {
 
  private:
   void CountSecond(TDateTime now);
+  // Shows `text` unless it is what `said` holds: a failure that repeats
+  // every second or minute is told once.
+  void TellOnce(std::string& said, const std::string& text);
   // The rules of one online second at `at`; true when the connection is to
   // be hung up.
   bool CountOnlineSecond(TDateTime at, bool openedNow, bool warn);

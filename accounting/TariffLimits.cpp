@@ -27,9 +27,10 @@ ValueOutOfRange::ValueOutOfRange(const std::string& text, const std::string& fie
     : std::runtime_error("'" + text + "' ist für „" + field + "“ kein gültiger Wert: möglich sind 0 bis " +
                          FloatToText(max, sep) + ".") {}
 
-double AmountFromText(const std::string& text, char sep, double max, const std::string& field) {
+double AmountFromText(const std::string& text, char sep, const AmountField& field, double perUnit) {
   const double value = TextToFloat(text, sep);
-  if (!IsAmount(value, max)) throw ValueOutOfRange(text, field, max, sep);
+  const double max = field.max / perUnit;
+  if (!IsAmount(value, max)) throw ValueOutOfRange(text, field.label, max, sep);
   return value;
 }
 

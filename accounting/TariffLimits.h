@@ -23,6 +23,24 @@ inline constexpr int64_t kMaxVolumeBytes = int64_t{1} << 50;  // 1 PiB a period 
 inline constexpr double kMaxPeriodSeconds = 999999999;        // some 31 years
 inline constexpr double kMaxPeriodCosts = 9999999999.99;      // below 100 Mio. €
 
+// A field a number is typed into: its label, as messages name it, and
+// its maximum.
+struct AmountField {
+  const char* label;
+  double max;
+};
+inline constexpr AmountField kPricePerMinuteField{"Kosten/M.", kMaxPricePerMinute};
+inline constexpr AmountField kCostLimitField{"Kostenlimit", kMaxCostLimit};
+inline constexpr AmountField kTimeLimitField{"ZeitLimit", kMaxTimeLimit};
+inline constexpr AmountField kDialInFeeField{"Einwahlgebühr", kMaxDialInFee};
+inline constexpr AmountField kPeriodSecondsField{"Onlinezeit", kMaxPeriodSeconds};
+inline constexpr AmountField kPeriodCostsField{"Onlinekosten", kMaxPeriodCosts};
+inline constexpr AmountField kVolumeLimitField{"Datenvolumen pro Monat",
+                                               static_cast<double>(kMaxVolumeBytes)};
+inline constexpr AmountField kVolumeUnitField{"Abrechnung je angefangene",
+                                              static_cast<double>(kMaxVolumeBytes)};
+inline constexpr AmountField kVolumeUnitPriceField{"Preis je Einheit", kMaxVolumeUnitPrice};
+
 // Dates from 1.1.0001 to 31.12.9999, as the platform's date-time value.
 inline constexpr double kFirstDate = -693593;
 inline constexpr double kLastDate = 2958465;
@@ -38,8 +56,11 @@ class ValueOutOfRange : public std::runtime_error {
 };
 
 // The number typed into `field`: read as TextToFloat reads it (throws
-// FloatConversionError), then from 0 to `max` (throws ValueOutOfRange).
-double AmountFromText(const std::string& text, char decimalSeparator, double max, const std::string& field);
+// FloatConversionError), then from 0 to its maximum (throws
+// ValueOutOfRange). A volume field's maximum is in bytes: `perUnit` is the
+// bytes of one unit the text counts in.
+double AmountFromText(const std::string& text, char decimalSeparator, const AmountField& field,
+                      double perUnit = 1);
 
 // Sets every number of a loaded record that is not finite or out of its
 // range to 0; false when there was one.

@@ -11,18 +11,19 @@
 namespace tarifuhr {
 
 void CheckTariffValues(const TariffValues& v) {
-  const auto check = [](double value, double max, const char* field) {
-    if (!IsAmount(value, max)) throw ValueOutOfRange(FloatToText(value, ','), field, max, ',');
+  const auto check = [](double value, const AmountField& field) {
+    if (!IsAmount(value, field.max))
+      throw ValueOutOfRange(FloatToText(value, ','), field.label, field.max, ',');
   };
-  check(v.PricePerMinute, kMaxPricePerMinute, "Kosten/M.");
-  check(v.CostLimit, kMaxCostLimit, "Kostenlimit");
-  check(v.TimeLimit, kMaxTimeLimit, "ZeitLimit");
-  check(v.DialInFee, kMaxDialInFee, "Einwahlgebühr");
-  check(v.PeriodSeconds, kMaxPeriodSeconds, "Onlinezeit");
-  check(v.PeriodCosts, kMaxPeriodCosts, "Onlinekosten");
-  check(static_cast<double>(v.VolumeLimit), static_cast<double>(kMaxVolumeBytes), "Datenvolumen pro Monat");
-  check(static_cast<double>(v.VolumeUnit), static_cast<double>(kMaxVolumeBytes), "Abrechnung je angefangene");
-  check(v.VolumeUnitPrice, kMaxVolumeUnitPrice, "Preis je Einheit");
+  check(v.PricePerMinute, kPricePerMinuteField);
+  check(v.CostLimit, kCostLimitField);
+  check(v.TimeLimit, kTimeLimitField);
+  check(v.DialInFee, kDialInFeeField);
+  check(v.PeriodSeconds, kPeriodSecondsField);
+  check(v.PeriodCosts, kPeriodCostsField);
+  check(static_cast<double>(v.VolumeLimit), kVolumeLimitField);
+  check(static_cast<double>(v.VolumeUnit), kVolumeUnitField);
+  check(v.VolumeUnitPrice, kVolumeUnitPriceField);
   for (const double date : {v.StartDate, v.WindowFrom, v.WindowTo})
     if (!(std::isfinite(date) && date >= kFirstDate && date <= kLastDate + 1))
       throw ValueOutOfRange(FloatToText(date, ','), "Startdatum", kLastDate, ',');

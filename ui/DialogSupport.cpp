@@ -9,7 +9,6 @@
 
 #include <cmath>
 
-#include "accounting/TariffLimits.h"
 #include "ui/MessageBoxes.h"
 
 namespace tarifuhr {
@@ -82,9 +81,9 @@ bool NumberKeyFilter::eventFilter(QObject* watched, QEvent* event) {
   return true;
 }
 
-double AmountOfField(QLineEdit* field, char sep, double max, const char* label) {
+double AmountOfField(QLineEdit* field, char sep, const AmountField& limits, double perUnit) {
   try {
-    return AmountFromText(S(field->text()), sep, max, label);
+    return AmountFromText(S(field->text()), sep, limits, perUnit);
   } catch (const std::exception&) {
     field->setFocus();
     field->selectAll();

@@ -11,6 +11,7 @@
 
 #include "accounting/ConnectionState.h"
 #include "accounting/NumberText.h"
+#include "accounting/TariffLimits.h"
 #include "platform/DateTime.h"
 
 class QComboBox;
@@ -39,10 +40,10 @@ class NumberKeyFilter : public QObject {
   char separator_;
 };
 
-// The number in `field`, from 0 to `max`, however the text got there
-// (typed, pasted, set): throws FloatConversionError or ValueOutOfRange,
-// naming `label`, and takes the focus when it is none.
-double AmountOfField(QLineEdit* field, char decimalSeparator, double max, const char* label);
+// The number in `field` within `limits` (AmountFromText), however the
+// text got there (typed, pasted, set): throws FloatConversionError or
+// ValueOutOfRange and takes the focus when it is none.
+double AmountOfField(QLineEdit* field, char decimalSeparator, const AmountField& limits, double perUnit = 1);
 
 // A combo box whose entry is only chosen from its list: its text cannot be
 // typed, pasted or searched by typing.

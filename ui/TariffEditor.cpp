@@ -217,18 +217,18 @@ TariffValues TariffEditor::ReadValues() const {
   TariffValues v;
   v.Name = S(name_->text());
   v.StartDate = startDate_->CheckedValue(QStringLiteral("Startdatum"));
-  v.PricePerMinute = AmountOfField(pricePerMinute_, sep, kMaxPricePerMinute, "Kosten/M.");
-  v.CostLimit = AmountOfField(costLimit_, sep, kMaxCostLimit, "Kostenlimit");
-  v.TimeLimit = AmountOfField(timeLimit_, sep, kMaxTimeLimit, "ZeitLimit");
+  v.PricePerMinute = AmountOfField(pricePerMinute_, sep, kPricePerMinuteField);
+  v.CostLimit = AmountOfField(costLimit_, sep, kCostLimitField);
+  v.TimeLimit = AmountOfField(timeLimit_, sep, kTimeLimitField);
   v.WindowFrom = windowFrom_->Value();
   v.WindowTo = windowTo_->Value();
   v.InTotals = inTotals_->isChecked();
   v.EntryName = S(entryName_->currentText());
   v.UserName = S(userName_->text());
   v.Password = S(password_->text());
-  v.PeriodSeconds = AmountOfField(periodSeconds_, sep, kMaxPeriodSeconds, "Onlinezeit");
-  v.PeriodCosts = AmountOfField(periodCosts_, sep, kMaxPeriodCosts, "Onlinekosten");
-  v.DialInFee = AmountOfField(dialInFee_, sep, kMaxDialInFee, "Einwahlgebühr");
+  v.PeriodSeconds = AmountOfField(periodSeconds_, sep, kPeriodSecondsField);
+  v.PeriodCosts = AmountOfField(periodCosts_, sep, kPeriodCostsField);
+  v.DialInFee = AmountOfField(dialInFee_, sep, kDialInFeeField);
   volume_->ReadInto(v);
   return v;
 }

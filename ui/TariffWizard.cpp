@@ -303,15 +303,15 @@ void TariffWizard::Next() {
   if (current_ == 1) {
     for (QLineEdit* e : {limitPage_->pricePerMinute_, limitPage_->costLimit_, limitPage_->timeLimit_})
       if (e->text().isEmpty()) e->setText(QStringLiteral("0"));
-    AmountOfField(limitPage_->pricePerMinute_, sep, kMaxPricePerMinute, "Kosten/M.");
-    AmountOfField(limitPage_->costLimit_, sep, kMaxCostLimit, "Kostenlimit");
-    AmountOfField(limitPage_->timeLimit_, sep, kMaxTimeLimit, "ZeitLimit");
+    AmountOfField(limitPage_->pricePerMinute_, sep, kPricePerMinuteField);
+    AmountOfField(limitPage_->costLimit_, sep, kCostLimitField);
+    AmountOfField(limitPage_->timeLimit_, sep, kTimeLimitField);
   }
   if (current_ == 2) {
     if (feePage_->dialInFee_->text().isEmpty()) feePage_->dialInFee_->setText(QStringLiteral("0"));
     for (QLineEdit* e : feePage_->findChildren<QLineEdit*>())
       if (e->text().isEmpty()) e->setText(QStringLiteral("0"));
-    AmountOfField(feePage_->dialInFee_, sep, kMaxDialInFee, "Einwahlgebühr");
+    AmountOfField(feePage_->dialInFee_, sep, kDialInFeeField);
     TariffValues check;
     feePage_->volume_->ReadInto(check);
   }
@@ -332,12 +332,12 @@ TariffValues TariffWizard::Values() const {
   v.Name = S(namePage_->name_->text());
   v.StartDate = std::floor(namePage_->startDate_->CheckedValue(QStringLiteral("Startdatum")));
   if (limitPage_->timeLimitChoice_->isChecked()) {
-    v.TimeLimit = AmountOfField(limitPage_->timeLimit_, sep, kMaxTimeLimit, "ZeitLimit");
+    v.TimeLimit = AmountOfField(limitPage_->timeLimit_, sep, kTimeLimitField);
   } else {
-    v.PricePerMinute = AmountOfField(limitPage_->pricePerMinute_, sep, kMaxPricePerMinute, "Kosten/M.");
-    v.CostLimit = AmountOfField(limitPage_->costLimit_, sep, kMaxCostLimit, "Kostenlimit");
+    v.PricePerMinute = AmountOfField(limitPage_->pricePerMinute_, sep, kPricePerMinuteField);
+    v.CostLimit = AmountOfField(limitPage_->costLimit_, sep, kCostLimitField);
   }
-  v.DialInFee = AmountOfField(feePage_->dialInFee_, sep, kMaxDialInFee, "Einwahlgebühr");
+  v.DialInFee = AmountOfField(feePage_->dialInFee_, sep, kDialInFeeField);
   feePage_->volume_->ReadInto(v);
   // Times of day on day 0: equal bounds are exactly "no window", and the
   // window rules look at the time of day only.

@@ -72,16 +72,15 @@ void VolumeFields::Show(int64_t limit, int64_t unit, double unitPrice, bool hang
   hangUp_->setChecked(hangUp);
 }
 
-int64_t VolumeFields::Bytes(QLineEdit* edit, const QComboBox* unit, const char* label) const {
+int64_t VolumeFields::Bytes(QLineEdit* edit, const QComboBox* unit, const AmountField& limits) const {
   const auto perUnit = static_cast<double>(unit->currentData().toLongLong());
-  const double max = static_cast<double>(kMaxVolumeBytes) / perUnit;
-  return std::llround(AmountOfField(edit, separator_, max, label) * perUnit);
+  return std::llround(AmountOfField(edit, separator_, limits, perUnit) * perUnit);
 }
 
 void VolumeFields::ReadInto(TariffValues& v) const {
-  v.VolumeLimit = Bytes(limit_, limitUnit_, "Datenvolumen pro Monat");
-  v.VolumeUnit = Bytes(unit_, unitSize_, "Abrechnung je angefangene");
-  v.VolumeUnitPrice = AmountOfField(unitPrice_, separator_, kMaxVolumeUnitPrice, "Preis je Einheit");
+  v.VolumeLimit = Bytes(limit_, limitUnit_, kVolumeLimitField);
+  v.VolumeUnit = Bytes(unit_, unitSize_, kVolumeUnitField);
+  v.VolumeUnitPrice = AmountOfField(unitPrice_, separator_, kVolumeUnitPriceField);
   v.HangUpWhenVolumeUsed = hangUp_->isChecked();
 }
 

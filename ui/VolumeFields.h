@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <cstdint>
 
+#include "accounting/TariffLimits.h"
 #include "accounting/TariffStore.h"
 
 class QCheckBox;
@@ -28,7 +29,7 @@ class VolumeFields : public QWidget {
 
  private:
   // Bytes of a field's number in the chosen unit.
-  int64_t Bytes(QLineEdit* edit, const QComboBox* unit, const char* label) const;
+  int64_t Bytes(QLineEdit* edit, const QComboBox* unit, const AmountField& limits) const;
 
   char separator_;
   QLineEdit* limit_;

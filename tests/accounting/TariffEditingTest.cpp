@@ -152,7 +152,7 @@ TEST(StoreTariff, AValueNoTariffCanHaveChangesNothing) {
   v.PricePerMinute = kMaxPricePerMinute;
   EXPECT_EQ(StoreTariff(tariffs, -1, v), 1) << "the maxima themselves are allowed";
   try {
-    AmountFromText("-2", ',', kMaxPricePerMinute, "Kosten/M.");
+    AmountFromText("-2", ',', kPricePerMinuteField);
     ADD_FAILURE();
   } catch (const ValueOutOfRange& e) {
     EXPECT_STREQ(e.what(), "'-2' ist für „Kosten/M.“ kein gültiger Wert: möglich sind 0 bis 9999,99.");
