@@ -3,7 +3,6 @@
 // order and runs the event loop.
 
 #include <QApplication>
-#include <QSessionManager>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -23,7 +22,6 @@
 #include "ui/Dialogs.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageBoxes.h"
-#include "ui/ShutdownSignals.h"
 
 using namespace tarifuhr;
 
@@ -69,7 +67,7 @@ Network ChooseNetwork(const EnvLookup& env, const std::string& programDir,
   return {sim, sim.get(), sim.get(), "simuliertes Wählnetz"};
 }
 
-int Run(QApplication& app) {
+int Run() {
   const EnvLookup env = ProcessEnvironment();
   const std::string executable = ExecutablePath();
   const std::string programDir = ProgramDirectory(env, executable);
@@ -111,25 +109,19 @@ int Run(QApplication& app) {
   dialUp.family = StatisticsFamily::Device;
   dialUp.counters = network.counters;
 
-  MainWindow form(ProgramServices{clock, *network.state, dialUp, registry, shell, programDir, executable,
-                                  RegionalSettings::FromEnvironment(), network.name});
+  MainWindow mainWindow(ProgramServices{clock, *network.state, dialUp, registry, shell, programDir,
+                                        executable, RegionalSettings::FromEnvironment(), network.name});
   SetMessagePump([] { QCoreApplication::processEvents(); });
-
   // A signal ends the program without asking: no one may be there to answer.
-  ShutdownSignals shutdownSignals([&form] { form.EndWithoutAsking(); });
-  QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form](QSessionManager&) {
-    // The session end may still be cancelled: save what is counted but
-    // keep the connection open; the end that follows logs it.
-    form.SaveCounts();
-  });
+  mainWindow.WatchShutdown();
 
-  form.Start();
-  window = &form;
-  for (const std::string& text : early) form.ShowError(text);
+  mainWindow.Start();
+  window = &mainWindow;
+  for (const std::string& text : early) mainWindow.ShowError(text);
   // The dialogs come after the main window, hidden until their commands
   // show them; the first tick is still to come.
-  DialogSet dialogs(form);
-  form.show();
+  DialogSet dialogs(mainWindow);
+  mainWindow.show();
   const int rc = QApplication::exec();
   SetMessagePump({});
   return rc;
@@ -149,7 +141,7 @@ int main(int argc, char** argv) {
   // Without a display no one can answer a message box.
   if (QGuiApplication::platformName() == QStringLiteral("offscreen")) SetMessageBoxesShown(false);
   try {
-    return Run(app);
+    return Run();
   } catch (const std::exception& e) {
     Tell(QMessageBox::Critical,
          QStringLiteral("Tarifuhr kann nicht starten: %1").arg(QString::fromStdString(e.what())));

@@ -6,13 +6,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "platform/Shell.h"
 #include "ui/Artwork.h"
 #include "ui/DialogSupport.h"
-#include "ui/MainWindow.h"
+#include "ui/SupportAddress.h"
 
 namespace tarifuhr {
 
-const char* const AboutDialog::kSupportAddress = "support@tarifuhr.example";
+const char* const AboutDialog::kSupportAddress = kMakersSupportAddress;
 const char* const AboutDialog::kWebSite = "https://tarifuhr.example";
 const char* const AboutDialog::kForum = "https://tarifuhr.example/forum";
 const char* const AboutDialog::kBetaTester = "Erika Mustermann";
@@ -57,10 +58,9 @@ QString AboutDialog::LicenceTerms() {
          QString::fromUtf8(kLicence);
 }
 
-AboutDialog::AboutDialog(Dialogs& dialogs)
+AboutDialog::AboutDialog(Shell& shell)
     : QDialog(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      d_(dialogs) {
-  d_.about = this;
+      shell_(shell) {
   setWindowTitle(QStringLiteral("About"));
   QPalette pal = palette();
   pal.setColor(QPalette::Window, QColor(0x00, 0x00, 0x80));
@@ -117,7 +117,7 @@ AboutDialog::AboutDialog(Dialogs& dialogs)
   connect(ok, &QPushButton::clicked, this, [this] { close(); });
 }
 
-void AboutDialog::Open(const std::string& target) { d_.form.Services().shell.Open(target); }
+void AboutDialog::Open(const std::string& target) { shell_.Open(target); }
 
 void AboutDialog::mouseReleaseEvent(QMouseEvent* event) {
   QDialog::mouseReleaseEvent(event);

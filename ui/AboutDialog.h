@@ -6,9 +6,10 @@
 #include <string>
 
 #include "ui/DialogSupport.h"
-#include "ui/Dialogs.h"
 
 namespace tarifuhr {
+
+class Shell;
 
 class AboutDialog : public QDialog {
   Q_OBJECT
@@ -20,7 +21,7 @@ class AboutDialog : public QDialog {
   static const char* const kBetaTesterPage;
   static const char* const kLicence;
 
-  explicit AboutDialog(Dialogs& dialogs);
+  explicit AboutDialog(Shell& shell);
   // A German summary, then the licence itself.
   static QString LicenceTerms();
 
@@ -29,7 +30,7 @@ class AboutDialog : public QDialog {
 
  private:
   void Open(const std::string& target);
-  Dialogs& d_;
+  Shell& shell_;
 };
 
 }  // namespace tarifuhr

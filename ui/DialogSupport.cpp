@@ -174,14 +174,4 @@ void ShowErrorBox(QWidget* parent, const QString& caption, const QString& text) 
   ShowMessageBox(parent, QMessageBox::Critical, caption, text);
 }
 
-bool Guarded(QWidget* parent, const std::function<void()>& handler) {
-  try {
-    handler();
-    return true;
-  } catch (const std::exception& e) {
-    ShowErrorBox(parent, QStringLiteral("Tarifuhr"), Q(e.what()));
-    return false;
-  }
-}
-
 }  // namespace tarifuhr

@@ -6,7 +6,6 @@
 
 #include <QDateTimeEdit>
 #include <QLabel>
-#include <functional>
 #include <string>
 
 #include "accounting/ConnectionState.h"
@@ -113,9 +112,5 @@ class ClickLabel : public QLabel {
 
 // A message box with the error icon and one OK button; waits for it.
 void ShowErrorBox(QWidget* parent, const QString& caption, const QString& text);
-
-// Runs an event handler; an exception's message is shown as the program's
-// top-level handler shows it. True when the handler ran through.
-bool Guarded(QWidget* parent, const std::function<void()>& handler);
 
 }  // namespace tarifuhr

@@ -2,6 +2,7 @@
 #include "ui/Dialogs.h"
 
 #include "ui/AboutDialog.h"
+#include "ui/AccountLists.h"
 #include "ui/ErrorReportDialog.h"
 #include "ui/FirstStartDialog.h"
 #include "ui/MainWindow.h"
@@ -13,38 +14,80 @@
 
 namespace tarifuhr {
 
-DialogSet::DialogSet(MainWindow& form) : dialogs_(form) {
-  // Created in this order: each may reach those made before it.
-  settings_ = std::make_unique<SettingsDialog>(dialogs_);
-  editor_ = std::make_unique<TariffEditor>(dialogs_);
-  userSettings_ = std::make_unique<UserDialog>(dialogs_);
-  about_ = std::make_unique<AboutDialog>(dialogs_);
-  wizard_ = std::make_unique<TariffWizard>(dialogs_);
-  firstStart_ = std::make_unique<FirstStartDialog>(dialogs_);
-  errorReport_ = std::make_unique<ErrorReportDialog>(dialogs_);
-  statistics_ = std::make_unique<StatisticsWindow>(dialogs_);
+DialogSet::DialogSet(MainWindow& mainWindow) : mainWindow_(mainWindow) {
+  const ProgramServices& services = mainWindow.Services();
+  AccountingCore& core = mainWindow.Core();
+  accountLists_ = std::make_unique<AccountLists>(mainWindow.Dialer());
+  // Created in this order: the editor's account box is filled from the
+  // start, the wizard's from its creation on.
+  settings_ = std::make_unique<SettingsDialog>(core, mainWindow.Files(), mainWindow);
+  editor_ =
+      std::make_unique<TariffEditor>(core, services.clock, services.regional, *accountLists_, mainWindow);
+  userSettings_ = std::make_unique<UserDialog>(mainWindow.Files(), mainWindow);
+  about_ = std::make_unique<AboutDialog>(services.shell);
+  wizard_ = std::make_unique<TariffWizard>(services.clock, services.regional, *accountLists_);
+  firstStart_ = std::make_unique<FirstStartDialog>();
+  errorReport_ =
+      std::make_unique<ErrorReportDialog>(services.internetState, services.registry, services.shell);
+  statistics_ = std::make_unique<StatisticsWindow>(core, mainWindow);
+  ConnectDialogs();
+  ConnectCommands();
+}
 
-  form.SetCommand(MainWindow::Command::UserSettings, [this] { settings_->show(); });
-  form.SetCommand(MainWindow::Command::TariffSettings, [this, &form] {
-    editor_->Load(form.SelectedTariff());
+void DialogSet::ConnectDialogs() {
+  SettingsDialog* settings = settings_.get();
+  TariffEditor* editor = editor_.get();
+  TariffWizard* wizard = wizard_.get();
+  UserDialog* userSettings = userSettings_.get();
+
+  QObject::connect(settings, &SettingsDialog::AddUserRequested, userSettings,
+                   [userSettings] { userSettings->exec(); });
+  QObject::connect(settings, &SettingsDialog::NewTariffStarted, editor, &TariffEditor::EnterCreateMode);
+  QObject::connect(settings, &SettingsDialog::WizardRequested, wizard, [wizard] {
+    wizard->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    wizard->exec();
+  });
+  QObject::connect(settings, &SettingsDialog::TariffRemoved, editor, &TariffEditor::TariffRemoved);
+  QObject::connect(settings, &SettingsDialog::EditTariffRequested, editor, [editor](int index) {
+    editor->Load(index);
+    editor->exec();
+  });
+  QObject::connect(userSettings, &UserDialog::UserCreated, settings, &SettingsDialog::RefillUsers);
+  QObject::connect(editor, &TariffEditor::TariffCreated, settings, &SettingsDialog::AddTariffName);
+  QObject::connect(wizard, &TariffWizard::SummaryReady, editor,
+                   [editor, settings](const TariffValues& values, bool timeLimit) {
+                     editor->EnterCreateMode();
+                     editor->ShowNewTariff(values, timeLimit);
+                     settings->close();
+                     editor->show();
+                     editor->raise();
+                   });
+  MainWindow* mainWindow = &mainWindow_;
+  QObject::connect(firstStart_.get(), &FirstStartDialog::HelpRequested, mainWindow, &MainWindow::ShowHelp);
+  QObject::connect(firstStart_.get(), &FirstStartDialog::SettingsRequested, settings,
+                   [settings] { settings->exec(); });
+}
+
+void DialogSet::ConnectCommands() {
+  mainWindow_.SetCommand(MainWindow::Command::UserSettings, [this] { settings_->show(); });
+  mainWindow_.SetCommand(MainWindow::Command::TariffSettings, [this] {
+    editor_->Load(mainWindow_.SelectedTariff());
     editor_->show();
   });
-  form.SetCommand(MainWindow::Command::Statistics, [this] { statistics_->Open(); });
-  form.SetCommand(MainWindow::Command::About, [this] { about_->show(); });
-  form.SetCommand(MainWindow::Command::FirstStart, [this] { firstStart_->show(); });
-  form.SetCommand(MainWindow::Command::ErrorReport, [this] {
+  mainWindow_.SetCommand(MainWindow::Command::Statistics, [this] { statistics_->Open(); });
+  mainWindow_.SetCommand(MainWindow::Command::About, [this] { about_->show(); });
+  mainWindow_.SetCommand(MainWindow::Command::FirstStart, [this] { firstStart_->show(); });
+  mainWindow_.SetCommand(MainWindow::Command::ErrorReport, [this] {
     errorReport_->Reset();
     errorReport_->show();
   });
 }
 
 DialogSet::~DialogSet() {
-  // The entry handler reaches into the editor.
-  dialogs_.form.Dialer().OnEntryGet = nullptr;
   for (auto command : {MainWindow::Command::UserSettings, MainWindow::Command::TariffSettings,
                        MainWindow::Command::Statistics, MainWindow::Command::About,
                        MainWindow::Command::FirstStart, MainWindow::Command::ErrorReport})
-    dialogs_.form.SetCommand(command, {});
+    mainWindow_.SetCommand(command, {});
 }
 
 }  // namespace tarifuhr

@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // The program's dialogs: created once at start-up, in their fixed order,
-// hidden when closed and kept until the program ends. Each dialog reaches
-// the others and the main window through this set.
+// hidden when closed and kept until the program ends. The dialogs know
+// nothing of each other: where one starts another it emits a signal, and
+// this set connects it, as it connects the main window's commands.
 
 #include <memory>
 
 namespace tarifuhr {
 
 class MainWindow;
+class AccountLists;
 class SettingsDialog;
 class TariffEditor;
 class UserDialog;
@@ -18,29 +20,15 @@ class FirstStartDialog;
 class ErrorReportDialog;
 class StatisticsWindow;
 
-struct Dialogs {
-  explicit Dialogs(MainWindow& mainWindow) : form(mainWindow) {}
-  MainWindow& form;
-  SettingsDialog* settings = nullptr;
-  TariffEditor* editor = nullptr;
-  UserDialog* userSettings = nullptr;
-  AboutDialog* about = nullptr;
-  TariffWizard* wizard = nullptr;
-  FirstStartDialog* firstStart = nullptr;
-  ErrorReportDialog* errorReport = nullptr;
-  StatisticsWindow* statistics = nullptr;
-};
-
 // Owns the dialogs; destroy it before the main window.
 class DialogSet {
  public:
   // Creates the dialogs in order and enables the main window's commands.
-  explicit DialogSet(MainWindow& form);
+  explicit DialogSet(MainWindow& mainWindow);
   ~DialogSet();
   DialogSet(const DialogSet&) = delete;
   DialogSet& operator=(const DialogSet&) = delete;
 
-  Dialogs& Get() { return dialogs_; }
   SettingsDialog& Settings() { return *settings_; }
   TariffEditor& Editor() { return *editor_; }
   UserDialog& UserSettings() { return *userSettings_; }
@@ -51,7 +39,12 @@ class DialogSet {
   StatisticsWindow& Statistics() { return *statistics_; }
 
  private:
-  Dialogs dialogs_;
+  // Where one dialog starts another.
+  void ConnectDialogs();
+  void ConnectCommands();
+
+  MainWindow& mainWindow_;
+  std::unique_ptr<AccountLists> accountLists_;
   std::unique_ptr<SettingsDialog> settings_;
   std::unique_ptr<TariffEditor> editor_;
   std::unique_ptr<UserDialog> userSettings_;

@@ -12,10 +12,10 @@
 #include "mail/Pop3Client.h"
 #include "mail/SmtpClient.h"
 #include "platform/Registry.h"
-#include "ui/AboutDialog.h"
+#include "platform/Shell.h"
 #include "ui/DialogSupport.h"
-#include "ui/MainWindow.h"
 #include "ui/MessageBoxes.h"
+#include "ui/SupportAddress.h"
 
 // The maker's values as the build was given them (CMake cache variables).
 #ifndef TARIFUHR_REPORT_HOST
@@ -68,16 +68,17 @@ ReportServer ReportServer::Read(Registry& registry) {
   s.from = value("from", TARIFUHR_REPORT_FROM);
   s.displayName = value("displayname", TARIFUHR_REPORT_DISPLAY_NAME);
   s.to = value("to", TARIFUHR_REPORT_TO);
-  if (s.to.empty()) s.to = AboutDialog::kSupportAddress;
+  if (s.to.empty()) s.to = kMakersSupportAddress;
   return s;
 }
 
-ErrorReportDialog::ErrorReportDialog(Dialogs& dialogs)
+ErrorReportDialog::ErrorReportDialog(InternetStateQuery& internetState, Registry& registry, Shell& shell)
     : QDialog(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      d_(dialogs),
+      internetState_(internetState),
+      registry_(registry),
+      shell_(shell),
       pop_(std::make_unique<Pop3Client>()),
       smtp_(std::make_unique<SmtpClient>()) {
-  d_.errorReport = this;
   setWindowTitle(QStringLiteral("Fehlerbericht"));
   setFixedSize(359, 279);
   QPalette pal = palette();
@@ -139,13 +140,13 @@ std::vector<std::string> ErrorReportDialog::Body() const {
 
 void ErrorReportDialog::Send() {
   std::string state;
-  GetConnectionState(d_.form.Services().internetState, state);
+  GetConnectionState(internetState_, state);
   if (!IsOnline(state)) {
     ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("Fehler"),
                    QStringLiteral("Stellen Sie bitte zuerst eine Verbindung zum Internet her!"));
     return;
   }
-  const ReportServer server = ReportServer::Read(d_.form.Services().registry);
+  const ReportServer server = ReportServer::Read(registry_);
   supportAddress_ = server.to;
   if (server.Configured())
     SendByMail(server);
@@ -224,7 +225,7 @@ void ErrorReportDialog::ShowProgress(uint16_t percent) {
 void ErrorReportDialog::SendWithMailProgram(const ReportServer& server) {
   std::string body;
   for (const std::string& line : Body()) body += line + '\n';
-  if (!d_.form.Services().shell.ComposeMail(server.to, "Fehlerbericht", body)) {
+  if (!shell_.ComposeMail(server.to, "Fehlerbericht", body)) {
     ShowMessageBox(
         this, QMessageBox::Critical, QStringLiteral("Fehler"),
         QStringLiteral("Das Mailprogramm konnte nicht geöffnet werden (xdg-email). Ihr Bericht bleibt "

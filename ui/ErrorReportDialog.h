@@ -10,17 +10,17 @@
 #include <memory>
 #include <string>
 
-#include "ui/Dialogs.h"
-
 class QComboBox;
 class QPlainTextEdit;
 class QPushButton;
 
 namespace tarifuhr {
 
+class InternetStateQuery;
 class MailMessage;
 class Pop3Client;
 class Registry;
+class Shell;
 class SmtpClient;
 
 // Where reports go: the maker's mail server and addresses, kept in the
@@ -44,7 +44,7 @@ struct ReportServer {
 class ErrorReportDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit ErrorReportDialog(Dialogs& dialogs);
+  ErrorReportDialog(InternetStateQuery& internetState, Registry& registry, Shell& shell);
   ~ErrorReportDialog() override;
 
   // What the menu does before it shows the dialog: buttons ready, the
@@ -64,7 +64,9 @@ class ErrorReportDialog : public QDialog {
   void ReadyAgain();
   std::vector<std::string> Body() const;
 
-  Dialogs& d_;
+  InternetStateQuery& internetState_;
+  Registry& registry_;
+  Shell& shell_;
   QComboBox* operatingSystem_;
   QPlainTextEdit* report_;
   QPushButton* sendButton_;

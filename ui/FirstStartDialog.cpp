@@ -7,13 +7,10 @@
 #include <QVBoxLayout>
 
 #include "ui/DialogSupport.h"
-#include "ui/MainWindow.h"
-#include "ui/SettingsDialog.h"
 
 namespace tarifuhr {
 
-FirstStartDialog::FirstStartDialog(Dialogs& dialogs) : QDialog(nullptr, Qt::Tool), d_(dialogs) {
-  d_.firstStart = this;
+FirstStartDialog::FirstStartDialog() : QDialog(nullptr, Qt::Tool) {
   setWindowTitle(QStringLiteral("Start"));
   helpButton_ = Named(new QPushButton(QStringLiteral("Hilfe ansehen"), this), "help");
   settingsButton_ = Named(new QPushButton(QStringLiteral("zum Benutzerfenster wechseln"), this), "settings");
@@ -31,13 +28,12 @@ FirstStartDialog::FirstStartDialog(Dialogs& dialogs) : QDialog(nullptr, Qt::Tool
 }
 
 void FirstStartDialog::ShowHelp() {
-  const std::string help = d_.form.HelpFilePath();
-  if (!help.empty()) d_.form.Services().shell.Open(help);  // a failure is not reported
+  emit HelpRequested();
   close();
 }
 
 void FirstStartDialog::OpenSettings() {
-  d_.settings->exec();
+  emit SettingsRequested();
   close();
 }
 

@@ -4,8 +4,6 @@
 
 #include <QDialog>
 
-#include "ui/Dialogs.h"
-
 class QPushButton;
 
 namespace tarifuhr {
@@ -13,13 +11,18 @@ namespace tarifuhr {
 class FirstStartDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit FirstStartDialog(Dialogs& dialogs);
+  FirstStartDialog();
+
+ signals:
+  // "Hilfe ansehen": the help file.
+  void HelpRequested();
+  // "zum Benutzerfenster wechseln": the settings dialog, modal.
+  void SettingsRequested();
 
  private:
   void ShowHelp();      // "Hilfe ansehen"
   void OpenSettings();  // "zum Benutzerfenster wechseln"
 
-  Dialogs& d_;
   QPushButton* helpButton_;
   QPushButton* settingsButton_;
 };

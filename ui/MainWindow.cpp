@@ -1,28 +1,20 @@
 // SPDX-License-Identifier: MIT
 #include "ui/MainWindow.h"
 
-#include "platform/ProgramIdentity.h"
-#include "ui/DesktopNotifier.h"
-
-#include <QAction>
-#include <QApplication>
-#include <QCloseEvent>
-#include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QToolButton>
 #include <QWindow>
 #include <algorithm>
-#include <cstdio>
 
-#include "accounting/ChargingRules.h"
-#include "accounting/Formats.h"
 #include "platform/Files.h"
+#include "platform/ProgramIdentity.h"
 #include "ui/Artwork.h"
+#include "ui/DesktopNotifier.h"
 #include "ui/MessageBoxes.h"
 
 namespace tarifuhr {
@@ -208,85 +200,16 @@ void MainWindow::CreateLog() {
           [this](const QPoint& p) { stripMenu_->popup(connectionLog_->mapToGlobal(p)); });
 }
 
-QAction* MainWindow::AddItem(QMenu* menu, const QString& caption, std::function<void()> handler) {
-  QAction* a = menu->addAction(caption);
-  connect(a, &QAction::triggered, this, [this, handler] { Guarded(handler); });
-  return a;
-}
-
-MainWindow::MenuItems MainWindow::AddCommonItems(QMenu* menu, const QString& userSettingsCaption,
-                                                 QAction* tariffSettings) {
-  MenuItems items;
-  items.userSettings = AddItem(menu, userSettingsCaption, [this] { commands_[Command::UserSettings](); });
-  commandItems_[Command::UserSettings].push_back(items.userSettings);
-  menu->addSeparator();
-  if (tariffSettings) {
-    menu->addAction(tariffSettings);
-    menu->addSeparator();
-  }
-  items.statistics = AddItem(menu, "Statistik", [this] { commands_[Command::Statistics](); });
-  commandItems_[Command::Statistics].push_back(items.statistics);
-  items.errorReport = AddItem(menu, "Fehlerbericht erstellen", [this] { commands_[Command::ErrorReport](); });
-  commandItems_[Command::ErrorReport].push_back(items.errorReport);
-  items.help = AddItem(menu, "Hilfe", [this] { ShowHelp(); });
-  items.help->setShortcut(Qt::Key_F1);
-  menu->addSeparator();
-  items.showHide = AddItem(menu, "Verbergen", [this] { ToggleShown(); });
-  // A checkable item has toggled when its handler runs: the new mark is the wish.
-  QAction* autostart = items.autostart = menu->addAction(QStringLiteral("Autostart"));
-  autostart->setCheckable(true);
-  connect(autostart, &QAction::triggered, this,
-          [this, autostart] { Guarded([this, autostart] { SetAutostart(autostart->isChecked()); }); });
-  QAction* warnings = items.warnings = menu->addAction(QStringLiteral("Warnungen"));
-  warnings->setCheckable(true);
-  warnings->setChecked(true);
-  connect(warnings, &QAction::triggered, this,
-          [this, warnings] { Guarded([this, warnings] { SetWarnings(warnings->isChecked()); }); });
-  items.about = AddItem(menu, "About", [this] { commands_[Command::About](); });
-  commandItems_[Command::About].push_back(items.about);
-  menu->addSeparator();
-  return items;
-}
-
-QMenu* MainWindow::CreateStripMenu() {
-  auto* m = new QMenu(this);
-  // The dial items go in front of the first separator.
-  m->addSeparator();
-  dialItemsEnd_ = m->addSeparator();
-  stripItems_ = AddCommonItems(m, "Benutzer-Einstelllungen");
-  stripItems_.quit = AddItem(m, "Beende", [this] { Quit(); });
-  return m;
-}
-
-QMenu* MainWindow::CreateOverviewMenu() {
-  auto* m = new QMenu(this);
-  m->addSeparator();
-  tariffSettingsItem_ = new QAction(QStringLiteral("Tarif-Einstellungen"), m);
-  connect(tariffSettingsItem_, &QAction::triggered, this,
-          [this] { Guarded([this] { EditSelectedTariff(); }); });
-  commandItems_[Command::TariffSettings].push_back(tariffSettingsItem_);
-  overviewItems_ = AddCommonItems(m, "Benutzer-Einstellungen", tariffSettingsItem_);
-  overviewItems_.quit = AddItem(m, "Beenden", [this] { Quit(); });
-  for (const auto& [command, items] : commandItems_)
-    for (QAction* a : items) a->setEnabled(false);
-  return m;
-}
-
-void MainWindow::SetCommand(Command command, std::function<void()> handler) {
-  commands_[command] = std::move(handler);
-  for (QAction* a : commandItems_[command]) a->setEnabled(static_cast<bool>(commands_[command]));
-}
-
 void MainWindow::Start() {
   // The window's own F1 reaches the help without a menu open.
   for (QAction* help : {stripItems_.help, overviewItems_.help}) help->setShortcutContext(Qt::WindowShortcut);
   addAction(stripItems_.help);
   // A failure in a start-up step is shown; the program still comes up.
   QCoreApplication::instance()->installEventFilter(this);
-  Guarded([this] { core_->Startup(); });
+  Guarded(this, [this] { core_->Startup(); });
   UpdateWarningChecks();
   tray_->SetPopupMenu(stripMenu_);
-  tray_->OnLeftButtonDown = [this](TrayIcon&) { OnTrayClick(); };
+  connect(tray_, &TrayIcon::LeftButtonDown, this, [this] { OnTrayClick(); });
   tray_->Loaded();
   tray_->SetActive(true);
   if (!tray_->TrayAvailable()) {
@@ -300,15 +223,7 @@ void MainWindow::Start() {
 void MainWindow::OnTimer() {
   // Armed first: a message box shown by this tick must not stop the clock.
   timer_.start(core_->MillisecondsUntilNextTick());
-  Guarded([this] { core_->Tick(); });
-}
-
-void MainWindow::Guarded(const std::function<void()>& handler) {
-  try {
-    handler();
-  } catch (const std::exception& e) {
-    ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("Tarifuhr"), QString::fromStdString(e.what()));
-  }
+  Guarded(this, [this] { core_->Tick(); });
 }
 
 void MainWindow::ToggleExpanded() {
@@ -358,106 +273,9 @@ void MainWindow::ToggleShown() {
 
 void MainWindow::OnTrayClick() { ToggleShown(); }
 
-void MainWindow::BuildDialMenu() {
-  for (QAction* a : dialItems_) {
-    stripMenu_->removeAction(a);
-    delete a;
-  }
-  dialItems_.clear();
-  const auto& tariffs = core_ ? core_->tariffs : std::vector<TariffRecord>{};
-
-  for (size_t i = 0; i < tariffs.size(); ++i) {
-    const QString caption =
-        (QString::fromStdString(OneLine(tariffs[i].Name)) + QStringLiteral(" wählen...")).left(30);
-    auto* a = new QAction(caption, stripMenu_);
-    a->setData(static_cast<int>(i));  // the tariff's index, as the item's Tag
-    const int index = static_cast<int>(i);
-    connect(a, &QAction::triggered, this, [this, index] { DialTariff(index); });
-    stripMenu_->insertAction(dialItemsEnd_, a);
-    dialItems_.push_back(a);
-  }
-}
-
-void MainWindow::DialTariff(int i) {
-  try {
-    auto& tariffs = core_->tariffs;
-    if (i < 0 || static_cast<size_t>(i) >= tariffs.size()) return;
-    const TariffRecord t = tariffs[static_cast<size_t>(i)];
-    if (IsOutsideTimeWindow(t, services_.clock.Now()) && i == core_->activeTariff) return;
-    // Dialling it again would hang the connection up and start a new one.
-    const std::string connected = core_->ConnectedEntryOfTariff(i);
-    if (!connected.empty()) {
-      ShowMessageBoxLater(this, QMessageBox::Information, QStringLiteral("Tarifuhr"),
-                          QString::fromStdString("Die Verbindung „" + connected + "“ besteht bereits."));
-      return;
-    }
-    dialUp_->SetEntry(t.EntryName);
-    dialUp_->SetUserName(t.UserName);
-    dialUp_->SetPassword(t.Password);
-    dialUp_->Dial();  // synchronous; the tick notices the connection
-  } catch (const std::exception&) {
-    // A failed dial is not reported here.
-  }
-}
-
-void MainWindow::SetAutostart(bool on) {
-  try {
-    if (on)
-      services_.registry.WriteString(kRunKey, kAutostartValue, services_.executablePath);
-    else
-      services_.registry.DeleteValue(kRunKey, kAutostartValue);
-  } catch (const RegistryError&) {
-    UpdateAutostartChecks();  // the marks keep showing what is stored
-    throw;
-  }
-  UpdateAutostartChecks();
-}
-
-void MainWindow::SetWarnings(bool on) {
-  try {
-    core_->SetWarningsOn(on);
-  } catch (const RegistryError&) {
-    UpdateWarningChecks();  // the marks keep showing what counts
-    throw;
-  }
-  UpdateWarningChecks();
-}
-
-void MainWindow::UpdateWarningChecks() {
-  stripItems_.warnings->setChecked(core_->warningsOn);
-  overviewItems_.warnings->setChecked(core_->warningsOn);
-}
-
 void MainWindow::ShowWarning(const std::string& title, const std::string& text) {
   notifier_->Notify(QString::fromStdString(title), QString::fromStdString(text));
 }
-
-void MainWindow::UpdateAutostartChecks() {
-  const bool on = services_.registry.ValueExists(kRunKey, kAutostartValue);
-  stripItems_.autostart->setChecked(on);
-  overviewItems_.autostart->setChecked(on);
-}
-
-std::string MainWindow::HelpFilePath() const {
-  const std::string exeDir = DirName(services_.executablePath);
-  for (const std::string& dir : {services_.programDir, exeDir, exeDir + "/../share/tarifuhr"}) {
-    const std::string path = JoinPath(dir, "tarifuhr.html");
-    if (FileExists(path)) return path;
-  }
-  return {};
-}
-
-void MainWindow::ShowHelp() {
-  const std::string help = HelpFilePath();
-  if (!help.empty()) services_.shell.Open(help);
-}
-
-void MainWindow::EditSelectedTariff() {
-  if (SelectedTariff() < 0 || !commands_[Command::TariffSettings]) return;
-  commands_[Command::TariffSettings]();
-}
-
-void MainWindow::Quit() { tray_->CloseOwner(); }
 
 void MainWindow::PauseTick() { timer_.stop(); }
 
@@ -468,54 +286,6 @@ bool MainWindow::Ticking() const { return timer_.isActive(); }
 int MainWindow::SelectedTariff() const { return tariffOverview_->currentRow(); }
 
 void MainWindow::SelectTariff(int index) { tariffOverview_->setCurrentRow(index); }
-
-bool MainWindow::LogAndSave() {
-  try {
-    core_->CloseDown();
-    return true;
-  } catch (const std::exception& e) {
-    ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("Tarifuhr"), QString::fromStdString(e.what()));
-    return false;
-  }
-}
-
-void MainWindow::SaveCounts() {
-  try {
-    core_->SaveUser();
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "tarifuhr: %s\n", e.what());
-  }
-}
-
-void MainWindow::EndWithoutAsking() {
-  if (ending_) return;  // a second signal while ending
-  ending_ = true;
-  timer_.stop();
-  const std::vector<std::string> failed = core_->CloseDownOnce();
-  for (const std::string& text : failed) std::fprintf(stderr, "tarifuhr: %s\n", text.c_str());
-  QCoreApplication::exit(failed.empty() ? 0 : 1);
-}
-
-bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit && !ending_) {
-    // Closing the windows would send the strip to the tray and keep the
-    // program from ending.
-    EndWithoutAsking();
-    return true;
-  }
-  return QWidget::eventFilter(watched, event);
-}
-
-void MainWindow::closeEvent(QCloseEvent* event) {
-  if (ending_ || !LogAndSave()) {
-    event->ignore();  // keep running; a later close tries again
-    return;
-  }
-  ending_ = true;
-  timer_.stop();
-  event->accept();
-  QApplication::quit();
-}
 
 void MainWindow::changeEvent(QEvent* event) {
   if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMinimized) && isVisible()) {
@@ -582,8 +352,6 @@ void MainWindow::StorePosition() {
   }
 }
 
-void MainWindow::contextMenuEvent(QContextMenuEvent* event) { stripMenu_->popup(event->globalPos()); }
-
 void MainWindow::SetFigure(Figure figure, const std::string& text) {
   FigureField(figure)->setText(QString::fromStdString(text));
 }
@@ -616,18 +384,6 @@ int MainWindow::TextWidth(const std::string& text) const {
 bool MainWindow::IsMinimized() const { return windowState() & Qt::WindowMinimized; }
 
 bool MainWindow::IsStripHidden() const { return isHidden() || IsMinimized(); }
-
-void MainWindow::UpdateShowHideCaption() { SetShowHideCaption(IsStripHidden() ? "Anzeigen" : "Verbergen"); }
-
-void MainWindow::SetShowHideCaption(const std::string& caption) {
-  const QString c = QString::fromStdString(caption);
-  stripItems_.showHide->setText(c);
-  overviewItems_.showHide->setText(c);
-}
-
-void MainWindow::ShowFirstStartDialog() {
-  if (commands_[Command::FirstStart]) commands_[Command::FirstStart]();
-}
 
 void MainWindow::ShowError(const std::string& message) {
   // Not modal: the tick goes on.

@@ -3,6 +3,8 @@
 // The main window: an always-on-top strip with the active tariff's
 // figures, the tariff overview and the connection log. It owns the
 // accounting state, the dial-up component, the tray icon and the timer.
+// MainWindow.cpp draws it, MainWindowMenus.cpp holds both menus and their
+// commands, MainWindowShutdown.cpp how the program ends.
 
 #include <QTimer>
 #include <QWidget>
@@ -15,6 +17,7 @@
 #include "accounting/AccountingDisplay.h"
 #include "connection/DialUp.h"
 #include "platform/Shell.h"
+#include "ui/DialogHost.h"
 #include "ui/TabStopListBox.h"
 #include "ui/TrayIcon.h"
 
@@ -27,6 +30,7 @@ class QToolButton;
 namespace tarifuhr {
 
 class DesktopNotifier;
+class ShutdownSignals;
 
 // What the program hands the main window: the clock and the system's
 // services, chosen in main().
@@ -43,7 +47,7 @@ struct ProgramServices {
   std::string networkName = {};
 };
 
-class MainWindow : public QWidget, public AccountingDisplay {
+class MainWindow : public QWidget, public AccountingDisplay, public DialogHost {
   Q_OBJECT
  public:
   static constexpr int kCollapsedHeight = 16;
@@ -93,14 +97,13 @@ class MainWindow : public QWidget, public AccountingDisplay {
   void EditSelectedTariff();
   void Quit();
 
-  // The once-a-second tick stops while a dialog changes the tariff list
-  // under it, and goes on afterwards.
-  void PauseTick();
-  void ResumeTick();
+  // DialogHost: the once-a-second tick stops while a dialog changes the
+  // tariff list under it, and goes on afterwards.
+  void PauseTick() override;
+  void ResumeTick() override;
   bool Ticking() const;
-  // The line selected in the tariff overview, -1 for none.
-  int SelectedTariff() const;
-  void SelectTariff(int index);
+  int SelectedTariff() const override;
+  void SelectTariff(int index) override;
 
   // The dial menu from the current user's tariffs.
   void BuildDialMenu() override;
@@ -116,6 +119,9 @@ class MainWindow : public QWidget, public AccountingDisplay {
   // answer a question. Logs and saves once, writes a failure to stderr and
   // ends the event loop, with 1 when something could not be saved.
   void EndWithoutAsking();
+  // SIGTERM, SIGINT and SIGHUP end the program without asking; the
+  // session's request to save keeps the connection open.
+  void WatchShutdown();
 
   // AccountingDisplay.
   void SetFigure(Figure figure, const std::string& text) override;
@@ -173,8 +179,6 @@ class MainWindow : public QWidget, public AccountingDisplay {
   void OnTimer();
   void UpdateShowHideCaption();
   void StorePosition();
-  // Runs a handler; an exception's message goes to a message box.
-  void Guarded(const std::function<void()>& handler);
   bool InExemptRow(const QPoint& local) const;
   // The application's Quit (the session manager ends the program).
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -215,6 +219,7 @@ class MainWindow : public QWidget, public AccountingDisplay {
   bool dragging_ = false;
   QTimer storePositionTimer_;
   bool ending_ = false;
+  ShutdownSignals* shutdownSignals_ = nullptr;
 };
 
 }  // namespace tarifuhr

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QVariant>
 #include <cstdio>
+#include <exception>
 
 namespace tarifuhr {
 namespace {
@@ -37,6 +38,17 @@ void ShowMessageBoxLater(QWidget* parent, QMessageBox::Icon icon, const QString&
   auto* box = new QMessageBox(icon, caption, text, QMessageBox::Ok, parent);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->show();
+}
+
+bool Guarded(QWidget* parent, const std::function<void()>& handler) {
+  try {
+    handler();
+    return true;
+  } catch (const std::exception& e) {
+    ShowMessageBox(parent, QMessageBox::Critical, QStringLiteral("Tarifuhr"),
+                   QString::fromStdString(e.what()));
+    return false;
+  }
 }
 
 }  // namespace tarifuhr

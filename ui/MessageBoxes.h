@@ -6,6 +6,7 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -21,5 +22,9 @@ void ShowMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& capt
 // Shows the box without waiting (the tick goes on meanwhile).
 void ShowMessageBoxLater(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
                          const QString& text);
+
+// Runs an event handler; an exception's message goes to a box captioned
+// "Tarifuhr". True when the handler ran through.
+bool Guarded(QWidget* parent, const std::function<void()>& handler);
 
 }  // namespace tarifuhr

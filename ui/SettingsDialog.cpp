@@ -8,19 +8,17 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "accounting/AccountingCore.h"
+#include "accounting/UserFiles.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "ui/DialogSupport.h"
-#include "ui/MainWindow.h"
-#include "ui/TariffEditor.h"
-#include "ui/TariffWizard.h"
-#include "ui/UserDialog.h"
+#include "ui/MessageBoxes.h"
 
 namespace tarifuhr {
 
-SettingsDialog::SettingsDialog(Dialogs& dialogs)
-    : QDialog(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint), d_(dialogs) {
-  d_.settings = this;
+SettingsDialog::SettingsDialog(AccountingCore& core, const UserFiles& files, DialogHost& host)
+    : QDialog(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint), core_(core), files_(files), host_(host) {
   setWindowTitle(QStringLiteral("Einstellungen"));
   users_ = Named(new QComboBox(this), "users");
   users_->setEditable(true);
@@ -62,7 +60,7 @@ SettingsDialog::SettingsDialog(Dialogs& dialogs)
 
   RefillUsers();
   // The user list file exists from now on, if empty.
-  const std::string path = d_.form.Files().UserListPath();
+  const std::string path = files_.UserListPath();
   try {
     if (!FileExists(path)) WriteFileAtomically(path, "");
   } catch (const FileError&) {
@@ -73,7 +71,7 @@ SettingsDialog::SettingsDialog(Dialogs& dialogs)
 void SettingsDialog::RefillUsers() {
   const QString text = users_->currentText();
   users_->clear();
-  for (const std::string& user : d_.form.Files().ListUsers()) users_->addItem(Q(user));
+  for (const std::string& user : files_.ListUsers()) users_->addItem(Q(user));
   users_->setCurrentIndex(users_->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
   users_->setEditText(text);
 }
@@ -82,7 +80,7 @@ void SettingsDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   raise();
   activateWindow();
-  const QString current = Q(d_.form.Core().currentUser);
+  const QString current = Q(core_.currentUser);
   const int found = users_->findText(current, Qt::MatchFixedString);  // letter case aside
   if (found < 0) return;
   users_->setCurrentIndex(found);
@@ -92,42 +90,38 @@ void SettingsDialog::showEvent(QShowEvent* event) {
 
 void SettingsDialog::ShowTariffNames() {
   tariffs_->clear();
-  for (const TariffRecord& t : d_.form.Core().tariffs) tariffs_->addItem(Q(t.Name));
+  for (const TariffRecord& t : core_.tariffs) tariffs_->addItem(Q(t.Name));
 }
 
 void SettingsDialog::AddTariffName(const QString& name) { tariffs_->addItem(name); }
 
 void SettingsDialog::SwitchUser() {
-  AccountingCore& core = d_.form.Core();
   const int i = users_->currentIndex();
   if (i < 0) return;
   const std::string chosen = S(users_->itemText(i));
-  if (chosen == core.currentUser) return;
+  if (chosen == core_.currentUser) return;
   try {
-    d_.form.SelectTariff(-1);  // the old user's selection means nothing now
-    core.SwitchUser(chosen);
+    host_.SelectTariff(-1);  // the old user's selection means nothing now
+    core_.SwitchUser(chosen);
   } catch (const std::exception&) {
     // Not switched: the list shows the user that is still the current one.
-    users_->setCurrentIndex(users_->findText(Q(core.currentUser), Qt::MatchExactly | Qt::MatchCaseSensitive));
-    users_->setEditText(Q(core.currentUser));
+    users_->setCurrentIndex(
+        users_->findText(Q(core_.currentUser), Qt::MatchExactly | Qt::MatchCaseSensitive));
+    users_->setEditText(Q(core_.currentUser));
     throw;
   }
   ShowTariffNames();
 }
 
-void SettingsDialog::AddUser() { d_.userSettings->exec(); }
+void SettingsDialog::AddUser() { emit AddUserRequested(); }
 
 void SettingsDialog::RemoveSelectedUser() {
   const int i = users_->currentIndex();
   if (i < 0) return;
   // The tick must not count into a user that is going.
-  d_.form.PauseTick();
-  struct Resume {
-    MainWindow& form;
-    ~Resume() { form.ResumeTick(); }
-  } resume{d_.form};
-  if (const std::string notice = d_.form.Core().RemoveUser(S(users_->itemText(i))); !notice.empty())
-    d_.form.ShowError(notice);
+  const TickPause pause(host_);
+  if (const std::string notice = core_.RemoveUser(S(users_->itemText(i))); !notice.empty())
+    host_.ShowError(notice);
   RefillUsers();
   tariffs_->clear();
   users_->setCurrentIndex(-1);
@@ -135,10 +129,9 @@ void SettingsDialog::RemoveSelectedUser() {
 }
 
 void SettingsDialog::AddTariff() {
-  d_.editor->EnterCreateMode();
+  emit NewTariffStarted();
   if (users_->currentIndex() < 0) return;
-  d_.wizard->setWindowFlag(Qt::WindowStaysOnTopHint, true);
-  d_.wizard->exec();
+  emit WizardRequested();
   ShowTariffNames();
 }
 
@@ -146,25 +139,20 @@ void SettingsDialog::RemoveSelectedTariff() {
   const int row = tariffs_->currentRow();
   if (row < 0) return;
   // No tick may see the list while it is rearranged.
-  d_.form.PauseTick();
-  struct Resume {
-    MainWindow& form;
-    ~Resume() { form.ResumeTick(); }
-  } resume{d_.form};
-  d_.editor->TariffRemoved(row);
-  d_.form.Core().RemoveTariffAt(row);
+  const TickPause pause(host_);
+  emit TariffRemoved(row);
+  core_.RemoveTariffAt(row);
   ShowTariffNames();
 }
 
 void SettingsDialog::EditSelectedTariff() {
   const int row = tariffs_->currentRow();
   if (row < 0) return;
-  d_.editor->Load(row);
-  d_.editor->exec();
+  emit EditTariffRequested(row);
 }
 
 void SettingsDialog::SaveAndClose() {
-  d_.form.Core().SaveUser();
+  core_.SaveUser();
   close();
 }
 

@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "ui/Dialogs.h"
+#include "ui/DialogHost.h"
 
 class QComboBox;
 class QListWidget;
@@ -12,10 +12,13 @@ class QPushButton;
 
 namespace tarifuhr {
 
+class AccountingCore;
+class UserFiles;
+
 class SettingsDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit SettingsDialog(Dialogs& dialogs);
+  SettingsDialog(AccountingCore& core, const UserFiles& files, DialogHost& host);
 
   // The tariff list := the names of the current user's tariffs.
   void ShowTariffNames();
@@ -23,6 +26,18 @@ class SettingsDialog : public QDialog {
   void RefillUsers();
   // A tariff just made, at the end of the tariff list, as it was typed.
   void AddTariffName(const QString& name);
+
+ signals:
+  // "Benutzer hinzufügen": the user dialog, modal.
+  void AddUserRequested();
+  // "Tarif hinzufügen" begins: an edit open in the editor is dropped.
+  void NewTariffStarted();
+  // The wizard, modal; the tariff list is shown again after it.
+  void WizardRequested();
+  // Tariff `index` of the current user is about to go.
+  void TariffRemoved(int index);
+  // "Tarifoptionen": the editor with tariff `index`, modal.
+  void EditTariffRequested(int index);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -37,7 +52,9 @@ class SettingsDialog : public QDialog {
   void EditSelectedTariff();    // "Tarifoptionen"
   void SaveAndClose();          // "Schliessen"
 
-  Dialogs& d_;
+  AccountingCore& core_;
+  const UserFiles& files_;
+  DialogHost& host_;
   QComboBox* users_;
   QListWidget* tariffs_;
   QPushButton* addUserButton_;

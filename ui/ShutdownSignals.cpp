@@ -18,15 +18,14 @@ void OnSignal(int) {
 
 }  // namespace
 
-ShutdownSignals::ShutdownSignals(std::function<void()> onSignal, QObject* parent)
-    : QObject(parent), onSignal_(std::move(onSignal)) {
+ShutdownSignals::ShutdownSignals(QObject* parent) : QObject(parent) {
   if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
   notifier_ = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
   connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
     char buf[16];
     while (::read(g_signalPipe[0], buf, sizeof buf) > 0) {
     }
-    onSignal_();
+    emit Arrived();
   });
   struct sigaction sa {};
   sa.sa_handler = OnSignal;

@@ -6,7 +6,6 @@
 
 #include <QObject>
 #include <QSocketNotifier>
-#include <functional>
 #include <memory>
 
 namespace tarifuhr {
@@ -14,11 +13,14 @@ namespace tarifuhr {
 class ShutdownSignals : public QObject {
   Q_OBJECT
  public:
-  explicit ShutdownSignals(std::function<void()> onSignal, QObject* parent = nullptr);
+  explicit ShutdownSignals(QObject* parent = nullptr);
   ~ShutdownSignals() override;
 
+ signals:
+  // One of the signals came, on the window's thread.
+  void Arrived();
+
  private:
-  std::function<void()> onSignal_;
   std::unique_ptr<QSocketNotifier> notifier_;
 };
 

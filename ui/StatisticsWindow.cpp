@@ -18,11 +18,11 @@
 #include <QValueAxis>
 #include <algorithm>
 
+#include "accounting/AccountingCore.h"
 #include "accounting/ConnectionHistory.h"
 #include "accounting/Formats.h"
 #include "platform/Files.h"
 #include "ui/DialogSupport.h"
-#include "ui/MainWindow.h"
 
 namespace tarifuhr {
 namespace {
@@ -105,9 +105,8 @@ void ReplaceChart(QChartView* view, QChart* chart) {
 
 }  // namespace
 
-StatisticsWindow::StatisticsWindow(Dialogs& dialogs)
-    : QDialog(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint), d_(dialogs) {
-  d_.statistics = this;
+StatisticsWindow::StatisticsWindow(const AccountingCore& core, DialogHost& host)
+    : QDialog(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint), core_(core), host_(host) {
   setWindowTitle(QStringLiteral("Statistik"));
   periodChoice_ = Named(new QComboBox(this), "periodChoice");
   tariffChoice_ = Named(new QComboBox(this), "tariffChoice");
@@ -178,7 +177,7 @@ void StatisticsWindow::showEvent(QShowEvent* event) {
 void StatisticsWindow::FillChoices() {
   const QSignalBlocker periodBlocker(periodChoice_);
   const QSignalBlocker tariffBlocker(tariffChoice_);
-  const std::vector<TariffRecord>& tariffs = d_.form.Core().tariffs;
+  const std::vector<TariffRecord>& tariffs = core_.tariffs;
   const bool haveTariffs = !tariffs.empty();
   const QVariant period = periodChoice_->currentData();
   const QString tariff = tariffChoice_->currentText();
@@ -186,7 +185,7 @@ void StatisticsWindow::FillChoices() {
   periodChoice_->clear();
   periodChoice_->addItem(QStringLiteral("Aktueller Zeitraum"), kCurrentPeriod);
   periodChoice_->addItem(QStringLiteral("Vorheriger Zeitraum"), kPreviousPeriod);
-  const CivilDate today = DecodeDate(Today(d_.form.Core().Services().clock));
+  const CivilDate today = DecodeDate(Today(core_.Services().clock));
   const int thisMonth = today.year * 12 + today.month - 1;
   for (int month = thisMonth; month > thisMonth - 12; --month)
     periodChoice_->addItem(MonthCaption(month), month);
@@ -202,7 +201,7 @@ void StatisticsWindow::FillChoices() {
   tariffChoice_->addItem(QStringLiteral("alle Einträge"), kAllEntries);
   int tariffIndex = tariff.isEmpty() ? -1 : tariffChoice_->findText(tariff, Qt::MatchExactly);
   // First shown: the tariff selected in the overview.
-  if (tariffIndex < 0) tariffIndex = std::max(d_.form.SelectedTariff(), 0);
+  if (tariffIndex < 0) tariffIndex = std::max(host_.SelectedTariff(), 0);
   tariffChoice_->setCurrentIndex(std::min(tariffIndex, tariffChoice_->count() - 1));
   ChoosePeriod();
 }
@@ -220,7 +219,7 @@ void StatisticsWindow::ChoosePeriod() {
 
 void StatisticsWindow::Refresh() {
   if (!isVisible()) return;  // shown, it reads the log anyway
-  const std::vector<TariffRecord>& tariffs = d_.form.Core().tariffs;
+  const std::vector<TariffRecord>& tariffs = core_.tariffs;
   const int period = periodChoice_->currentData().toInt();
   const int tariffIndex = tariffChoice_->currentData().toInt();
   const TariffRecord* tariff =
@@ -237,7 +236,7 @@ void StatisticsWindow::Refresh() {
   }
   std::vector<ConnectionRecord> records;
   try {
-    records = ReadWholeLog(d_.form.Core().Services().log.Path());
+    records = ReadWholeLog(core_.Services().log.Path());
   } catch (const FileError& e) {
     ShowFailure(QString::fromStdString(e.what()));
     return;
@@ -249,7 +248,7 @@ void StatisticsWindow::Refresh() {
 
 void StatisticsWindow::ShowFigures(const PeriodStatistics& s, const DayRange& period, bool current,
                                    const TariffRecord* tariff) {
-  const RegionalSettings& rs = d_.form.Core().Services().regional;
+  const RegionalSettings& rs = core_.Services().regional;
   periodLabel_->setText(
       QStringLiteral("Vom %1 bis %2")
           .arg(Q(FormatShortDate(rs, period.firstDay)), Q(FormatShortDate(rs, period.lastDay))));
@@ -262,7 +261,7 @@ void StatisticsWindow::ShowFigures(const PeriodStatistics& s, const DayRange& pe
   costs_->setText(QStringLiteral("Kosten: ") + Q(FormatMoney(s.cost, rs)));
   projection_->setVisible(current && tariff);
   if (current && tariff) {
-    const CostProjection p = ProjectCosts(*tariff, Today(d_.form.Core().Services().clock));
+    const CostProjection p = ProjectCosts(*tariff, Today(core_.Services().clock));
     projection_->setText(QStringLiteral("Hochrechnung zum Periodenende: ") + Q(FormatMoney(p.cost, rs)) +
                          (p.budget
                               ? QStringLiteral(" (Budget ") + Q(FormatMoney(*p.budget, rs)) + QLatin1Char(')')

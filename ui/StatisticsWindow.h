@@ -9,7 +9,7 @@
 #include <QDialog>
 
 #include "accounting/Statistics.h"
-#include "ui/Dialogs.h"
+#include "ui/DialogHost.h"
 
 class QChartView;
 class QComboBox;
@@ -18,10 +18,12 @@ class QWidget;
 
 namespace tarifuhr {
 
+class AccountingCore;
+
 class StatisticsWindow : public QDialog {
   Q_OBJECT
  public:
-  explicit StatisticsWindow(Dialogs& dialogs);
+  StatisticsWindow(const AccountingCore& core, DialogHost& host);
 
   // What the menu item does: shows the window, or reads the log again when
   // it is already open.
@@ -43,7 +45,8 @@ class StatisticsWindow : public QDialog {
   // A FileError's text in place of the figures.
   void ShowFailure(const QString& text);
 
-  Dialogs& d_;
+  const AccountingCore& core_;
+  DialogHost& host_;
   QComboBox* periodChoice_;
   QComboBox* tariffChoice_;
   QLabel* periodLabel_;

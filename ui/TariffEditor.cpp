@@ -11,30 +11,24 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "accounting/AccountingCore.h"
 #include "accounting/TariffLimits.h"
+#include "ui/AccountLists.h"
 #include "ui/DateField.h"
-#include "ui/MainWindow.h"
-#include "ui/SettingsDialog.h"
-#include "ui/TariffWizard.h"
+#include "ui/MessageBoxes.h"
 #include "ui/VolumeFields.h"
 
 namespace tarifuhr {
-namespace {
 
-// Entries the enumeration reports while no wizard exists yet.
-class NoEntryList : public EntryList {
- public:
-  void Add(const std::string&) override {}
-  void SelectFirst() override {}
-};
-
-}  // namespace
-
-TariffEditor::TariffEditor(Dialogs& dialogs)
-    : QDialog(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint), d_(dialogs) {
-  d_.editor = this;
+TariffEditor::TariffEditor(AccountingCore& core, const Clock& clock, RegionalSettings regional,
+                           AccountLists& accountLists, DialogHost& host)
+    : QDialog(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint),
+      core_(core),
+      regional_(regional),
+      accountLists_(accountLists),
+      host_(host) {
   setWindowTitle(QStringLiteral("Tarif Einstellungen"));
-  const TDateTime now = d_.form.Services().clock.Now();
+  const TDateTime now = clock.Now();
   const char sep = Separator();
 
   name_ = Named(new QLineEdit(this), "name");
@@ -123,36 +117,16 @@ TariffEditor::TariffEditor(Dialogs& dialogs)
   connect(timeLimit_, &QLineEdit::textChanged, this, [this] { TimeLimitChanged(); });
   connect(storeButton_, &QPushButton::clicked, this, [this] { Guarded(this, [this] { Store(); }); });
   connect(cancelButton_, &QPushButton::clicked, this, [this] { Cancel(); });
-
-  d_.form.Dialer().OnEntryGet = [this](DialUp&, const std::string& name) {
-    ComboEntryList editor(entryName_);
-    if (d_.wizard) {
-      AddEntryToAccountLists(d_.wizard->Accounts(), editor, name);
-    } else {
-      NoEntryList none;
-      AddEntryToAccountLists(none, editor, name);
-    }
-  };
+  accountLists_.SetEditorBox(entryName_);
 }
 
-char TariffEditor::Separator() const { return d_.form.Services().regional.decimalSeparator; }
+char TariffEditor::Separator() const { return regional_.decimalSeparator; }
 
 std::string TariffEditor::Text(double value) const { return FloatToText(value, Separator()); }
 
-void TariffEditor::FillDialUpEntries() {
-  if (d_.wizard) d_.wizard->ClearAccounts();
-  ClearItemsKeepText(entryName_);
-  d_.form.Dialer().GetEntries();
-}
-
 void TariffEditor::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  try {
-    FillDialUpEntries();
-  } catch (const std::exception&) {
-    // Without the dial-up library the lists stay empty; the entry can
-    // still be kept as it is.
-  }
+  accountLists_.Refill();
   raise();
   activateWindow();
 }
@@ -176,16 +150,11 @@ void TariffEditor::TimeLimitChanged() {
 }
 
 void TariffEditor::Load(int i) {
-  const AccountingCore& core = d_.form.Core();
-  if (i < 0 || static_cast<size_t>(i) >= core.tariffs.size()) return;
-  const TariffRecord t = core.tariffs[static_cast<size_t>(i)];
+  if (i < 0 || static_cast<size_t>(i) >= core_.tariffs.size()) return;
+  const TariffRecord t = core_.tariffs[static_cast<size_t>(i)];
   editIndex_ = i;
-  edited_.Set(core.currentUser, i, t);
-  try {
-    FillDialUpEntries();
-  } catch (const std::exception&) {
-    // The entry name is shown as stored either way.
-  }
+  edited_.Set(core_.currentUser, i, t);
+  accountLists_.Refill();
   periodGroup_->setEnabled(true);
   periodSeconds_->setEnabled(true);
   periodCosts_->setEnabled(true);
@@ -234,13 +203,12 @@ TariffValues TariffEditor::ReadValues() const {
 }
 
 void TariffEditor::Store() {
-  AccountingCore& core = d_.form.Core();
   // Everything is read before anything changes: a field that is not a
   // number leaves the user's data as it was.
   const TariffValues values = ReadValues();
   int index = -1;
   if (editIndex_ != -1) {
-    index = edited_.Locate(core.currentUser, core.tariffs);
+    index = edited_.Locate(core_.currentUser, core_.tariffs);
     if (index < 0) {
       ShowErrorBox(
           this, windowTitle(),
@@ -248,22 +216,22 @@ void TariffEditor::Store() {
       return;
     }
   }
-  if (core.tariffs.empty()) core.totals.OnlineSeconds = -1.0;
-  const int stored = StoreTariff(core.tariffs, index, values);
-  if (index == -1) d_.settings->AddTariffName(name_->text());
+  if (core_.tariffs.empty()) core_.totals.OnlineSeconds = -1.0;
+  const int stored = StoreTariff(core_.tariffs, index, values);
+  if (index == -1) emit TariffCreated(name_->text());
   if (editIndex_ != -1) {
-    edited_.Set(core.currentUser, stored, core.tariffs[static_cast<size_t>(stored)]);
-    core.SaveUser();  // a failure keeps the editor open in edit mode
+    edited_.Set(core_.currentUser, stored, core_.tariffs[static_cast<size_t>(stored)]);
+    core_.SaveUser();  // a failure keeps the editor open in edit mode
     LeaveEditMode();
   }
-  core.activeTariff = core.FindActiveTariff();
-  core.RefreshOverview();
-  d_.form.BuildDialMenu();
+  core_.activeTariff = core_.FindActiveTariff();
+  core_.RefreshOverview();
+  host_.BuildDialMenu();
   if (index == -1) {
     // A new tariff is written at once, so a crash cannot take it. If that
     // fails it stays in memory and the next save takes it along.
     try {
-      core.SaveUser();
+      core_.SaveUser();
     } catch (const std::exception& e) {
       ShowErrorBox(this, windowTitle(), QString::fromStdString(e.what()));
     }

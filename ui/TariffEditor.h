@@ -7,7 +7,8 @@
 #include <QDialog>
 
 #include "accounting/TariffStore.h"
-#include "ui/Dialogs.h"
+#include "platform/RegionalSettings.h"
+#include "ui/DialogHost.h"
 
 class QCheckBox;
 class QComboBox;
@@ -17,6 +18,9 @@ class QPushButton;
 
 namespace tarifuhr {
 
+class AccountLists;
+class AccountingCore;
+class Clock;
 class DateField;
 class DateTimePicker;
 class VolumeFields;
@@ -24,15 +28,14 @@ class VolumeFields;
 class TariffEditor : public QDialog {
   Q_OBJECT
  public:
-  explicit TariffEditor(Dialogs& dialogs);
+  TariffEditor(AccountingCore& core, const Clock& clock, RegionalSettings regional,
+               AccountLists& accountLists, DialogHost& host);
 
   // Fills the editor from tariff i of the current user and enters edit mode.
   void Load(int i);
   // Shows a tariff that "Erstellen" will make: the wizard's values, with
   // the fields of the budget kind not chosen disabled.
   void ShowNewTariff(const TariffValues& values, bool timeLimit);
-  // Refills the account lists of the editor and of the wizard.
-  void FillDialUpEntries();
   // Create mode; an edit still open is dropped, as "Abbrechen" drops it.
   void EnterCreateMode();
   // The settings dialog removed tariff `index` of the current user.
@@ -49,6 +52,10 @@ class TariffEditor : public QDialog {
   // that does not exist) and takes the focus.
   TariffValues ReadValues() const;
 
+ signals:
+  // A new tariff was made, named as it was typed.
+  void TariffCreated(const QString& name);
+
  protected:
   void showEvent(QShowEvent* event) override;
 
@@ -60,7 +67,10 @@ class TariffEditor : public QDialog {
   std::string Text(double value) const;
   void LeaveEditMode();
 
-  Dialogs& d_;
+  AccountingCore& core_;
+  RegionalSettings regional_;
+  AccountLists& accountLists_;
+  DialogHost& host_;
   int editIndex_ = -1;
   EditedTariff edited_;
 

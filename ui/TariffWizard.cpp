@@ -14,10 +14,9 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "ui/AccountLists.h"
 #include "ui/Artwork.h"
-#include "ui/MainWindow.h"
-#include "ui/SettingsDialog.h"
-#include "ui/TariffEditor.h"
+#include "ui/MessageBoxes.h"
 #include "ui/VolumeFields.h"
 
 namespace tarifuhr {
@@ -184,11 +183,12 @@ AccountPage::AccountPage(QWidget* parent)
   g->setRowStretch(4, 1);
 }
 
-TariffWizard::TariffWizard(Dialogs& dialogs)
+TariffWizard::TariffWizard(const Clock& clock, RegionalSettings regional, AccountLists& accountLists)
     : QDialog(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                            Qt::WindowStaysOnTopHint),
-      d_(dialogs) {
-  d_.wizard = this;
+      clock_(clock),
+      regional_(regional),
+      accountLists_(accountLists) {
   setWindowTitle(QStringLiteral("Wizard"));
   cancelButton_ = Named(new QPushButton(QStringLiteral("Abbrechen"), this), "cancel");
   backButton_ = Named(new QPushButton(QStringLiteral("Zurück"), this), "back");
@@ -204,30 +204,24 @@ TariffWizard::~TariffWizard() = default;
 
 void TariffWizard::CreatePages() {
   current_ = 0;
-  const TDateTime now = d_.form.Services().clock.Now();
-  const char sep = d_.form.Services().regional.decimalSeparator;
+  const TDateTime now = clock_.Now();
+  const char sep = regional_.decimalSeparator;
   namePage_ = new NamePage(now, this);
   limitPage_ = new LimitPage(sep, this);
   feePage_ = new FeePage(sep, this);
   timeWindowPage_ = new TimeWindowPage(now, this);
   accountPage_ = new AccountPage(this);
-  accounts_ = std::make_unique<ComboEntryList>(accountPage_->entryName_);
+  accountLists_.SetWizardBox(accountPage_->entryName_);
   pages_ = {namePage_, limitPage_, feePage_, timeWindowPage_, accountPage_};
   for (WizardPage* p : pages_) p->move(5, 5);
   for (int i = 1; i <= kLastPage; ++i) Page(i)->hide();
-  try {
-    d_.editor->FillDialUpEntries();
-  } catch (const std::exception&) {
-    // No dial-up library: the account list stays empty.
-  }
+  accountLists_.Refill();
   ShowPage(0);
 }
 
-void TariffWizard::ClearAccounts() { ClearItemsKeepText(accountPage_->entryName_); }
-
 void TariffWizard::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  const TDateTime now = d_.form.Services().clock.Now();
+  const TDateTime now = clock_.Now();
   current_ = 0;
   namePage_->name_->clear();
   namePage_->startDate_->SetDate(DateOf(now));
@@ -242,11 +236,7 @@ void TariffWizard::showEvent(QShowEvent* event) {
   timeWindowPage_->windowFrom_->SetValue(now);
   timeWindowPage_->windowTo_->SetValue(now);
   // Entries made since the last refresh are offered too.
-  try {
-    d_.editor->FillDialUpEntries();
-  } catch (const std::exception&) {
-    // The list stays as it was.
-  }
+  accountLists_.Refill();
   accountPage_->entryName_->setEditText(QString());
   accountPage_->userName_->clear();
   accountPage_->password_->clear();
@@ -282,13 +272,7 @@ void TariffWizard::Next() {
   }
   if (current_ == kLastPage) {
     // The summary: the editor shows what the pages hold, ready to create.
-    const TariffValues values = Values();
-    TariffEditor& editor = *d_.editor;
-    editor.EnterCreateMode();
-    editor.ShowNewTariff(values, limitPage_->timeLimitChoice_->isChecked());
-    d_.settings->close();
-    editor.show();
-    editor.raise();
+    emit SummaryReady(Values(), limitPage_->timeLimitChoice_->isChecked());
     close();
     return;
   }
@@ -298,7 +282,7 @@ void TariffWizard::Next() {
   }
   // A value no tariff can have stops on its page, in its field, not at
   // the summary.
-  const char sep = d_.form.Services().regional.decimalSeparator;
+  const char sep = regional_.decimalSeparator;
   if (current_ == 0) namePage_->startDate_->CheckedValue(QStringLiteral("Startdatum"));
   if (current_ == 1) {
     for (QLineEdit* e : {limitPage_->pricePerMinute_, limitPage_->costLimit_, limitPage_->timeLimit_})
@@ -327,7 +311,7 @@ void TariffWizard::Back() {
 }
 
 TariffValues TariffWizard::Values() const {
-  const char sep = d_.form.Services().regional.decimalSeparator;
+  const char sep = regional_.decimalSeparator;
   TariffValues v;
   v.Name = S(namePage_->name_->text());
   v.StartDate = std::floor(namePage_->startDate_->CheckedValue(QStringLiteral("Startdatum")));

@@ -9,7 +9,7 @@
 
 #include "accounting/TariffStore.h"
 #include "platform/DateTime.h"
-#include "ui/Dialogs.h"
+#include "platform/RegionalSettings.h"
 
 class QCheckBox;
 class QComboBox;
@@ -20,10 +20,10 @@ class QRadioButton;
 
 namespace tarifuhr {
 
+class AccountLists;
 class DateField;
 class DateTimePicker;
 class VolumeFields;
-class EntryList;
 
 // A page: a banner across the top and a heading above its controls.
 class WizardPage : public QWidget {
@@ -115,18 +115,19 @@ class TariffWizard : public QDialog {
  public:
   static constexpr int kLastPage = 4;
 
-  explicit TariffWizard(Dialogs& dialogs);
+  TariffWizard(const Clock& clock, RegionalSettings regional, AccountLists& accountLists);
   ~TariffWizard() override;
 
   int CurrentPage() const { return current_; }
   WizardPage* Page(int i) const { return pages_[static_cast<size_t>(i)]; }
-  // The account list, which the entry enumeration fills with the editor's.
-  EntryList& Accounts() { return *accounts_; }
-  void ClearAccounts();
-
   // "Weiter" / "Übersicht", "Zurück", "Abbrechen".
   void Next();
   void Back();
+
+ signals:
+  // "Übersicht" on the last page: the editor shows the values, ready to
+  // create the tariff, and the settings dialog closes.
+  void SummaryReady(const TariffValues& values, bool timeLimit);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -139,7 +140,9 @@ class TariffWizard : public QDialog {
   // What the pages hold, converted; throws FloatConversionError.
   TariffValues Values() const;
 
-  Dialogs& d_;
+  const Clock& clock_;
+  RegionalSettings regional_;
+  AccountLists& accountLists_;
   int current_ = 0;
   std::vector<WizardPage*> pages_;
   NamePage* namePage_;
@@ -147,7 +150,6 @@ class TariffWizard : public QDialog {
   FeePage* feePage_;
   TimeWindowPage* timeWindowPage_;
   AccountPage* accountPage_;
-  std::unique_ptr<EntryList> accounts_;
   QPushButton* nextButton_;
   QPushButton* backButton_;
   QPushButton* cancelButton_;

@@ -8,6 +8,7 @@
 #include <QCursor>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMetaMethod>
 
 #include <QWidget>
 #include <stdexcept>
@@ -111,8 +112,8 @@ void TrayIcon::HandleActivation(QSystemTrayIcon::ActivationReason reason) {
 }
 
 void TrayIcon::SingleClick() {
-  if (OnLeftButtonDown)
-    OnLeftButtonDown(*this);
+  if (isSignalConnected(QMetaMethod::fromSignal(&TrayIcon::LeftButtonDown)))
+    emit LeftButtonDown();
   else
     ToggleOwner();
 }
@@ -120,8 +121,8 @@ void TrayIcon::SingleClick() {
 void TrayIcon::ToggleOwner() { owner_->setVisible(!owner_->isVisible()); }
 
 void TrayIcon::DoubleClick() {
-  if (OnLeftButtonDbl) {
-    OnLeftButtonDbl(*this);
+  if (isSignalConnected(QMetaMethod::fromSignal(&TrayIcon::LeftButtonDoubleClick))) {
+    emit LeftButtonDoubleClick();
     return;
   }
   if (!popupMenu_) return;

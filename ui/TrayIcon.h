@@ -20,7 +20,6 @@ namespace tarifuhr {
 class TrayIcon : public QObject {
   Q_OBJECT
  public:
-  using NotifyHandler = std::function<void(TrayIcon& sender)>;
   static constexpr int kTipLength = 63;
 
   // The owner must be a top-level window; throws std::logic_error otherwise.
@@ -46,9 +45,6 @@ class TrayIcon : public QObject {
   int TrayID() const { return trayId_; }
   void SetTrayID(int id);
 
-  NotifyHandler OnLeftButtonDbl;
-  NotifyHandler OnLeftButtonDown;
-
   // After the owner's set-up: fills in icon, tip and the default menu.
   void Loaded();
   // Whether the desktop has a notification area at all. Without one the
@@ -63,6 +59,14 @@ class TrayIcon : public QObject {
   // Closes the owner for real: a close the program asks for is not sent
   // to the tray.
   bool CloseOwner();
+
+ signals:
+  // A single click, once the double-click time has passed without a
+  // second one. Unconnected, the click shows or hides the owner.
+  void LeftButtonDown();
+  // A double click. Unconnected, it runs the menu's default item, else
+  // shows the owner.
+  void LeftButtonDoubleClick();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -6,15 +6,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "accounting/UserFiles.h"
 #include "ui/DialogSupport.h"
-#include "ui/MainWindow.h"
-#include "ui/SettingsDialog.h"
+#include "ui/MessageBoxes.h"
 
 namespace tarifuhr {
 
-UserDialog::UserDialog(Dialogs& dialogs)
-    : QDialog(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint), d_(dialogs) {
-  d_.userSettings = this;
+UserDialog::UserDialog(const UserFiles& files, DialogHost& host)
+    : QDialog(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint), files_(files), host_(host) {
   setWindowTitle(QStringLiteral("Benutzer Einstellungen"));
   name_ = Named(new QLineEdit(this), "name");
   name_->setMinimumWidth(200);
@@ -37,14 +36,14 @@ void UserDialog::showEvent(QShowEvent* event) {
 }
 
 void UserDialog::Create() {
-  const CreateUserResult result = d_.form.Files().CreateUser(S(name_->text()));
+  const CreateUserResult result = files_.CreateUser(S(name_->text()));
   if (result.code != kCreateOk) {
     // Nothing was created: say why and let the user choose another name.
     ShowErrorBox(this, windowTitle(), Q(result.message));
     return;
   }
-  if (!result.notice.empty()) d_.form.ShowError(result.notice);
-  d_.settings->RefillUsers();
+  if (!result.notice.empty()) host_.ShowError(result.notice);
+  emit UserCreated();
   close();
 }
 

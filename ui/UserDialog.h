@@ -4,17 +4,23 @@
 
 #include <QDialog>
 
-#include "ui/Dialogs.h"
+#include "ui/DialogHost.h"
 
 class QLineEdit;
 class QPushButton;
 
 namespace tarifuhr {
 
+class UserFiles;
+
 class UserDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit UserDialog(Dialogs& dialogs);
+  UserDialog(const UserFiles& files, DialogHost& host);
+
+ signals:
+  // A user was made: the user list is read again.
+  void UserCreated();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -22,7 +28,8 @@ class UserDialog : public QDialog {
  private:
   void Create();  // "Erstellen"
 
-  Dialogs& d_;
+  const UserFiles& files_;
+  DialogHost& host_;
   QLineEdit* name_;
   QPushButton* createButton_;
   QPushButton* cancelButton_;

@@ -35,10 +35,10 @@ namespace tarifuhr::testing {
 struct DialogWorld : UiWorld {
   // Started as the program starts; the tick is left to the test.
   explicit DialogWorld(bool firstStart = false) {
-    form->Start();
-    form->PauseTick();
-    form->Core().firstStart = firstStart;
-    set = std::make_unique<DialogSet>(*form);
+    mainWindow->Start();
+    mainWindow->PauseTick();
+    mainWindow->Core().firstStart = firstStart;
+    set = std::make_unique<DialogSet>(*mainWindow);
   }
   ~DialogWorld() { set.reset(); }
 
@@ -46,12 +46,12 @@ struct DialogWorld : UiWorld {
   TariffEditor& editor() { return set->Editor(); }
   TariffWizard& wizard() { return set->Wizard(); }
   UserDialog& userSettings() { return set->UserSettings(); }
-  AccountingCore& core() { return form->Core(); }
+  AccountingCore& core() { return mainWindow->Core(); }
 
   // The tick of one counted second.
   void Tick() {
     clock.AdvanceSeconds(1);
-    form->Core().Tick();
+    mainWindow->Core().Tick();
   }
 
   // The tariffs and totals in a user's data file.

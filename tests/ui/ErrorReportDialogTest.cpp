@@ -42,7 +42,7 @@ struct ReportWorld : DialogWorld {
   }
   // Opens the dialog from the menu and writes a report with `token`.
   void Write(const QString& token) {
-    form->StripItems().errorReport->trigger();
+    mainWindow->StripItems().errorReport->trigger();
     auto* report = Control<QPlainTextEdit>(*dialog, "report");
     report->selectAll();
     Type(report, QStringLiteral("Zähler läuft rückwärts ") + token);
@@ -84,7 +84,7 @@ class ErrorReportDialogTest : public QObject {
     ReportWorld w;
     w.Configure(*servers);
     w.Online();
-    QVERIFY(w.form->StripItems().errorReport->isEnabled());
+    QVERIFY(w.mainWindow->StripItems().errorReport->isEnabled());
     const std::string token = test::Token();
     w.Write(QString::fromStdString(token));
     // While the clients wait, the button shows how far the send is; the

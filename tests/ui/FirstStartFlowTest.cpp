@@ -19,7 +19,7 @@ class FirstStartFlowTest : public QObject {
     w.AddEntry("Heimnetz");
     QVERIFY(w.core().registrySettings.firstStart);  // nothing in the registry yet
     QVERIFY(ReadFileBytes(w.dir.File("dialup.otl")).empty());
-    QVERIFY(w.form->Files().ListUsers().empty());
+    QVERIFY(w.mainWindow->Files().ListUsers().empty());
     FirstStartDialog& first = w.set->FirstStart();
 
     // The first tick shows the first-start dialog.
@@ -65,8 +65,8 @@ class FirstStartFlowTest : public QObject {
     QCOMPARE(w.registry.ReadString(kTarifuhrKey, "currentuser"), std::string("Erika (Erika.tfd)"));
 
     // Dial from the main window's menu; the connection is counted.
-    QCOMPARE(w.form->DialItems().size(), size_t(1));
-    w.form->DialItems()[0]->trigger();
+    QCOMPARE(w.mainWindow->DialItems().size(), size_t(1));
+    w.mainWindow->DialItems()[0]->trigger();
     const SimState dialled = w.network->Snapshot();
     QCOMPARE(dialled.Connections.size(), size_t(1));
     QCOMPARE(dialled.Entries[0].SavedUser, std::string("erika"));
@@ -74,13 +74,13 @@ class FirstStartFlowTest : public QObject {
     w.network->AddTraffic("Heimnetz", 50000, 4000);
     for (int i = 0; i < 35; ++i) w.Tick();
     QCOMPARE(w.core().activeTariff, 0);
-    QCOMPARE(w.form->TariffLabel()->text(), QStringLiteral("Abendtarif:"));
-    QVERIFY(w.form->FigureField(Figure::ConnectionBytes)->text().contains(QStringLiteral("54.000 B")));
+    QCOMPARE(w.mainWindow->TariffLabel()->text(), QStringLiteral("Abendtarif:"));
+    QVERIFY(w.mainWindow->FigureField(Figure::ConnectionBytes)->text().contains(QStringLiteral("54.000 B")));
 
     w.network->HangUpEntry("Heimnetz");
     w.Tick();
-    QCOMPARE(w.form->TariffLabel()->text(), QStringLiteral("Offline"));
-    w.form->Quit();
+    QCOMPARE(w.mainWindow->TariffLabel()->text(), QStringLiteral("Offline"));
+    w.mainWindow->Quit();
 
     // One logged connection of 65 seconds: the fee and two minutes.
     const std::string log = ReadFileBytes(w.dir.File("dialup.otl"));

@@ -55,17 +55,17 @@ class SettingsDialogTest : public QObject {
     QVERIFY(w.settings().windowFlags() & Qt::WindowStaysOnTopHint);
     // The user list file exists from the dialog's creation on.
     QVERIFY(std::filesystem::exists(w.dir.File("userlist.ini")));
-    QVERIFY(w.form->StripItems().userSettings->isEnabled());
-    QVERIFY(w.form->TariffSettingsItem()->isEnabled());
-    QVERIFY(w.form->StripItems().about->isEnabled());
-    QVERIFY(w.form->StripItems().errorReport->isEnabled());
-    QVERIFY(w.form->OverviewItems().errorReport->isEnabled());
-    w.form->StripItems().userSettings->trigger();
+    QVERIFY(w.mainWindow->StripItems().userSettings->isEnabled());
+    QVERIFY(w.mainWindow->TariffSettingsItem()->isEnabled());
+    QVERIFY(w.mainWindow->StripItems().about->isEnabled());
+    QVERIFY(w.mainWindow->StripItems().errorReport->isEnabled());
+    QVERIFY(w.mainWindow->OverviewItems().errorReport->isEnabled());
+    w.mainWindow->StripItems().userSettings->trigger();
     QVERIFY(w.settings().isVisible());
     QVERIFY(!w.settings().isModal());
     w.settings().close();
     QVERIFY(w.settings().isHidden());
-    w.form->OverviewItems().userSettings->trigger();  // the same instance again
+    w.mainWindow->OverviewItems().userSettings->trigger();  // the same instance again
     QVERIFY(w.settings().isVisible());
   }
 
@@ -95,16 +95,16 @@ class SettingsDialogTest : public QObject {
     // everywhere.
     Choose(Control<QComboBox>(w.settings(), "users"), "Jörg (Jörg.tfd)");
     QVERIFY(w.core().tariffs.empty());
-    QCOMPARE(w.form->TariffOverview()->count(), 0);
-    QVERIFY(w.form->DialItems().empty());
+    QCOMPARE(w.mainWindow->TariffOverview()->count(), 0);
+    QVERIFY(w.mainWindow->DialItems().empty());
 
     // And back: the old user's tariffs come back from the file.
     Choose(Control<QComboBox>(w.settings(), "users"), "Hans (Hans.tfd)");
     QCOMPARE(w.core().tariffs.size(), size_t(1));
     QCOMPARE(Items(Control<QListWidget>(w.settings(), "tariffs")), QStringList{"Hans-Tarif"});
-    QCOMPARE(w.form->TariffOverview()->count(), 1);
-    QCOMPARE(w.form->DialItems().size(), size_t(1));
-    QCOMPARE(w.form->DialItems()[0]->text(), QStringLiteral("Hans-Tarif wählen..."));
+    QCOMPARE(w.mainWindow->TariffOverview()->count(), 1);
+    QCOMPARE(w.mainWindow->DialItems().size(), size_t(1));
+    QCOMPARE(w.mainWindow->DialItems()[0]->text(), QStringLiteral("Hans-Tarif wählen..."));
     w.core().tariffs[0].PeriodSeconds = 999;
 
     // Showing the dialog selects the current user, letter case aside.
@@ -188,7 +188,7 @@ class SettingsDialogTest : public QObject {
     Choose(Control<QComboBox>(w.settings(), "users"), "Hans (Hans.tfd)");
     w.core().tariffs = {Tariff("Null", "A"), Tariff("Eins", "B"), Tariff("Zwei", "C")};
     w.settings().ShowTariffNames();
-    w.form->BuildDialMenu();
+    w.mainWindow->BuildDialMenu();
     Control<QListWidget>(w.settings(), "tariffs")->setCurrentRow(0);
     Click(Control<QPushButton>(w.settings(), "removeTariff"));
     QCOMPARE(Items(Control<QListWidget>(w.settings(), "tariffs")), (QStringList{"Eins", "Zwei"}));
@@ -196,12 +196,12 @@ class SettingsDialogTest : public QObject {
     QCOMPARE(onDisk.size(), size_t(2));
     QCOMPARE(onDisk[0].Name, std::string("Eins"));
     QCOMPARE(onDisk[1].Name, std::string("Zwei"));
-    QCOMPARE(w.form->TariffOverview()->count(), 2);
+    QCOMPARE(w.mainWindow->TariffOverview()->count(), 2);
     // The dial items follow: none dials a tariff that is gone.
-    QCOMPARE(w.form->DialItems().size(), size_t(2));
-    QCOMPARE(w.form->DialItems()[0]->text(), QStringLiteral("Eins wählen..."));
-    QVERIFY(w.form->Ticking());  // the tick runs again
-    w.form->PauseTick();
+    QCOMPARE(w.mainWindow->DialItems().size(), size_t(2));
+    QCOMPARE(w.mainWindow->DialItems()[0]->text(), QStringLiteral("Eins wählen..."));
+    QVERIFY(w.mainWindow->Ticking());  // the tick runs again
+    w.mainWindow->PauseTick();
 
     // The only ones left, one by one.
     Control<QListWidget>(w.settings(), "tariffs")->setCurrentRow(1);
@@ -236,19 +236,19 @@ class SettingsDialogTest : public QObject {
     AddUser(w, "Hans");
     Choose(Control<QComboBox>(w.settings(), "users"), "Hans (Hans.tfd)");
     w.core().tariffs = {Tariff("T", "Net")};
-    w.form->BuildDialMenu();
-    w.form->DialTariff(0);
+    w.mainWindow->BuildDialMenu();
+    w.mainWindow->DialTariff(0);
     w.Tick();
     w.Tick();
     QCOMPARE(w.core().tariffs[0].PeriodSeconds, 2.0);
 
     Choose(Control<QComboBox>(w.settings(), "users"), "Hans (Hans.tfd)");
     Click(Control<QPushButton>(w.settings(), "removeUser"));
-    QVERIFY(w.form->Ticking());  // the tick goes on
-    w.form->PauseTick();
+    QVERIFY(w.mainWindow->Ticking());  // the tick goes on
+    w.mainWindow->PauseTick();
     QVERIFY(Control<QComboBox>(w.settings(), "users")->count() == 0);
     QVERIFY(w.core().currentUser.empty());
-    QVERIFY(w.form->DialItems().empty());
+    QVERIFY(w.mainWindow->DialItems().empty());
   }
 };
 

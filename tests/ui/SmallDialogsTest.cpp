@@ -14,7 +14,7 @@ class SmallDialogsTest : public QObject {
     DialogWorld w;
     AboutDialog& a = w.set->About();
     QVERIFY(a.isHidden());
-    w.form->StripItems().about->trigger();
+    w.mainWindow->StripItems().about->trigger();
     QVERIFY(a.isVisible());
     QVERIFY(!a.isModal());
     QCOMPARE(a.windowTitle(), QStringLiteral("About"));

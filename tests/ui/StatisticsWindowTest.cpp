@@ -61,7 +61,7 @@ class StatisticsWindowTest : public QObject {
   void theMenuItemShowsTheTariffsPeriodWithItsTotals() {
     DialogWorld w;
     PrepareTariffAndLog(w);
-    w.form->StripItems().statistics->trigger();
+    w.mainWindow->StripItems().statistics->trigger();
     StatisticsWindow& s = w.set->Statistics();
     QVERIFY(s.isVisible());
     QCOMPARE(Control<QComboBox>(s, "periodChoice")->currentText(), QStringLiteral("Aktueller Zeitraum"));
@@ -93,7 +93,7 @@ class StatisticsWindowTest : public QObject {
     const std::string log = w.core().Services().log.Path();
     std::filesystem::remove(log);
     std::filesystem::create_directory(log);
-    w.form->OverviewItems().statistics->trigger();
+    w.mainWindow->OverviewItems().statistics->trigger();
     StatisticsWindow& s = w.set->Statistics();
     QVERIFY(s.isVisible());
     QVERIFY(Control<QLabel>(s, "failure")->text().contains(QString::fromStdString(log)));

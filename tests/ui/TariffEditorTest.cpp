@@ -14,7 +14,7 @@ namespace {
 
 // A user "Hans" that is current, with the given tariffs saved.
 void HansWith(DialogWorld& w, std::vector<TariffRecord> tariffs) {
-  const CreateUserResult r = w.form->Files().CreateUser("Hans");
+  const CreateUserResult r = w.mainWindow->Files().CreateUser("Hans");
   QCOMPARE(r.code, kCreateOk);
   w.settings().RefillUsers();
   Choose(Control<QComboBox>(w.settings(), "users"), "Hans (Hans.tfd)");
@@ -224,8 +224,8 @@ class TariffEditorTest : public QObject {
     w.AddEntry("Net");
     HansWith(w, {NoLimitTariff(), TimeTariff()});
     TariffEditor& e = w.editor();
-    w.form->TariffOverview()->setCurrentRow(1);
-    w.form->EditSelectedTariff();  // "Tarif-Einstellungen" of the main window
+    w.mainWindow->TariffOverview()->setCurrentRow(1);
+    w.mainWindow->EditSelectedTariff();  // "Tarif-Einstellungen" of the main window
     QVERIFY(e.isVisible());
     QVERIFY(!e.isModal());
     QCOMPARE(e.EditIndex(), 1);
@@ -248,8 +248,8 @@ class TariffEditorTest : public QObject {
     QCOMPARE(onDisk[1].Name, std::string("Umbenannt"));
     QCOMPARE(onDisk[1].DialInFee, 9.5);
     QCOMPARE(onDisk[1].SecondsToday, 33);  // the tick's counters stay
-    QVERIFY(w.form->TariffOverview()->item(1)->text().startsWith("Umbenannt\t"));
-    QCOMPARE(w.form->DialItems()[1]->text(), QStringLiteral("Umbenannt wählen..."));
+    QVERIFY(w.mainWindow->TariffOverview()->item(1)->text().startsWith("Umbenannt\t"));
+    QCOMPARE(w.mainWindow->DialItems()[1]->text(), QStringLiteral("Umbenannt wählen..."));
   }
 
   void aValueNoTariffCanHaveIsRefusedInItsFieldHoweverItCame() {
@@ -382,7 +382,7 @@ class TariffEditorTest : public QObject {
     w.settings().show();
     Control<QListWidget>(w.settings(), "tariffs")->setCurrentRow(1);
     Click(Control<QPushButton>(w.settings(), "removeTariff"));
-    w.form->PauseTick();
+    w.mainWindow->PauseTick();
     Click(Control<QPushButton>(e, "store"));
     QCOMPARE(boxes.texts.size(), 1);
     QCOMPARE(boxes.texts[0],
@@ -398,7 +398,7 @@ class TariffEditorTest : public QObject {
     e.show();
     Control<QListWidget>(w.settings(), "tariffs")->setCurrentRow(0);
     Click(Control<QPushButton>(w.settings(), "removeTariff"));
-    w.form->PauseTick();
+    w.mainWindow->PauseTick();
     Control<QLineEdit>(e, "name")->setText("Folgt");
     Click(Control<QPushButton>(e, "store"));
     QCOMPARE(boxes.texts.size(), 1);
@@ -406,7 +406,7 @@ class TariffEditorTest : public QObject {
     QCOMPARE(w.core().tariffs[0].Name, std::string("Folgt"));
 
     // The user changed meanwhile: nothing lands in the other user's list.
-    QCOMPARE(w.form->Files().CreateUser("Erika").code, kCreateOk);
+    QCOMPARE(w.mainWindow->Files().CreateUser("Erika").code, kCreateOk);
     w.settings().RefillUsers();
     e.Load(0);
     e.show();
@@ -444,7 +444,7 @@ class TariffEditorTest : public QObject {
     QCOMPARE(Control<QListWidget>(w.settings(), "tariffs")->item(0)->text(), QString(25, 'N'));
     // A new tariff is on disk at once.
     QCOMPARE(w.TariffsOnDisk("Hans.tfd").size(), size_t(1));
-    QCOMPARE(w.form->DialItems().size(), size_t(1));
+    QCOMPARE(w.mainWindow->DialItems().size(), size_t(1));
   }
 };
 

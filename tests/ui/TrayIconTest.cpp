@@ -22,8 +22,8 @@ class TrayIconTest : public QObject {
     TrayIcon tray(&owner, [] { return true; });
     tray.SetDoubleClickInterval(50);
     int singles = 0, doubles = 0;
-    tray.OnLeftButtonDown = [&](TrayIcon&) { ++singles; };
-    tray.OnLeftButtonDbl = [&](TrayIcon&) { ++doubles; };
+    QObject::connect(&tray, &TrayIcon::LeftButtonDown, [&] { ++singles; });
+    QObject::connect(&tray, &TrayIcon::LeftButtonDoubleClick, [&] { ++doubles; });
     tray.HandleActivation(QSystemTrayIcon::Trigger);
     QCOMPARE(singles, 0);
     QTRY_COMPARE(singles, 1);

@@ -39,9 +39,10 @@ struct UiWorld {
     dialUp.binder = &binder;
     dialUp.family = StatisticsFamily::Device;
     dialUp.counters = &backend;
-    form = std::make_unique<MainWindow>(ProgramServices{clock, backend, dialUp, registry, shell, dir.Path(),
-                                                        dir.File("tarifuhr"), RegionalSettings::German()},
-                                        nullptr, [trayAvailable] { return trayAvailable; });
+    mainWindow =
+        std::make_unique<MainWindow>(ProgramServices{clock, backend, dialUp, registry, shell, dir.Path(),
+                                                     dir.File("tarifuhr"), RegionalSettings::German()},
+                                     nullptr, [trayAvailable] { return trayAvailable; });
   }
   void AddEntry(const std::string& name) {
     SimEntry e;
@@ -57,7 +58,7 @@ struct UiWorld {
   RasBinder binder;
   RegistryStore registry;
   RecordingShell shell;
-  std::unique_ptr<MainWindow> form;
+  std::unique_ptr<MainWindow> mainWindow;
 };
 
 }  // namespace tarifuhr::testing

@@ -14,7 +14,7 @@ using namespace tarifuhr::testing;
 namespace {
 
 void HansIsCurrent(DialogWorld& w) {
-  QCOMPARE(w.form->Files().CreateUser("Hans").code, kCreateOk);
+  QCOMPARE(w.mainWindow->Files().CreateUser("Hans").code, kCreateOk);
   w.settings().RefillUsers();
   w.settings().show();
   Choose(Control<QComboBox>(w.settings(), "users"), "Hans (Hans.tfd)");
@@ -364,11 +364,11 @@ class WizardTest : public QObject {
     QCOMPARE(w.core().totals.OnlineSeconds, -1.0);
 
     // The main window shows it and can dial it.
-    QCOMPARE(w.form->TariffOverview()->count(), 1);
-    QVERIFY(w.form->TariffOverview()->item(0)->text().startsWith("Mein Tarif\t"));
-    QCOMPARE(w.form->DialItems().size(), size_t(1));
-    QCOMPARE(w.form->DialItems()[0]->text(), QStringLiteral("Mein Tarif wählen..."));
-    w.form->DialItems()[0]->trigger();
+    QCOMPARE(w.mainWindow->TariffOverview()->count(), 1);
+    QVERIFY(w.mainWindow->TariffOverview()->item(0)->text().startsWith("Mein Tarif\t"));
+    QCOMPARE(w.mainWindow->DialItems().size(), size_t(1));
+    QCOMPARE(w.mainWindow->DialItems()[0]->text(), QStringLiteral("Mein Tarif wählen..."));
+    w.mainWindow->DialItems()[0]->trigger();
     const SimState s = w.network->Snapshot();
     QCOMPARE(s.Connections.size(), size_t(1));
     for (int i = 0; i < 61; ++i) w.Tick();
@@ -376,7 +376,7 @@ class WizardTest : public QObject {
     QCOMPARE(w.core().activeTariff, 0);
     QCOMPARE(t.PeriodSeconds, 61.0);
     QCOMPARE(t.PeriodCosts, 5 + 2 * 1.9);  // fee, and the minutes at 0 and 60
-    QCOMPARE(w.form->TariffLabel()->text(), QStringLiteral("Mein Tarif:"));
+    QCOMPARE(w.mainWindow->TariffLabel()->text(), QStringLiteral("Mein Tarif:"));
 
     // Closing the settings dialog saves it.
     w.settings().show();
@@ -406,10 +406,10 @@ class WizardTest : public QObject {
     // And remove it.
     Control<QListWidget>(w.settings(), "tariffs")->setCurrentRow(0);
     Click(Control<QPushButton>(w.settings(), "removeTariff"));
-    w.form->PauseTick();
+    w.mainWindow->PauseTick();
     QVERIFY(w.TariffsOnDisk("Hans.tfd").empty());
-    QCOMPARE(w.form->TariffOverview()->count(), 0);
-    QVERIFY(w.form->DialItems().empty());
+    QCOMPARE(w.mainWindow->TariffOverview()->count(), 0);
+    QVERIFY(w.mainWindow->DialItems().empty());
   }
 };
 
