@@ -108,8 +108,8 @@ class MainWindow : public QWidget, public AccountingDisplay, public DialogHost {
   // The dial menu from the current user's tariffs.
   void BuildDialMenu() override;
   void UpdateAutostartChecks() override;
-  // Help file in the program directory, else beside the program.
-  std::string HelpFilePath() const;
+
+  // How the program ends (MainWindowShutdown.cpp).
   // Logs an open connection and saves; false (after telling the user) when
   // the save failed.
   bool LogAndSave();
@@ -178,6 +178,8 @@ class MainWindow : public QWidget, public AccountingDisplay, public DialogHost {
   QLabel* HeaderBar(const QRect& geometry, std::initializer_list<std::pair<const char*, int>> columns);
   void OnTimer();
   void UpdateShowHideCaption();
+  // Help file in the program directory, else beside the program.
+  std::string HelpFilePath() const;
   void StorePosition();
   bool InExemptRow(const QPoint& local) const;
   // The application's Quit (the session manager ends the program).
