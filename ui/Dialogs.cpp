@@ -6,6 +6,7 @@
 #include "ui/ErrorReportDialog.h"
 #include "ui/FirstStartDialog.h"
 #include "ui/MainWindow.h"
+#include "ui/MessageBoxes.h"
 #include "ui/SettingsDialog.h"
 #include "ui/StatisticsWindow.h"
 #include "ui/TariffEditor.h"
@@ -52,7 +53,11 @@ void DialogSet::ConnectDialogs() {
     editor->Load(index);
     editor->exec();
   });
-  QObject::connect(userSettings, &UserDialog::UserCreated, settings, &SettingsDialog::RefillUsers);
+  // No exception may cross a signal: a user list that cannot be read is
+  // told here.
+  QObject::connect(userSettings, &UserDialog::UserCreated, settings, [userSettings, settings] {
+    Guarded(userSettings, [settings] { settings->RefillUsers(); });
+  });
   QObject::connect(editor, &TariffEditor::TariffCreated, settings, &SettingsDialog::AddTariffName);
   QObject::connect(wizard, &TariffWizard::SummaryReady, editor,
                    [editor, settings](const TariffValues& values, bool timeLimit) {
