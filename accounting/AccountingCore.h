@@ -8,11 +8,14 @@
 #include <vector>
 
 #include "accounting/AccountingDisplay.h"
+#include "accounting/AccountingSnapshot.h"
 #include "accounting/BudgetWarnings.h"
 #include "accounting/ConnectionLog.h"
 #include "accounting/ConnectionState.h"
+#include "accounting/RegistrySettings.h"
 #include "accounting/RememberedConnection.h"
 #include "accounting/TariffRecord.h"
+#include "accounting/TariffStore.h"
 #include "accounting/TickScheduler.h"
 #include "accounting/UserFiles.h"
 #include "connection/DialUp.h"
@@ -37,28 +40,16 @@ struct AccountingServices {
   std::string network;
 };
 
-// The registry values read at start.
-struct RegistrySettings {
-  bool firstStart = false;
-  std::string currentUser;
-  int left = 0;
-  int top = 0;
-  // False when the registry could not be written at all.
-  bool writable = true;
-  // Budget warnings ("warnungen"): on unless switched off.
-  bool warningsOn = true;
-  // What could not be read or written, in German, each once.
-  std::vector<std::string> problems;
-};
-
-RegistrySettings ReadRegistrySettings(Registry& registry, const std::string& programDir);
-
 class AccountingCore {
  public:
+  // Wires itself to the component's connection reports.
   AccountingCore(AccountingServices services, AccountingDisplay& display);
+  AccountingCore(const AccountingCore&) = delete;
+  AccountingCore& operator=(const AccountingCore&) = delete;
 
-  // Start-up as the main window's creation does it, window steps included
-  // through the display, in their order.
+  // Start-up: the log, the registry settings, the connection a last run
+  // left open, the current user and its active tariff. The window places
+  // itself by Settings() afterwards.
   void Startup();
   // The timer's event: counts the second when it is a new one.
   void Tick();
@@ -72,14 +63,35 @@ class AccountingCore {
   // each, whatever the other did. What failed, in German.
   std::vector<std::string> CloseDownOnce();
 
-  void RefreshOverview();
-  int FindActiveTariff();
+  // What the core keeps, for reading.
+  const std::vector<TariffRecord>& Tariffs() const { return tariffs_; }
+  const TotalsRecord& Totals() const { return totals_; }
+  const std::string& CurrentUser() const { return currentUser_; }
+  // The tariff counted on, -1 for none.
+  int ActiveTariff() const { return activeTariff_; }
+  // The open connection's record as far as counted; closed when none.
+  const ConnectionRecord& OpenRecord() const { return connection_; }
+  const RegistrySettings& Settings() const { return registrySettings_; }
+  // Budget warnings ("Warnungen" in the menus); on unless switched off.
+  bool WarningsOn() const { return warningsOn_; }
+  // The last snapshot handed to the display, all parts.
+  const AccountingSnapshot& Snapshot() const { return snapshot_; }
+  const AccountingServices& Services() const { return services_; }
   // The listed name of the connected entry that tariff `index` dials; empty
   // when it is not connected. Asks the network.
   std::string ConnectedEntryOfTariff(int index);
 
-  // Loads `section` and finds the tariff; saves nothing.
-  int LoadUser(const std::string& section);
+  // What the user does. Each one that changes the tariffs finds the active
+  // tariff again and shows the new overview and tariff list.
+
+  // Writes the editor's values into tariff `index`, or into a new one for
+  // -1, and saves. Returns the index written. Throws ValueOutOfRange (the
+  // values are checked before anything changes), std::out_of_range for
+  // another index outside the list, and FileError when the save failed:
+  // the tariff is then kept and the next save takes it along.
+  int StoreTariff(int index, const TariffValues& values);
+  // Removes the current user's tariff `index`, and saves.
+  void RemoveTariffAt(int index);
   // Saves the user's data, and what an open connection's record holds so
   // far beside it, so that a restart goes on with the same figures.
   void SaveUser();
@@ -93,30 +105,23 @@ class AccountingCore {
   // and counting goes on without a user. The notice of a damaged user list
   // kept aside, if any.
   std::string RemoveUser(const std::string& section);
-  // Removes the current user's tariff `index`, finds the active tariff
-  // again and saves.
-  void RemoveTariffAt(int index);
-
-  // State, read and changed in place by the dialogs.
-  std::vector<TariffRecord> tariffs;
-  TotalsRecord totals;
-  std::string currentUser;
-  int activeTariff = -1;
-  ActiveEntryState activeEntry;
-  ConnectionRecord connection;
-  int historyLineCount = 0;
-  int32_t nextChargeSecond = 0;  // the connection's second of the next minute charge
-  bool firstStart = false;
-  RegistrySettings registrySettings;
-  // Budget warnings ("Warnungen" in the menus); on unless switched off.
-  bool warningsOn = true;
   // Switches the warnings and remembers it in the registry (RegistryError).
   void SetWarningsOn(bool on);
 
-  const AccountingServices& Services() const { return services_; }
-
  private:
   void CountSecond(TDateTime now);
+  // Hands the display the snapshot with `parts` marked as changed.
+  void Publish(unsigned parts);
+  // After the tariff list changed: the active tariff, the overview and the
+  // tariff list shown anew.
+  void TariffsChanged();
+  int FindActiveTariff();
+  // Takes the overview's rows, the log's last records, the figures and the
+  // volume left into the snapshot.
+  void TakeOverview();
+  void TakeLog();
+  void TakeFigures(bool online, bool statisticsOk);
+  void TakeVolumeLeft();
   // Shows `text` unless it is what `said` holds: a failure that repeats
   // every second or minute is told once.
   void TellOnce(std::string& said, const std::string& text);
@@ -126,7 +131,6 @@ class AccountingCore {
   // Counts the seconds the tick missed while the same connection stayed up.
   bool CatchUp(TDateTime now, int64_t monotonicMs);
   void CountTraffic();
-  void ShowFigures(bool online, bool statisticsOk);
   void CloseConnection();
   void OpenConnection(TDateTime now);
   // Tariff of the active entry, without asking the network.
@@ -146,7 +150,6 @@ class AccountingCore {
   // True when the connection runs outside the tariff's time window.
   bool UpdateActiveTariff(TDateTime now, bool openedNow);
   void ChargeMinute();
-  void ShowVolumeStatus();
   void WarnWhenDue(const TariffRecord& t, TDateTime now);
   // Each billing unit the connection's traffic has begun costs its price once.
   void ChargeVolume(TariffRecord& t);
@@ -157,11 +160,21 @@ class AccountingCore {
   // Says why the program counts without a user, when it does.
   void TellAboutTheUser(int loaded);
   void SaveWhenDue(TDateTime now);
-  std::string OverviewRow(size_t index) const;
-  std::string CutToWidth(const std::string& text, int pixels, size_t keep) const;
 
   AccountingServices services_;
   AccountingDisplay& display_;
+  std::vector<TariffRecord> tariffs_;
+  TotalsRecord totals_;
+  std::string currentUser_;
+  int activeTariff_ = -1;
+  ActiveEntryState activeEntry_;
+  ConnectionRecord connection_;
+  int32_t nextChargeSecond_ = 0;  // the connection's second of the next minute charge
+  bool firstStartDue_ = false;
+  RegistrySettings registrySettings_;
+  bool warningsOn_ = true;
+  AccountingSnapshot snapshot_;
+  unsigned pendingParts_ = 0;  // changed before the next snapshot is handed over
   TickScheduler scheduler_;
   // Counters of the component last seen; empty until seen in this connection.
   std::optional<uint64_t> lastRecv_;

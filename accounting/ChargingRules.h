@@ -69,6 +69,13 @@ inline bool IsChargeSecond(int32_t connectionSeconds, int32_t nextChargeSecond) 
   return connectionSeconds == nextChargeSecond;
 }
 
+// An open connection's bytes go to the period once, when it ends (or is
+// saved).
+inline void FoldConnectionBytes(TariffRecord& t) {
+  t.PeriodBytes += t.ConnectionBytes;
+  t.ConnectionBytes = 0;
+}
+
 // Rounds halves to the even number, as the platform's Round does.
 double RoundHalfEven(double v);
 

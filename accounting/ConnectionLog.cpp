@@ -104,11 +104,16 @@ void ShowLogLine(const ConnectionRecord& r, int index, LogListView& view, const 
   view.EndUpdate();
 }
 
+int ShowLogRecords(const std::vector<ConnectionRecord>& records, LogListView& view, const TextWidthFn& width,
+                   const RegionalSettings& rs) {
+  view.Clear();
+  for (const ConnectionRecord& r : records) ShowLogLine(r, -1, view, width, rs);
+  return view.Count();
+}
+
 int LoadLog(const ConnectionLog& log, LogListView& view, const TextWidthFn& width,
             const RegionalSettings& rs) {
-  view.Clear();
-  for (const ConnectionRecord& r : log.ReadTail(kHistoryLines)) ShowLogLine(r, -1, view, width, rs);
-  return view.Count();
+  return ShowLogRecords(log.ReadTail(kHistoryLines), view, width, rs);
 }
 
 }  // namespace tarifuhr

@@ -67,6 +67,9 @@ class ConnectionLog {
   std::string path_;
 };
 
+// Replaces the list's lines by `records`; returns their number.
+int ShowLogRecords(const std::vector<ConnectionRecord>& records, LogListView& view, const TextWidthFn& width,
+                   const RegionalSettings& rs);
 // Shows the last 30 records in `view`; returns the history line count.
 int LoadLog(const ConnectionLog& log, LogListView& view, const TextWidthFn& width,
             const RegionalSettings& rs);

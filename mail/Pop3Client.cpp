@@ -24,6 +24,7 @@ void Pop3Client::Connect() {
   try {
     socket_.Open();
   } catch (const std::exception&) {
+    // Not the caller's exception: ErrorFlag() says it, and no OnConnect follows.
     errorFlag_ = true;
     return;
   }

@@ -38,12 +38,6 @@ class Pop3Client {
   NotifyHandler OnConnect;
   NotifyHandler OnDisconnect;
   ErrorHandler OnError;
-  // Retrieving and deleting mail are not part of this client; these events
-  // are kept so that settings made on them are not lost, and never fire.
-  NotifyHandler OnBeforeRetrieve;
-  NotifyHandler OnAfterRetrieve;
-  std::function<void(Pop3Client* Sender, uint16_t Percent)> OnRetrieveProgress;
-  NotifyHandler OnDelete;
   NotifyHandler OnLookup;
   NotifyHandler OnConnecting;
   SocketTextHandler OnSendTextToSocket;

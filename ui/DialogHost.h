@@ -15,8 +15,6 @@ class DialogHost {
   // The line selected in the tariff overview, -1 for none.
   virtual int SelectedTariff() const = 0;
   virtual void SelectTariff(int index) = 0;
-  // The dial menu from the current user's tariffs.
-  virtual void BuildDialMenu() = 0;
   // Tells the user without waiting for an answer.
   virtual void ShowError(const std::string& message) = 0;
 

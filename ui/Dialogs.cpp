@@ -22,8 +22,7 @@ DialogSet::DialogSet(MainWindow& mainWindow) : mainWindow_(mainWindow) {
   // Created in this order: the editor's account box is filled from the
   // start, the wizard's from its creation on.
   settings_ = std::make_unique<SettingsDialog>(core, mainWindow.Files(), mainWindow);
-  editor_ =
-      std::make_unique<TariffEditor>(core, services.clock, services.regional, *accountLists_, mainWindow);
+  editor_ = std::make_unique<TariffEditor>(core, services.clock, services.regional, *accountLists_);
   userSettings_ = std::make_unique<UserDialog>(mainWindow.Files(), mainWindow);
   about_ = std::make_unique<AboutDialog>(services.shell);
   wizard_ = std::make_unique<TariffWizard>(services.clock, services.regional, *accountLists_);

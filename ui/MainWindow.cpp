@@ -75,7 +75,6 @@ MainWindow::MainWindow(ProgramServices services, QWidget* parent, std::function<
       AccountingServices{services_.clock, *dialUp_, services_.internetState, services_.registry, userFiles_,
                          log_, services_.regional, services_.networkName},
       *this);
-  ConnectActiveEntry(*dialUp_, core_->activeEntry);
 
   tray_ = new TrayIcon(this, std::move(trayAvailable));
   tray_->SetHideOnActivate(true);
@@ -206,7 +205,10 @@ void MainWindow::Start() {
   addAction(stripItems_.help);
   // A failure in a start-up step is shown; the program still comes up.
   QCoreApplication::instance()->installEventFilter(this);
+  UpdateAutostartChecks();
   Guarded(this, [this] { core_->Startup(); });
+  PlaceWindow(core_->Settings().left, core_->Settings().top);
+  Collapse();
   UpdateWarningChecks();
   tray_->SetPopupMenu(stripMenu_);
   connect(tray_, &TrayIcon::LeftButtonDown, this, [this] { OnTrayClick(); });
@@ -223,6 +225,8 @@ void MainWindow::Start() {
 void MainWindow::OnTimer() {
   // Armed first: a message box shown by this tick must not stop the clock.
   timer_.start(core_->MillisecondsUntilNextTick());
+  // Minimizing sends no event the captions could follow.
+  UpdateShowHideCaption();
   Guarded(this, [this] { core_->Tick(); });
 }
 
@@ -352,15 +356,26 @@ void MainWindow::StorePosition() {
   }
 }
 
-void MainWindow::SetFigure(Figure figure, const std::string& text) {
-  FigureField(figure)->setText(QString::fromStdString(text));
+void MainWindow::Show(const AccountingSnapshot& s) {
+  const RegionalSettings& rs = services_.regional;
+  const TextWidthFn width = [this](const std::string& text) {
+    return fontMetrics().horizontalAdvance(QString::fromStdString(text));
+  };
+  if (s.Changed(AccountingSnapshot::kCaption)) tariffLabel_->setText(QString::fromStdString(s.tariffCaption));
+  if (s.Changed(AccountingSnapshot::kFigures)) {
+    const FigureTexts texts = TextsOfFigures(s.figures, rs);
+    for (Figure f : kFigures) FigureField(f)->setText(QString::fromStdString(texts[static_cast<size_t>(f)]));
+  }
+  if (s.Changed(AccountingSnapshot::kOverview)) ShowOverview(s.overview, width);
+  // The log's records first: the open record's line follows them.
+  if (s.Changed(AccountingSnapshot::kLog)) historyLineCount_ = ShowLogRecords(s.log, logAdapter_, width, rs);
+  if (s.Changed(AccountingSnapshot::kLogLine))
+    ShowLogLine(s.openRecord, historyLineCount_, logAdapter_, width, rs);
+  if (s.Changed(AccountingSnapshot::kVolume)) ShowVolumeStatus(VolumeStatusText(s.volume, rs));
+  if (s.Changed(AccountingSnapshot::kTariffList)) BuildDialMenu();
 }
 
-void MainWindow::SetTariffCaption(const std::string& caption) {
-  tariffLabel_->setText(QString::fromStdString(caption));
-}
-
-void MainWindow::SetVolumeStatus(const std::string& text) {
+void MainWindow::ShowVolumeStatus(const std::string& text) {
   if (text == volumeStatus_) return;
   volumeStatus_ = text;
   // The tip has room for the caption and the two volume lines only.
@@ -368,17 +383,14 @@ void MainWindow::SetVolumeStatus(const std::string& text) {
                              : kCaption + QLatin1Char('\n') + QString::fromStdString(text));
 }
 
-void MainWindow::SetOverviewRows(const std::vector<std::string>& rows) {
+void MainWindow::ShowOverview(const std::vector<OverviewRow>& rows, const TextWidthFn& width) {
   const int selected = tariffOverview_->currentRow();
   tariffOverview_->setUpdatesEnabled(false);
   tariffOverview_->clear();
-  for (const std::string& r : rows) tariffOverview_->addItem(QString::fromStdString(r));
+  for (const OverviewRow& r : rows)
+    tariffOverview_->addItem(QString::fromStdString(OverviewRowText(r, width, services_.regional)));
   if (selected >= 0 && selected < tariffOverview_->count()) tariffOverview_->setCurrentRow(selected);
   tariffOverview_->setUpdatesEnabled(true);
-}
-
-int MainWindow::TextWidth(const std::string& text) const {
-  return fontMetrics().horizontalAdvance(QString::fromStdString(text));
 }
 
 bool MainWindow::IsMinimized() const { return windowState() & Qt::WindowMinimized; }

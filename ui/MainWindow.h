@@ -15,6 +15,7 @@
 
 #include "accounting/AccountingCore.h"
 #include "accounting/AccountingDisplay.h"
+#include "accounting/SnapshotText.h"
 #include "connection/DialUp.h"
 #include "platform/Shell.h"
 #include "ui/DialogHost.h"
@@ -106,8 +107,8 @@ class MainWindow : public QWidget, public AccountingDisplay, public DialogHost {
   void SelectTariff(int index) override;
 
   // The dial menu from the current user's tariffs.
-  void BuildDialMenu() override;
-  void UpdateAutostartChecks() override;
+  void BuildDialMenu();
+  void UpdateAutostartChecks();
 
   // How the program ends (MainWindowShutdown.cpp).
   // Logs an open connection and saves; false (after telling the user) when
@@ -123,21 +124,18 @@ class MainWindow : public QWidget, public AccountingDisplay, public DialogHost {
   // session's request to save keeps the connection open.
   void WatchShutdown();
 
-  // AccountingDisplay.
-  void SetFigure(Figure figure, const std::string& text) override;
-  void SetTariffCaption(const std::string& caption) override;
-  void SetVolumeStatus(const std::string& text) override;
+  // AccountingDisplay: the snapshot turned into text in the window's font.
+  void Show(const AccountingSnapshot& snapshot) override;
   void ShowWarning(const std::string& title, const std::string& text) override;
-  void SetOverviewRows(const std::vector<std::string>& rows) override;
-  LogListView& LogList() override { return logAdapter_; }
-  int TextWidth(const std::string& text) const override;
-  bool IsMinimized() const;
-  bool IsStripHidden() const override;
-  void SetShowHideCaption(const std::string& caption) override;
   void ShowFirstStartDialog() override;
   void ShowError(const std::string& message) override;
-  void PlaceWindow(int left, int top) override;
-  void Collapse() override;
+
+  bool IsMinimized() const;
+  // Hidden to the tray or minimized: the menu then offers to show it.
+  bool IsStripHidden() const;
+  // Where the strip was left, on a screen that is there.
+  void PlaceWindow(int left, int top);
+  void Collapse();
 
   // For tests and the dialogs: what the window shows.
   QLabel* TariffLabel() const { return tariffLabel_; }
@@ -178,6 +176,8 @@ class MainWindow : public QWidget, public AccountingDisplay, public DialogHost {
   QLabel* HeaderBar(const QRect& geometry, std::initializer_list<std::pair<const char*, int>> columns);
   void OnTimer();
   void UpdateShowHideCaption();
+  void ShowOverview(const std::vector<OverviewRow>& rows, const TextWidthFn& width);
+  void ShowVolumeStatus(const std::string& text);
   // Help file in the program directory, else beside the program.
   std::string HelpFilePath() const;
   void StorePosition();
@@ -195,6 +195,9 @@ class MainWindow : public QWidget, public AccountingDisplay, public DialogHost {
   // The tray tip without a volume tariff, and the volume status shown.
   QString networkTip_;
   std::string volumeStatus_;
+  // Lines of the log list that are the log's records; the open record's
+  // line follows them.
+  int historyLineCount_ = 0;
   LogListAdapter logAdapter_;
 
   QLabel* overviewHeader_ = nullptr;

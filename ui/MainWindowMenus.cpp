@@ -90,7 +90,7 @@ void MainWindow::BuildDialMenu() {
     delete a;
   }
   dialItems_.clear();
-  const auto& tariffs = core_ ? core_->tariffs : std::vector<TariffRecord>{};
+  const auto& tariffs = core_ ? core_->Tariffs() : std::vector<TariffRecord>{};
 
   for (size_t i = 0; i < tariffs.size(); ++i) {
     const QString caption =
@@ -106,10 +106,10 @@ void MainWindow::BuildDialMenu() {
 
 void MainWindow::DialTariff(int i) {
   try {
-    auto& tariffs = core_->tariffs;
+    const auto& tariffs = core_->Tariffs();
     if (i < 0 || static_cast<size_t>(i) >= tariffs.size()) return;
     const TariffRecord t = tariffs[static_cast<size_t>(i)];
-    if (IsOutsideTimeWindow(t, services_.clock.Now()) && i == core_->activeTariff) return;
+    if (IsOutsideTimeWindow(t, services_.clock.Now()) && i == core_->ActiveTariff()) return;
     // Dialling it again would hang the connection up and start a new one.
     const std::string connected = core_->ConnectedEntryOfTariff(i);
     if (!connected.empty()) {
@@ -151,8 +151,8 @@ void MainWindow::SetWarnings(bool on) {
 }
 
 void MainWindow::UpdateWarningChecks() {
-  stripItems_.warnings->setChecked(core_->warningsOn);
-  overviewItems_.warnings->setChecked(core_->warningsOn);
+  stripItems_.warnings->setChecked(core_->WarningsOn());
+  overviewItems_.warnings->setChecked(core_->WarningsOn());
 }
 
 void MainWindow::UpdateAutostartChecks() {
@@ -182,12 +182,10 @@ void MainWindow::EditSelectedTariff() {
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) { stripMenu_->popup(event->globalPos()); }
 
-void MainWindow::UpdateShowHideCaption() { SetShowHideCaption(IsStripHidden() ? "Anzeigen" : "Verbergen"); }
-
-void MainWindow::SetShowHideCaption(const std::string& caption) {
-  const QString c = QString::fromStdString(caption);
-  stripItems_.showHide->setText(c);
-  overviewItems_.showHide->setText(c);
+void MainWindow::UpdateShowHideCaption() {
+  const QString caption = IsStripHidden() ? QStringLiteral("Anzeigen") : QStringLiteral("Verbergen");
+  stripItems_.showHide->setText(caption);
+  overviewItems_.showHide->setText(caption);
 }
 
 void MainWindow::ShowFirstStartDialog() {

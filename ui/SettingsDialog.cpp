@@ -80,7 +80,7 @@ void SettingsDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   raise();
   activateWindow();
-  const QString current = Q(core_.currentUser);
+  const QString current = Q(core_.CurrentUser());
   const int found = users_->findText(current, Qt::MatchFixedString);  // letter case aside
   if (found < 0) return;
   users_->setCurrentIndex(found);
@@ -90,7 +90,7 @@ void SettingsDialog::showEvent(QShowEvent* event) {
 
 void SettingsDialog::ShowTariffNames() {
   tariffs_->clear();
-  for (const TariffRecord& t : core_.tariffs) tariffs_->addItem(Q(t.Name));
+  for (const TariffRecord& t : core_.Tariffs()) tariffs_->addItem(Q(t.Name));
 }
 
 void SettingsDialog::AddTariffName(const QString& name) { tariffs_->addItem(name); }
@@ -99,15 +99,15 @@ void SettingsDialog::SwitchUser() {
   const int i = users_->currentIndex();
   if (i < 0) return;
   const std::string chosen = S(users_->itemText(i));
-  if (chosen == core_.currentUser) return;
+  if (chosen == core_.CurrentUser()) return;
   try {
     host_.SelectTariff(-1);  // the old user's selection means nothing now
     core_.SwitchUser(chosen);
   } catch (const std::exception&) {
     // Not switched: the list shows the user that is still the current one.
     users_->setCurrentIndex(
-        users_->findText(Q(core_.currentUser), Qt::MatchExactly | Qt::MatchCaseSensitive));
-    users_->setEditText(Q(core_.currentUser));
+        users_->findText(Q(core_.CurrentUser()), Qt::MatchExactly | Qt::MatchCaseSensitive));
+    users_->setEditText(Q(core_.CurrentUser()));
     throw;
   }
   ShowTariffNames();

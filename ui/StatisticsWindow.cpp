@@ -177,7 +177,7 @@ void StatisticsWindow::showEvent(QShowEvent* event) {
 void StatisticsWindow::FillChoices() {
   const QSignalBlocker periodBlocker(periodChoice_);
   const QSignalBlocker tariffBlocker(tariffChoice_);
-  const std::vector<TariffRecord>& tariffs = core_.tariffs;
+  const std::vector<TariffRecord>& tariffs = core_.Tariffs();
   const bool haveTariffs = !tariffs.empty();
   const QVariant period = periodChoice_->currentData();
   const QString tariff = tariffChoice_->currentText();
@@ -219,7 +219,7 @@ void StatisticsWindow::ChoosePeriod() {
 
 void StatisticsWindow::Refresh() {
   if (!isVisible()) return;  // shown, it reads the log anyway
-  const std::vector<TariffRecord>& tariffs = core_.tariffs;
+  const std::vector<TariffRecord>& tariffs = core_.Tariffs();
   const int period = periodChoice_->currentData().toInt();
   const int tariffIndex = tariffChoice_->currentData().toInt();
   const TariffRecord* tariff =

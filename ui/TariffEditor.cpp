@@ -13,6 +13,7 @@
 
 #include "accounting/AccountingCore.h"
 #include "accounting/TariffLimits.h"
+#include "platform/Files.h"
 #include "ui/AccountLists.h"
 #include "ui/DateField.h"
 #include "ui/MessageBoxes.h"
@@ -21,12 +22,11 @@
 namespace tarifuhr {
 
 TariffEditor::TariffEditor(AccountingCore& core, const Clock& clock, RegionalSettings regional,
-                           AccountLists& accountLists, DialogHost& host)
+                           AccountLists& accountLists)
     : QDialog(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint),
       core_(core),
       regional_(regional),
-      accountLists_(accountLists),
-      host_(host) {
+      accountLists_(accountLists) {
   setWindowTitle(QStringLiteral("Tarif Einstellungen"));
   const TDateTime now = clock.Now();
   const char sep = Separator();
@@ -150,10 +150,10 @@ void TariffEditor::TimeLimitChanged() {
 }
 
 void TariffEditor::Load(int i) {
-  if (i < 0 || static_cast<size_t>(i) >= core_.tariffs.size()) return;
-  const TariffRecord t = core_.tariffs[static_cast<size_t>(i)];
+  if (i < 0 || static_cast<size_t>(i) >= core_.Tariffs().size()) return;
+  const TariffRecord t = core_.Tariffs()[static_cast<size_t>(i)];
   editIndex_ = i;
-  edited_.Set(core_.currentUser, i, t);
+  edited_.Set(core_.CurrentUser(), i, t);
   accountLists_.Refill();
   periodGroup_->setEnabled(true);
   periodSeconds_->setEnabled(true);
@@ -208,7 +208,7 @@ void TariffEditor::Store() {
   const TariffValues values = ReadValues();
   int index = -1;
   if (editIndex_ != -1) {
-    index = edited_.Locate(core_.currentUser, core_.tariffs);
+    index = edited_.Locate(core_.CurrentUser(), core_.Tariffs());
     if (index < 0) {
       ShowErrorBox(
           this, windowTitle(),
@@ -216,26 +216,22 @@ void TariffEditor::Store() {
       return;
     }
   }
-  if (core_.tariffs.empty()) core_.totals.OnlineSeconds = -1.0;
-  const int stored = StoreTariff(core_.tariffs, index, values);
-  if (index == -1) emit TariffCreated(name_->text());
-  if (editIndex_ != -1) {
-    edited_.Set(core_.currentUser, stored, core_.tariffs[static_cast<size_t>(stored)]);
-    core_.SaveUser();  // a failure keeps the editor open in edit mode
-    LeaveEditMode();
-  }
-  core_.activeTariff = core_.FindActiveTariff();
-  core_.RefreshOverview();
-  host_.BuildDialMenu();
-  if (index == -1) {
-    // A new tariff is written at once, so a crash cannot take it. If that
-    // fails it stays in memory and the next save takes it along.
-    try {
-      core_.SaveUser();
-    } catch (const std::exception& e) {
-      ShowErrorBox(this, windowTitle(), QString::fromStdString(e.what()));
+  try {
+    core_.StoreTariff(index, values);
+  } catch (const FileError& e) {
+    // Stored but not saved: it stays in memory and the next save takes it
+    // along. An edit stays open, on the record as it is now.
+    if (index != -1) {
+      edited_.Set(core_.CurrentUser(), index, core_.Tariffs()[static_cast<size_t>(index)]);
+      throw;
     }
+    emit TariffCreated(name_->text());
+    ShowErrorBox(this, windowTitle(), QString::fromStdString(e.what()));
+    close();
+    return;
   }
+  if (index == -1) emit TariffCreated(name_->text());
+  if (editIndex_ != -1) LeaveEditMode();
   close();
 }
 

@@ -8,7 +8,6 @@
 
 #include "accounting/TariffStore.h"
 #include "platform/RegionalSettings.h"
-#include "ui/DialogHost.h"
 
 class QCheckBox;
 class QComboBox;
@@ -29,7 +28,7 @@ class TariffEditor : public QDialog {
   Q_OBJECT
  public:
   TariffEditor(AccountingCore& core, const Clock& clock, RegionalSettings regional,
-               AccountLists& accountLists, DialogHost& host);
+               AccountLists& accountLists);
 
   // Fills the editor from tariff i of the current user and enters edit mode.
   void Load(int i);
@@ -70,7 +69,6 @@ class TariffEditor : public QDialog {
   AccountingCore& core_;
   RegionalSettings regional_;
   AccountLists& accountLists_;
-  DialogHost& host_;
   int editIndex_ = -1;
   EditedTariff edited_;
 

@@ -19,6 +19,8 @@ uint32_t Guarded(F&& f) {
   try {
     return f();
   } catch (const std::exception&) {
+    // The simulator's state file can't be read or written: the caller
+    // gets the code a phonebook that can't be opened gives.
     return ras::kErrorCannotOpenPhonebook;
   }
 }
@@ -179,7 +181,7 @@ bool SimDialUpBackend::GetConnectedState(uint32_t& flags) {
       if (c.Connected()) flags |= kInternetConnectionModem;
     if (s.Lan) flags |= kInternetConnectionLan;
   } catch (const std::exception&) {
-    return false;
+    return false;  // the state can't be read: the query failed, as the platform's says
   }
   return (flags & (kInternetConnectionModem | kInternetConnectionLan)) != 0;
 }
@@ -196,7 +198,7 @@ std::optional<uint64_t> SimDialUpBackend::Counter(const std::string& device, boo
     const int64_t now = network_->Now();
     return received ? SimNetwork::ReceivedBytes(s, *c, now) : SimNetwork::SentBytes(s, *c, now);
   } catch (const std::exception&) {
-    return std::nullopt;
+    return std::nullopt;  // no counter to read, as for a device that is gone
   }
 }
 

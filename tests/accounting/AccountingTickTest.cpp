@@ -7,17 +7,17 @@ namespace {
 
 TEST_F(CoreTest, CountsOneSecondPerWallClockSecond) {
   AddEntry("Net");
-  core.tariffs = {Tariff("T", "Net")};
+  UseTariffs({Tariff("T", "Net")});
   DialOutside("Net");
   const TDateTime noon = EncodeDate(2026, 12, 7) + EncodeTime(12, 0, 0);
   clock.Set(noon + EncodeTime(0, 0, 0, 10));
   core.Tick();
   clock.Set(noon + EncodeTime(0, 0, 0, 990));
   core.Tick();
-  EXPECT_EQ(core.tariffs[0].PeriodSeconds, 1);
+  EXPECT_EQ(core.Tariffs()[0].PeriodSeconds, 1);
   clock.Set(noon + EncodeTime(0, 0, 1, 0));
   core.Tick();
-  EXPECT_EQ(core.tariffs[0].PeriodSeconds, 2);
+  EXPECT_EQ(core.Tariffs()[0].PeriodSeconds, 2);
   // The timer is armed for just after the next boundary, not polled.
   clock.Set(noon + EncodeTime(0, 0, 1, 400));
   EXPECT_EQ(core.MillisecondsUntilNextTick(), 600 + TickScheduler::kMarginMs);
@@ -25,20 +25,20 @@ TEST_F(CoreTest, CountsOneSecondPerWallClockSecond) {
 
 TEST_F(CoreTest, FirstOnlineSecondsOpenTheRecordAndCharge) {
   AddEntry("Net");
-  core.tariffs = {Tariff("Tarif A", "Net", 3, 5)};
+  UseTariffs({Tariff("Tarif A", "Net", 3, 5)});
   display.log.lines = {"old 1", "old 2"};
-  core.historyLineCount = 2;
+  display.historyLineCount = 2;
   DialOutside("Net");
 
   TickNextSecond();
-  EXPECT_EQ(core.connection.entry, "Net");
-  EXPECT_EQ(core.tariffs[0].PeriodCosts, 8) << "fee and the first minute";
-  EXPECT_EQ(core.connection.cost, 8);
-  EXPECT_EQ(core.connection.seconds, 1);
+  EXPECT_EQ(core.OpenRecord().entry, "Net");
+  EXPECT_EQ(core.Tariffs()[0].PeriodCosts, 8) << "fee and the first minute";
+  EXPECT_EQ(core.OpenRecord().cost, 8);
+  EXPECT_EQ(core.OpenRecord().seconds, 1);
   ASSERT_EQ(display.log.lines.size(), 3u);
   EXPECT_NE(display.log.lines[2].find("\t00:00:00\t"), std::string::npos) << display.log.lines[2];
   EXPECT_NE(display.log.lines[2].find("\t0,00"), std::string::npos) << "charges show a second later";
-  EXPECT_EQ(display.label5, "Tarif A:");
+  EXPECT_EQ(display.tariffCaption, "Tarif A:");
 
   TickNextSecond();
   ASSERT_EQ(display.log.lines.size(), 3u) << "the live line is rewritten in place";
@@ -47,17 +47,17 @@ TEST_F(CoreTest, FirstOnlineSecondsOpenTheRecordAndCharge) {
   EXPECT_EQ(display.figures[Figure::SecondsToday], " 00:00:01")
       << "figures show the day before this second counts";
   EXPECT_EQ(display.figures[Figure::PeriodCosts], " 0,08");
-  EXPECT_EQ(core.totals.OnlineSeconds, 2);
+  EXPECT_EQ(core.Totals().OnlineSeconds, 2);
 }
 
 TEST_F(CoreTest, AConnectionWithoutTariffIsLoggedWithoutCost) {
   AddEntry("Fremd");
-  core.tariffs = {Tariff("T", "Net", 3, 5)};
-  const TariffRecord before = core.tariffs[0];
+  UseTariffs({Tariff("T", "Net", 3, 5)});
+  const TariffRecord before = core.Tariffs()[0];
   DialOutside("Fremd");
   TickSeconds(70);
   EXPECT_EQ(display.figures[Figure::SecondsToday], " - ");
-  EXPECT_EQ(display.label5, "Fremd:");
+  EXPECT_EQ(display.tariffCaption, "Fremd:");
   network->HangUpEntry("Fremd");
   TickNextSecond();
   const auto logged = Logged();
@@ -65,64 +65,66 @@ TEST_F(CoreTest, AConnectionWithoutTariffIsLoggedWithoutCost) {
   EXPECT_EQ(logged[0].entry, "Fremd");
   EXPECT_EQ(logged[0].seconds, 70);
   EXPECT_EQ(logged[0].cost, 0);
-  EXPECT_EQ(core.tariffs[0], before);
-  EXPECT_EQ(display.label5, "Offline");
+  EXPECT_EQ(core.Tariffs()[0], before);
+  EXPECT_EQ(display.tariffCaption, "Offline");
 }
 
 TEST_F(CoreTest, TrafficCountsFromTheConnectionsStart) {
   AddEntry("Net");
-  core.tariffs = {Tariff("T", "Net")};
+  UseTariffs({Tariff("T", "Net")});
   DialOutside("Net");
   TickNextSecond();
   network->AddTraffic("Net", 500, 20);
   TickNextSecond();
   network->AddTraffic("Net", 300, 0);
   TickNextSecond();
-  EXPECT_EQ(core.connection.received, 800);
-  EXPECT_EQ(core.connection.sent, 20);
-  EXPECT_EQ(core.tariffs[0].ConnectionBytes, 820);
+  EXPECT_EQ(core.OpenRecord().received, 800);
+  EXPECT_EQ(core.OpenRecord().sent, 20);
+  EXPECT_EQ(core.Tariffs()[0].ConnectionBytes, 820);
   EXPECT_EQ(display.figures[Figure::ConnectionBytes], " 820 Bytes");
 }
 
 TEST_F(CoreTest, GoingOfflineLogsOnceAndMovesTheBytesToThePeriod) {
   AddEntry("Net", 1000, 100);
-  core.tariffs = {Tariff("T", "Net")};
-  core.tariffs[0].PeriodBytes = 50;
+  TariffRecord t = Tariff("T", "Net");
+  t.PeriodBytes = 50;
+  UseTariffs({t});
   DialOutside("Net");
   TickSeconds(10);
-  const int64_t bytes = core.tariffs[0].ConnectionBytes;
+  const int64_t bytes = core.Tariffs()[0].ConnectionBytes;
   EXPECT_GT(bytes, 0);
   network->HangUpEntry("");
   TickSeconds(3);
   ASSERT_EQ(Logged().size(), 1u);
   EXPECT_EQ(Logged()[0].received + Logged()[0].sent, bytes);
-  EXPECT_EQ(core.tariffs[0].PeriodBytes, 50 + bytes);
-  EXPECT_EQ(core.tariffs[0].ConnectionBytes, 0);
-  EXPECT_FALSE(core.connection.IsOpen());
+  EXPECT_EQ(core.Tariffs()[0].PeriodBytes, 50 + bytes);
+  EXPECT_EQ(core.Tariffs()[0].ConnectionBytes, 0);
+  EXPECT_FALSE(core.OpenRecord().IsOpen());
   EXPECT_EQ(display.log.lines.size(), 1u) << "the log list was reloaded";
-  EXPECT_EQ(core.historyLineCount, 1);
+  EXPECT_EQ(display.historyLineCount, 1);
   for (Figure f : kFigures) EXPECT_EQ(display.figures[f], " - ");
 }
 
 TEST_F(CoreTest, ASecondTariffCountsWhileTheFirstStaysUntouched) {
   AddEntry("A");
   AddEntry("B");
-  core.tariffs = {Tariff("TA", "A"), Tariff("TB", "B", 4)};
-  core.tariffs[1].TimeLimit = 600;
-  const TariffRecord first = core.tariffs[0];
+  std::vector<TariffRecord> tariffs = {Tariff("TA", "A"), Tariff("TB", "B", 4)};
+  tariffs[1].TimeLimit = 600;
+  UseTariffs(tariffs);
+  const TariffRecord first = core.Tariffs()[0];
   DialOutside("B");
   TickSeconds(61);
-  EXPECT_EQ(core.tariffs[0], first);
-  EXPECT_EQ(core.tariffs[1].PeriodSeconds, 61);
-  EXPECT_EQ(core.tariffs[1].PeriodCosts, 8);
-  EXPECT_EQ(core.tariffs[1].LastDay, EncodeDate(2026, 12, 7));
-  EXPECT_NE(core.tariffs[1].TodayAllowance, 0);
-  EXPECT_EQ(core.activeTariff, 1);
+  EXPECT_EQ(core.Tariffs()[0], first);
+  EXPECT_EQ(core.Tariffs()[1].PeriodSeconds, 61);
+  EXPECT_EQ(core.Tariffs()[1].PeriodCosts, 8);
+  EXPECT_EQ(core.Tariffs()[1].LastDay, EncodeDate(2026, 12, 7));
+  EXPECT_NE(core.Tariffs()[1].TodayAllowance, 0);
+  EXPECT_EQ(core.ActiveTariff(), 1);
 }
 
 TEST_F(CoreTest, ThirtyMinutesCostTheFeeAndThirtyMinutes) {
   AddEntry("Net", 2000, 300);
-  core.tariffs = {Tariff("T", "Net", 3.9, 5)};
+  UseTariffs({Tariff("T", "Net", 3.9, 5)});
   DialOutside("Net");
   TickSeconds(1800);
   network->HangUpEntry("Net");
@@ -131,62 +133,67 @@ TEST_F(CoreTest, ThirtyMinutesCostTheFeeAndThirtyMinutes) {
   ASSERT_EQ(logged.size(), 1u);
   EXPECT_EQ(logged[0].seconds, 1800);
   EXPECT_NEAR(logged[0].cost, 5 + 30 * 3.9, 1e-9);
-  EXPECT_NEAR(core.tariffs[0].PeriodCosts, 5 + 30 * 3.9, 1e-9);
-  EXPECT_EQ(core.tariffs[0].PeriodSeconds, 1800);
-  EXPECT_EQ(core.tariffs[0].PeriodBytes, logged[0].received + logged[0].sent);
+  EXPECT_NEAR(core.Tariffs()[0].PeriodCosts, 5 + 30 * 3.9, 1e-9);
+  EXPECT_EQ(core.Tariffs()[0].PeriodSeconds, 1800);
+  EXPECT_EQ(core.Tariffs()[0].PeriodBytes, logged[0].received + logged[0].sent);
 }
 
 TEST_F(CoreTest, BytesOfAConnectionOverMidnightCountOnce) {
   AddEntry("Net", 100, 10);
-  core.tariffs = {Tariff("T", "Net")};
+  UseTariffs({Tariff("T", "Net")});
   clock.Set(EncodeDate(2026, 12, 7) + EncodeTime(23, 59, 0));
   DialOutside("Net");
   TickSeconds(120);
-  EXPECT_EQ(core.tariffs[0].LastDay, EncodeDate(2026, 12, 8));
-  EXPECT_EQ(core.tariffs[0].SecondsToday, 61);
+  EXPECT_EQ(core.Tariffs()[0].LastDay, EncodeDate(2026, 12, 8));
+  EXPECT_EQ(core.Tariffs()[0].SecondsToday, 61);
   network->HangUpEntry("Net");
   TickNextSecond();
   const auto logged = Logged();
   ASSERT_EQ(logged.size(), 1u);
-  EXPECT_EQ(core.tariffs[0].PeriodBytes, logged[0].received + logged[0].sent);
-  EXPECT_GT(core.tariffs[0].PeriodBytes, 0);
+  EXPECT_EQ(core.Tariffs()[0].PeriodBytes, logged[0].received + logged[0].sent);
+  EXPECT_GT(core.Tariffs()[0].PeriodBytes, 0);
 }
 
 TEST_F(CoreTest, PeriodsRollOverAndCatchUpInTheTick) {
   AddEntry("Net");
-  core.tariffs = {Tariff("T", "Net"), Tariff("U", "Net")};
-  core.tariffs[0].StartDate = EncodeDate(2026, 11, 7);
-  core.tariffs[0].PeriodSeconds = 5000;
-  core.tariffs[0].PeriodCosts = 400;
-  core.totals.OnlineSeconds = 1000;
-  core.tariffs.pop_back();
+  std::vector<TariffRecord> tariffs = {Tariff("T", "Net"), Tariff("U", "Net")};
+  tariffs[0].StartDate = EncodeDate(2026, 11, 7);
+  tariffs[0].PeriodSeconds = 5000;
+  tariffs[0].PeriodCosts = 400;
+  TotalsRecord totals;
+  totals.OnlineSeconds = 1000;
+  tariffs.pop_back();
+  UseTariffs(tariffs, totals);
   DialOutside("Net");
   TickNextSecond();
-  EXPECT_EQ(core.tariffs[0].StartDate, EncodeDate(2026, 12, 7));
-  EXPECT_EQ(core.tariffs[0].PeriodSeconds, 1);
-  EXPECT_EQ(core.tariffs[0].PeriodCosts, 2);
-  EXPECT_EQ(core.totals.OnlineSeconds, 1000 - 400 + 1);
+  EXPECT_EQ(core.Tariffs()[0].StartDate, EncodeDate(2026, 12, 7));
+  EXPECT_EQ(core.Tariffs()[0].PeriodSeconds, 1);
+  EXPECT_EQ(core.Tariffs()[0].PeriodCosts, 2);
+  EXPECT_EQ(core.Totals().OnlineSeconds, 1000 - 400 + 1);
 
   // Anniversaries missed while the PC was off: a new period as well, and
   // the allowances are never computed from a past period end.
-  core.tariffs[0].StartDate = EncodeDate(2026, 9, 30);
-  core.tariffs[0].PeriodCosts = 50;
-  core.tariffs[0].TimeLimit = 600;
+  ChangeTariffs([](std::vector<TariffRecord>& t, TotalsRecord&) {
+    t[0].StartDate = EncodeDate(2026, 9, 30);
+    t[0].PeriodCosts = 50;
+    t[0].TimeLimit = 600;
+  });
   TickNextSecond();
-  EXPECT_EQ(core.tariffs[0].StartDate, EncodeDate(2026, 11, 30));
-  EXPECT_EQ(core.tariffs[0].PeriodSeconds, 1);
-  EXPECT_EQ(core.tariffs[0].PeriodCosts, 0);
-  EXPECT_EQ(core.totals.OnlineSeconds, 1000 - 400 + 1 - 50 + 1);
+  EXPECT_EQ(core.Tariffs()[0].StartDate, EncodeDate(2026, 11, 30));
+  EXPECT_EQ(core.Tariffs()[0].PeriodSeconds, 1);
+  EXPECT_EQ(core.Tariffs()[0].PeriodCosts, 0);
+  EXPECT_EQ(core.Totals().OnlineSeconds, 1000 - 400 + 1 - 50 + 1);
   TickNextSecond();
-  EXPECT_GT(core.tariffs[0].TodayAllowance, 0);
-  EXPECT_GT(core.tariffs[0].DailyAllowance, 0);
+  EXPECT_GT(core.Tariffs()[0].TodayAllowance, 0);
+  EXPECT_GT(core.Tariffs()[0].DailyAllowance, 0);
 }
 
 TEST_F(CoreTest, OutsideTheWindowOnlyTheProgramsOwnDialIsHungUp) {
   AddEntry("Tag");
-  core.tariffs = {Tariff("T", "Tag")};
-  core.tariffs[0].WindowFrom = EncodeTime(8, 0, 0);
-  core.tariffs[0].WindowTo = EncodeTime(10, 0, 0);  // now is 12:00
+  TariffRecord t = Tariff("T", "Tag");
+  t.WindowFrom = EncodeTime(8, 0, 0);
+  t.WindowTo = EncodeTime(10, 0, 0);  // now is 12:00
+  UseTariffs({t});
 
   DialOutside("Tag");
   TickSeconds(3);
@@ -211,7 +218,7 @@ TEST_F(CoreTest, AVolumeTariffChargesBegunUnitsAndHangsUpItsOwnDialWhenUsedUp) {
   t.HangUpWhenVolumeUsed = true;
   t.PeriodBytes = 300 * 1024;
   t.LastDay = EncodeDate(2026, 12, 7);
-  core.tariffs = {t};
+  UseTariffs({t});
   dialUp.SetEntry("Mobil");
   ASSERT_EQ(dialUp.Dial(), 0u);
   TickNextSecond();
@@ -219,8 +226,8 @@ TEST_F(CoreTest, AVolumeTariffChargesBegunUnitsAndHangsUpItsOwnDialWhenUsedUp) {
   TickNextSecond();
   network->AddTraffic("Mobil", 100 * 1024, 0);
   TickNextSecond();
-  const TariffRecord& counted = core.tariffs[0];
-  EXPECT_EQ(core.connection.cost, 2 + 3 * 10) << "a minute and three begun units of 100 KB";
+  const TariffRecord& counted = core.Tariffs()[0];
+  EXPECT_EQ(core.OpenRecord().cost, 2 + 3 * 10) << "a minute and three begun units of 100 KB";
   EXPECT_EQ(counted.PeriodCosts, 2 + 3 * 10);
   EXPECT_EQ(counted.BytesToday, 250 * 1024);
   EXPECT_EQ(display.figures[Figure::ConnectionBytes], " 550 KB / 1,0 MB");
@@ -236,27 +243,27 @@ TEST_F(CoreTest, AVolumeTariffChargesBegunUnitsAndHangsUpItsOwnDialWhenUsedUp) {
   TickNextSecond();
   ASSERT_EQ(Logged().size(), 1u);
   EXPECT_EQ(Logged()[0].cost, 2 + 8 * 10);
-  EXPECT_EQ(core.tariffs[0].PeriodBytes, (300 + 750) * 1024);
-  EXPECT_EQ(core.tariffs[0].PeriodCosts, 2 + 8 * 10);
+  EXPECT_EQ(core.Tariffs()[0].PeriodBytes, (300 + 750) * 1024);
+  EXPECT_EQ(core.Tariffs()[0].PeriodCosts, 2 + 8 * 10);
   EXPECT_EQ(display.volumeStatus, "");
 }
 
 TEST_F(CoreTest, TimeOnlineThroughALanIsNoConnection) {
   AddEntry("Net");
-  core.tariffs = {Tariff("T", "Net"), Tariff("Ohne Eintrag", "", 3, 5)};
-  const TariffRecord noEntry = core.tariffs[1];
+  UseTariffs({Tariff("T", "Net"), Tariff("Ohne Eintrag", "", 3, 5)});
+  const TariffRecord noEntry = core.Tariffs()[1];
   state.lan = true;
   TickSeconds(3);
-  EXPECT_FALSE(core.connection.IsOpen());
-  EXPECT_EQ(display.label5, "Offline");
+  EXPECT_FALSE(core.OpenRecord().IsOpen());
+  EXPECT_EQ(display.tariffCaption, "Offline");
   DialOutside("Net");
   TickSeconds(5);
   network->HangUpEntry("Net");
   TickSeconds(5);
-  EXPECT_EQ(core.tariffs[0].PeriodSeconds, 5);
+  EXPECT_EQ(core.Tariffs()[0].PeriodSeconds, 5);
   ASSERT_EQ(Logged().size(), 1u) << "the connection ends though the LAN stays";
   EXPECT_EQ(Logged()[0].seconds, 5);
-  EXPECT_EQ(core.tariffs[1], noEntry);
+  EXPECT_EQ(core.Tariffs()[1], noEntry);
 }
 
 TEST_F(CoreTest, ATariffListChangedDuringASlowHangUpIsLeftAlone) {
@@ -270,43 +277,39 @@ TEST_F(CoreTest, ATariffListChangedDuringASlowHangUpIsLeftAlone) {
     return code == ras::kErrorInvalidHandle && stillThere-- > 0 ? 0u : code;
   }};
   libraries.Register(kRasLibrary, slow);
+  // The dialog switches to a user whose file holds only the replacement.
   const TariffRecord replacement = Tariff("Neu", "Anderes");
-  SetMessagePump([&] { core.tariffs = {replacement}; });
+  const std::string other = files.CreateUser("Andere").section;
+  files.SaveUserData(other, {replacement}, {});
 
   AddEntry("Tag");
-  core.tariffs = {Tariff("T", "Tag")};
-  core.tariffs[0].WindowFrom = EncodeTime(8, 0, 0);
-  core.tariffs[0].WindowTo = EncodeTime(10, 0, 0);  // now is 12:00
+  TariffRecord t = Tariff("T", "Tag");
+  t.WindowFrom = EncodeTime(8, 0, 0);
+  t.WindowTo = EncodeTime(10, 0, 0);  // now is 12:00
+  UseTariffs({t});
+  SetMessagePump([&] { core.SwitchUser(other); });
   dialUp.SetEntry("Tag");
   ASSERT_EQ(dialUp.Dial(), 0u);
   TickNextSecond();
   SetMessagePump({});
   EXPECT_LE(stillThere, 0) << "the hang-up waited";
-  ASSERT_EQ(core.tariffs.size(), 1u);
-  EXPECT_EQ(core.tariffs[0], replacement);
+  ASSERT_EQ(core.Tariffs().size(), 1u);
+  EXPECT_EQ(core.Tariffs()[0], replacement);
   TickNextSecond();
   EXPECT_EQ(Logged().size(), 1u);
-  EXPECT_EQ(core.tariffs[0], replacement);
-}
-
-TEST_F(CoreTest, ShowHideCaptionsFollowTheWindowState) {
-  core.Tick();
-  EXPECT_EQ(display.showHide, "Verbergen");
-  display.hidden = true;
-  core.Tick();  // same second: the caption still follows
-  EXPECT_EQ(display.showHide, "Anzeigen");
+  EXPECT_EQ(core.Tariffs()[0], replacement);
 }
 
 TEST_F(CoreTest, OverviewRows) {
-  core.tariffs = {Tariff("Ein sehr langer Tarifname", "Net"), Tariff("Frei", "X")};
-  core.tariffs[0].TimeLimit = 600;
-  core.tariffs[0].TodayAllowance = 20;
-  core.tariffs[0].DailyAllowance = 20.5;
-  core.tariffs[0].PeriodSeconds = 3725;
-  core.tariffs[0].PeriodBytes = 1234567;
-  core.tariffs[0].PeriodCosts = 1234;
-  core.tariffs[1].SecondsToday = 30;
-  core.RefreshOverview();
+  std::vector<TariffRecord> tariffs = {Tariff("Ein sehr langer Tarifname", "Net"), Tariff("Frei", "X")};
+  tariffs[0].TimeLimit = 600;
+  tariffs[0].TodayAllowance = 20;
+  tariffs[0].DailyAllowance = 20.5;
+  tariffs[0].PeriodSeconds = 3725;
+  tariffs[0].PeriodBytes = 1234567;
+  tariffs[0].PeriodCosts = 1234;
+  tariffs[1].SecondsToday = 30;
+  UseTariffs(tariffs);
   ASSERT_EQ(display.rows.size(), 2u);
   // 7 px per byte: names over 90 px keep 15 characters; byte texts of
   // 66 px or more keep 11.
@@ -315,8 +318,7 @@ TEST_F(CoreTest, OverviewRows) {
       << "no budget: Z.Konto shows zero";
 
   // Tabs and line breaks in a name never break the columns.
-  core.tariffs = {Tariff("Tag\tund\nNacht", "Net\tz")};
-  core.RefreshOverview();
+  UseTariffs({Tariff("Tag\tund\nNacht", "Net\tz")});
   EXPECT_EQ(display.rows[0].substr(0, 14), "Tag und Nacht\t");
   ConnectionRecord r;
   r.entry = "Net\tz";

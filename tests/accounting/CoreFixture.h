@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <map>
 #include <memory>
 
 #include "accounting/AccountingCore.h"
+#include "accounting/SnapshotText.h"
 #include "platform/ras/RasBinder.h"
 #include "platform/sim/SimBackend.h"
 #include "tests/accounting/FakeLogList.h"
@@ -17,31 +19,38 @@
 
 namespace tarifuhr::testing {
 
+// Turns each snapshot into the texts the window shows, in the window's
+// order, and records them.
 class RecordingDisplay : public AccountingDisplay {
  public:
-  void SetFigure(Figure figure, const std::string& text) override { figures[figure] = text; }
-  void SetTariffCaption(const std::string& caption) override { label5 = caption; }
-  void SetOverviewRows(const std::vector<std::string>& r) override { rows = r; }
-  void SetVolumeStatus(const std::string& text) override { volumeStatus = text; }
-  LogListView& LogList() override { return log; }
-  int TextWidth(const std::string& text) const override { return SevenPixelsPerByte(text); }
-  bool IsStripHidden() const override { return hidden; }
-  void SetShowHideCaption(const std::string& caption) override { showHide = caption; }
+  void Show(const AccountingSnapshot& s) override {
+    const RegionalSettings rs = RegionalSettings::German();
+    if (s.Changed(AccountingSnapshot::kCaption)) tariffCaption = s.tariffCaption;
+    if (s.Changed(AccountingSnapshot::kFigures)) {
+      const FigureTexts texts = TextsOfFigures(s.figures, rs);
+      for (Figure f : kFigures) figures[f] = texts[static_cast<size_t>(f)];
+    }
+    if (s.Changed(AccountingSnapshot::kOverview)) {
+      rows.clear();
+      for (const OverviewRow& r : s.overview) rows.push_back(OverviewRowText(r, SevenPixelsPerByte, rs));
+    }
+    if (s.Changed(AccountingSnapshot::kLog))
+      historyLineCount = ShowLogRecords(s.log, log, SevenPixelsPerByte, rs);
+    if (s.Changed(AccountingSnapshot::kLogLine))
+      ShowLogLine(s.openRecord, historyLineCount, log, SevenPixelsPerByte, rs);
+    if (s.Changed(AccountingSnapshot::kVolume)) volumeStatus = VolumeStatusText(s.volume, rs);
+    if (s.Changed(AccountingSnapshot::kTariffList)) ++tariffListsShown;
+  }
   void ShowFirstStartDialog() override { ++firstStartShown; }
   void ShowError(const std::string& message) override { errors.push_back(message); }
   void ShowWarning(const std::string&, const std::string& text) override { warnings.push_back(text); }
-  void UpdateAutostartChecks() override { calls.push_back("UpdateAutostartChecks"); }
-  void PlaceWindow(int left, int top) override {
-    calls.push_back("PlaceWindow " + std::to_string(left) + "," + std::to_string(top));
-  }
-  void BuildDialMenu() override { calls.push_back("BuildDialMenu"); }
-  void Collapse() override { calls.push_back("Collapse"); }
 
   std::map<Figure, std::string> figures;
-  std::string label5, showHide, volumeStatus;
-  std::vector<std::string> rows, errors, warnings, calls;
+  std::string tariffCaption, volumeStatus;
+  std::vector<std::string> rows, errors, warnings;
   FakeLogList log;
-  bool hidden = false;
+  int historyLineCount = 0;
+  int tariffListsShown = 0;
   int firstStartShown = 0;
 };
 
@@ -79,7 +88,22 @@ class CoreTest : public ::testing::Test {
             display) {
     backend.Register(libraries);
     dialUp.SetDialMode(DialMode::Sync);
-    ConnectActiveEntry(dialUp, core.activeEntry);
+  }
+
+  // Makes a user "Test" current whose file holds `tariffs` and `totals`,
+  // as a user's own tariffs would come.
+  void UseTariffs(const std::vector<TariffRecord>& tariffs, const TotalsRecord& totals = {}) {
+    if (testUser.empty()) testUser = files.CreateUser("Test").section;
+    core.SwitchUser("");  // the figures so far saved first
+    files.SaveUserData(testUser, tariffs, totals);
+    core.SwitchUser(testUser);
+  }
+  // Changes the current figures as if the file had held them.
+  void ChangeTariffs(const std::function<void(std::vector<TariffRecord>&, TotalsRecord&)>& change) {
+    std::vector<TariffRecord> tariffs = core.Tariffs();
+    TotalsRecord totals = core.Totals();
+    change(tariffs, totals);
+    UseTariffs(tariffs, totals);
   }
 
   // An entry of the simulated network.
@@ -150,6 +174,7 @@ class CoreTest : public ::testing::Test {
   ConnectionLog log;
   RecordingDisplay display;
   AccountingCore core;
+  std::string testUser;
 };
 
 }  // namespace tarifuhr::testing

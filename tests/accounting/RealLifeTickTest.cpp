@@ -25,8 +25,8 @@ TEST_F(CoreTest, AClockBehindThePeriodOrTheDayKeepsWhatWasCounted) {
   t.TimeLimit = 1200;
   t.LastDay = EncodeDate(2026, 12, 7);
   t.SecondsToday = 120;
-  core.tariffs = {t};
-  const TotalsRecord totals = core.totals;
+  UseTariffs({t});
+  const TotalsRecord totals = core.Totals();
   DialOutside("Net");
   TickSeconds(10);
 
@@ -34,9 +34,9 @@ TEST_F(CoreTest, AClockBehindThePeriodOrTheDayKeepsWhatWasCounted) {
   TickSeconds(10);
   clock.Set(At(2000, 1, 1, 0, 0, 5));  // a dead clock battery
   TickSeconds(10);
-  EXPECT_EQ(core.tariffs[0].StartDate, EncodeDate(2026, 12, 1));
-  EXPECT_EQ(core.tariffs[0].PeriodSeconds, 9 * 3600 + 30);
-  EXPECT_EQ(core.tariffs[0].SecondsToday, 150) << "no new day before the last one";
+  EXPECT_EQ(core.Tariffs()[0].StartDate, EncodeDate(2026, 12, 1));
+  EXPECT_EQ(core.Tariffs()[0].PeriodSeconds, 9 * 3600 + 30);
+  EXPECT_EQ(core.Tariffs()[0].SecondsToday, 150) << "no new day before the last one";
 
   clock.Set(At(2026, 12, 7, 12, 1, 0));  // right again: no roll-over, still today
   TickSeconds(10);
@@ -47,13 +47,13 @@ TEST_F(CoreTest, AClockBehindThePeriodOrTheDayKeepsWhatWasCounted) {
   network->HangUpEntry("Net");
   TickNextSecond();
 
-  const TariffRecord& after = core.tariffs[0];
+  const TariffRecord& after = core.Tariffs()[0];
   EXPECT_EQ(after.StartDate, EncodeDate(2026, 12, 1));
   EXPECT_EQ(after.SecondsToday, 170);
   EXPECT_EQ(after.PeriodCosts, 600 + 5 + 2);
   ASSERT_EQ(Logged().size(), 1u);
   EXPECT_EQ(Logged()[0].seconds, 50);
-  ExpectLogAgreesWithTariff(t, totals, after, core.totals);
+  ExpectLogAgreesWithTariff(t, totals, after, core.Totals());
 }
 
 TEST_F(CoreTest, TheFirstSecondOfANewPeriodWarnsByTheNewAllowance) {
@@ -65,13 +65,13 @@ TEST_F(CoreTest, TheFirstSecondOfANewPeriodWarnsByTheNewAllowance) {
   t.TodayAllowance = -1;                  // its allowances are negative
   t.DailyAllowance = -1;
   t.LastDay = EncodeDate(2026, 12, 7);
-  core.tariffs = {t};
+  UseTariffs({t});
   DialOutside("Net");
   TickNextSecond();
-  EXPECT_EQ(core.tariffs[0].StartDate, EncodeDate(2026, 12, 7));
+  EXPECT_EQ(core.Tariffs()[0].StartDate, EncodeDate(2026, 12, 7));
   EXPECT_TRUE(display.warnings.empty()) << display.warnings[0];
   TickSeconds(170);
-  EXPECT_EQ(core.tariffs[0].TodayAllowance, 3);
+  EXPECT_EQ(core.Tariffs()[0].TodayAllowance, 3);
   EXPECT_TRUE(display.warnings.empty());
   TickSeconds(20);  // past the new period's three minutes
   EXPECT_EQ(display.warnings, std::vector<std::string>{"Das Z.Konto für heute ist aufgebraucht."});
@@ -79,7 +79,7 @@ TEST_F(CoreTest, TheFirstSecondOfANewPeriodWarnsByTheNewAllowance) {
 
 TEST_F(CoreTest, ARecordEndsWithTheLastSecondItWasSeenOnline) {
   AddEntry("Net", 100, 10);
-  core.tariffs = {Tariff("T", "Net", 2, 5)};
+  UseTariffs({Tariff("T", "Net", 2, 5)});
   clock.Set(At(2026, 12, 7, 23, 59, 39));
   DialOutside("Net");
   TickSeconds(10);  // 23:59:40 to 23:59:49
@@ -105,17 +105,17 @@ TEST_F(CoreTest, SecondsTheTickMissedAreCountedEachWithItsRules) {
   AddEntry("Net");
   TariffRecord t = Tariff("T", "Net", 2, 5);
   t.TimeLimit = 6000;
-  core.tariffs = {t};
-  const TotalsRecord totals = core.totals;
+  UseTariffs({t});
+  const TotalsRecord totals = core.Totals();
   clock.Set(At(2026, 12, 7, 23, 59, 30));
   DialOutside("Net");
   TickSeconds(10);           // 23:59:31 to 23:59:40
   clock.AdvanceSeconds(60);  // the program is stopped, or its window blocked
   TickNextSecond();          // 00:00:41
-  EXPECT_EQ(core.connection.seconds, 71);
-  EXPECT_EQ(core.tariffs[0].LastDay, EncodeDate(2026, 12, 8));
-  EXPECT_EQ(core.tariffs[0].SecondsToday, 42) << "00:00:00 to 00:00:41";
-  EXPECT_EQ(core.connection.cost, 5 + 2 * 2) << "the fee and the minutes at 0 and 60";
+  EXPECT_EQ(core.OpenRecord().seconds, 71);
+  EXPECT_EQ(core.Tariffs()[0].LastDay, EncodeDate(2026, 12, 8));
+  EXPECT_EQ(core.Tariffs()[0].SecondsToday, 42) << "00:00:00 to 00:00:41";
+  EXPECT_EQ(core.OpenRecord().cost, 5 + 2 * 2) << "the fee and the minutes at 0 and 60";
 
   // A night asleep, summer time on and off, NTP five minutes back: each
   // step is one second, neither counted nor taken off; after the sleep it
@@ -124,22 +124,22 @@ TEST_F(CoreTest, SecondsTheTickMissedAreCountedEachWithItsRules) {
     clock.Set(clock.Now() + step * kSecond);
     TickNextSecond();
   }
-  EXPECT_EQ(core.connection.seconds, 75);
-  EXPECT_EQ(core.tariffs[0].LastDay, EncodeDate(2026, 12, 9));
-  EXPECT_EQ(core.tariffs[0].SecondsToday, 4) << "a new day, kept when the clock went back";
+  EXPECT_EQ(core.OpenRecord().seconds, 75);
+  EXPECT_EQ(core.Tariffs()[0].LastDay, EncodeDate(2026, 12, 9));
+  EXPECT_EQ(core.Tariffs()[0].SecondsToday, 4) << "a new day, kept when the clock went back";
   clock.AdvanceSeconds(3 * 86400);
   TickNextSecond();
-  EXPECT_EQ(core.connection.seconds, 75 + TickScheduler::kMaxSecondsMissed + 1);
+  EXPECT_EQ(core.OpenRecord().seconds, 75 + TickScheduler::kMaxSecondsMissed + 1);
   network->HangUpEntry("Net");
   TickNextSecond();
-  ExpectLogAgreesWithTariff(t, totals, core.tariffs[0], core.totals);
+  ExpectLogAgreesWithTariff(t, totals, core.Tariffs()[0], core.Totals());
 }
 
 TEST_F(CoreTest, ADialOfAConnectedEntryIsRefusedAndARedialIsItsOwnConnection) {
   AddEntry("Net");
   const TariffRecord t = Tariff("T", "Net", 2, 5);
-  core.tariffs = {t, Tariff("Anderer", "Anders")};
-  const TotalsRecord totals = core.totals;
+  UseTariffs({t, Tariff("Anderer", "Anders")});
+  const TotalsRecord totals = core.Totals();
   EXPECT_EQ(core.ConnectedEntryOfTariff(0), "");
   DialOutside("Net");
   TickSeconds(5);
@@ -161,7 +161,7 @@ TEST_F(CoreTest, ADialOfAConnectedEntryIsRefusedAndARedialIsItsOwnConnection) {
   EXPECT_EQ(logged[1].seconds, 5);
   EXPECT_EQ(logged[1].cost, 7) << "a new connection: its own fee";
   EXPECT_EQ(logged[1].received + logged[1].sent, 72000) << "its own traffic baseline";
-  ExpectLogAgreesWithTariff(t, totals, core.tariffs[0], core.totals);
+  ExpectLogAgreesWithTariff(t, totals, core.Tariffs()[0], core.Totals());
 }
 
 TEST_F(CoreTest, AConnectionEndingInTheMiddleOfATickCountsOnBoth) {
@@ -181,8 +181,8 @@ TEST_F(CoreTest, AConnectionEndingInTheMiddleOfATickCountsOnBoth) {
   libraries.Register(kRasLibrary, racing);
   AddEntry("Net");
   const TariffRecord t = Tariff("T", "Net", 2, 5);
-  core.tariffs = {t};
-  const TotalsRecord totals = core.totals;
+  UseTariffs({t});
+  const TotalsRecord totals = core.Totals();
 
   DialOutside("Net");
   endAfterLook = true;
@@ -197,7 +197,7 @@ TEST_F(CoreTest, AConnectionEndingInTheMiddleOfATickCountsOnBoth) {
   EXPECT_EQ(logged[0].seconds, 1);
   EXPECT_EQ(logged[0].cost, 7);
   EXPECT_EQ(logged[1].seconds, 31);
-  ExpectLogAgreesWithTariff(t, totals, core.tariffs[0], core.totals);
+  ExpectLogAgreesWithTariff(t, totals, core.Tariffs()[0], core.Totals());
 }
 
 // Runs of the program one after the other, over the same directory,
@@ -211,7 +211,6 @@ class RestartTest : public CoreTest {
                                   RegionalSettings::German(), "sim"},
                display) {
       dialUp.SetDialMode(DialMode::Sync);
-      ConnectActiveEntry(dialUp, core.activeEntry);
       core.Startup();
     }
     DialUp dialUp;

@@ -10,11 +10,14 @@ namespace {
 
 TEST_F(CoreTest, FirstStartOnACleanSystem) {
   core.Startup();
-  EXPECT_TRUE(core.firstStart);
-  EXPECT_EQ(core.currentUser, "");
-  EXPECT_TRUE(core.tariffs.empty());
-  EXPECT_EQ(display.calls, (std::vector<std::string>{"UpdateAutostartChecks", "PlaceWindow 0,0",
-                                                     "BuildDialMenu", "Collapse", "BuildDialMenu"}));
+  EXPECT_TRUE(core.Settings().firstStart);
+  EXPECT_EQ(core.CurrentUser(), "");
+  EXPECT_TRUE(core.Tariffs().empty());
+  // The window places itself by the settings and builds its dial menu
+  // from the tariff list it is handed.
+  EXPECT_EQ(core.Settings().left, 0);
+  EXPECT_EQ(core.Settings().top, 0);
+  EXPECT_GE(display.tariffListsShown, 1);
   EXPECT_EQ(registry.ReadInteger(kTarifuhrKey, "first"), 1);
   EXPECT_EQ(registry.ReadInteger(kTarifuhrKey, "left"), 0);
   EXPECT_EQ(registry.ReadInteger(kTarifuhrKey, "top"), 0);
@@ -39,25 +42,27 @@ TEST_F(CoreTest, SecondStartLoadsTheUserAndWritesThePath) {
   log.Append(old);
 
   core.Startup();
-  EXPECT_FALSE(core.firstStart);
-  EXPECT_EQ(core.currentUser, "Erika (Erika.tfd)");
-  ASSERT_EQ(core.tariffs.size(), 1u);
-  EXPECT_EQ(core.historyLineCount, 1);
-  EXPECT_EQ(display.calls[1], "PlaceWindow 300,40");
+  EXPECT_FALSE(core.Settings().firstStart);
+  EXPECT_EQ(core.CurrentUser(), "Erika (Erika.tfd)");
+  ASSERT_EQ(core.Tariffs().size(), 1u);
+  EXPECT_EQ(display.historyLineCount, 1);
+  EXPECT_EQ(core.Settings().left, 300);
+  EXPECT_EQ(core.Settings().top, 40);
   EXPECT_EQ(registry.ReadString(kTarifuhrKey, "path"), dir.Path());
   core.Tick();
   EXPECT_EQ(display.firstStartShown, 0);
 }
 
 TEST_F(CoreTest, AVanishedCurrentUserStartsWithNoTariffs) {
+  // Stale tariffs in the core first: the registry then names another user.
+  UseTariffs({Tariff("stale", "x")});
   registry.WriteInteger(kTarifuhrKey, "first", 1);
   registry.WriteInteger(kTarifuhrKey, "left", 1);
   registry.WriteInteger(kTarifuhrKey, "top", 1);
   registry.WriteString(kTarifuhrKey, "currentuser", "Weg (Weg.tfd)");
-  core.tariffs = {Tariff("stale", "x")};
   core.Startup();
-  EXPECT_TRUE(core.tariffs.empty());
-  EXPECT_EQ(core.activeTariff, -1);
+  EXPECT_TRUE(core.Tariffs().empty());
+  EXPECT_EQ(core.ActiveTariff(), -1);
   // Counting for nobody is said, once.
   ASSERT_EQ(display.errors.size(), 1u);
   EXPECT_NE(display.errors[0].find("„Weg (Weg.tfd)“ steht nicht in der Benutzerliste"), std::string::npos);
@@ -67,10 +72,11 @@ TEST_F(CoreTest, ARegistryThatCannotBeWrittenStillStarts) {
   WriteFileBytes(dir.File("config"), "a file where the folder should be");
   const CreateUserResult user = files.CreateUser("Erika");
   core.Startup();
-  EXPECT_EQ(display.calls[1], "PlaceWindow 0,0");
-  EXPECT_EQ(core.currentUser, "");
-  EXPECT_FALSE(core.registrySettings.writable);
-  EXPECT_EQ(display.calls.back(), "BuildDialMenu") << "start-up went on to the end";
+  EXPECT_EQ(core.Settings().left, 0);
+  EXPECT_EQ(core.Settings().top, 0);
+  EXPECT_EQ(core.CurrentUser(), "");
+  EXPECT_FALSE(core.Settings().writable);
+  EXPECT_GE(display.tariffListsShown, 1) << "start-up went on to the end";
 }
 
 TEST_F(CoreTest, SettingsOfTheWrongTypeAreSaidAndCountAsMissing) {
@@ -80,8 +86,9 @@ TEST_F(CoreTest, SettingsOfTheWrongTypeAreSaidAndCountAsMissing) {
   registry.WriteInteger(kTarifuhrKey, "left", 300);
   registry.WriteString(kTarifuhrKey, "top", "40");
   core.Startup();
-  EXPECT_EQ(core.currentUser, "");
-  EXPECT_EQ(display.calls[1], "PlaceWindow 300,0") << "the valid value keeps its place";
+  EXPECT_EQ(core.CurrentUser(), "");
+  EXPECT_EQ(core.Settings().left, 300) << "the valid value keeps its place";
+  EXPECT_EQ(core.Settings().top, 0);
   const std::string reg = registry.FilePath();
   EXPECT_EQ(display.errors, (std::vector<std::string>{
                                 "Der Wert „currentuser“ in „" + reg +
@@ -107,9 +114,9 @@ TEST_F(CoreTest, SettingsOfTheWrongTypeAreSaidAndCountAsMissing) {
 
 TEST_F(CoreTest, ExitWhileOnlineLogsOnceAndSaves) {
   const CreateUserResult user = files.CreateUser("Erika");
-  core.currentUser = user.section;
+  files.SaveUserData(user.section, {Tariff("T", "Net", 2, 5)}, {});
+  core.SwitchUser(user.section);
   AddEntry("Net", 100, 0);
-  core.tariffs = {Tariff("T", "Net", 2, 5)};
   DialOutside("Net");
   TickSeconds(5);
   core.CloseDown();
@@ -132,9 +139,9 @@ TEST_F(CoreTest, ExitWhileOnlineLogsOnceAndSaves) {
 
 TEST_F(CoreTest, AnExitWhoseSaveFailsKeepsCountingTheSameConnection) {
   const CreateUserResult user = files.CreateUser("Erika");
-  core.currentUser = user.section;
+  files.SaveUserData(user.section, {Tariff("T", "Net", 2, 5)}, {});
+  core.SwitchUser(user.section);
   AddEntry("Net");
-  core.tariffs = {Tariff("T", "Net", 2, 5)};
   DialOutside("Net");
   TickSeconds(5);
   const std::string file = dir.File("Erika.tfd");
@@ -158,9 +165,11 @@ TEST_F(CoreTest, AnExitWhoseSaveFailsKeepsCountingTheSameConnection) {
 
 TEST_F(CoreTest, CountsReachTheFileWhileAConnectionRuns) {
   const CreateUserResult user = files.CreateUser("Erika");
-  core.currentUser = user.section;
+  files.SaveUserData(user.section, {Tariff("T", "Net")}, {});
+  core.SwitchUser(user.section);
+  // The tariff only in the core, as before any save.
+  files.SaveUserData(user.section, {}, {});
   AddEntry("Net");
-  core.tariffs = {Tariff("T", "Net")};
   const auto saved = [&] {
     std::vector<TariffRecord> t;
     TotalsRecord totals;
@@ -188,7 +197,7 @@ TEST_F(CoreTest, CountsReachTheFileWhileAConnectionRuns) {
 
 TEST_F(CoreTest, ALogThatCannotBeWrittenKeepsTheConnectionOpenAndSaysSoOnce) {
   AddEntry("Net");
-  core.tariffs = {Tariff("T", "Net")};
+  UseTariffs({Tariff("T", "Net")});
   DialOutside("Net");
   TickSeconds(3);
   std::filesystem::remove(log.Path());
@@ -196,21 +205,25 @@ TEST_F(CoreTest, ALogThatCannotBeWrittenKeepsTheConnectionOpenAndSaysSoOnce) {
   network->HangUpEntry("Net");
   TickSeconds(3);
   EXPECT_EQ(display.errors.size(), 1u);
-  EXPECT_TRUE(core.connection.IsOpen());
+  EXPECT_TRUE(core.OpenRecord().IsOpen());
   std::filesystem::remove(log.Path());
   TickNextSecond();
-  EXPECT_FALSE(core.connection.IsOpen());
+  EXPECT_FALSE(core.OpenRecord().IsOpen());
   ASSERT_EQ(Logged().size(), 1u);
   EXPECT_EQ(Logged()[0].seconds, 3);
 }
 
 TEST_F(CoreTest, SwitchingUsersSavesTheOldOneFirst) {
   const std::string hans = files.CreateUser("Hans").section, joerg = files.CreateUser("Jörg").section;
+  std::vector<TariffRecord> hansTariffs = {Tariff("Hans-Tarif", "A")};
+  hansTariffs[0].PeriodSeconds = 321;
+  TotalsRecord hansTotals;
+  hansTotals.OnlineSeconds = 42;
+  files.SaveUserData(hans, hansTariffs, hansTotals);
   core.SwitchUser(hans);
   EXPECT_EQ(registry.ReadString(kTarifuhrKey, "currentuser"), hans);
-  core.tariffs = {Tariff("Hans-Tarif", "A")};
-  core.tariffs[0].PeriodSeconds = 321;
-  core.totals.OnlineSeconds = 42;
+  // Hans's figures only in the core now: the switch must save them.
+  files.SaveUserData(hans, {}, {});
 
   core.SwitchUser(joerg);
   std::vector<TariffRecord> onDisk;
@@ -219,25 +232,28 @@ TEST_F(CoreTest, SwitchingUsersSavesTheOldOneFirst) {
   ASSERT_EQ(onDisk.size(), 1u);
   EXPECT_EQ(onDisk[0].PeriodSeconds, 321);
   EXPECT_EQ(totals.OnlineSeconds, 42);
-  EXPECT_TRUE(core.tariffs.empty());
+  EXPECT_TRUE(core.Tariffs().empty());
   EXPECT_EQ(registry.ReadString(kTarifuhrKey, "currentuser"), joerg);
 
   // A save that fails switches nothing; choosing the current user does nothing.
-  core.tariffs = {Tariff("Jörg-Tarif", "B")};
+  TariffValues joergTariff;
+  joergTariff.Name = "Jörg-Tarif";
+  joergTariff.EntryName = "B";
+  core.StoreTariff(-1, joergTariff);
   std::filesystem::remove(dir.File("Jörg.tfd"));
   std::filesystem::create_directory(dir.File("Jörg.tfd"));
   EXPECT_THROW(core.SwitchUser(hans), FileError);
-  EXPECT_EQ(core.currentUser, joerg);
-  ASSERT_EQ(core.tariffs.size(), 1u);
+  EXPECT_EQ(core.CurrentUser(), joerg);
+  ASSERT_EQ(core.Tariffs().size(), 1u);
   core.SwitchUser(joerg);
-  EXPECT_EQ(core.tariffs[0].Name, "Jörg-Tarif");
+  EXPECT_EQ(core.Tariffs()[0].Name, "Jörg-Tarif");
 }
 
 TEST_F(CoreTest, RemovingTheCurrentUserSavesFirstAndCountsForNobody) {
   const std::string hans = files.CreateUser("Hans").section;
+  files.SaveUserData(hans, {Tariff("T", "Net")}, {});
   core.SwitchUser(hans);
   AddEntry("Net");
-  core.tariffs = {Tariff("T", "Net")};
   DialOutside("Net");
   TickSeconds(2);
   EXPECT_TRUE(core.RemoveUser(hans).empty());
@@ -248,11 +264,55 @@ TEST_F(CoreTest, RemovingTheCurrentUserSavesFirstAndCountsForNobody) {
   ASSERT_EQ(onDisk.size(), 1u);
   EXPECT_EQ(onDisk[0].PeriodSeconds, 2);
   EXPECT_TRUE(files.ListUsers().empty());
-  EXPECT_TRUE(core.currentUser.empty());
-  EXPECT_TRUE(core.tariffs.empty());
+  EXPECT_TRUE(core.CurrentUser().empty());
+  EXPECT_TRUE(core.Tariffs().empty());
   EXPECT_EQ(registry.ReadString(kTarifuhrKey, "currentuser"), "");
   TickNextSecond();
-  EXPECT_EQ(core.activeTariff, -1) << "the connection goes on without a tariff";
+  EXPECT_EQ(core.ActiveTariff(), -1) << "the connection goes on without a tariff";
+}
+
+TEST_F(CoreTest, ATariffStoredOrRemovedIsShownAndSavedAtOnce) {
+  const CreateUserResult user = files.CreateUser("Erika");
+  core.SwitchUser(user.section);
+  AddEntry("Net");
+  DialOutside("Net");
+  const auto saved = [&] {
+    std::vector<TariffRecord> tariffs;
+    TotalsRecord totals;
+    files.LoadUserData(user.section, tariffs, totals);
+    return tariffs;
+  };
+  const int listsShown = display.tariffListsShown;
+  TariffValues v;
+  v.Name = "Abend";
+  v.EntryName = "Net";
+  v.StartDate = EncodeDate(2026, 12, 1);
+  EXPECT_EQ(core.StoreTariff(-1, v), 0);
+  // Without waiting for the tick: the dial items, the overview, the caption
+  // of the connected entry's tariff, the file.
+  EXPECT_EQ(display.tariffListsShown, listsShown + 1);
+  ASSERT_EQ(display.rows.size(), 1u);
+  EXPECT_EQ(display.rows[0].substr(0, 6), "Abend\t");
+  EXPECT_EQ(core.ActiveTariff(), 0);
+  EXPECT_EQ(display.tariffCaption, "Abend:");
+  ASSERT_EQ(saved().size(), 1u);
+
+  // A save that fails keeps the stored tariff for the next save.
+  std::filesystem::remove(dir.File("Erika.tfd"));
+  std::filesystem::create_directory(dir.File("Erika.tfd"));
+  v.Name = "Neu";
+  EXPECT_THROW(core.StoreTariff(0, v), FileError);
+  EXPECT_EQ(core.Tariffs().at(0).Name, "Neu");
+  EXPECT_EQ(display.rows[0].substr(0, 4), "Neu\t");
+  std::filesystem::remove(dir.File("Erika.tfd"));
+  core.SaveUser();
+  EXPECT_EQ(saved().at(0).Name, "Neu");
+
+  core.RemoveTariffAt(0);
+  EXPECT_TRUE(display.rows.empty());
+  EXPECT_EQ(core.ActiveTariff(), -1);
+  EXPECT_EQ(display.tariffListsShown, listsShown + 3);
+  EXPECT_TRUE(saved().empty());
 }
 
 }  // namespace

@@ -35,9 +35,10 @@ namespace tarifuhr::testing {
 struct DialogWorld : UiWorld {
   // Started as the program starts; the tick is left to the test.
   explicit DialogWorld(bool firstStart = false) {
+    // A start after the first leaves this value behind.
+    if (!firstStart) registry.WriteInteger(kTarifuhrKey, "first", 1);
     mainWindow->Start();
     mainWindow->PauseTick();
-    mainWindow->Core().firstStart = firstStart;
     set = std::make_unique<DialogSet>(*mainWindow);
   }
   ~DialogWorld() { set.reset(); }

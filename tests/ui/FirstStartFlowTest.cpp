@@ -17,7 +17,7 @@ class FirstStartFlowTest : public QObject {
   void fromTheFirstStartToACountedConnection() {
     DialogWorld w(true);
     w.AddEntry("Heimnetz");
-    QVERIFY(w.core().registrySettings.firstStart);  // nothing in the registry yet
+    QVERIFY(w.core().Settings().firstStart);  // nothing in the registry yet
     QVERIFY(ReadFileBytes(w.dir.File("dialup.otl")).empty());
     QVERIFY(w.mainWindow->Files().ListUsers().empty());
     FirstStartDialog& first = w.set->FirstStart();
@@ -61,7 +61,7 @@ class FirstStartFlowTest : public QObject {
     TariffEditor& editor = w.editor();
     QVERIFY(editor.isVisible());
     Click(Control<QPushButton>(editor, "store"));  // "Erstellen"
-    QCOMPARE(w.core().tariffs.size(), size_t(1));
+    QCOMPARE(w.core().Tariffs().size(), size_t(1));
     QCOMPARE(w.registry.ReadString(kTarifuhrKey, "currentuser"), std::string("Erika (Erika.tfd)"));
 
     // Dial from the main window's menu; the connection is counted.
@@ -73,7 +73,7 @@ class FirstStartFlowTest : public QObject {
     for (int i = 0; i < 30; ++i) w.Tick();
     w.network->AddTraffic("Heimnetz", 50000, 4000);
     for (int i = 0; i < 35; ++i) w.Tick();
-    QCOMPARE(w.core().activeTariff, 0);
+    QCOMPARE(w.core().ActiveTariff(), 0);
     QCOMPARE(w.mainWindow->TariffLabel()->text(), QStringLiteral("Abendtarif:"));
     QVERIFY(w.mainWindow->FigureField(Figure::ConnectionBytes)->text().contains(QStringLiteral("54.000 B")));
 

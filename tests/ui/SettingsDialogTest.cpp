@@ -81,31 +81,37 @@ class SettingsDialogTest : public QObject {
     QVERIFY(std::filesystem::exists(w.dir.File("Hans.tfd")));
     QVERIFY(std::filesystem::exists(w.dir.File("Hans0.tfd")));
     QVERIFY(std::filesystem::exists(w.dir.File("Jörg.tfd")));
-    QVERIFY(w.core().currentUser.empty());  // made, not chosen
+    QVERIFY(w.core().CurrentUser().empty());  // made, not chosen
 
     // Choosing a user makes it current, everywhere.
     Choose(Control<QComboBox>(w.settings(), "users"), "Hans (Hans.tfd)");
-    QCOMPARE(w.core().currentUser, std::string("Hans (Hans.tfd)"));
+    QCOMPARE(w.core().CurrentUser(), std::string("Hans (Hans.tfd)"));
     QCOMPARE(w.registry.ReadString(kTarifuhrKey, "currentuser"), std::string("Hans (Hans.tfd)"));
-    w.core().tariffs = {Tariff("Hans-Tarif", "A")};
-    w.core().tariffs[0].PeriodSeconds = 321;
-    w.core().totals.OnlineSeconds = 42;
+    std::vector<TariffRecord> hans = {Tariff("Hans-Tarif", "A")};
+    hans[0].PeriodSeconds = 321;
+    TotalsRecord totals;
+    totals.OnlineSeconds = 42;
+    w.UseTariffs(hans, totals, "Hans (Hans.tfd)");
 
     // Switching (the core saves the old user first) loads the new one
     // everywhere.
     Choose(Control<QComboBox>(w.settings(), "users"), "Jörg (Jörg.tfd)");
-    QVERIFY(w.core().tariffs.empty());
+    QVERIFY(w.core().Tariffs().empty());
     QCOMPARE(w.mainWindow->TariffOverview()->count(), 0);
     QVERIFY(w.mainWindow->DialItems().empty());
 
     // And back: the old user's tariffs come back from the file.
     Choose(Control<QComboBox>(w.settings(), "users"), "Hans (Hans.tfd)");
-    QCOMPARE(w.core().tariffs.size(), size_t(1));
+    QCOMPARE(w.core().Tariffs().size(), size_t(1));
     QCOMPARE(Items(Control<QListWidget>(w.settings(), "tariffs")), QStringList{"Hans-Tarif"});
     QCOMPARE(w.mainWindow->TariffOverview()->count(), 1);
     QCOMPARE(w.mainWindow->DialItems().size(), size_t(1));
     QCOMPARE(w.mainWindow->DialItems()[0]->text(), QStringLiteral("Hans-Tarif wählen..."));
-    w.core().tariffs[0].PeriodSeconds = 999;
+    hans = w.core().Tariffs();
+    hans[0].PeriodSeconds = 999;
+    w.UseTariffs(hans, TotalsRecord(w.core().Totals()), "Hans (Hans.tfd)");
+    hans[0].PeriodSeconds = 0;  // 999 only in memory: the save below must write it
+    w.mainWindow->Files().SaveUserData("Hans (Hans.tfd)", hans, w.core().Totals());
 
     // Showing the dialog selects the current user, letter case aside.
     w.settings().hide();
@@ -160,7 +166,7 @@ class SettingsDialogTest : public QObject {
     Type(c, "Hans");
     QTest::keyClick(c->lineEdit(), Qt::Key_V, Qt::ControlModifier);
     QVERIFY(c->currentText().isEmpty());
-    QVERIFY(w.core().currentUser.empty());
+    QVERIFY(w.core().CurrentUser().empty());
   }
 
   void withoutSelectionTheButtonsDoNothing() {
@@ -173,11 +179,11 @@ class SettingsDialogTest : public QObject {
     Click(Control<QPushButton>(w.settings(), "removeUser"));  // "Benutzer entfernen"
     QCOMPARE(Control<QComboBox>(w.settings(), "users")->count(), 1);
     Choose(Control<QComboBox>(w.settings(), "users"), "Hans (Hans.tfd)");
-    w.core().tariffs = {Tariff("A", "A")};
+    w.UseTariffs({Tariff("A", "A")}, {}, "Hans (Hans.tfd)");
     w.settings().ShowTariffNames();
     Click(Control<QPushButton>(w.settings(), "removeTariff"));   // "Tarif entfernen" without a line
     Click(Control<QPushButton>(w.settings(), "tariffOptions"));  // "Tarifoptionen" without a line
-    QCOMPARE(w.core().tariffs.size(), size_t(1));
+    QCOMPARE(w.core().Tariffs().size(), size_t(1));
     QVERIFY(w.editor().isHidden());
   }
 
@@ -186,9 +192,8 @@ class SettingsDialogTest : public QObject {
     w.settings().show();
     AddUser(w, "Hans");
     Choose(Control<QComboBox>(w.settings(), "users"), "Hans (Hans.tfd)");
-    w.core().tariffs = {Tariff("Null", "A"), Tariff("Eins", "B"), Tariff("Zwei", "C")};
+    w.UseTariffs({Tariff("Null", "A"), Tariff("Eins", "B"), Tariff("Zwei", "C")}, {}, "Hans (Hans.tfd)");
     w.settings().ShowTariffNames();
-    w.mainWindow->BuildDialMenu();
     Control<QListWidget>(w.settings(), "tariffs")->setCurrentRow(0);
     Click(Control<QPushButton>(w.settings(), "removeTariff"));
     QCOMPARE(Items(Control<QListWidget>(w.settings(), "tariffs")), (QStringList{"Eins", "Zwei"}));
@@ -208,7 +213,7 @@ class SettingsDialogTest : public QObject {
     Click(Control<QPushButton>(w.settings(), "removeTariff"));
     Control<QListWidget>(w.settings(), "tariffs")->setCurrentRow(0);
     Click(Control<QPushButton>(w.settings(), "removeTariff"));
-    QVERIFY(w.core().tariffs.empty());
+    QVERIFY(w.core().Tariffs().empty());
     QCOMPARE(Control<QListWidget>(w.settings(), "tariffs")->count(), 0);
     QVERIFY(w.TariffsOnDisk("Hans.tfd").empty());
   }
@@ -226,7 +231,7 @@ class SettingsDialogTest : public QObject {
     QVERIFY(Control<QComboBox>(w.settings(), "users")->currentText().isEmpty());
     QCOMPARE(Control<QListWidget>(w.settings(), "tariffs")->count(), 0);
     QVERIFY(std::filesystem::exists(w.dir.File("Hans.tfd")));
-    QCOMPARE(w.core().currentUser, std::string("Erika (Erika.tfd)"));
+    QCOMPARE(w.core().CurrentUser(), std::string("Erika (Erika.tfd)"));
   }
 
   void removingTheCurrentUserSavesFirstAndCountsForNobody() {
@@ -235,19 +240,18 @@ class SettingsDialogTest : public QObject {
     w.settings().show();
     AddUser(w, "Hans");
     Choose(Control<QComboBox>(w.settings(), "users"), "Hans (Hans.tfd)");
-    w.core().tariffs = {Tariff("T", "Net")};
-    w.mainWindow->BuildDialMenu();
+    w.UseTariffs({Tariff("T", "Net")}, {}, "Hans (Hans.tfd)");
     w.mainWindow->DialTariff(0);
     w.Tick();
     w.Tick();
-    QCOMPARE(w.core().tariffs[0].PeriodSeconds, 2.0);
+    QCOMPARE(w.core().Tariffs()[0].PeriodSeconds, 2.0);
 
     Choose(Control<QComboBox>(w.settings(), "users"), "Hans (Hans.tfd)");
     Click(Control<QPushButton>(w.settings(), "removeUser"));
     QVERIFY(w.mainWindow->Ticking());  // the tick goes on
     w.mainWindow->PauseTick();
     QVERIFY(Control<QComboBox>(w.settings(), "users")->count() == 0);
-    QVERIFY(w.core().currentUser.empty());
+    QVERIFY(w.core().CurrentUser().empty());
     QVERIFY(w.mainWindow->DialItems().empty());
   }
 };

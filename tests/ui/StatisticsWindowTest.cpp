@@ -35,7 +35,7 @@ void PrepareTariffAndLog(DialogWorld& w) {
   t.StartDate = kDecember;
   t.PeriodCosts = 700;
   t.CostLimit = 5000;
-  w.core().tariffs = {t};
+  w.UseTariffs({t});
   Log(w, "Netz", kDecember + 1 + 0.5, 120, 10, 512 * 1024);
   Log(w, "Netz", kDecember + 4 + 0.5, 180, 20, 512 * 1024);
   Log(w, "Anderer", kDecember + 2 + 0.5, 600, 99, 1);

@@ -12,15 +12,14 @@ using namespace tarifuhr::testing;
 
 namespace {
 
-// A user "Hans" that is current, with the given tariffs saved.
-void HansWith(DialogWorld& w, std::vector<TariffRecord> tariffs) {
+// A user "Hans" whose file holds the given tariffs and totals, chosen in
+// the settings dialog.
+void HansWith(DialogWorld& w, const std::vector<TariffRecord>& tariffs, const TotalsRecord& totals = {}) {
   const CreateUserResult r = w.mainWindow->Files().CreateUser("Hans");
   QCOMPARE(r.code, kCreateOk);
+  w.mainWindow->Files().SaveUserData(r.section, tariffs, totals);
   w.settings().RefillUsers();
   Choose(Control<QComboBox>(w.settings(), "users"), "Hans (Hans.tfd)");
-  w.core().tariffs = std::move(tariffs);
-  w.core().SaveUser();
-  w.core().RefreshOverview();
   w.settings().ShowTariffNames();
 }
 
@@ -153,9 +152,10 @@ class TariffEditorTest : public QObject {
 
   void anEmptyNumberFieldStopsTheStoreAndChangesNothing() {
     DialogWorld w;
-    HansWith(w, {});
+    TotalsRecord totals;
+    totals.OnlineSeconds = 77;
+    HansWith(w, {}, totals);
     TariffEditor& e = w.editor();
-    w.core().totals.OnlineSeconds = 77;
     e.EnterCreateMode();
     Control<QLineEdit>(e, "name")->setText("Neu");
     Control<QLineEdit>(e, "periodSeconds")->setText("0");
@@ -168,16 +168,16 @@ class TariffEditorTest : public QObject {
     QCOMPARE(boxes.icons[0], QMessageBox::Critical);
     QVERIFY(e.isVisible());
     QCOMPARE(Control<QLineEdit>(e, "name")->text(), QStringLiteral("Neu"));
-    QVERIFY(w.core().tariffs.empty());
+    QVERIFY(w.core().Tariffs().empty());
     // Nothing was stored, so the totals are as they were.
-    QCOMPARE(w.core().totals.OnlineSeconds, 77.0);
+    QCOMPARE(w.core().Totals().OnlineSeconds, 77.0);
     // Letters that came in otherwise are named in the message.
     Control<QLineEdit>(e, "costLimit")->setText("0");
     Control<QLineEdit>(e, "periodCosts")->setText("abc");
     Click(Control<QPushButton>(e, "store"));
     QCOMPARE(boxes.texts.size(), 2);
     QCOMPARE(boxes.texts[1], QStringLiteral("'abc' ist kein gültiger Gleitkommawert"));
-    QVERIFY(w.core().tariffs.empty());
+    QVERIFY(w.core().Tariffs().empty());
   }
 
   void loadingShowsEveryFieldAndDecidesTheLimits() {
@@ -236,7 +236,7 @@ class TariffEditorTest : public QObject {
     TariffRecord expected = TimeTariff();
     expected.DailyAllowance = 0;
     expected.TodayAllowance = 0;
-    QCOMPARE(w.core().tariffs[1], expected);
+    QCOMPARE(w.core().Tariffs()[1], expected);
     QCOMPARE(w.TariffsOnDisk("Hans.tfd")[1], expected);
 
     // A changed name and fee reach the file, the overview and the dial menu.
@@ -263,7 +263,7 @@ class TariffEditorTest : public QObject {
     e.Load(0);
     e.show();
     QVERIFY(QTest::qWaitForWindowActive(&e));
-    const TariffRecord before = w.core().tariffs[0];
+    const TariffRecord before = w.core().Tariffs()[0];
     BoxAnswerer boxes;
     const auto refused = [&](QWidget* field, const QString& text) {
       const int said = boxes.texts.size();
@@ -272,7 +272,7 @@ class TariffEditorTest : public QObject {
       Click(Control<QPushButton>(e, "store"));
       QCOMPARE(boxes.texts.size(), said + 1);
       QCOMPARE(boxes.texts.last(), text);
-      QCOMPARE(w.core().tariffs[0], before);
+      QCOMPARE(w.core().Tariffs()[0], before);
       QVERIFY(e.isVisible());
       QCOMPARE(e.focusWidget(), field);
     };
@@ -312,9 +312,9 @@ class TariffEditorTest : public QObject {
 
     seconds->setText("3600");
     Click(Control<QPushButton>(e, "store"));
-    QCOMPARE(w.core().tariffs[0].StartDate, EncodeDate(2027, 2, 28) + 0.5);  // the time of day stays
-    QCOMPARE(w.core().tariffs[0].PeriodSeconds, 3600.0);
-    QCOMPARE(w.core().tariffs[0].PricePerMinute, 1.5);
+    QCOMPARE(w.core().Tariffs()[0].StartDate, EncodeDate(2027, 2, 28) + 0.5);  // the time of day stays
+    QCOMPARE(w.core().Tariffs()[0].PeriodSeconds, 3600.0);
+    QCOMPARE(w.core().Tariffs()[0].PricePerMinute, 1.5);
   }
 
   void volumeFieldsShowAndStoreBytes() {
@@ -365,7 +365,7 @@ class TariffEditorTest : public QObject {
                 Control<QLineEdit>(e, "name")->setText("Anders");
                 Click(Control<QPushButton>(e, "cancel"));
               });
-    QCOMPARE(w.core().tariffs[0], TimeTariff());
+    QCOMPARE(w.core().Tariffs()[0], TimeTariff());
     QCOMPARE(e.EditIndex(), -1);
     QCOMPARE(Control<QPushButton>(e, "store")->text(), QStringLiteral("Erstellen"));
   }
@@ -387,12 +387,12 @@ class TariffEditorTest : public QObject {
     QCOMPARE(boxes.texts.size(), 1);
     QCOMPARE(boxes.texts[0],
              QStringLiteral("Der bearbeitete Tarif ist nicht mehr vorhanden. Es wurde nichts gespeichert."));
-    QCOMPARE(w.core().tariffs.size(), size_t(1));
-    QCOMPARE(w.core().tariffs[0], NoLimitTariff());
+    QCOMPARE(w.core().Tariffs().size(), size_t(1));
+    QCOMPARE(w.core().Tariffs()[0], NoLimitTariff());
     Click(Control<QPushButton>(e, "cancel"));
 
     // An earlier tariff removed: the edit follows its tariff.
-    w.core().tariffs = {NoLimitTariff(), TimeTariff()};
+    w.UseTariffs({NoLimitTariff(), TimeTariff()}, TotalsRecord(w.core().Totals()), "Hans (Hans.tfd)");
     w.settings().ShowTariffNames();
     e.Load(1);
     e.show();
@@ -402,8 +402,8 @@ class TariffEditorTest : public QObject {
     Control<QLineEdit>(e, "name")->setText("Folgt");
     Click(Control<QPushButton>(e, "store"));
     QCOMPARE(boxes.texts.size(), 1);
-    QCOMPARE(w.core().tariffs.size(), size_t(1));
-    QCOMPARE(w.core().tariffs[0].Name, std::string("Folgt"));
+    QCOMPARE(w.core().Tariffs().size(), size_t(1));
+    QCOMPARE(w.core().Tariffs()[0].Name, std::string("Folgt"));
 
     // The user changed meanwhile: nothing lands in the other user's list.
     QCOMPARE(w.mainWindow->Files().CreateUser("Erika").code, kCreateOk);
@@ -411,10 +411,10 @@ class TariffEditorTest : public QObject {
     e.Load(0);
     e.show();
     Choose(Control<QComboBox>(w.settings(), "users"), "Erika (Erika.tfd)");
-    w.core().tariffs = {NoLimitTariff()};
+    w.UseTariffs({NoLimitTariff()}, TotalsRecord(w.core().Totals()), "Erika (Erika.tfd)");
     Click(Control<QPushButton>(e, "store"));
     QCOMPARE(boxes.texts.size(), 2);
-    QCOMPARE(w.core().tariffs[0], NoLimitTariff());
+    QCOMPARE(w.core().Tariffs()[0], NoLimitTariff());
 
     // "Tarif hinzufügen" while an edit is open drops the edit.
     e.Load(0);
@@ -437,9 +437,9 @@ class TariffEditorTest : public QObject {
     Control<QLineEdit>(e, "periodCosts")->setText("0");
     e.show();
     Click(Control<QPushButton>(e, "store"));
-    QCOMPARE(w.core().tariffs.size(), size_t(1));
-    QCOMPARE(w.core().tariffs[0].Name, std::string(20, 'N'));
-    QCOMPARE(w.core().totals.OnlineSeconds, -1.0);
+    QCOMPARE(w.core().Tariffs().size(), size_t(1));
+    QCOMPARE(w.core().Tariffs()[0].Name, std::string(20, 'N'));
+    QCOMPARE(w.core().Totals().OnlineSeconds, -1.0);
     // The settings list shows the name as typed until it is rebuilt.
     QCOMPARE(Control<QListWidget>(w.settings(), "tariffs")->item(0)->text(), QString(25, 'N'));
     // A new tariff is on disk at once.

@@ -49,6 +49,25 @@ struct UiWorld {
     e.Name = name;
     network->AddEntry(e);
   }
+  // A connection made outside the program.
+  void DialOutside(const std::string& entry) {
+    uint32_t outcome = 0;
+    double delay = 0;
+    const uint32_t h = network->StartDial(entry, "", "", outcome, delay);
+    network->FinishDial(h, outcome, delay);
+  }
+  // Makes `section` (a user "Test" when empty) current, its file holding
+  // `tariffs` and `totals`, as a user's own tariffs would come.
+  void UseTariffs(const std::vector<TariffRecord>& tariffs, const TotalsRecord& totals = {},
+                  std::string section = {}) {
+    if (section.empty()) {
+      if (testUser.empty()) testUser = mainWindow->Files().CreateUser("Test").section;
+      section = testUser;
+    }
+    mainWindow->Core().SwitchUser("");  // the figures so far saved first
+    mainWindow->Files().SaveUserData(section, tariffs, totals);
+    mainWindow->Core().SwitchUser(section);
+  }
 
   TempDir dir;
   ManualClock clock{EncodeDate(2026, 12, 7) + EncodeTime(12, 0, 0, 10)};
@@ -59,6 +78,7 @@ struct UiWorld {
   RegistryStore registry;
   RecordingShell shell;
   std::unique_ptr<MainWindow> mainWindow;
+  std::string testUser;
 };
 
 }  // namespace tarifuhr::testing

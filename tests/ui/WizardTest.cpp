@@ -283,10 +283,10 @@ class WizardTest : public QObject {
              Control<DateTimePicker>(e, "windowTo")->Value());
     QVERIFY(Control<DateTimePicker>(e, "windowFrom")->Value() >= 0 &&
             Control<DateTimePicker>(e, "windowFrom")->Value() < 1);
-    QVERIFY(w.core().tariffs.empty());  // only "Erstellen" makes it
+    QVERIFY(w.core().Tariffs().empty());  // only "Erstellen" makes it
     Click(Control<QPushButton>(e, "store"));
-    QCOMPARE(w.core().tariffs.size(), size_t(1));
-    const TariffRecord& t = w.core().tariffs[0];
+    QCOMPARE(w.core().Tariffs().size(), size_t(1));
+    const TariffRecord& t = w.core().Tariffs()[0];
     QCOMPARE(t.TimeLimit, 5400.0);
     QCOMPARE(t.CostLimit, 0.0);
     QCOMPARE(t.PricePerMinute, 0.0);
@@ -320,7 +320,7 @@ class WizardTest : public QObject {
     QCOMPARE(Control<QLineEdit>(e, "volumeLimit")->text(), QStringLiteral("5"));
     QCOMPARE(Control<QComboBox>(e, "volumeLimitUnit")->currentText(), QStringLiteral("GB"));
     Click(Control<QPushButton>(e, "store"));
-    const TariffRecord& t = w.core().tariffs.at(0);
+    const TariffRecord& t = w.core().Tariffs().at(0);
     QCOMPARE(t.VolumeLimit, int64_t{5} * 1024 * 1024 * 1024);
     QCOMPARE(t.VolumeUnit, int64_t{0});
     QCOMPARE(t.VolumeUnitPrice, 9.0);
@@ -338,7 +338,7 @@ class WizardTest : public QObject {
     QVERIFY(w.wizard().isHidden());
     QVERIFY(w.editor().isHidden());
     QVERIFY(w.settings().isVisible());
-    QVERIFY(w.core().tariffs.empty());
+    QVERIFY(w.core().Tariffs().empty());
   }
 
   // The way a user goes: create through the wizard and the editor, see it
@@ -361,7 +361,7 @@ class WizardTest : public QObject {
     QCOMPARE(Control<QLineEdit>(e, "password")->text(), QStringLiteral("geheim"));
     Click(Control<QPushButton>(e, "store"));
     QVERIFY(e.isHidden());
-    QCOMPARE(w.core().totals.OnlineSeconds, -1.0);
+    QCOMPARE(w.core().Totals().OnlineSeconds, -1.0);
 
     // The main window shows it and can dial it.
     QCOMPARE(w.mainWindow->TariffOverview()->count(), 1);
@@ -372,8 +372,8 @@ class WizardTest : public QObject {
     const SimState s = w.network->Snapshot();
     QCOMPARE(s.Connections.size(), size_t(1));
     for (int i = 0; i < 61; ++i) w.Tick();
-    const TariffRecord& t = w.core().tariffs[0];
-    QCOMPARE(w.core().activeTariff, 0);
+    const TariffRecord& t = w.core().Tariffs()[0];
+    QCOMPARE(w.core().ActiveTariff(), 0);
     QCOMPARE(t.PeriodSeconds, 61.0);
     QCOMPARE(t.PeriodCosts, 5 + 2 * 1.9);  // fee, and the minutes at 0 and 60
     QCOMPARE(w.mainWindow->TariffLabel()->text(), QStringLiteral("Mein Tarif:"));
@@ -401,7 +401,7 @@ class WizardTest : public QObject {
               });
     onDisk = w.TariffsOnDisk("Hans.tfd");
     QCOMPARE(onDisk[0].EntryName, std::string("Andere"));
-    QCOMPARE(w.core().activeTariff, -1);  // the open connection is on "Net"
+    QCOMPARE(w.core().ActiveTariff(), -1);  // the open connection is on "Net"
 
     // And remove it.
     Control<QListWidget>(w.settings(), "tariffs")->setCurrentRow(0);

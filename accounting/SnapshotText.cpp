@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: MIT
+#include "accounting/SnapshotText.h"
+
+#include "accounting/Formats.h"
+#include "platform/Codepage.h"
+
+namespace tarifuhr {
+namespace {
+
+constexpr const char* kNoFigure = " - ";
+
+std::string CutToWidth(const std::string& text, const TextWidthFn& width, int pixels, size_t keep) {
+  return width(text) > pixels ? FirstCharacters(text, keep) : text;
+}
+
+}  // namespace
+
+FigureTexts TextsOfFigures(const std::optional<StripFigures>& figures, const RegionalSettings& rs) {
+  FigureTexts texts;
+  if (!figures) {
+    texts.fill(kNoFigure);
+    return texts;
+  }
+  const StripFigures& f = *figures;
+  const auto at = [&texts](Figure figure) -> std::string& { return texts[static_cast<size_t>(figure)]; };
+  at(Figure::SecondsToday) = " " + FormatDuration(f.secondsToday);
+  at(Figure::DailyAllowance) = " " + FormatDuration(f.dailyAllowanceSeconds);
+  at(Figure::LeftToday) = " " + FormatDuration(f.secondsLeftToday);
+  at(Figure::ConnectionBytes) =
+      f.hasVolumeLimit ? " " + FormatVolume(f.volumeUsed, rs) + " / " + FormatVolume(f.volumeLimit, rs)
+                       : " " + FormatBytes(f.connectionBytes) + "ytes";
+  at(Figure::PeriodCosts) = " " + FormatMoney(f.periodCosts, rs);
+  return texts;
+}
+
+std::string OverviewRowText(const OverviewRow& r, const TextWidthFn& width, const RegionalSettings& rs) {
+  std::string row = CutToWidth(OneLine(r.name), width, 90, 15) + "\t";
+  row += CutToWidth(FormatDuration(r.periodSeconds), width, 48, 8) + "\t";
+  row += CutToWidth(FormatDuration(r.dailyAllowanceSeconds), width, 48, 8) + "\t";
+  row += (r.secondsLeftToday ? CutToWidth(FormatDuration(*r.secondsLeftToday), width, 48, 8) : "00:00:00") +
+         "\t";
+  if (r.volumeLeftInPeriod) {
+    row += FormatVolume(*r.volumeLeftInPeriod, rs) + "\t";
+  } else {
+    std::string bytes = FormatBytes(r.bytes);
+    if (width(FormatBytes(r.storedBytes)) >= 66) bytes = FirstCharacters(bytes, 11);
+    row += bytes + "\t";
+  }
+  row += " " + FormatMoney(r.periodCosts, rs);
+  return row;
+}
+
+std::string VolumeStatusText(const std::optional<VolumeLeft>& volume, const RegionalSettings& rs) {
+  if (!volume) return {};
+  return "heute frei: " + FormatVolume(volume->today, rs) +
+         "\nim Monat frei: " + FormatVolume(volume->inPeriod, rs);
+}
+
+}  // namespace tarifuhr

@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The texts of the strip, the tariff overview, the log list and the tray
+// tip, from the core's snapshot. Widths are measured by the caller's font.
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "accounting/AccountingSnapshot.h"
+#include "accounting/ConnectionLog.h"
+#include "platform/RegionalSettings.h"
+
+namespace tarifuhr {
+
+// The strip's figures, in their order.
+enum class Figure {
+  SecondsToday,     // online today
+  DailyAllowance,   // minutes a day still allowed (not shown)
+  LeftToday,        // of today's allowance ("Z.Konto")
+  ConnectionBytes,  // traffic of the open connection
+  PeriodCosts,      // costs of the period
+};
+inline constexpr Figure kFigures[] = {Figure::SecondsToday, Figure::DailyAllowance, Figure::LeftToday,
+                                      Figure::ConnectionBytes, Figure::PeriodCosts};
+
+using FigureTexts = std::array<std::string, std::size(kFigures)>;
+
+// " - " in each field without figures.
+FigureTexts TextsOfFigures(const std::optional<StripFigures>& figures, const RegionalSettings& rs);
+
+// Name, time, time a day, left today, traffic (or volume left) and costs,
+// separated by tabs; a column too wide for its place is cut.
+std::string OverviewRowText(const OverviewRow& row, const TextWidthFn& width, const RegionalSettings& rs);
+
+// Two lines for the tray's tip; empty without a data volume.
+std::string VolumeStatusText(const std::optional<VolumeLeft>& volume, const RegionalSettings& rs);
+
+}  // namespace tarifuhr
