@@ -16,9 +16,7 @@ fi
 echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 # Keep package scripts from starting machine-wide daemons (postfix, dovecot).
-own_policy=
 if [ ! -e /usr/sbin/policy-rc.d ]; then
-  own_policy=1
   printf '#!/bin/sh\nexit 101\n' >/usr/sbin/policy-rc.d
   chmod 755 /usr/sbin/policy-rc.d
   trap 'rm -f /usr/sbin/policy-rc.d' EXIT

@@ -21,6 +21,7 @@ signal_master() {  # name pidfile expected-comm
   if [ "$(cat "/proc/$pid/comm")" != "$comm" ]; then
     echo "$name: pid $pid is not '$comm'; left alone" >&2; rc=1; return
   fi
+  # shellcheck disable=SC2207  # pids, split on white space
   waitfor+=("$pid" $(ps -o pid= --ppid "$pid"))
   kill -TERM "$pid"
   echo "$name: stopping master pid $pid"

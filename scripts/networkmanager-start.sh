@@ -15,9 +15,15 @@ die() { echo "networkmanager-start: $*" >&2; exit 1; }
 mkdir -p "$1"
 DIR=$(cd "$1" && pwd -P)
 command -v NetworkManager >/dev/null || die "NetworkManager is not installed"
+# D-Bus takes a socket path of at most 99 characters.
+socket=$DIR/system_bus_socket
+[ ${#socket} -le 99 ] || die "DIR path too long for the bus socket (${#socket} > 99 chars): $socket"
 
 ns=tarifuhr-nm-$$
 peer=tarifuhr-peer-$$
+# What exists so far, for networkmanager-stop.sh should a later step fail;
+# written again in full once everything runs.
+printf 'NM_NETNS=%s\nNM_PEER_NETNS=%s\nNM_PID=\nBUS_PID=\n' "$ns" "$peer" >"$DIR/networkmanager.env"
 ip netns add "$ns"
 ip netns add "$peer"
 ip -n "$ns" link set lo up
@@ -31,12 +37,13 @@ ip -n "$peer" link set vethB up
 
 # A system bus of our own: NetworkManager gets its name there, and nothing
 # of the machine's bus is used.
-sed -e "s|<listen>.*</listen>|<listen>unix:path=$DIR/system_bus_socket</listen>|" \
+sed -e "s|<listen>.*</listen>|<listen>unix:path=$socket</listen>|" \
     -e '/<pidfile>/d' \
     -e 's|<includedir>system.d</includedir>|<includedir>/usr/share/dbus-1/system.d</includedir>|' \
     /usr/share/dbus-1/system.conf >"$DIR/bus.conf"
 bus_pid=$(dbus-daemon --config-file="$DIR/bus.conf" --fork --print-pid)
-export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$DIR/system_bus_socket
+sed -i "s/^BUS_PID=.*/BUS_PID=$bus_pid/" "$DIR/networkmanager.env"
+export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$socket
 
 mkdir -p "$DIR/conf.d" "$DIR/system-conf.d" "$DIR/connections"
 cat >"$DIR/NetworkManager.conf" <<CONF
