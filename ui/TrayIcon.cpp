@@ -23,6 +23,8 @@ TrayIcon::TrayIcon(QWidget* owner, std::function<bool()> trayAvailable)
   doubleClickMs_ = QApplication::doubleClickInterval();
   singleClickTimer_.setSingleShot(true);
   connect(&singleClickTimer_, &QTimer::timeout, this, [this] { SingleClick(); });
+  balloonTimer_.setSingleShot(true);
+  connect(&balloonTimer_, &QTimer::timeout, this, [this] { ShowNextBalloon(); });
   tray_ = std::make_unique<QSystemTrayIcon>();
   connect(tray_.get(), &QSystemTrayIcon::activated, this,
           [this](QSystemTrayIcon::ActivationReason r) { HandleActivation(r); });
@@ -59,10 +61,22 @@ void TrayIcon::ApplyToTray() {
 
 void TrayIcon::ShowBalloon(const QString& title, const QString& text) {
   if (active_ && trayId_ != 0 && tray_->isVisible()) {
-    tray_->showMessage(title, text, icon_);
+    // A second message would replace the first before anyone read it.
+    waitingBalloons_.emplace_back(title, text);
+    if (!balloonTimer_.isActive()) ShowNextBalloon();
     return;
   }
   std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+}
+
+void TrayIcon::ShowNextBalloon() {
+  shownBalloon_.clear();
+  if (waitingBalloons_.empty()) return;
+  const auto [title, text] = waitingBalloons_.front();
+  waitingBalloons_.pop_front();
+  tray_->showMessage(title, text, icon_, balloonMs_);
+  shownBalloon_ = title + QStringLiteral(": ") + text;
+  balloonTimer_.start(balloonMs_);
 }
 
 void TrayIcon::SetTip(const QString& tip) {

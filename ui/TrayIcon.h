@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -38,8 +39,13 @@ class TrayIcon : public QObject {
   void SetPopupMenu(QMenu* menu) { popupMenu_ = menu; }
   const QString& Tip() const { return tip_; }
   void SetTip(const QString& tip);
-  // A message from the icon; without an icon in a tray, on stderr.
+  // A message from the icon; without an icon in a tray, on stderr. The
+  // icon shows one message at a time: the next waits until the one before
+  // has been shown for its time.
   void ShowBalloon(const QString& title, const QString& text);
+  // The message on show, "title: text"; empty when none.
+  const QString& ShownBalloon() const { return shownBalloon_; }
+  void SetBalloonTime(int ms) { balloonMs_ = ms; }
   const QIcon& Icon() const { return icon_; }
   void SetIcon(const QIcon& icon);
   int TrayID() const { return trayId_; }
@@ -78,6 +84,7 @@ class TrayIcon : public QObject {
   void ToggleOwner();
   void ComplainAndClose(const QString& text);
   void ApplyToTray();
+  void ShowNextBalloon();
 
   QWidget* owner_;
   std::unique_ptr<QSystemTrayIcon> tray_;
@@ -90,6 +97,11 @@ class TrayIcon : public QObject {
   bool hideOnActivate_ = false;
   bool captureSysCommand_ = true;
   QTimer singleClickTimer_;
+  // Messages waiting for the one on show: title and text.
+  std::deque<std::pair<QString, QString>> waitingBalloons_;
+  QString shownBalloon_;
+  QTimer balloonTimer_;
+  int balloonMs_ = 10000;
   int doubleClickMs_;
   std::function<bool()> trayAvailable_;
   bool allowClose_ = false;

@@ -17,6 +17,19 @@ class TrayIconTest : public QObject {
     QVERIFY_THROWS_EXCEPTION(std::logic_error, TrayIcon{child});
   }
 
+  void messagesInTheSameSecondAreShownOneAfterTheOther() {
+    QWidget owner;
+    TrayIcon tray(&owner, [] { return true; });
+    tray.SetBalloonTime(80);
+    tray.Loaded();
+    tray.SetActive(true);
+    tray.ShowBalloon("Tarifuhr: A", "80 % des Kostenlimits erreicht");
+    tray.ShowBalloon("Tarifuhr: B", "Das Z.Konto für heute ist aufgebraucht.");
+    QCOMPARE(tray.ShownBalloon(), QStringLiteral("Tarifuhr: A: 80 % des Kostenlimits erreicht"));
+    QTRY_COMPARE(tray.ShownBalloon(), QStringLiteral("Tarifuhr: B: Das Z.Konto für heute ist aufgebraucht."));
+    QTRY_COMPARE(tray.ShownBalloon(), QString());
+  }
+
   void singleClickWaitsForTheDoubleClickTime() {
     QWidget owner;
     TrayIcon tray(&owner, [] { return true; });
