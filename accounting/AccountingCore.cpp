@@ -128,8 +128,12 @@ void AccountingCore::CountSecond(TDateTime now) {
           AccountingSnapshot::kVolume | (online ? AccountingSnapshot::kLogLine : 0u));
   SaveWhenDue(now);
   // Last: hanging up waits and lets window messages run, so nothing after
-  // it may touch the tariff list.
-  if (hangUp) services_.dialUp.HangUp();
+  // it may touch the tariff list. A used volume or budget cuts the
+  // connection whoever made it; the time window only the program's own dial.
+  if (!usedUpMessage_.empty() && connection_.IsOpen())
+    HangUpUsedUp();
+  else if (hangUp)
+    services_.dialUp.HangUp();
 }
 
 bool AccountingCore::CountOnlineSecond(TDateTime at, bool openedNow, bool warn) {
@@ -143,6 +147,7 @@ bool AccountingCore::CountOnlineSecond(TDateTime at, bool openedNow, bool warn) 
     totals_.OnlineSeconds += 1;
   }
   ChargeMinute();
+  if (activeTariff_ != -1) NoteUsedUp(tariffs_[static_cast<size_t>(activeTariff_)]);
   connection_.seconds += 1;
   return hangUp;
 }
@@ -225,6 +230,12 @@ void AccountingCore::OpenConnection(TDateTime now) {
   connection_.start = now;
   recordHandle_ = activeEntry_.handle;
   nextChargeSecond_ = 0;
+  // A dial the user chose although its budget was used runs until it ends.
+  usedUpAccepted_ =
+      !usedUpAcceptedFor_.empty() && IsEntryOfTariff(usedUpAcceptedFor_, activeEntry_.activeEntryName);
+  usedUpAcceptedFor_.clear();
+  usedUpMessage_.clear();
+  usedUpHungUp_ = false;
   volumeUnitsCharged_ = 0;
   bytesBefore_ = 0;
   bytesInPeriod_ = 0;
@@ -265,7 +276,34 @@ bool AccountingCore::UpdateActiveTariff(TDateTime now, bool openedNow) {
     connection_.cost += t.DialInFee;
   }
   ChargeVolume(t);
-  return outsideWindow || (t.HangUpWhenVolumeUsed && IsVolumeUsedUp(t));
+  return outsideWindow;
+}
+
+void AccountingCore::NoteUsedUp(const TariffRecord& t) {
+  if (!usedUpMessage_.empty() || usedUpAccepted_) return;
+  if (t.HangUpWhenVolumeUsed && IsVolumeUsedUp(t))
+    usedUpMessage_ =
+        "Das Datenvolumen von „" + OneLine(t.Name) + "“ ist verbraucht; die Verbindung wurde getrennt.";
+  else if (t.HangUpWhenBudgetUsed && IsBudgetUsedUp(t))
+    usedUpMessage_ =
+        "Das Budget von „" + OneLine(t.Name) + "“ ist verbraucht; die Verbindung wurde getrennt.";
+}
+
+void AccountingCore::HangUpUsedUp() {
+  // Tried once a connection: one the network will not end is not cut at
+  // again every second.
+  if (usedUpHungUp_) return;
+  usedUpHungUp_ = true;
+  const std::string entry = connection_.entry;
+  if (services_.dialUp.HangUpConnection(recordHandle_) == 0)
+    display_.ShowError(usedUpMessage_);
+  else
+    display_.ShowError("Die Verbindung „" + OneLine(entry) + "“ konnte nicht getrennt werden.");
+}
+
+void AccountingCore::AcceptUsedUp(int index) {
+  if (index < 0 || static_cast<size_t>(index) >= tariffs_.size()) return;
+  usedUpAcceptedFor_ = tariffs_[static_cast<size_t>(index)].EntryName;
 }
 
 void AccountingCore::WarnWhenDue(const TariffRecord& t, TDateTime now) {

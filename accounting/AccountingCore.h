@@ -107,6 +107,9 @@ class AccountingCore {
   std::string RemoveUser(const std::string& section);
   // Switches the warnings and remembers it in the registry (RegistryError).
   void SetWarningsOn(bool on);
+  // The user dials tariff `index` although its volume or budget is used:
+  // the next connection of its entry is not hung up for that.
+  void AcceptUsedUp(int index);
 
  private:
   void CountSecond(TDateTime now);
@@ -149,6 +152,9 @@ class AccountingCore {
   TDateTime RecordEnd() const;
   // True when the connection runs outside the tariff's time window.
   bool UpdateActiveTariff(TDateTime now, bool openedNow);
+  // Whether the tariff's used volume or budget is to end the connection.
+  void NoteUsedUp(const TariffRecord& t);
+  void HangUpUsedUp();
   void ChargeMinute();
   void WarnWhenDue(const TariffRecord& t, TDateTime now);
   // Each billing unit the connection's traffic has begun costs its price once.
@@ -173,6 +179,12 @@ class AccountingCore {
   bool firstStartDue_ = false;
   RegistrySettings registrySettings_;
   bool warningsOn_ = true;
+  // The open connection is to be hung up for a used volume or budget, and
+  // why; whether that was tried; whether the user chose to dial anyway.
+  std::string usedUpMessage_;
+  bool usedUpHungUp_ = false;
+  bool usedUpAccepted_ = false;
+  std::string usedUpAcceptedFor_;  // the entry of the tariff dialled anyway
   AccountingSnapshot snapshot_;
   unsigned pendingParts_ = 0;  // changed before the next snapshot is handed over
   TickScheduler scheduler_;

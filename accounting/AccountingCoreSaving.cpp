@@ -168,6 +168,9 @@ bool AccountingCore::ResolveRememberedConnection(bool online, TDateTime now, int
 
 void AccountingCore::ResumeConnection(const RememberedConnection& c, TDateTime now, int64_t monotonicMs) {
   lastSave_ = now;
+  usedUpAccepted_ = false;
+  usedUpMessage_.clear();
+  usedUpHungUp_ = false;
   nextChargeSecond_ = c.nextChargeSecond;
   volumeUnitsCharged_ = c.volumeUnitsCharged;
   recordHandle_ = c.handle;

@@ -15,6 +15,15 @@ BudgetKind BudgetOf(const TariffRecord& t) {
 
 bool HasBudget(const TariffRecord& t) { return BudgetOf(t) != BudgetKind::None; }
 
+bool IsBudgetUsedUp(const TariffRecord& t) {
+  switch (BudgetOf(t)) {
+    case BudgetKind::Time: return t.PeriodSeconds / 60 >= t.TimeLimit;
+    case BudgetKind::Cost: return t.PeriodCosts >= t.CostLimit;
+    case BudgetKind::None: break;
+  }
+  return false;
+}
+
 TDateTime PeriodEnd(TDateTime startDate) { return DateOf(AddMonthsClamped(DateOf(startDate), 1)); }
 
 int DaysToEnd(TDateTime periodEnd, TDateTime today) {

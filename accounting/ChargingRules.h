@@ -15,6 +15,8 @@ enum class BudgetKind { None, Time, Cost };
 
 BudgetKind BudgetOf(const TariffRecord& t);
 bool HasBudget(const TariffRecord& t);
+// The period's time or cost budget is reached.
+bool IsBudgetUsedUp(const TariffRecord& t);
 
 // One calendar month after the start, clamped to that month's last day.
 TDateTime PeriodEnd(TDateTime startDate);

@@ -37,6 +37,7 @@ TariffBytes EncodeTariff(const TariffRecord& t) {
   PutI64(p + 280, t.BytesToday);
   PutF64(p + 288, t.VolumeDailyAllowance);
   p[296] = t.HangUpWhenVolumeUsed ? 1 : 0;
+  p[297] = t.HangUpWhenBudgetUsed ? 1 : 0;
   return b;
 }
 
@@ -69,6 +70,7 @@ TariffRecord DecodeTariff(const uint8_t* p) {
   t.BytesToday = GetI64(p + 280);
   t.VolumeDailyAllowance = GetF64(p + 288);
   t.HangUpWhenVolumeUsed = p[296] != 0;
+  t.HangUpWhenBudgetUsed = p[297] != 0;
   return t;
 }
 

@@ -49,6 +49,8 @@ struct TariffRecord {
   int64_t BytesToday = 0;             // 280: traffic of the day, reset like SecondsToday
   double VolumeDailyAllowance = 0;    // 288: bytes a day still allowed
   bool HangUpWhenVolumeUsed = false;  // 296: hang up once the limit is reached
+  // 297: hang up once the time or cost budget of the period is used.
+  bool HangUpWhenBudgetUsed = false;
 
   bool operator==(const TariffRecord&) const = default;
 };

@@ -59,6 +59,7 @@ int StoreTariff(std::vector<TariffRecord>& tariffs, int index, const TariffValue
   t.VolumeUnitPrice = v.VolumeUnitPrice;
   t.VolumeDailyAllowance = 0;
   t.HangUpWhenVolumeUsed = v.HangUpWhenVolumeUsed;
+  t.HangUpWhenBudgetUsed = v.HangUpWhenBudgetUsed;
   return index;
 }
 
@@ -68,7 +69,7 @@ bool SameTariffSettings(const TariffRecord& a, const TariffRecord& b) {
          a.InTotals == b.InTotals && a.DialInFee == b.DialInFee && a.EntryName == b.EntryName &&
          a.UserName == b.UserName && a.Password == b.Password && a.VolumeLimit == b.VolumeLimit &&
          a.VolumeUnit == b.VolumeUnit && a.VolumeUnitPrice == b.VolumeUnitPrice &&
-         a.HangUpWhenVolumeUsed == b.HangUpWhenVolumeUsed;
+         a.HangUpWhenVolumeUsed == b.HangUpWhenVolumeUsed && a.HangUpWhenBudgetUsed == b.HangUpWhenBudgetUsed;
 }
 
 void EditedTariff::Set(const std::string& user, int index, const TariffRecord& record) {

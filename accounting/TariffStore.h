@@ -30,6 +30,7 @@ struct TariffValues {
   int64_t VolumeUnit = 0;
   double VolumeUnitPrice = 0;
   bool HangUpWhenVolumeUsed = false;
+  bool HangUpWhenBudgetUsed = false;
 };
 
 // Throws ValueOutOfRange for a value no tariff can have (see TariffLimits),

@@ -44,6 +44,9 @@ TariffEditor::TariffEditor(AccountingCore& core, const Clock& clock, RegionalSet
   windowFrom_ = Named(new DateTimePicker(DateTimePicker::Kind::Time, now, this), "windowFrom");
   windowTo_ = Named(new DateTimePicker(DateTimePicker::Kind::Time, now, this), "windowTo");
   inTotals_ = Named(new QCheckBox(QStringLiteral("Soll dieser Tarif zur Gesamtstatistik"), this), "inTotals");
+  hangUpWhenBudgetUsed_ =
+      Named(new QCheckBox(QStringLiteral("Auflegen, wenn das Budget verbraucht ist"), this),
+            "hangUpWhenBudgetUsed");
   for (QWidget* w : {static_cast<QWidget*>(windowFrom_), static_cast<QWidget*>(windowTo_),
                      static_cast<QWidget*>(inTotals_)}) {
     w->hide();
@@ -63,6 +66,7 @@ TariffEditor::TariffEditor(AccountingCore& core, const Clock& clock, RegionalSet
   addRow(QStringLiteral("Kosten/M.:"), pricePerMinute_, QStringLiteral("Cent"));
   addRow(QStringLiteral("Kostenlimit:"), costLimit_, QStringLiteral("Cent"));
   addRow(QStringLiteral("ZeitLimit:"), timeLimit_, QStringLiteral("Minuten"));
+  grid->addWidget(hangUpWhenBudgetUsed_, row++, 1, 1, 2);
   addRow(QStringLiteral("Einwahlgebühr:"), dialInFee_, QStringLiteral("Cent"));
 
   auto* volumeGroup = new QGroupBox(QStringLiteral(" Datenvolumen "), this);
@@ -175,6 +179,7 @@ void TariffEditor::Load(int i) {
   userName_->setText(Q(t.UserName));
   password_->setText(Q(t.Password));
   inTotals_->setChecked(t.InTotals);
+  hangUpWhenBudgetUsed_->setChecked(t.HangUpWhenBudgetUsed);
   periodSeconds_->setText(Q(Text(t.PeriodSeconds)));
   periodCosts_->setText(Q(Text(t.PeriodCosts)));
   dialInFee_->setText(Q(Text(t.DialInFee)));
@@ -192,6 +197,7 @@ TariffValues TariffEditor::ReadValues() const {
   v.WindowFrom = windowFrom_->Value();
   v.WindowTo = windowTo_->Value();
   v.InTotals = inTotals_->isChecked();
+  v.HangUpWhenBudgetUsed = hangUpWhenBudgetUsed_->isChecked();
   v.EntryName = S(entryName_->currentText());
   v.UserName = S(userName_->text());
   v.Password = S(password_->text());
@@ -272,6 +278,7 @@ void TariffEditor::ShowNewTariff(const TariffValues& v, bool timeLimit) {
   userName_->setText(Q(v.UserName));
   password_->setText(Q(v.Password));
   inTotals_->setChecked(v.InTotals);
+  hangUpWhenBudgetUsed_->setChecked(v.HangUpWhenBudgetUsed);
   volume_->Show(v.VolumeLimit, v.VolumeUnit, v.VolumeUnitPrice, v.HangUpWhenVolumeUsed);
 }
 

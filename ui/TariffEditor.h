@@ -82,6 +82,7 @@ class TariffEditor : public QDialog {
   DateTimePicker* windowFrom_;
   DateTimePicker* windowTo_;
   QCheckBox* inTotals_;
+  QCheckBox* hangUpWhenBudgetUsed_;
   QGroupBox* dialUpGroup_;  // " DFÜ Einstellungen "
   QComboBox* entryName_;
   QLineEdit* userName_;

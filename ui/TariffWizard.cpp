@@ -101,6 +101,9 @@ LimitPage::LimitPage(char sep, QWidget* parent) : WizardPage(QStringLiteral("Tar
   g->addWidget(new QLabel(QStringLiteral("Zeitlimit (in Minuten):"), Body()), r, 0);
   g->addWidget(timeLimit_, r, 1);
   g->addWidget(Note(QStringLiteral("(z.B. 5400 für 90 Stunden.)")), r++, 2);
+  hangUpWhenUsed_ = Named(new QCheckBox(QStringLiteral("Auflegen, wenn das Budget verbraucht ist"), Body()),
+                          "hangUpWhenBudgetUsed");
+  g->addWidget(hangUpWhenUsed_, r++, 0, 1, 3);
   g->setRowStretch(r, 1);
   costLimitChoice_->setChecked(true);
   timeLimit_->setEnabled(false);
@@ -321,6 +324,7 @@ TariffValues TariffWizard::Values() const {
     v.PricePerMinute = AmountOfField(limitPage_->pricePerMinute_, sep, kPricePerMinuteField);
     v.CostLimit = AmountOfField(limitPage_->costLimit_, sep, kCostLimitField);
   }
+  v.HangUpWhenBudgetUsed = limitPage_->hangUpWhenUsed_->isChecked();
   v.DialInFee = AmountOfField(feePage_->dialInFee_, sep, kDialInFeeField);
   feePage_->volume_->ReadInto(v);
   // Times of day on day 0: equal bounds are exactly "no window", and the

@@ -69,6 +69,7 @@ class LimitPage : public WizardPage {
   QLineEdit* costLimit_;
   QRadioButton* timeLimitChoice_;
   QLineEdit* timeLimit_;
+  QCheckBox* hangUpWhenUsed_;
 };
 
 // Page 2: dial-in fee and data volume.

@@ -209,6 +209,46 @@ TEST_F(CoreTest, OutsideTheWindowOnlyTheProgramsOwnDialIsHungUp) {
   EXPECT_EQ(Logged().size(), 2u);
 }
 
+TEST_F(CoreTest, AUsedVolumeOrBudgetCutsTheConnectionWhoeverMadeItUnlessTheUserChoseToDial) {
+  AddEntry("Mobil");
+  AddEntry("Fest");
+  TariffRecord volume = Tariff("Handy", "Mobil");
+  volume.VolumeLimit = 1024 * 1024;
+  volume.HangUpWhenVolumeUsed = true;
+  TariffRecord budget = Tariff("Festnetz", "Fest", /*price=*/100);
+  budget.CostLimit = 250;  // the third minute's charge reaches it
+  budget.HangUpWhenBudgetUsed = true;
+  UseTariffs({volume, budget});
+
+  DialOutside("Mobil");
+  TickNextSecond();
+  network->AddTraffic("Mobil", 2 * 1024 * 1024, 0);
+  TickNextSecond();
+  EXPECT_TRUE(network->Snapshot().Connections.empty()) << "made outside, cut all the same";
+  EXPECT_EQ(display.errors,
+            std::vector<std::string>{
+                "Das Datenvolumen von „Handy“ ist verbraucht; die Verbindung wurde getrennt."});
+  TickNextSecond();
+  EXPECT_EQ(Logged().size(), 1u);
+
+  // Dialled although the volume is used: it runs until it ends.
+  core.AcceptUsedUp(0);
+  DialOutside("Mobil");
+  TickSeconds(3);
+  EXPECT_EQ(network->Snapshot().Connections.size(), 1u);
+  network->HangUpEntry("Mobil");
+  TickNextSecond();
+
+  DialOutside("Fest");
+  TickSeconds(120);
+  EXPECT_EQ(network->Snapshot().Connections.size(), 1u) << "two minutes charged, 200 of 250";
+  TickNextSecond();
+  EXPECT_TRUE(network->Snapshot().Connections.empty());
+  EXPECT_EQ(display.errors.back(),
+            "Das Budget von „Festnetz“ ist verbraucht; die Verbindung wurde getrennt.");
+  EXPECT_EQ(display.errors.size(), 2u);
+}
+
 TEST_F(CoreTest, AVolumeTariffChargesBegunUnitsAndHangsUpItsOwnDialWhenUsedUp) {
   AddEntry("Mobil");
   TariffRecord t = Tariff("Handy", "Mobil", /*price=*/2);

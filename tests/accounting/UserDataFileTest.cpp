@@ -129,6 +129,7 @@ TEST(TariffRecordLayout, VolumeFieldsLiveInBytesTheOldProgramNeverReads) {
                                 .I64(280, 0x1'2345'6789)
                                 .F64(288, 2500.25)
                                 .Byte(296, 1)
+                                .Byte(297, 1)
                                 .str();
   const TariffRecord t = DecodeTariff(reinterpret_cast<const uint8_t*>(image.data()));
   ExpectIsTariffV3(t);
@@ -138,6 +139,7 @@ TEST(TariffRecordLayout, VolumeFieldsLiveInBytesTheOldProgramNeverReads) {
   EXPECT_EQ(t.BytesToday, 0x1'2345'6789);
   EXPECT_EQ(t.VolumeDailyAllowance, 2500.25);
   EXPECT_TRUE(t.HangUpWhenVolumeUsed);
+  EXPECT_TRUE(t.HangUpWhenBudgetUsed);
   const TariffBytes encoded = EncodeTariff(t);
   EXPECT_EQ(std::string(encoded.begin(), encoded.end()), image);
 }

@@ -33,6 +33,7 @@ TARIFF_FIELDS = {
     "BytesToday": (280, "<q"),
     "VolumeDailyAllowance": (288, "<d"),
     "HangUpWhenVolumeUsed": (296, "<B"),
+    "HangUpWhenBudgetUsed": (297, "<B"),
 }
 
 

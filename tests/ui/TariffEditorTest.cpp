@@ -333,6 +333,7 @@ class TariffEditorTest : public QObject {
     QCOMPARE(Control<QComboBox>(e, "volumeUnitSize")->currentText(), QStringLiteral("KB"));
     QCOMPARE(Control<QLineEdit>(e, "volumeUnitPrice")->text(), QStringLiteral("1,5"));
     QVERIFY(!Control<QCheckBox>(e, "hangUpWhenVolumeUsed")->isChecked());
+    QVERIFY(!Control<QCheckBox>(e, "hangUpWhenBudgetUsed")->isChecked());
 
     // 2,5 GB typed with the locale's separator; the key filter keeps letters out.
     QLineEdit* limit = Control<QLineEdit>(e, "volumeLimit");
@@ -342,12 +343,14 @@ class TariffEditorTest : public QObject {
     Choose(Control<QComboBox>(e, "volumeLimitUnit"), "GB");
     Choose(Control<QComboBox>(e, "volumeUnitSize"), "MB");
     Control<QCheckBox>(e, "hangUpWhenVolumeUsed")->setChecked(true);
+    Control<QCheckBox>(e, "hangUpWhenBudgetUsed")->setChecked(true);
     Click(Control<QPushButton>(e, "store"));
     const TariffRecord stored = w.TariffsOnDisk("Hans.tfd")[0];
     QCOMPARE(stored.VolumeLimit, int64_t{5} * 512 * 1024 * 1024);
     QCOMPARE(stored.VolumeUnit, int64_t{100} * 1024 * 1024);
     QCOMPARE(stored.VolumeUnitPrice, 1.5);
     QVERIFY(stored.HangUpWhenVolumeUsed);
+    QVERIFY(stored.HangUpWhenBudgetUsed);
     e.Load(0);
     QCOMPARE(Control<QLineEdit>(e, "volumeLimit")->text(), QStringLiteral("2,5"));
     QCOMPARE(Control<QComboBox>(e, "volumeLimitUnit")->currentText(), QStringLiteral("GB"));

@@ -351,9 +351,11 @@ class WizardTest : public QObject {
     WithModal([&] { Click(Control<QPushButton>(w.settings(), "addTariff")); },
               [&] {
                 FillPages(w.wizard(), "Mein Tarif", "Net");
+                Control<QCheckBox>(w.wizard(), "hangUpWhenBudgetUsed")->setChecked(true);
                 Click(Control<QPushButton>(w.wizard(), "next"));
               });
     TariffEditor& e = w.editor();
+    QVERIFY(Control<QCheckBox>(e, "hangUpWhenBudgetUsed")->isChecked());
     QCOMPARE(Control<QLineEdit>(e, "pricePerMinute")->text(), QStringLiteral("1,9"));
     QCOMPARE(Control<QLineEdit>(e, "costLimit")->text(), QStringLiteral("1000"));
     QCOMPARE(Control<QLineEdit>(e, "dialInFee")->text(), QStringLiteral("5"));
@@ -362,6 +364,7 @@ class WizardTest : public QObject {
     Click(Control<QPushButton>(e, "store"));
     QVERIFY(e.isHidden());
     QCOMPARE(w.core().Totals().OnlineSeconds, -1.0);
+    QVERIFY(w.core().Tariffs()[0].HangUpWhenBudgetUsed);
 
     // The main window shows it and can dial it.
     QCOMPARE(w.mainWindow->TariffOverview()->count(), 1);

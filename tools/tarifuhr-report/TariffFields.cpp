@@ -34,7 +34,8 @@ Table TariffTable(const std::vector<TariffRecord>& tariffs, bool withCredentials
                "VolumeUnitPrice",
                "BytesToday",
                "VolumeDailyAllowance",
-               "HangUpWhenVolumeUsed"},
+               "HangUpWhenVolumeUsed",
+               "HangUpWhenBudgetUsed"},
               {}};
   for (const TariffRecord& t : tariffs) {
     table.rows.push_back({t.Name,
@@ -63,7 +64,8 @@ Table TariffTable(const std::vector<TariffRecord>& tariffs, bool withCredentials
                           t.VolumeUnitPrice,
                           t.BytesToday,
                           t.VolumeDailyAllowance,
-                          t.HangUpWhenVolumeUsed});
+                          t.HangUpWhenVolumeUsed,
+                          t.HangUpWhenBudgetUsed});
   }
   if (withCredentials) return table;
   // An export shared for help must not hand out the dial-in log-in.
