@@ -21,7 +21,7 @@ DialogSet::DialogSet(MainWindow& mainWindow) : mainWindow_(mainWindow) {
   accountLists_ = std::make_unique<AccountLists>(mainWindow.Dialer());
   // Created in this order: the editor's account box is filled from the
   // start, the wizard's from its creation on.
-  settings_ = std::make_unique<SettingsDialog>(core, mainWindow.Files(), mainWindow);
+  settings_ = std::make_unique<SettingsDialog>(core, mainWindow.Files(), mainWindow, services.regional);
   editor_ = std::make_unique<TariffEditor>(core, services.clock, services.regional, *accountLists_);
   userSettings_ = std::make_unique<UserDialog>(mainWindow.Files(), mainWindow);
   about_ = std::make_unique<AboutDialog>(services.shell);

@@ -2,6 +2,7 @@
 #include "ui/MessageBoxes.h"
 
 #include <QCoreApplication>
+#include <QPushButton>
 #include <QVariant>
 #include <cstdio>
 #include <exception>
@@ -38,6 +39,20 @@ void ShowMessageBoxLater(QWidget* parent, QMessageBox::Icon icon, const QString&
   auto* box = new QMessageBox(icon, caption, text, QMessageBox::Ok, parent);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->show();
+}
+
+bool AskYesNo(QWidget* parent, const QString& caption, const QString& text) {
+  if (!MessageBoxesShown()) {
+    ToStderr(caption, text + QStringLiteral(" Nein (ohne Anzeige)."));
+    return false;
+  }
+  QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
+  // Qt's own captions would be English: no translation is loaded.
+  box.button(QMessageBox::Yes)->setText(QStringLiteral("Ja"));
+  box.button(QMessageBox::No)->setText(QStringLiteral("Nein"));
+  box.setDefaultButton(QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
 }
 
 bool Guarded(QWidget* parent, const std::function<void()>& handler) {

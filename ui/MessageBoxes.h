@@ -23,6 +23,11 @@ void ShowMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& capt
 void ShowMessageBoxLater(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
                          const QString& text);
 
+// Asks with "Ja" and "Nein", "Nein" the default; true on "Ja". Without a
+// display the question goes to stderr and counts as "Nein": nothing is
+// done that no one agreed to.
+bool AskYesNo(QWidget* parent, const QString& caption, const QString& text);
+
 // Runs an event handler; an exception's message goes to a box captioned
 // "Tarifuhr". True when the handler ran through.
 bool Guarded(QWidget* parent, const std::function<void()>& handler);

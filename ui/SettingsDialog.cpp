@@ -8,7 +8,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 #include "accounting/AccountingCore.h"
+#include "accounting/Formats.h"
 #include "accounting/UserFiles.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
@@ -17,8 +20,13 @@
 
 namespace tarifuhr {
 
-SettingsDialog::SettingsDialog(AccountingCore& core, const UserFiles& files, DialogHost& host)
-    : QDialog(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint), core_(core), files_(files), host_(host) {
+SettingsDialog::SettingsDialog(AccountingCore& core, const UserFiles& files, DialogHost& host,
+                               RegionalSettings regional)
+    : QDialog(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint),
+      core_(core),
+      files_(files),
+      host_(host),
+      regional_(std::move(regional)) {
   setWindowTitle(QStringLiteral("Einstellungen"));
   users_ = Named(new QComboBox(this), "users");
   users_->setEditable(true);
@@ -118,14 +126,30 @@ void SettingsDialog::AddUser() { emit AddUserRequested(); }
 void SettingsDialog::RemoveSelectedUser() {
   const int i = users_->currentIndex();
   if (i < 0) return;
-  // The tick must not count into a user that is going.
-  const TickPause pause(host_);
-  if (const std::string notice = core_.RemoveUser(S(users_->itemText(i))); !notice.empty())
-    host_.ShowError(notice);
+  const std::string section = S(users_->itemText(i));
+  const bool current = section == core_.CurrentUser();
+  QString question = QStringLiteral("Den Benutzer „%1“ entfernen?").arg(Q(section));
+  if (const std::string file = files_.DataFileOf(section); !file.empty())
+    question += QStringLiteral(" Seine Datei „%1“ bleibt erhalten.").arg(Q(file));
+  if (current)
+    question += QStringLiteral(
+        "\n\nBis ein anderer Benutzer gewählt ist, werden Verbindungen protokolliert, aber keinem Tarif "
+        "berechnet.");
+  if (!AskYesNo(this, QStringLiteral("Benutzer entfernen"), question)) return;
+  {
+    // The tick must not count into a user that is going.
+    const TickPause pause(host_);
+    if (const std::string notice = core_.RemoveUser(section); !notice.empty()) host_.ShowError(notice);
+  }
   RefillUsers();
   tariffs_->clear();
   users_->setCurrentIndex(-1);
   users_->setEditText(QString());
+  // Counting for nobody is meant to be short: the users left, to choose one.
+  if (current && users_->count() > 0) {
+    users_->setFocus();
+    users_->showPopup();
+  }
 }
 
 void SettingsDialog::AddTariff() {
@@ -137,7 +161,15 @@ void SettingsDialog::AddTariff() {
 
 void SettingsDialog::RemoveSelectedTariff() {
   const int row = tariffs_->currentRow();
-  if (row < 0) return;
+  if (row < 0 || static_cast<size_t>(row) >= core_.Tariffs().size()) return;
+  const TariffRecord& t = core_.Tariffs()[row];
+  const std::string name = t.Name;
+  const QString question =
+      QStringLiteral("Den Tarif „%1“ mit %2 € und %3 Onlinezeit in diesem Zeitraum entfernen?")
+          .arg(Q(name), Q(FormatMoney(t.PeriodCosts, regional_)), Q(FormatDuration(t.PeriodSeconds)));
+  if (!AskYesNo(this, QStringLiteral("Tarif entfernen"), question)) return;
+  // Only the tariff asked about goes, should the list have changed meanwhile.
+  if (static_cast<size_t>(row) >= core_.Tariffs().size() || core_.Tariffs()[row].Name != name) return;
   // No tick may see the list while it is rearranged.
   const TickPause pause(host_);
   emit TariffRemoved(row);

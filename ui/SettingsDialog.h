@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+#include "platform/RegionalSettings.h"
 #include "ui/DialogHost.h"
 
 class QComboBox;
@@ -18,7 +19,7 @@ class UserFiles;
 class SettingsDialog : public QDialog {
   Q_OBJECT
  public:
-  SettingsDialog(AccountingCore& core, const UserFiles& files, DialogHost& host);
+  SettingsDialog(AccountingCore& core, const UserFiles& files, DialogHost& host, RegionalSettings regional);
 
   // The tariff list := the names of the current user's tariffs.
   void ShowTariffNames();
@@ -46,15 +47,16 @@ class SettingsDialog : public QDialog {
   // Makes the user chosen in the list the current one.
   void SwitchUser();
   void AddTariff();             // "Tarif hinzufügen"
-  void RemoveSelectedTariff();  // "Tarif entfernen"
+  void RemoveSelectedTariff();  // "Tarif entfernen", once asked
   void AddUser();               // "Benutzer hinzufügen"
-  void RemoveSelectedUser();    // "Benutzer entfernen"
+  void RemoveSelectedUser();    // "Benutzer entfernen", once asked
   void EditSelectedTariff();    // "Tarifoptionen"
   void SaveAndClose();          // "Schliessen"
 
   AccountingCore& core_;
   const UserFiles& files_;
   DialogHost& host_;
+  RegionalSettings regional_;
   QComboBox* users_;
   QListWidget* tariffs_;
   QPushButton* addUserButton_;

@@ -74,20 +74,23 @@ inline void WithModal(const std::function<void()>& trigger, const std::function<
   trigger();
 }
 
-// Answers every message box that comes up while it lives: records what it
-// said and presses OK.
+// Answers every message box offering `answer` that comes up while it
+// lives: records what it said and presses that button. Boxes without it
+// are left to another answerer (questions have no OK, notices no "Ja").
 class BoxAnswerer {
  public:
-  BoxAnswerer() {
+  explicit BoxAnswerer(QMessageBox::StandardButton answer = QMessageBox::Ok) {
     timer_.setInterval(5);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
+    QObject::connect(&timer_, &QTimer::timeout, [this, answer] {
       for (QWidget* w : QApplication::topLevelWidgets()) {
         auto* box = qobject_cast<QMessageBox*>(w);
-        if (!box || !box->isVisible()) continue;
+        if (!box || !box->isVisible() || !box->button(answer)) continue;
         captions << box->windowTitle();
         texts << box->text();
         icons << box->icon();
-        box->button(QMessageBox::Ok)->click();
+        for (QAbstractButton* b : box->buttons()) buttons << b->text();
+        defaults << box->standardButton(box->defaultButton());
+        box->button(answer)->click();
       }
     });
     timer_.start();
@@ -95,6 +98,9 @@ class BoxAnswerer {
   QStringList captions;
   QStringList texts;
   QList<QMessageBox::Icon> icons;
+  // The captions of every box's buttons, one after the other.
+  QStringList buttons;
+  QList<QMessageBox::StandardButton> defaults;
 
  private:
   QTimer timer_;

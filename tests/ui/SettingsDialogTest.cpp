@@ -2,9 +2,11 @@
 // The settings dialog and the user settings dialog: users made, picked and
 // removed; tariffs removed; what reaches the files.
 
+#include <QAbstractItemView>
 #include <filesystem>
 
 #include "tests/ui/DialogFixture.h"
+#include "ui/MessageBoxes.h"
 
 using namespace tarifuhr;
 using namespace tarifuhr::testing;
@@ -172,6 +174,7 @@ class SettingsDialogTest : public QObject {
   void withoutSelectionTheButtonsDoNothing() {
     DialogWorld w;
     w.settings().show();
+    BoxAnswerer yes(QMessageBox::Yes);
     AddUser(w, "Hans");
     Control<QComboBox>(w.settings(), "users")->setCurrentIndex(-1);
     Click(Control<QPushButton>(w.settings(), "addTariff"));  // "Tarif hinzufügen": no wizard
@@ -185,11 +188,13 @@ class SettingsDialogTest : public QObject {
     Click(Control<QPushButton>(w.settings(), "tariffOptions"));  // "Tarifoptionen" without a line
     QCOMPARE(w.core().Tariffs().size(), size_t(1));
     QVERIFY(w.editor().isHidden());
+    QVERIFY(yes.texts.isEmpty());  // not even asked
   }
 
   void removingTariffsSavesAndRebuildsEverything() {
     DialogWorld w;
     w.settings().show();
+    BoxAnswerer yes(QMessageBox::Yes);
     AddUser(w, "Hans");
     Choose(Control<QComboBox>(w.settings(), "users"), "Hans (Hans.tfd)");
     w.UseTariffs({Tariff("Null", "A"), Tariff("Eins", "B"), Tariff("Zwei", "C")}, {}, "Hans (Hans.tfd)");
@@ -226,7 +231,14 @@ class SettingsDialogTest : public QObject {
     Choose(Control<QComboBox>(w.settings(), "users"), "Hans (Hans.tfd)");
     Choose(Control<QComboBox>(w.settings(), "users"), "Erika (Erika.tfd)");
     Control<QComboBox>(w.settings(), "users")->setCurrentIndex(0);  // Hans, selected but not chosen
+    BoxAnswerer yes(QMessageBox::Yes);
     Click(Control<QPushButton>(w.settings(), "removeUser"));
+    // Asked without a word about counting for nobody: the current user stays.
+    QCOMPARE(yes.texts,
+             QStringList{QStringLiteral("Den Benutzer „Hans (Hans.tfd)“ entfernen? Seine Datei „%1“ "
+                                        "bleibt erhalten.")
+                             .arg(QString::fromStdString(w.dir.File("Hans.tfd")))});
+    QVERIFY(!Control<QComboBox>(w.settings(), "users")->view()->isVisible());  // nothing to choose
     QCOMPARE(Items(Control<QComboBox>(w.settings(), "users")), QStringList{"Erika (Erika.tfd)"});
     QVERIFY(Control<QComboBox>(w.settings(), "users")->currentText().isEmpty());
     QCOMPARE(Control<QListWidget>(w.settings(), "tariffs")->count(), 0);
@@ -247,12 +259,117 @@ class SettingsDialogTest : public QObject {
     QCOMPARE(w.core().Tariffs()[0].PeriodSeconds, 2.0);
 
     Choose(Control<QComboBox>(w.settings(), "users"), "Hans (Hans.tfd)");
+    BoxAnswerer yes(QMessageBox::Yes);
     Click(Control<QPushButton>(w.settings(), "removeUser"));
     QVERIFY(w.mainWindow->Ticking());  // the tick goes on
     w.mainWindow->PauseTick();
     QVERIFY(Control<QComboBox>(w.settings(), "users")->count() == 0);
     QVERIFY(w.core().CurrentUser().empty());
     QVERIFY(w.mainWindow->DialItems().empty());
+  }
+  void removingATariffAsksWithItsFiguresAndOnlyYesRemovesIt() {
+    DialogWorld w;
+    w.settings().show();
+    AddUser(w, "Hans");
+    Choose(Control<QComboBox>(w.settings(), "users"), "Hans (Hans.tfd)");
+    std::vector<TariffRecord> tariffs = {Tariff("Flatrate", "A"), Tariff("Zwei", "B")};
+    tariffs[0].PeriodCosts = 4751;
+    tariffs[0].PeriodSeconds = 12 * 3600 + 3 * 60 + 10;
+    w.UseTariffs(tariffs, {}, "Hans (Hans.tfd)");
+    w.settings().ShowTariffNames();
+    Control<QListWidget>(w.settings(), "tariffs")->setCurrentRow(0);
+    const auto fileBefore = ReadFileBytes(w.dir.File("Hans.tfd"));
+    const QString question = QStringLiteral(
+        "Den Tarif „Flatrate“ mit 47,51 € und 12:03:10 Onlinezeit in diesem Zeitraum entfernen?");
+
+    // "Nein", the default, changes nothing.
+    {
+      BoxAnswerer no(QMessageBox::No);
+      Click(Control<QPushButton>(w.settings(), "removeTariff"));
+      QCOMPARE(no.texts, QStringList{question});
+      QCOMPARE(no.captions, QStringList{QStringLiteral("Tarif entfernen")});
+      QCOMPARE(no.icons[0], QMessageBox::Question);
+      QVERIFY2(no.buttons.contains("Ja") && no.buttons.contains("Nein"), qPrintable(no.buttons.join('|')));
+      QCOMPARE(no.defaults[0], QMessageBox::No);
+    }
+    QCOMPARE(Items(Control<QListWidget>(w.settings(), "tariffs")), (QStringList{"Flatrate", "Zwei"}));
+    QCOMPARE(w.core().Tariffs().size(), size_t(2));
+    QCOMPARE(ReadFileBytes(w.dir.File("Hans.tfd")), fileBefore);
+    QCOMPARE(w.mainWindow->TariffOverview()->count(), 2);
+    QVERIFY(!w.mainWindow->Ticking());  // left as it was
+
+    // "Ja" removes it.
+    BoxAnswerer yes(QMessageBox::Yes);
+    Click(Control<QPushButton>(w.settings(), "removeTariff"));
+    w.mainWindow->PauseTick();
+    QCOMPARE(yes.texts, QStringList{question});
+    QCOMPARE(Items(Control<QListWidget>(w.settings(), "tariffs")), QStringList{"Zwei"});
+    QCOMPARE(w.TariffsOnDisk("Hans.tfd").size(), size_t(1));
+    QCOMPARE(w.TariffsOnDisk("Hans.tfd")[0].Name, std::string("Zwei"));
+  }
+
+  void withoutADisplayAQuestionIsAnsweredNo() {
+    DialogWorld w;
+    w.settings().show();
+    AddUser(w, "Hans");
+    Choose(Control<QComboBox>(w.settings(), "users"), "Hans (Hans.tfd)");
+    w.UseTariffs({Tariff("A", "A")}, {}, "Hans (Hans.tfd)");
+    w.settings().ShowTariffNames();
+    Control<QListWidget>(w.settings(), "tariffs")->setCurrentRow(0);
+    SetMessageBoxesShown(false);
+    Click(Control<QPushButton>(w.settings(), "removeTariff"));
+    Click(Control<QPushButton>(w.settings(), "removeUser"));
+    SetMessageBoxesShown(true);
+    QCOMPARE(w.core().Tariffs().size(), size_t(1));
+    QCOMPARE(w.TariffsOnDisk("Hans.tfd").size(), size_t(1));
+    QCOMPARE(w.core().CurrentUser(), std::string("Hans (Hans.tfd)"));
+    QCOMPARE(Items(Control<QComboBox>(w.settings(), "users")), QStringList{"Hans (Hans.tfd)"});
+  }
+
+  void removingTheCurrentUserAsksSaysWhatFollowsAndOffersTheOthers() {
+    DialogWorld w;
+    w.settings().show();
+    AddUser(w, "Hans");
+    AddUser(w, "Erika");
+    QComboBox* users = Control<QComboBox>(w.settings(), "users");
+    Choose(users, "Hans (Hans.tfd)");
+    w.UseTariffs({Tariff("T", "A")}, {}, "Hans (Hans.tfd)");
+    w.settings().ShowTariffNames();
+    const auto listBefore = ReadFileBytes(w.dir.File("userlist.ini"));
+    const QString question =
+        QStringLiteral(
+            "Den Benutzer „Hans (Hans.tfd)“ entfernen? Seine Datei „%1“ bleibt erhalten.\n\n"
+            "Bis ein anderer Benutzer gewählt ist, werden Verbindungen protokolliert, aber keinem "
+            "Tarif berechnet.")
+            .arg(QString::fromStdString(w.dir.File("Hans.tfd")));
+
+    // "Nein" keeps the user, current, with its tariffs.
+    {
+      BoxAnswerer no(QMessageBox::No);
+      Click(Control<QPushButton>(w.settings(), "removeUser"));
+      QCOMPARE(no.texts, QStringList{question});
+      QCOMPARE(no.captions, QStringList{QStringLiteral("Benutzer entfernen")});
+      QCOMPARE(no.defaults[0], QMessageBox::No);
+    }
+    QCOMPARE(ReadFileBytes(w.dir.File("userlist.ini")), listBefore);
+    QCOMPARE(w.core().CurrentUser(), std::string("Hans (Hans.tfd)"));
+    QCOMPARE(users->currentText(), QStringLiteral("Hans (Hans.tfd)"));
+    QCOMPARE(Items(Control<QListWidget>(w.settings(), "tariffs")), QStringList{"T"});
+    QVERIFY(!users->view()->isVisible());
+
+    // "Ja" removes it, keeps its file and opens the user list to choose
+    // another.
+    BoxAnswerer yes(QMessageBox::Yes);
+    Click(Control<QPushButton>(w.settings(), "removeUser"));
+    w.mainWindow->PauseTick();
+    QCOMPARE(yes.texts, QStringList{question});
+    QVERIFY(w.core().CurrentUser().empty());
+    QVERIFY(std::filesystem::exists(w.dir.File("Hans.tfd")));
+    QCOMPARE(Items(users), QStringList{"Erika (Erika.tfd)"});
+    QVERIFY(users->view()->isVisible());
+    users->hidePopup();
+    Choose(users, "Erika (Erika.tfd)");
+    QCOMPARE(w.core().CurrentUser(), std::string("Erika (Erika.tfd)"));
   }
 };
 

@@ -378,6 +378,7 @@ class TariffEditorTest : public QObject {
     HansWith(w, {NoLimitTariff(), TimeTariff()});
     TariffEditor& e = w.editor();
     BoxAnswerer boxes;
+    BoxAnswerer yes(QMessageBox::Yes);  // "Tarif entfernen" asks first
 
     // The edited tariff removed in the settings dialog meanwhile.
     e.Load(1);

@@ -408,6 +408,7 @@ class WizardTest : public QObject {
 
     // And remove it.
     Control<QListWidget>(w.settings(), "tariffs")->setCurrentRow(0);
+    BoxAnswerer yes(QMessageBox::Yes);
     Click(Control<QPushButton>(w.settings(), "removeTariff"));
     w.mainWindow->PauseTick();
     QVERIFY(w.TariffsOnDisk("Hans.tfd").empty());
