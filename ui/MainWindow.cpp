@@ -373,6 +373,7 @@ void MainWindow::Show(const AccountingSnapshot& s) {
     ShowLogLine(s.openRecord, historyLineCount_, logAdapter_, width, rs);
   if (s.Changed(AccountingSnapshot::kVolume)) ShowVolumeStatus(VolumeStatusText(s.volume, rs));
   if (s.Changed(AccountingSnapshot::kTariffList)) BuildDialMenu();
+  UpdateHangUpItems();
 }
 
 void MainWindow::ShowVolumeStatus(const std::string& text) {

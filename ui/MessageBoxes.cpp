@@ -2,6 +2,7 @@
 #include "ui/MessageBoxes.h"
 
 #include <QCoreApplication>
+#include <QPushButton>
 #include <QVariant>
 #include <cstdio>
 #include <exception>
@@ -38,6 +39,28 @@ void ShowMessageBoxLater(QWidget* parent, QMessageBox::Icon icon, const QString&
   auto* box = new QMessageBox(icon, caption, text, QMessageBox::Ok, parent);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->show();
+}
+
+QString AskMessageBox(QWidget* parent, const QString& caption, const QString& text,
+                      const QStringList& answers, const QString& escape, const QString& unattended) {
+  if (!MessageBoxesShown()) {
+    ToStderr(caption, text + QStringLiteral(" – ") + unattended);
+    return unattended;
+  }
+  QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parent);
+  // One role for all keeps the buttons in the order given.
+  QList<QAbstractButton*> buttons;
+  for (const QString& answer : answers) {
+    QPushButton* b = box.addButton(answer, QMessageBox::ActionRole);
+    buttons << b;
+    if (answer == answers.front()) box.setDefaultButton(b);
+    if (answer == escape) box.setEscapeButton(b);
+  }
+  box.exec();
+  // By the button, not its text, which a desktop may give an accelerator.
+  // No button when the loop was ended under the box (a signal's end).
+  const qsizetype chosen = buttons.indexOf(box.clickedButton());
+  return chosen >= 0 ? answers[chosen] : escape;
 }
 
 bool Guarded(QWidget* parent, const std::function<void()>& handler) {

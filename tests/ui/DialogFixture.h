@@ -75,19 +75,34 @@ inline void WithModal(const std::function<void()>& trigger, const std::function<
 }
 
 // Answers every message box that comes up while it lives: records what it
-// said and presses OK.
+// said and its buttons, and presses OK, or the button `pressing` names
+// (Escape for "<Escape>").
 class BoxAnswerer {
  public:
-  BoxAnswerer() {
+  explicit BoxAnswerer(const QString& pressing = {}) {
     timer_.setInterval(5);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
+    QObject::connect(&timer_, &QTimer::timeout, [this, pressing] {
       for (QWidget* w : QApplication::topLevelWidgets()) {
         auto* box = qobject_cast<QMessageBox*>(w);
         if (!box || !box->isVisible()) continue;
         captions << box->windowTitle();
         texts << box->text();
         icons << box->icon();
-        box->button(QMessageBox::Ok)->click();
+        QStringList shown;
+        QAbstractButton* named = nullptr;
+        for (QAbstractButton* b : box->buttons()) {
+          shown << b->text();
+          if (b->text() == pressing) named = b;
+        }
+        buttons << shown;
+        if (pressing == QStringLiteral("<Escape>"))
+          QTest::keyClick(box, Qt::Key_Escape);
+        else if (!pressing.isEmpty() && named)
+          named->click();
+        else if (QAbstractButton* ok = box->button(QMessageBox::Ok))
+          ok->click();
+        else
+          box->reject();  // no such button: the test's comparisons tell
       }
     });
     timer_.start();
@@ -95,6 +110,7 @@ class BoxAnswerer {
   QStringList captions;
   QStringList texts;
   QList<QMessageBox::Icon> icons;
+  QList<QStringList> buttons;  // of each box, in their order
 
  private:
   QTimer timer_;
