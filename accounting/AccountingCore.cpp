@@ -59,6 +59,29 @@ std::string AccountingCore::ConnectedEntryOfTariff(int index) {
   return ConnectedEntryOf(activeEntry_, tariffs_[static_cast<size_t>(index)].EntryName);
 }
 
+bool AccountingCore::CanHangUpOpenConnection() const {
+  if (!connection_.IsOpen() || recordHandle_ == 0) return false;
+  for (const TariffRecord& t : tariffs_)
+    if (IsEntryOfTariff(t.EntryName, recordEntry_)) return true;
+  return false;
+}
+
+std::string AccountingCore::OpenEntryName() const {
+  return connection_.IsOpen() ? recordEntry_ : std::string();
+}
+
+void AccountingCore::HangUpOpenConnection() {
+  if (!CanHangUpOpenConnection()) return;
+  const std::string entry = recordEntry_;
+  const uint32_t code = services_.dialUp.HangUpConnection(recordHandle_);
+  // The wait let window messages run (a tick, a dialog's change): nothing
+  // of the state is touched after it; the tick closes the record.
+  if (code == 0) return;
+  std::string text = services_.dialUp.StatusText(0, code);
+  if (text.empty()) text = "Fehler " + std::to_string(code);  // a code the network has no text for
+  throw HangUpError("Die Verbindung „" + entry + "“ konnte nicht getrennt werden: " + text);
+}
+
 int AccountingCore::MillisecondsUntilNextTick() const {
   return TickScheduler::MillisecondsUntilNextTick(services_.clock.Now());
 }
@@ -215,6 +238,7 @@ void AccountingCore::ForgetConnection() {
   lastSent_.reset();
   volumeUnitsCharged_ = 0;
   recordHandle_ = 0;
+  recordEntry_.clear();
   bytesBefore_ = 0;
   bytesInPeriod_ = 0;
   lastCountedSecond_.reset();
@@ -229,6 +253,7 @@ void AccountingCore::OpenConnection(TDateTime now) {
   connection_.entry = CutToShortString(activeEntry_.activeEntryName, 20);
   connection_.start = now;
   recordHandle_ = activeEntry_.handle;
+  recordEntry_ = activeEntry_.activeEntryName;
   nextChargeSecond_ = 0;
   // A dial the user chose although its budget was used runs until it ends.
   usedUpAccepted_ =
@@ -294,11 +319,13 @@ void AccountingCore::HangUpUsedUp() {
   // again every second.
   if (usedUpHungUp_) return;
   usedUpHungUp_ = true;
-  const std::string entry = connection_.entry;
-  if (services_.dialUp.HangUpConnection(recordHandle_) == 0)
-    display_.ShowError(usedUpMessage_);
-  else
-    display_.ShowError("Die Verbindung „" + OneLine(entry) + "“ konnte nicht getrennt werden.");
+  const std::string message = usedUpMessage_;
+  try {
+    HangUpOpenConnection();
+    display_.ShowError(message);
+  } catch (const HangUpError& e) {
+    display_.ShowError(e.what());
+  }
 }
 
 void AccountingCore::AcceptUsedUp(int index) {

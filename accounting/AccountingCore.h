@@ -4,6 +4,7 @@
 // counts time, traffic and costs of the open connection on its tariff.
 
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,12 @@ struct AccountingServices {
   // Names the dial-up network ("NetworkManager", the simulator): a
   // connection remembered across a restart is only the same one on it.
   std::string network;
+};
+
+// The network could not end a connection; the message is German.
+class HangUpError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
 };
 
 class AccountingCore {
@@ -110,6 +117,16 @@ class AccountingCore {
   // The user dials tariff `index` although its volume or budget is used:
   // the next connection of its entry is not hung up for that.
   void AcceptUsedUp(int index);
+  // Whether the open record is a connection of one of the user's tariffs,
+  // whoever dialled it: the one HangUpOpenConnection ends.
+  bool CanHangUpOpenConnection() const;
+  // The listed name of the open record's entry; empty when none is open.
+  std::string OpenEntryName() const;
+  // Hangs up that connection and waits for it to go. Its record is closed
+  // and logged by the next tick, as any ended connection's. Does nothing
+  // when CanHangUpOpenConnection() is false; throws HangUpError when the
+  // network could not end it.
+  void HangUpOpenConnection();
 
  private:
   void CountSecond(TDateTime now);
@@ -199,6 +216,7 @@ class AccountingCore {
   // record of it holds (bytes of the connection before this record, bytes
   // of this record already in the tariff's period).
   uint32_t recordHandle_ = 0;
+  std::string recordEntry_;  // its listed name, whole
   int64_t bytesBefore_ = 0;
   int64_t bytesInPeriod_ = 0;
   // The record's last counted second, on both clocks; none before the first.

@@ -174,6 +174,7 @@ void AccountingCore::ResumeConnection(const RememberedConnection& c, TDateTime n
   nextChargeSecond_ = c.nextChargeSecond;
   volumeUnitsCharged_ = c.volumeUnitsCharged;
   recordHandle_ = c.handle;
+  recordEntry_ = c.entryName;
   if (c.logged) {
     // The record up to the end is in the log: this one goes on from there,
     // where the connection stood in its minute, without a dial-in fee.

@@ -84,6 +84,8 @@ MainWindow::MainWindow(ProgramServices services, QWidget* parent, std::function<
   notifier_ = new DesktopNotifier(
       QString::fromLatin1(kApplicationId),
       [this](const QString& title, const QString& text) { tray_->ShowBalloon(title, text); }, this);
+  // The button "Verbindung trennen" of a budget warning.
+  connect(notifier_, &DesktopNotifier::HangUpRequested, this, [this] { HangUpOpenConnection(); });
   if (!services_.networkName.empty()) {
     networkTip_ = kCaption + QStringLiteral(" – ") + QString::fromStdString(services_.networkName);
     tray_->SetTip(networkTip_);
@@ -278,7 +280,8 @@ void MainWindow::ToggleShown() {
 void MainWindow::OnTrayClick() { ToggleShown(); }
 
 void MainWindow::ShowWarning(const std::string& title, const std::string& text) {
-  notifier_->Notify(QString::fromStdString(title), QString::fromStdString(text));
+  notifier_->Notify(QString::fromStdString(title), QString::fromStdString(text),
+                    core_->CanHangUpOpenConnection());
 }
 
 void MainWindow::PauseTick() { timer_.stop(); }
@@ -373,6 +376,7 @@ void MainWindow::Show(const AccountingSnapshot& s) {
     ShowLogLine(s.openRecord, historyLineCount_, logAdapter_, width, rs);
   if (s.Changed(AccountingSnapshot::kVolume)) ShowVolumeStatus(VolumeStatusText(s.volume, rs));
   if (s.Changed(AccountingSnapshot::kTariffList)) BuildDialMenu();
+  UpdateHangUpItems();
 }
 
 void MainWindow::ShowVolumeStatus(const std::string& text) {

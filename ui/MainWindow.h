@@ -61,6 +61,7 @@ class MainWindow : public QWidget, public AccountingDisplay, public DialogHost {
   // The items both menus have: the strip's (also the tray's) and the
   // overview's.
   struct MenuItems {
+    QAction* hangUp = nullptr;
     QAction* userSettings = nullptr;
     QAction* statistics = nullptr;
     QAction* errorReport = nullptr;
@@ -91,6 +92,9 @@ class MainWindow : public QWidget, public AccountingDisplay, public DialogHost {
   void ToggleShown();
   void OnTrayClick();
   void DialTariff(int tariffIndex);
+  // Ends the open connection of one of the user's tariffs; a failure is
+  // said without waiting.
+  void HangUpOpenConnection();
   void SetAutostart(bool on);
   void SetWarnings(bool on);
   void UpdateWarningChecks();
@@ -176,6 +180,11 @@ class MainWindow : public QWidget, public AccountingDisplay, public DialogHost {
   QLabel* HeaderBar(const QRect& geometry, std::initializer_list<std::pair<const char*, int>> columns);
   void OnTimer();
   void UpdateShowHideCaption();
+  // "Verbindung trennen" enabled while a tariff's connection is open.
+  void UpdateHangUpItems();
+  // Asks what becomes of an open connection when the user ends the
+  // program, and hangs it up if asked to; true when the program may end.
+  bool MayEndWithOpenConnection();
   void ShowOverview(const std::vector<OverviewRow>& rows, const TextWidthFn& width);
   void ShowVolumeStatus(const std::string& text);
   // Help file in the program directory, else beside the program.
@@ -224,6 +233,7 @@ class MainWindow : public QWidget, public AccountingDisplay, public DialogHost {
   bool dragging_ = false;
   QTimer storePositionTimer_;
   bool ending_ = false;
+  bool askingToEnd_ = false;  // the question or its hang-up runs
   ShutdownSignals* shutdownSignals_ = nullptr;
 };
 

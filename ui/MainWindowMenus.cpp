@@ -24,6 +24,11 @@ QAction* MainWindow::AddItem(QMenu* menu, const QString& caption, std::function<
 MainWindow::MenuItems MainWindow::AddCommonItems(QMenu* menu, const QString& userSettingsCaption,
                                                  QAction* tariffSettings) {
   MenuItems items;
+  items.hangUp = AddItem(menu, "Verbindung trennen", [this] { HangUpOpenConnection(); });
+  items.hangUp->setEnabled(false);
+  // The connection may have come or gone since the last snapshot.
+  connect(menu, &QMenu::aboutToShow, this, [this] { UpdateHangUpItems(); });
+  menu->addSeparator();
   items.userSettings = AddItem(menu, userSettingsCaption, [this] { commands_[Command::UserSettings](); });
   commandItems_[Command::UserSettings].push_back(items.userSettings);
   menu->addSeparator();
@@ -102,6 +107,23 @@ void MainWindow::BuildDialMenu() {
     stripMenu_->insertAction(dialItemsEnd_, a);
     dialItems_.push_back(a);
   }
+}
+
+void MainWindow::HangUpOpenConnection() {
+  try {
+    core_->HangUpOpenConnection();
+  } catch (const HangUpError& e) {
+    // Not modal: the tick must go on counting the connection that stayed.
+    ShowMessageBoxLater(this, QMessageBox::Warning, QStringLiteral("Tarifuhr"),
+                        QString::fromStdString(e.what()));
+  }
+  UpdateHangUpItems();
+}
+
+void MainWindow::UpdateHangUpItems() {
+  const bool on = core_ && core_->CanHangUpOpenConnection();
+  stripItems_.hangUp->setEnabled(on);
+  overviewItems_.hangUp->setEnabled(on);
 }
 
 void MainWindow::DialTariff(int i) {

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
-// How the program ends: the user's close (asked, a failure shown and the
-// program kept), and the ends no one may be asked about (a signal, the
-// session); both log the open connection and save once.
+// How the program ends: the user's close (asked what becomes of an open
+// connection, a failure shown and the program kept), and the ends no one
+// may be asked about (a signal, the session); both log the open connection
+// and save once.
 #include <QApplication>
 #include <QCloseEvent>
+#include <QScopeGuard>
 #include <QSessionManager>
 #include <cstdio>
 
@@ -58,8 +60,42 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
+bool MainWindow::MayEndWithOpenConnection() {
+  const std::string entry = core_->OpenEntryName();
+  if (entry.empty()) return true;
+  const QString end = QStringLiteral("Beenden");
+  const QString hangUpAndEnd = QStringLiteral("Verbindung trennen und beenden");
+  const QString cancel = QStringLiteral("Abbrechen");
+  // Only a tariff's connection may be hung up, as in the menus.
+  const bool canHangUp = core_->CanHangUpOpenConnection();
+  const QStringList answers = canHangUp ? QStringList{end, hangUpAndEnd, cancel} : QStringList{end, cancel};
+  askingToEnd_ = true;
+  const auto done = qScopeGuard([this] { askingToEnd_ = false; });
+  // Without a display the end goes on as it always did: the connection is
+  // left alone, its record logged.
+  const QString answer = AskMessageBox(
+      this, QStringLiteral("Tarifuhr"),
+      QString::fromStdString("Die Verbindung „" + entry +
+                             "“ bleibt bestehen und wird nicht mehr gezählt. Trotzdem beenden?"),
+      answers, cancel, end);
+  // A signal may have ended the program while the question waited.
+  if (ending_ || answer == cancel) return false;
+  if (answer == hangUpAndEnd) {
+    try {
+      core_->HangUpOpenConnection();
+    } catch (const HangUpError& e) {
+      // The user wanted it ended: the program keeps counting it.
+      ShowMessageBoxLater(this, QMessageBox::Warning, QStringLiteral("Tarifuhr"),
+                          QString::fromStdString(e.what()));
+      return false;
+    }
+    if (ending_) return false;
+  }
+  return true;
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (ending_ || !LogAndSave()) {
+  if (ending_ || askingToEnd_ || !MayEndWithOpenConnection() || !LogAndSave()) {
     event->ignore();  // keep running; a later close tries again
     return;
   }

@@ -55,6 +55,28 @@ bool AskYesNo(QWidget* parent, const QString& caption, const QString& text) {
   return box.exec() == QMessageBox::Yes;
 }
 
+QString AskMessageBox(QWidget* parent, const QString& caption, const QString& text,
+                      const QStringList& answers, const QString& escape, const QString& unattended) {
+  if (!MessageBoxesShown()) {
+    ToStderr(caption, text + QStringLiteral(" – ") + unattended);
+    return unattended;
+  }
+  QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parent);
+  // One role for all keeps the buttons in the order given.
+  QList<QAbstractButton*> buttons;
+  for (const QString& answer : answers) {
+    QPushButton* b = box.addButton(answer, QMessageBox::ActionRole);
+    buttons << b;
+    if (answer == answers.front()) box.setDefaultButton(b);
+    if (answer == escape) box.setEscapeButton(b);
+  }
+  box.exec();
+  // By the button, not its text, which a desktop may give an accelerator.
+  // No button when the loop was ended under the box (a signal's end).
+  const qsizetype chosen = buttons.indexOf(box.clickedButton());
+  return chosen >= 0 ? answers[chosen] : escape;
+}
+
 bool Guarded(QWidget* parent, const std::function<void()>& handler) {
   try {
     handler();

@@ -6,6 +6,7 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QWidget;
@@ -27,6 +28,12 @@ void ShowMessageBoxLater(QWidget* parent, QMessageBox::Icon icon, const QString&
 // display the question goes to stderr and counts as "Nein": nothing is
 // done that no one agreed to.
 bool AskYesNo(QWidget* parent, const QString& caption, const QString& text);
+
+// Asks `text` with a button for each of `answers`, the first the default,
+// and waits; the answer chosen, `escape` for Escape. Without a display the
+// question goes to stderr with `unattended` as its answer.
+QString AskMessageBox(QWidget* parent, const QString& caption, const QString& text,
+                      const QStringList& answers, const QString& escape, const QString& unattended);
 
 // Runs an event handler; an exception's message goes to a box captioned
 // "Tarifuhr". True when the handler ran through.

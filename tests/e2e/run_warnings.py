@@ -3,7 +3,9 @@
 """A budget warning through the real program on the simulated network, shown
 by a real notification server (dunst) on a private session bus under Xvfb:
 a connection that crosses 80 % of a cost budget gives exactly one
-notification, with the tariff's name and figures."""
+notification, with the tariff's name and figures, and its button
+"Verbindung trennen" (pressed through dunst's context menu) hangs up the
+connection, which is then logged."""
 
 import argparse
 import json
@@ -14,7 +16,7 @@ import sys
 import time
 
 from program import Program, free_display, start_xvfb, stop_processes
-from records import days, tariff, user_file
+from records import days, one_record, tariff, user_file
 
 PRICE, LIMIT, USED = 10.0, 10000.0, 7995.0   # cents: the first minute's charge crosses 80 %
 
@@ -32,6 +34,12 @@ BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Config
     <allow own="*"/>
   </policy>
 </busconfig>
+"""
+
+# dunst's context menu lists the notifications' buttons through a dmenu;
+# this one records them and picks "Verbindung trennen".
+PICK = """#!/bin/sh
+tee "{dir}/menu.txt" | grep -m1 "Verbindung trennen"
 """
 
 
@@ -66,7 +74,15 @@ def main():
                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         procs.append(bus)
         address = bus.stdout.readline().strip()
-        env = dict(p.env, DBUS_SESSION_BUS_ADDRESS=address, DISPLAY=f":{display}")
+        pick = os.path.join(p.home, "pick.sh")
+        with open(pick, "w") as f:
+            f.write(PICK.format(dir=p.home))
+        os.chmod(pick, 0o755)
+        os.makedirs(os.path.join(p.home, "xdg", "dunst"))
+        with open(os.path.join(p.home, "xdg", "dunst", "dunstrc"), "w") as f:
+            f.write(f"[global]\ndmenu = {pick}\n")
+        env = dict(p.env, DBUS_SESSION_BUS_ADDRESS=address, DISPLAY=f":{display}",
+                   XDG_CONFIG_HOME=os.path.join(p.home, "xdg"))
         procs.append(start_xvfb(display, "800x600x24"))
         procs.append(subprocess.Popen(["dunst"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
         wait_for(lambda: subprocess.run(["dunstctl", "is-paused"], env=env, capture_output=True).returncode == 0,
@@ -76,10 +92,16 @@ def main():
         p.sim_tool("add", "Mobil", "--rate", "0/0")
         p.start()
         p.sim_tool("dial", "Mobil")
-        time.sleep(4)
-        p.sim_tool("hangup", "Mobil")
+        wait_for(lambda: subprocess.run(["dunstctl", "count", "displayed"], env=env, capture_output=True,
+                                        text=True).stdout.strip() == "1", "the warning")
+        subprocess.run(["dunstctl", "context"], env=env, check=True)
+        wait_for(lambda: p.sim_tool("status").strip() == "", "the hang-up")
+        with open(os.path.join(p.home, "menu.txt"), encoding="utf-8") as f:
+            assert "Verbindung trennen" in f.read()
         time.sleep(1.5)
         assert p.stop() == 0, p.output
+        r, _ = one_record(p.read("dialup.otl"))
+        assert r["entry"] == "Mobil" and r["seconds"] >= 1, r
 
         subprocess.run(["dunstctl", "close-all"], env=env, check=True)
         time.sleep(0.5)

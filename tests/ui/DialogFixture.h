@@ -74,33 +74,48 @@ inline void WithModal(const std::function<void()>& trigger, const std::function<
   trigger();
 }
 
-// Answers every message box offering `answer` that comes up while it
-// lives: records what it said and presses that button. Boxes without it
-// are left to another answerer (questions have no OK, notices no "Ja").
+// Answers every message box that comes up while it lives and offers the
+// button it presses: a standard button, or one by its caption (Escape for
+// "<Escape>"); records what each box said. Boxes without that button are
+// left to another answerer (questions have no OK, notices no "Ja").
 class BoxAnswerer {
  public:
-  explicit BoxAnswerer(QMessageBox::StandardButton answer = QMessageBox::Ok) {
+  explicit BoxAnswerer(QMessageBox::StandardButton answer = QMessageBox::Ok) : BoxAnswerer(answer, {}) {}
+  explicit BoxAnswerer(const QString& pressing) : BoxAnswerer(QMessageBox::NoButton, pressing) {}
+  QStringList captions;
+  QStringList texts;
+  QList<QMessageBox::Icon> icons;
+  QList<QStringList> buttons;  // of each box, in their order
+  QList<QMessageBox::StandardButton> defaults;
+
+ private:
+  BoxAnswerer(QMessageBox::StandardButton answer, const QString& pressing) {
     timer_.setInterval(5);
-    QObject::connect(&timer_, &QTimer::timeout, [this, answer] {
+    QObject::connect(&timer_, &QTimer::timeout, [this, answer, pressing] {
       for (QWidget* w : QApplication::topLevelWidgets()) {
         auto* box = qobject_cast<QMessageBox*>(w);
-        if (!box || !box->isVisible() || !box->button(answer)) continue;
+        if (!box || !box->isVisible()) continue;
+        const bool escape = pressing == QStringLiteral("<Escape>");
+        QAbstractButton* target = pressing.isEmpty() ? box->button(answer) : nullptr;
+        QStringList shown;
+        for (QAbstractButton* b : box->buttons()) {
+          shown << b->text();
+          if (!pressing.isEmpty() && b->text() == pressing) target = b;
+        }
+        if (!target && !escape) continue;
         captions << box->windowTitle();
         texts << box->text();
         icons << box->icon();
-        for (QAbstractButton* b : box->buttons()) buttons << b->text();
+        buttons << shown;
         defaults << box->standardButton(box->defaultButton());
-        box->button(answer)->click();
+        if (escape)
+          QTest::keyClick(box, Qt::Key_Escape);
+        else
+          target->click();
       }
     });
     timer_.start();
   }
-  QStringList captions;
-  QStringList texts;
-  QList<QMessageBox::Icon> icons;
-  // The captions of every box's buttons, one after the other.
-  QStringList buttons;
-  QList<QMessageBox::StandardButton> defaults;
 
  private:
   QTimer timer_;

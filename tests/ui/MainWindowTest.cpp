@@ -10,8 +10,9 @@
 #include <filesystem>
 
 #include "tests/support/Bytes.h"
-#include "tests/ui/UiFixture.h"
+#include "tests/ui/DialogFixture.h"
 #include "ui/DesktopNotifier.h"
+#include "ui/MessageBoxes.h"
 
 using namespace tarifuhr;
 using namespace tarifuhr::testing;
@@ -22,6 +23,12 @@ QStringList Captions(QMenu* menu) {
   QStringList out;
   for (QAction* a : menu->actions()) out << (a->isSeparator() ? QStringLiteral("-") : a->text());
   return out;
+}
+
+// What dialup.otl holds, in bytes: 64 a record.
+uintmax_t LogBytes(const UiWorld& w) {
+  const std::string log = w.dir.File("dialup.otl");
+  return std::filesystem::exists(log) ? std::filesystem::file_size(log) : 0;
 }
 
 TariffRecord Tariff(const std::string& name, const std::string& entry) {
@@ -73,12 +80,13 @@ class MainWindowTest : public QObject {
     UiWorld w;
     w.mainWindow->Start();
     QCOMPARE(Captions(w.mainWindow->StripMenu()),
-             (QStringList{"-", "-", "Benutzer-Einstelllungen", "-", "Statistik", "Fehlerbericht erstellen",
-                          "Hilfe", "-", "Verbergen", "Autostart", "Warnungen", "About", "-", "Beende"}));
-    QCOMPARE(Captions(w.mainWindow->OverviewMenu()),
-             (QStringList{"-", "Benutzer-Einstellungen", "-", "Tarif-Einstellungen", "-", "Statistik",
+             (QStringList{"-", "-", "Verbindung trennen", "-", "Benutzer-Einstelllungen", "-", "Statistik",
                           "Fehlerbericht erstellen", "Hilfe", "-", "Verbergen", "Autostart", "Warnungen",
-                          "About", "-", "Beenden"}));
+                          "About", "-", "Beende"}));
+    QCOMPARE(Captions(w.mainWindow->OverviewMenu()),
+             (QStringList{"-", "Verbindung trennen", "-", "Benutzer-Einstellungen", "-",
+                          "Tarif-Einstellungen", "-", "Statistik", "Fehlerbericht erstellen", "Hilfe", "-",
+                          "Verbergen", "Autostart", "Warnungen", "About", "-", "Beenden"}));
     QCOMPARE(w.mainWindow->StripItems().help->shortcut(), QKeySequence(Qt::Key_F1));
     // Commands whose dialog is not there yet are present but disabled.
     QVERIFY(!w.mainWindow->StripItems().errorReport->isEnabled());
@@ -271,8 +279,121 @@ class MainWindowTest : public QObject {
     w.mainWindow->DialTariff(0);
     w.clock.AdvanceSeconds(1);
     w.mainWindow->Core().Tick();
+    BoxAnswerer boxes("Beenden");
     w.mainWindow->Quit();
     QCOMPARE(std::filesystem::file_size(w.dir.File("dialup.otl")), uintmax_t(64));
+  }
+
+  void hangUpItemFollowsATariffsConnectionAndEndsIt() {
+    UiWorld w;
+    w.AddEntry("Net");
+    w.mainWindow->Start();
+    w.mainWindow->PauseTick();
+    w.UseTariffs({Tariff("T", "Net")});
+    const auto tick = [&w] {
+      w.clock.AdvanceSeconds(1);
+      w.mainWindow->Core().Tick();
+    };
+    QAction* strip = w.mainWindow->StripItems().hangUp;
+    QAction* overview = w.mainWindow->OverviewItems().hangUp;
+    tick();
+    QVERIFY(!strip->isEnabled() && !overview->isEnabled());  // offline
+    w.DialOutside("Net");
+    tick();
+    QVERIFY(strip->isEnabled() && overview->isEnabled());
+
+    strip->trigger();
+    QVERIFY(w.network->Snapshot().Connections.empty());
+    QCOMPARE(LogBytes(w), uintmax_t(0));
+    tick();
+    QCOMPARE(LogBytes(w), uintmax_t(64));
+    QVERIFY(!strip->isEnabled() && !overview->isEnabled());
+    QVERIFY(w.mainWindow->findChildren<QMessageBox*>().isEmpty());
+
+    // A state file the simulator can't read: the hang-up fails, said in a
+    // box that does not wait.
+    w.DialOutside("Net");
+    tick();
+    const std::string state = w.dir.File(SimNetwork::kStateFile);
+    std::filesystem::rename(state, state + ".kept");
+    std::filesystem::create_directory(state);
+    overview->trigger();
+    std::filesystem::remove(state);
+    std::filesystem::rename(state + ".kept", state);
+    const auto boxes = w.mainWindow->findChildren<QMessageBox*>();
+    QCOMPARE(boxes.size(), qsizetype(1));
+    QVERIFY(boxes[0]->isVisible());  // up while the handler has returned
+    QCOMPARE(boxes[0]->text(), QStringLiteral("Die Verbindung „Net“ konnte nicht getrennt werden: "
+                                              "The system could not open the phone book file."));
+    QCOMPARE(w.network->Snapshot().Connections.size(), size_t(1));
+    QVERIFY(strip->isEnabled());
+  }
+
+  void quittingWhileOnlineOffersThreeChoices() {
+    const QString question =
+        QStringLiteral("Die Verbindung „Net“ bleibt bestehen und wird nicht mehr gezählt. Trotzdem beenden?");
+    // Escape is "Abbrechen"; without a display the end goes on as it did.
+    for (const QString& answer :
+         {QStringLiteral("Abbrechen"), QStringLiteral("<Escape>"), QStringLiteral("Beenden"),
+          QStringLiteral("Verbindung trennen und beenden"), QStringLiteral("")}) {
+      UiWorld w;
+      w.AddEntry("Net");
+      w.mainWindow->Start();
+      w.mainWindow->PauseTick();
+      w.mainWindow->show();
+      w.UseTariffs({Tariff("T", "Net")});
+      w.DialOutside("Net");
+      w.clock.AdvanceSeconds(1);
+      w.mainWindow->Core().Tick();
+      if (answer.isEmpty()) SetMessageBoxesShown(false);
+      {
+        BoxAnswerer boxes(answer);
+        w.mainWindow->Quit();
+        if (answer.isEmpty()) {
+          QVERIFY(boxes.texts.isEmpty());
+        } else {
+          QCOMPARE(boxes.texts, QStringList{question});
+          QCOMPARE(boxes.buttons.front(),
+                   (QStringList{"Beenden", "Verbindung trennen und beenden", "Abbrechen"}));
+        }
+      }
+      SetMessageBoxesShown(true);
+      const bool kept = answer == QStringLiteral("Abbrechen") || answer == QStringLiteral("<Escape>");
+      const bool hungUp = answer == QStringLiteral("Verbindung trennen und beenden");
+      QCOMPARE(w.mainWindow->isVisible(), kept);
+      QCOMPARE(w.network->Snapshot().Connections.size(), size_t(hungUp ? 0 : 1));
+      QCOMPARE(LogBytes(w), uintmax_t(kept ? 0 : 64));
+      if (!kept) continue;
+      // Still counting the same record.
+      w.clock.AdvanceSeconds(1);
+      w.mainWindow->Core().Tick();
+      QCOMPARE(w.mainWindow->Core().OpenRecord().seconds, 2);
+    }
+  }
+
+  void aSignalWhileTheQuestionWaitsEndsWithoutItsAnswer() {
+    UiWorld w;
+    w.AddEntry("Net");
+    w.mainWindow->Start();
+    w.mainWindow->PauseTick();
+    w.UseTariffs({Tariff("T", "Net")});
+    w.DialOutside("Net");
+    w.clock.AdvanceSeconds(1);
+    w.mainWindow->Core().Tick();
+    // The question is up; then the session ends the program.
+    bool asked = false;
+    QTimer::singleShot(0, [&w] { w.mainWindow->Quit(); });
+    QTimer::singleShot(200, [&asked] {
+      for (QWidget* top : QApplication::topLevelWidgets())
+        asked = asked || (qobject_cast<QMessageBox*>(top) && top->isVisible());
+      QEvent quit(QEvent::Quit);
+      QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+    });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QVERIFY(asked);
+    QCOMPARE(std::filesystem::file_size(w.dir.File("dialup.otl")), uintmax_t(64));
+    QCOMPARE(w.network->Snapshot().Connections.size(), size_t(1));
   }
 
   void aVolumeTariffPutsWhatIsLeftIntoTheTrayTip() {

@@ -289,7 +289,8 @@ class SettingsDialogTest : public QObject {
       QCOMPARE(no.texts, QStringList{question});
       QCOMPARE(no.captions, QStringList{QStringLiteral("Tarif entfernen")});
       QCOMPARE(no.icons[0], QMessageBox::Question);
-      QVERIFY2(no.buttons.contains("Ja") && no.buttons.contains("Nein"), qPrintable(no.buttons.join('|')));
+      QVERIFY2(no.buttons.value(0).contains("Ja") && no.buttons.value(0).contains("Nein"),
+               qPrintable(no.buttons.value(0).join('|')));
       QCOMPARE(no.defaults[0], QMessageBox::No);
     }
     QCOMPARE(Items(Control<QListWidget>(w.settings(), "tariffs")), (QStringList{"Flatrate", "Zwei"}));

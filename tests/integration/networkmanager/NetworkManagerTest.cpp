@@ -198,11 +198,22 @@ TEST_F(OverNetworkManager, AnAsynchronousDialReportsItsStatesAndItsEnd) {
   EXPECT_EQ(failed.back().second, ras::kErrorPortNotAvailable);
 }
 
-TEST_F(OverNetworkManager, AConnectionMadeOutsideIsListedAndNotHungUp) {
+TEST_F(OverNetworkManager, AConnectionMadeOutsideIsListedNotHungUpAsOursButByItsHandle) {
   ASSERT_EQ(Shell("nmcli connection up '" + std::string(kMetered) + "'"), 0);
   EXPECT_THAT(OpenEntries(), ::testing::ElementsAre(std::string(kMetered) + "|vethA"));
   EXPECT_NE(dialUp->HangUp(), 0u) << "nothing dialled: nothing to hang up";
   EXPECT_EQ(OpenEntries().size(), 1u);
+
+  uint32_t handle = 0;
+  dialUp->OnActiveConnection = [&handle](DialUp&, uint32_t h, const TRasConnStatus&, const std::string&,
+                                         const std::string&, const std::string&,
+                                         const std::string&) { handle = h; };
+  ASSERT_EQ(dialUp->GetActiveConnections(), 0u);
+  ASSERT_NE(handle, 0u);
+  EXPECT_EQ(dialUp->HangUpConnection(handle), 0u);
+  EXPECT_TRUE(OpenEntries().empty());
+  EXPECT_THAT(Output("nmcli -g NAME connection show --active"), Not(::testing::HasSubstr(kMetered)))
+      << "NetworkManager no longer has it active";
 }
 
 TEST_F(OverNetworkManager, AProgramStartedAgainKnowsTheConnectionByTheSameHandle) {
