@@ -90,7 +90,10 @@ class MainWindow : public QWidget, public AccountingDisplay, public DialogHost {
   void ToggleExpanded();
   void ToggleShown();
   void OnTrayClick();
+  // Starts dialling the tariff's entry and returns; the dial's steps show
+  // in the strip's caption until it ends. Nothing while another dial runs.
   void DialTariff(int tariffIndex);
+  bool Dialling() const { return dialling_; }
   void SetAutostart(bool on);
   void SetWarnings(bool on);
   void UpdateWarningChecks();
@@ -175,6 +178,9 @@ class MainWindow : public QWidget, public AccountingDisplay, public DialogHost {
   // A coloured bar with the captions of a list's columns at their lefts.
   QLabel* HeaderBar(const QRect& geometry, std::initializer_list<std::pair<const char*, int>> columns);
   void OnTimer();
+  // The dial's steps as the dial-up component reports them, and its end.
+  void OnDialStep(uint32_t state, uint32_t error, const std::string& text);
+  void EndDial(uint32_t error, const std::string& text);
   void UpdateShowHideCaption();
   void ShowOverview(const std::vector<OverviewRow>& rows, const TextWidthFn& width);
   void ShowVolumeStatus(const std::string& text);
@@ -215,6 +221,11 @@ class MainWindow : public QWidget, public AccountingDisplay, public DialogHost {
   QAction* tariffSettingsItem_ = nullptr;
   QAction* dialItemsEnd_ = nullptr;  // the dial items go before it
   std::vector<QAction*> dialItems_;
+  // A dial from the menu runs, and its entry.
+  bool dialling_ = false;
+  std::string dialEntry_;
+  // The core's caption, shown again once the dial has ended.
+  QString coreCaption_ = QStringLiteral("Tarif:");
   QTimer timer_;
 
   std::map<Command, std::function<void()>> commands_;
