@@ -255,6 +255,7 @@ uint32_t DialUp::GetAddresses(uint32_t handle) {
 
 std::string DialUp::StatusText(uint32_t state, uint32_t error) {
   if (error != 0) {
+    if (std::string own = ConnectionErrorText(language_, error); !own.empty()) return own;
     std::array<char, kErrorStringLen> buf{};
     Bind<RasGetErrorStringProc>("RasGetErrorString").fn(error, buf.data(), uint32_t(buf.size()));
     buf.back() = '\0';

@@ -28,7 +28,7 @@
 namespace tarifuhr {
 
 enum class DialMode { Async = 0, Sync = 1 };
-enum class StatusLanguage { English = 0, Czech = 1, Portuguese = 2 };
+enum class StatusLanguage { English = 0, Czech = 1, Portuguese = 2, German = 3 };
 
 // A RASCONNSTATUSA record (160 bytes) with readers for its fields.
 struct TRasConnStatus {
@@ -174,5 +174,8 @@ class DialUp {
 
 // Status texts of a language (UTF-8); "" for a state not in the table.
 std::string ConnectionStateText(StatusLanguage language, uint32_t state);
+// The component's own text of a platform error code, in German only (the
+// platform's texts are English); "" for another language or code.
+std::string ConnectionErrorText(StatusLanguage language, uint32_t code);
 
 }  // namespace tarifuhr

@@ -3,6 +3,7 @@
 // The platform's date-time value: a double counting days since 30.12.1899,
 // the fraction being the local time of day.
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -71,24 +72,25 @@ class SystemClock final : public Clock {
   std::string BootId() const override;
 };
 
-// A clock that stands still until the test moves it.
+// A clock that stands still until the test moves it. Atomic, because the
+// simulated network reads it on an asynchronous dial's thread.
 class ManualClock final : public Clock {
  public:
   explicit ManualClock(TDateTime now = 0) : now_(now) {}
-  TDateTime Now() const override { return now_; }
-  int64_t MonotonicMs() const override { return monotonicMs_; }
+  TDateTime Now() const override { return now_.load(); }
+  int64_t MonotonicMs() const override { return monotonicMs_.load(); }
   std::string BootId() const override { return bootId_; }
   // Sets the wall clock alone, as NTP, the user or a sleep does.
-  void Set(TDateTime now) { now_ = now; }
+  void Set(TDateTime now) { now_.store(now); }
   // Time passes: both clocks move on.
   void AdvanceSeconds(double seconds) {
-    now_ += seconds / 86400.0;
+    now_.store(now_.load() + seconds / 86400.0);
     monotonicMs_ += static_cast<int64_t>(seconds * 1000.0 + 0.5);
   }
   // Time passes until `now` (not before the current time).
   void PassTo(TDateTime now) {
-    monotonicMs_ += static_cast<int64_t>((now - now_) * 86400000.0 + 0.5);
-    now_ = now;
+    monotonicMs_ += static_cast<int64_t>((now - now_.load()) * 86400000.0 + 0.5);
+    now_.store(now);
   }
   // Another boot: the monotonic clock starts again.
   void Reboot(std::string bootId, int64_t monotonicMs = 0) {
@@ -97,8 +99,8 @@ class ManualClock final : public Clock {
   }
 
  private:
-  TDateTime now_;
-  int64_t monotonicMs_ = 1000000;
+  std::atomic<TDateTime> now_;
+  std::atomic<int64_t> monotonicMs_ = 1000000;
   std::string bootId_ = "boot-1";
 };
 

@@ -62,8 +62,17 @@ MainWindow::MainWindow(ProgramServices services, QWidget* parent, std::function<
   resize(513, 259);
   move(85, 53);
 
-  dialUp_->SetDialMode(DialMode::Sync);
-  dialUp_->SetLanguage(StatusLanguage::English);
+  // The dial runs on the platform's thread; its notifications come back
+  // through the event loop, so the window answers and the tick goes on.
+  dialUp_->SetDialMode(DialMode::Async);
+  dialUp_->SetLanguage(StatusLanguage::German);
+  dialUp_->SetTimerHook([this] {
+    QMetaObject::invokeMethod(
+        this, [this] { Guarded(this, [this] { dialUp_->TimerHandler(); }); }, Qt::QueuedConnection);
+  });
+  dialUp_->OnAsyncEvent = [this](DialUp&, uint32_t state, uint32_t error, const std::string& text) {
+    OnDialStep(state, error, text);
+  };
 
   CreateStrip();
   CreateOverview();
@@ -98,7 +107,10 @@ MainWindow::MainWindow(ProgramServices services, QWidget* parent, std::function<
   connect(&storePositionTimer_, &QTimer::timeout, this, [this] { StorePosition(); });
 }
 
-MainWindow::~MainWindow() { timer_.stop(); }
+MainWindow::~MainWindow() {
+  dialUp_->SetTimerHook({});  // a dial still running tells no one
+  timer_.stop();
+}
 
 QLabel* MainWindow::HeaderBar(const QRect& geometry,
                               std::initializer_list<std::pair<const char*, int>> columns) {
@@ -120,7 +132,7 @@ QLabel* MainWindow::HeaderBar(const QRect& geometry,
 }
 
 void MainWindow::CreateStrip() {
-  tariffLabel_ = new QLabel(QStringLiteral("Tarif:"), this);
+  tariffLabel_ = new QLabel(coreCaption_, this);
   tariffLabel_->setGeometry(0, 0, 118, 16);
   tariffLabel_->setFont(Verdana(13));
   tariffLabel_->setStyleSheet("color: white; background: transparent;");
@@ -364,7 +376,10 @@ void MainWindow::Show(const AccountingSnapshot& s) {
   const TextWidthFn width = [this](const std::string& text) {
     return fontMetrics().horizontalAdvance(QString::fromStdString(text));
   };
-  if (s.Changed(AccountingSnapshot::kCaption)) tariffLabel_->setText(QString::fromStdString(s.tariffCaption));
+  if (s.Changed(AccountingSnapshot::kCaption)) {
+    coreCaption_ = QString::fromStdString(s.tariffCaption);
+    if (!Dialling()) tariffLabel_->setText(coreCaption_);
+  }
   if (s.Changed(AccountingSnapshot::kFigures)) {
     const FigureTexts texts = TextsOfFigures(s.figures, rs);
     for (Figure f : kFigures) FigureField(f)->setText(QString::fromStdString(texts[static_cast<size_t>(f)]));

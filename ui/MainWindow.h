@@ -91,10 +91,13 @@ class MainWindow : public QWidget, public AccountingDisplay, public DialogHost {
   void ToggleExpanded();
   void ToggleShown();
   void OnTrayClick();
+  // Starts dialling the tariff's entry and returns; the dial's steps show
+  // in the strip's caption until it ends. Nothing while another dial runs.
   void DialTariff(int tariffIndex);
   // Ends the open connection of one of the user's tariffs; a failure is
   // said without waiting.
   void HangUpOpenConnection();
+  bool Dialling() const { return dialling_; }
   void SetAutostart(bool on);
   void SetWarnings(bool on);
   void UpdateWarningChecks();
@@ -179,6 +182,12 @@ class MainWindow : public QWidget, public AccountingDisplay, public DialogHost {
   // A coloured bar with the captions of a list's columns at their lefts.
   QLabel* HeaderBar(const QRect& geometry, std::initializer_list<std::pair<const char*, int>> columns);
   void OnTimer();
+  // For a tariff whose volume or budget is used and hangs up: asks whether
+  // to dial anyway, and tells the core when the answer is yes.
+  bool AcceptedDespiteUsedUp(int index, const TariffRecord& t);
+  // The dial's steps as the dial-up component reports them, and its end.
+  void OnDialStep(uint32_t state, uint32_t error, const std::string& text);
+  void EndDial(uint32_t error, const std::string& text);
   void UpdateShowHideCaption();
   // "Verbindung trennen" enabled while a tariff's connection is open.
   void UpdateHangUpItems();
@@ -224,6 +233,11 @@ class MainWindow : public QWidget, public AccountingDisplay, public DialogHost {
   QAction* tariffSettingsItem_ = nullptr;
   QAction* dialItemsEnd_ = nullptr;  // the dial items go before it
   std::vector<QAction*> dialItems_;
+  // A dial from the menu runs, and its entry.
+  bool dialling_ = false;
+  std::string dialEntry_;
+  // The core's caption, shown again once the dial has ended.
+  QString coreCaption_ = QStringLiteral("Tarif:");
   QTimer timer_;
 
   std::map<Command, std::function<void()>> commands_;

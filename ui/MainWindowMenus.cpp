@@ -4,6 +4,7 @@
 // tariffs, and the commands of the dialogs.
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QLabel>
 #include <QMenu>
 
 #include "accounting/ChargingRules.h"
@@ -104,6 +105,7 @@ void MainWindow::BuildDialMenu() {
     a->setData(static_cast<int>(i));  // the tariff's index, as the item's Tag
     const int index = static_cast<int>(i);
     connect(a, &QAction::triggered, this, [this, index] { DialTariff(index); });
+    a->setEnabled(!Dialling());
     stripMenu_->insertAction(dialItemsEnd_, a);
     dialItems_.push_back(a);
   }
@@ -127,6 +129,8 @@ void MainWindow::UpdateHangUpItems() {
 }
 
 void MainWindow::DialTariff(int i) {
+  // One dial at a time: another would hang up the one under way.
+  if (Dialling()) return;
   try {
     const auto& tariffs = core_->Tariffs();
     if (i < 0 || static_cast<size_t>(i) >= tariffs.size()) return;
@@ -139,14 +143,59 @@ void MainWindow::DialTariff(int i) {
                           QString::fromStdString("Die Verbindung „" + connected + "“ besteht bereits."));
       return;
     }
+    if (!AcceptedDespiteUsedUp(i, t)) return;
     dialUp_->SetEntry(t.EntryName);
     dialUp_->SetUserName(t.UserName);
     dialUp_->SetPassword(t.Password);
-    dialUp_->Dial();  // synchronous; the tick notices the connection
+    dialling_ = true;
+    dialEntry_ = OneLine(t.EntryName);
+    for (QAction* a : dialItems_) a->setEnabled(false);
+    tariffLabel_->setText(QString::fromStdString("Wähle " + dialEntry_ + " …"));
+    // Returns once the dial is under way; the steps and the end come to
+    // OnDialStep, and the tick notices the connection.
+    if (const uint32_t code = dialUp_->Dial(); code != 0) EndDial(code, dialUp_->StatusText(0, code));
   } catch (const std::exception&) {
     // Dial reports its failures by its result; what throws is the binding
     // of a missing dial-up library, and the strip staying offline shows it.
+    if (Dialling()) EndDial(0, {});
   }
+}
+
+bool MainWindow::AcceptedDespiteUsedUp(int index, const TariffRecord& t) {
+  std::string used;
+  if (t.HangUpWhenVolumeUsed && IsVolumeUsedUp(t))
+    used = "Das Datenvolumen";
+  else if (t.HangUpWhenBudgetUsed && IsBudgetUsedUp(t))
+    used = "Das Budget";
+  else
+    return true;
+  // Else the connection would be cut again in its first second.
+  if (!AskYesNo(
+          this, QStringLiteral("Tarifuhr"),
+          QString::fromStdString(used + " von „" + OneLine(t.Name) + "“ ist verbraucht. Trotzdem wählen?")))
+    return false;
+  core_->AcceptUsedUp(index);
+  return true;
+}
+
+void MainWindow::OnDialStep(uint32_t state, uint32_t error, const std::string& text) {
+  if (!Dialling()) return;  // a dial already ended has nothing more to say
+  if (error != 0)
+    EndDial(error, text);
+  else if (state == ras::kConnected || state == ras::kDisconnected)
+    EndDial(0, {});
+  else if (!text.empty())
+    tariffLabel_->setText(QString::fromStdString(text));
+}
+
+void MainWindow::EndDial(uint32_t error, const std::string& text) {
+  dialling_ = false;
+  for (QAction* a : dialItems_) a->setEnabled(true);
+  tariffLabel_->setText(coreCaption_);
+  if (error == 0) return;
+  const std::string why = text.empty() ? "Fehler " + std::to_string(error) : text;
+  ShowMessageBoxLater(this, QMessageBox::Warning, QStringLiteral("Tarifuhr"),
+                      QString::fromStdString("„" + dialEntry_ + "“ konnte nicht verbunden werden: " + why));
 }
 
 void MainWindow::SetAutostart(bool on) {

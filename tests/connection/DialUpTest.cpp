@@ -187,6 +187,24 @@ TEST_F(DialUpFixture, StatusTextsPerLanguageUnknownStatesAndErrors) {
   EXPECT_EQ(d.StatusText(0, 12345), "");  // no text for the code
 }
 
+// German has texts of its own for the error codes a dial ends with; a code
+// it has none for still gets the platform's text.
+TEST_F(DialUpFixture, GermanStatusAndErrorTexts) {
+  d.SetLanguage(StatusLanguage::German);
+  EXPECT_EQ(d.StatusText(ras::kOpenPort, 0), "Port wird geöffnet …");
+  EXPECT_EQ(d.StatusText(ras::kAuthenticate, 0), "Anmeldung …");
+  EXPECT_EQ(d.StatusText(ras::kConnected, 0), "Verbunden");
+  for (uint32_t unknown : {99u, 22u, 0x2002u}) EXPECT_EQ(d.StatusText(unknown, 0), "");
+  fake.calls.clear();
+  EXPECT_EQ(d.StatusText(ras::kConnectDevice, ras::kErrorLineBusy), "Die Leitung ist besetzt.");
+  EXPECT_EQ(d.StatusText(0, ras::kErrorNoAnswer), "Die Gegenstelle antwortet nicht.");
+  EXPECT_EQ(d.StatusText(ras::kAuthenticate, ras::kErrorAuthenticationFailure),
+            "Der Zugang wurde verweigert: Benutzername oder Passwort ist falsch.");
+  EXPECT_TRUE(fake.calls.empty());
+  EXPECT_EQ(ConnectionErrorText(StatusLanguage::German, 12345), "");
+  EXPECT_EQ(ConnectionErrorText(StatusLanguage::English, ras::kErrorLineBusy), "");
+}
+
 // ---- dialling and hanging up
 
 TEST_F(DialUpFixture, HangUpBeforeAnyDialReturnsThePlatformCodeAtOnce) {

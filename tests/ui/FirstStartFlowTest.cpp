@@ -70,6 +70,7 @@ class FirstStartFlowTest : public QObject {
     const SimState dialled = w.network->Snapshot();
     QCOMPARE(dialled.Connections.size(), size_t(1));
     QCOMPARE(dialled.Entries[0].SavedUser, std::string("erika"));
+    QTRY_VERIFY(w.mainWindow->DialItems()[0]->isEnabled());  // the dial has ended
     for (int i = 0; i < 30; ++i) w.Tick();
     w.network->AddTraffic("Heimnetz", 50000, 4000);
     for (int i = 0; i < 35; ++i) w.Tick();

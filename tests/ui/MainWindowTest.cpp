@@ -111,6 +111,46 @@ class MainWindowTest : public QObject {
     QVERIFY(w.mainWindow->StripMenu()->actions()[2]->isSeparator());
   }
 
+  void aUsedVolumeCutsAnOutsideConnectionAndTheNextDialAsks() {
+    UiWorld w;
+    w.AddEntry("Net");
+    w.mainWindow->Start();
+    TariffRecord t = Tariff("Handy", "Net");
+    t.VolumeLimit = 1024;
+    t.HangUpWhenVolumeUsed = true;
+    w.UseTariffs({t});
+    const auto tick = [&] {
+      w.clock.AdvanceSeconds(1);
+      w.mainWindow->Core().Tick();
+    };
+    BoxAnswerer notices;
+    w.DialOutside("Net");
+    tick();
+    w.network->AddTraffic("Net", 4096, 0);
+    tick();
+    QVERIFY(w.network->Snapshot().Connections.empty());
+    QTRY_COMPARE(notices.texts,
+                 QStringList{"Das Datenvolumen von „Handy“ ist verbraucht; die Verbindung wurde getrennt."});
+    tick();
+
+    // A dial of it asks first; "Nein" dials nothing.
+    const QString question = QStringLiteral("Das Datenvolumen von „Handy“ ist verbraucht. Trotzdem wählen?");
+    {
+      BoxAnswerer no(QMessageBox::No);
+      w.mainWindow->DialTariff(0);
+      QCOMPARE(no.texts, QStringList{question});
+      QVERIFY(w.network->Snapshot().Connections.empty());
+    }
+    // "Ja": dialled, and not cut for the volume the user knew of.
+    BoxAnswerer yes(QMessageBox::Yes);
+    w.mainWindow->DialTariff(0);
+    QCOMPARE(yes.texts, QStringList{question});
+    QTRY_VERIFY(w.mainWindow->DialItems()[0]->isEnabled());
+    for (int i = 0; i < 3; ++i) tick();
+    QCOMPARE(w.network->Snapshot().Connections.size(), size_t(1));
+    QCOMPARE(notices.texts.size(), qsizetype(1));
+  }
+
   void dialCommandStoresCredentialsAndDials() {
     UiWorld w;
     w.AddEntry("Net");
@@ -124,6 +164,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(s.Connections.size(), size_t(1));
     QCOMPARE(s.Entries[0].SavedUser, std::string("erika"));
     QCOMPARE(s.Entries[0].SavedPassword, std::string("geheim"));
+    QTRY_VERIFY(w.mainWindow->DialItems()[0]->isEnabled());  // the dial has ended
 
     // Connected: dialling again would hang it up and start another one.
     w.mainWindow->DialTariff(0);
@@ -160,6 +201,116 @@ class MainWindowTest : public QObject {
     QCOMPARE(w.mainWindow->Core().ActiveTariff(), 1);
     w.mainWindow->DialTariff(0);
     QCOMPARE(w.network->Snapshot().Connections.size(), size_t(1));
+  }
+
+  void aSlowDialLeavesTheWindowAnsweringAndShowsItsSteps() {
+    UiWorld w;
+    // The simulator waits the delay in real time and on the hand-moved
+    // clock: the dial lasts until the test moves the clock past it.
+    SimEntry slow;
+    slow.Name = "Net";
+    slow.DelaySeconds = 1.5;
+    w.network->AddEntry(slow);
+    w.AddEntry("Andere");
+    w.mainWindow->Start();
+    w.UseTariffs({Tariff("T", "Net"), Tariff("A", "Andere")});
+    w.DialOutside("Andere");
+    w.clock.AdvanceSeconds(1);
+    w.mainWindow->Core().Tick();
+    QCOMPARE(w.mainWindow->TariffLabel()->text(), QStringLiteral("A:"));
+    const auto counted = [&w] {
+      return w.mainWindow->Core().Tariffs()[0].PeriodSeconds +
+             w.mainWindow->Core().Tariffs()[1].PeriodSeconds;
+    };
+    const double countedBefore = counted();
+
+    w.mainWindow->DialItems()[0]->trigger();
+    QCOMPARE(w.mainWindow->TariffLabel()->text(), QStringLiteral("Wähle Net …"));
+    QTRY_COMPARE(w.mainWindow->TariffLabel()->text(), QStringLiteral("Gerät wird verbunden …"));
+    // The window answers a click meanwhile.
+    const int height = w.mainWindow->height();
+    QTest::mouseClick(w.mainWindow->ExpandButton(), Qt::LeftButton);
+    QVERIFY(w.mainWindow->height() != height);
+    // The window's own timer goes on counting.
+    w.clock.AdvanceSeconds(1);
+    QTRY_VERIFY(counted() > countedBefore);
+    QVERIFY(w.mainWindow->Dialling());
+    QCOMPARE(w.mainWindow->TariffLabel()->text(), QStringLiteral("Gerät wird verbunden …"));
+
+    w.clock.AdvanceSeconds(1);
+    QTRY_VERIFY(!w.mainWindow->Dialling());
+    QVERIFY(w.mainWindow->DialItems()[0]->isEnabled());
+    QVERIFY(w.mainWindow->findChildren<QMessageBox*>().isEmpty());  // success says nothing
+    // The caption the core gave while the dial was shown (the dialled
+    // connection listed last is the counted one) comes back.
+    QCOMPARE(w.mainWindow->TariffLabel()->text(), QStringLiteral("T:"));
+  }
+
+  void aFailedDialIsToldOnceNamingTheEntry() {
+    const struct {
+      uint32_t failCode;
+      bool checkCredentials;
+      QString text;
+    } cases[] = {
+        {676, false, QStringLiteral("„Besetzt“ konnte nicht verbunden werden: Die Leitung ist besetzt.")},
+        {0, true,
+         QStringLiteral("„Besetzt“ konnte nicht verbunden werden: Der Zugang wurde verweigert: "
+                        "Benutzername oder Passwort ist falsch.")}};
+    for (const auto& c : cases) {
+      UiWorld w;
+      SimEntry e;
+      e.Name = "Besetzt";
+      e.FailCode = c.failCode;
+      e.CheckCredentials = c.checkCredentials;
+      e.ExpectedUser = "erika";
+      w.network->AddEntry(e);
+      w.mainWindow->Start();
+      w.UseTariffs({Tariff("T", "Besetzt")});
+      const QString caption = w.mainWindow->TariffLabel()->text();
+      w.mainWindow->DialItems()[0]->trigger();
+      QTRY_VERIFY(!w.mainWindow->Dialling());
+      QTest::qWait(100);  // nothing more comes
+      const auto boxes = w.mainWindow->findChildren<QMessageBox*>();
+      QCOMPARE(boxes.size(), qsizetype(1));
+      QCOMPARE(boxes[0]->text(), c.text);
+      QVERIFY(boxes[0]->isVisible());  // shown, and the dial's end went on past it
+      QCOMPARE(w.mainWindow->TariffLabel()->text(), caption);
+      QVERIFY(w.mainWindow->DialItems()[0]->isEnabled());
+      QVERIFY(w.network->Snapshot().Connections.empty());
+    }
+  }
+
+  void aSecondDialWhileDiallingHasNoEffect() {
+    UiWorld w;
+    SimEntry slow;
+    slow.Name = "Langsam";
+    slow.DelaySeconds = 1.5;
+    w.network->AddEntry(slow);
+    w.AddEntry("Schnell");
+    w.mainWindow->Start();
+    w.UseTariffs({Tariff("L", "Langsam"), Tariff("S", "Schnell")});
+    w.mainWindow->DialItems()[0]->trigger();
+    QTRY_COMPARE(w.mainWindow->TariffLabel()->text(), QStringLiteral("Gerät wird verbunden …"));
+    for (QAction* item : w.mainWindow->DialItems()) QVERIFY(!item->isEnabled());
+    w.mainWindow->DialItems()[1]->trigger();
+    w.mainWindow->DialTariff(1);
+    QTest::qWait(50);
+    const SimState s = w.network->Snapshot();
+    QCOMPARE(s.Connections.size(), size_t(1));
+    QCOMPARE(s.Connections[0].Entry, std::string("Langsam"));
+    QCOMPARE(w.mainWindow->TariffLabel()->text(), QStringLiteral("Gerät wird verbunden …"));
+    // The menu made anew meanwhile (a tariff added) keeps its items off.
+    TariffValues added;
+    added.Name = "Neu";
+    added.EntryName = "Schnell";
+    w.mainWindow->Core().StoreTariff(-1, added);
+    QCOMPARE(w.mainWindow->DialItems().size(), size_t(3));
+    for (QAction* item : w.mainWindow->DialItems()) QVERIFY(!item->isEnabled());
+
+    w.clock.AdvanceSeconds(2);
+    QTRY_VERIFY(!w.mainWindow->Dialling());
+    for (QAction* item : w.mainWindow->DialItems()) QVERIFY(item->isEnabled());
+    QVERIFY(w.network->Snapshot().Connections[0].Connected());
   }
 
   void showHideCaptionsFollowWhetherTheStripIsVisible() {
@@ -324,7 +475,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(boxes.size(), qsizetype(1));
     QVERIFY(boxes[0]->isVisible());  // up while the handler has returned
     QCOMPARE(boxes[0]->text(), QStringLiteral("Die Verbindung „Net“ konnte nicht getrennt werden: "
-                                              "The system could not open the phone book file."));
+                                              "Das Telefonbuch konnte nicht geöffnet werden."));
     QCOMPARE(w.network->Snapshot().Connections.size(), size_t(1));
     QVERIFY(strip->isEnabled());
   }

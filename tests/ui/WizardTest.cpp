@@ -374,6 +374,7 @@ class WizardTest : public QObject {
     w.mainWindow->DialItems()[0]->trigger();
     const SimState s = w.network->Snapshot();
     QCOMPARE(s.Connections.size(), size_t(1));
+    QTRY_VERIFY(w.mainWindow->DialItems()[0]->isEnabled());  // the dial has ended
     for (int i = 0; i < 61; ++i) w.Tick();
     const TariffRecord& t = w.core().Tariffs()[0];
     QCOMPARE(w.core().ActiveTariff(), 0);
