@@ -18,7 +18,10 @@ class SmallDialogsTest : public QObject {
     QVERIFY(a.isVisible());
     QVERIFY(!a.isModal());
     QCOMPARE(a.windowTitle(), QStringLiteral("About"));
-    QCOMPARE(Control<ClickLabel>(a, "programName")->text(), QStringLiteral("Tarifuhr 1.0"));
+    // One version everywhere: the project's, as the window's caption and --version give it.
+    QCOMPARE(Control<ClickLabel>(a, "programName")->text(), w.mainWindow->windowTitle());
+    QCOMPARE(Control<ClickLabel>(a, "programName")->text(),
+             QStringLiteral("Tarifuhr ") + QString::fromLatin1(kProgramVersion));
     QCOMPARE(Control<QLabel>(a, "mailCaption")->text(), QStringLiteral("E-Mail:"));
     QCOMPARE(Control<QLabel>(a, "webCaption")->text(), QStringLiteral("Web-Site:"));
     QCOMPARE(Control<QLabel>(a, "forumCaption")->text(), QStringLiteral("Forum:"));
