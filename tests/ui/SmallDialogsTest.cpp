@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The About box and the first-start dialog.
 
+#include "platform/ProgramIdentity.h"
 #include "tests/ui/DialogFixture.h"
 
 using namespace tarifuhr;
