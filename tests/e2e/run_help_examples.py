@@ -1,15 +1,16 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
-"""Every example command of the help page (<code class="example">,
-<pre class="example">) and of the manual pages (the .nf blocks under
+"""Every example command of the help page (a <code> or <pre> of
+class="example") and of the manual pages (the .nf blocks under
 BEISPIELE) runs as printed: in a shell, with the built tools first on PATH,
 against a program directory of its own in which the program runs on the
 simulated dial-up network, as a user's would. The help names the autostart
 file the program writes."""
 
 import argparse
-import html.parser
+import html
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -19,37 +20,12 @@ from program import Program
 from records import tariff, user_file
 
 
-class Examples(html.parser.HTMLParser):
-    """The text of the elements marked class="example", one command a line,
-    of those marked class="autostart", and of every <code>."""
-
-    def __init__(self):
-        super().__init__(convert_charrefs=True)
-        self.commands, self.autostart, self.code = [], [], []
-        self._depth, self._into, self._text = 0, None, ""
-
-    def handle_starttag(self, tag, attrs):
-        if self._into is not None:
-            self._depth += 1
-            return
-        classes = (dict(attrs).get("class") or "").split()
-        into = (self.commands if "example" in classes else self.autostart if "autostart" in classes
-                else self.code if tag == "code" else None)
-        if into is not None:
-            self._into, self._depth, self._text = into, 0, ""
-
-    def handle_endtag(self, tag):
-        if self._into is None:
-            return
-        if self._depth > 0:
-            self._depth -= 1
-            return
-        self._into.extend(line.strip() for line in self._text.splitlines() if line.strip())
-        self._into = None
-
-    def handle_data(self, data):
-        if self._into is not None:
-            self._text += data
+def help_texts(path):
+    """Each <code> and <pre> of the help page: its class and its text."""
+    with open(path, encoding="utf-8") as f:
+        page = f.read()
+    pattern = r'<(code|pre)(?: class="([^"]*)")?>(.*?)</\1>'
+    return [(cls, html.unescape(re.sub("<[^>]+>", "", text))) for _, cls, text in re.findall(pattern, page, re.S)]
 
 
 def man_examples(path):
@@ -121,17 +97,16 @@ def main():
     ap.add_argument("--app-id", required=True)
     args = ap.parse_args()
 
-    page = Examples()
-    with open(args.help_page, encoding="utf-8") as f:
-        page.feed(f.read())
-    # The examples themselves are checked below; here, that there are some
-    # of every tool the page describes.
+    texts = help_texts(args.help_page)
+    commands = [line.strip() for cls, text in texts if cls == "example" for line in text.splitlines() if line.strip()]
+    # That there are examples of every tool the page describes; they run below.
     for tool in ("tarifuhr-sim dial", "tarifuhr-report", "tarifuhr "):
-        assert any(c.startswith(tool) for c in page.commands), (tool, page.commands)
-    assert page.autostart == [f"~/.config/autostart/{args.app_id}.desktop"], page.autostart
+        assert any(c.startswith(tool) for c in commands), (tool, commands)
+    autostart = [text for cls, text in texts if cls == "autostart"]
+    assert autostart == [f"~/.config/autostart/{args.app_id}.desktop"], autostart
     # A manual page the help sends the reader to is one of those checked here.
     pages = {os.path.basename(man) for man in args.man}
-    named = [c.split()[1] + ".1" for c in page.code if c.startswith("man ")]
+    named = [text.split()[1] + ".1" for _, text in texts if text.startswith("man ")]
     assert named and set(named) <= pages, (named, pages)
 
     # The tools under the names the pages give them, as an installed
@@ -141,7 +116,7 @@ def main():
         os.symlink(os.path.abspath(built), os.path.join(bin_dir, name))
     failures = [f"{man}: no examples" for man in args.man if not man_examples(man)]
     try:
-        failures += run_page("help", page.commands, args, bin_dir)
+        failures += run_page("help", commands, args, bin_dir)
         for man in args.man:
             failures += run_page(os.path.basename(man), man_examples(man), args, bin_dir)
     finally:
