@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "platform/ProgramIdentity.h"
 #include "platform/Shell.h"
 #include "ui/Artwork.h"
 #include "ui/DialogSupport.h"
@@ -71,7 +72,9 @@ AboutDialog::AboutDialog(Shell& shell)
   auto* picture = Named(new ClickLabel(this), "picture");
   picture->setPixmap(ProgramIcon().pixmap(64, 64));
   picture->setFixedSize(64, 64);
-  auto* programName = Named(new ClickLabel(QStringLiteral("Tarifuhr 1.0"), this), "programName");
+  auto* programName =
+      Named(new ClickLabel(QStringLiteral("Tarifuhr ") + QString::fromLatin1(kProgramVersion), this),
+            "programName");
   QFont big = programName->font();
   big.setBold(true);
   big.setPointSizeF(big.pointSizeF() * 1.6);

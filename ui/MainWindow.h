@@ -17,6 +17,7 @@
 #include "accounting/AccountingDisplay.h"
 #include "accounting/SnapshotText.h"
 #include "connection/DialUp.h"
+#include "platform/ProgramIdentity.h"
 #include "platform/Shell.h"
 #include "ui/DialogHost.h"
 #include "ui/TabStopListBox.h"
@@ -52,7 +53,7 @@ class MainWindow : public QWidget, public AccountingDisplay, public DialogHost {
   Q_OBJECT
  public:
   static constexpr int kCollapsedHeight = 16;
-  static inline const QString kCaption = QStringLiteral("Tarifuhr 0.1");
+  static inline const QString kCaption = QStringLiteral("Tarifuhr ") + QString::fromLatin1(kProgramVersion);
 
   // The commands of the dialogs; an item stays disabled until its dialog
   // is there.

@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
 """tarifuhr-report on files written byte by byte: every tariff field through
-JSON, the log as CSV, days and months of a connection over midnight, the
-errors, and a program directory left exactly as it was."""
+JSON, the log as CSV, days and months of a connection over midnight, amounts
+to the cent however a sum rounded, the errors, --version, and a program
+directory left exactly as it was."""
 
 import argparse
 import csv
 import io
 import json
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -112,8 +114,8 @@ def check_log(r):
     rows = r.csv("log")
     assert rows == [["entry", "start", "end", "seconds", "received", "sent", "cost"],
                     [ENTRY, "2026-11-30T23:30:00", "2026-12-01T00:30:00", "3600", str((1 << 32) + 1001), "2001",
-                     "12.0"],
-                    ["Mobil", "2026-12-01T10:00:00", "2026-12-01T10:10:00", "600", "300", "100", "2.5"]], rows
+                     "12.00"],
+                    ["Mobil", "2026-12-01T10:00:00", "2026-12-01T10:10:00", "600", "300", "100", "2.50"]], rows
     # Connections are chosen by the day they began.
     assert [row[0] for row in r.csv("log", "--from", "2026-12-01")[1:]] == ["Mobil"]
 
@@ -144,6 +146,42 @@ def check_errors(r):
     assert not out and "Kaputt.tfd“ ist beschädigt" in err, (out, err)
 
 
+def check_exact_amounts(tool, home):
+    """Sums of cents carry binary dust (0.1 * 107 is 10.700000000000001);
+    an export writes the amount, not the dust, and keeps a price's own
+    decimals."""
+    dusty, small = 0.1 * 107, 0.1 * 3
+    assert repr(dusty) == "10.700000000000001" and repr(dusty + small) == "11.000000000000002"
+    with open(os.path.join(home, "Erika.tfd"), "wb") as f:
+        f.write(user_file("Erika", [tariff("Genau", "Genau", PricePerMinute=1.234, DialInFee=small,
+                                           PeriodCosts=dusty)]))
+    with open(os.path.join(home, "userlist.ini"), "wb") as f:
+        f.write("[Erika (Erika.tfd)]\r\nfile={0}/Erika.tfd\r\n".format(home).encode("cp1252"))
+    with open(os.path.join(home, "dialup.otl"), "wb") as f:
+        f.write(log_record("Genau", days(2026, 12, 2) + 10 * HOUR, days(2026, 12, 2) + 10.5 * HOUR, 1800, 1, 1,
+                           dusty))
+        f.write(log_record("Genau", days(2026, 12, 2) + 11 * HOUR, days(2026, 12, 2) + 11.5 * HOUR, 1800, 1, 1,
+                           small))
+    r = Report(tool, home)
+    assert [row[6] for row in r.csv("log")] == ["cost", "10.70", "0.30"]
+    assert [row[4] for row in r.csv("days")] == ["cost", "11.00"]
+    header, row = r.csv("tariffs", "Erika", "--format", "csv")
+    got = dict(zip(header, row))
+    assert (got["PricePerMinute"], got["DialInFee"], got["PeriodCosts"]) == ("1.234", "0.30", "10.70"), got
+    for args in (("log", "--format", "json"), ("days", "--format", "json"), ("months", "--format", "json"),
+                 ("tariffs", "Erika")):
+        text = r.run(*args)[0].decode()
+        assert "0000000" not in text and "9999999" not in text, (args, text)
+    assert [row["cost"] for row in r.json("log", "--format", "json")] == [10.7, 0.3]
+    assert r.json("tariffs", "Erika")["tariffs"][0]["PricePerMinute"] == 1.234
+
+
+def check_version(tool):
+    p = subprocess.run([tool, "--version"], capture_output=True, text=True, timeout=30)
+    assert p.returncode == 0 and re.fullmatch(r"tarifuhr-report \(Tarifuhr\) [0-9]+\.[0-9]+(\.[0-9]+)*\n",
+                                              p.stdout), (p.returncode, p.stdout, p.stderr)
+
+
 def check_without_log(tool, home):
     r = Report(tool, home)
     assert r.csv("log") == [["entry", "start", "end", "seconds", "received", "sent", "cost"]]
@@ -157,6 +195,7 @@ def main():
     args = ap.parse_args()
     home = tempfile.mkdtemp(prefix="tarifuhr-report-")
     empty = tempfile.mkdtemp(prefix="tarifuhr-report-empty-")
+    exact = tempfile.mkdtemp(prefix="tarifuhr-report-exact-")
     try:
         write_directory(home)
         # Times long past: a write, however soon after, shows.
@@ -170,11 +209,14 @@ def main():
         check_errors(r)
         assert snapshot(home) == before, (before, snapshot(home))
         check_without_log(args.report, empty)
+        check_exact_amounts(args.report, exact)
+        check_version(args.report)
         print("report e2e: passed")
         return 0
     finally:
         shutil.rmtree(home, ignore_errors=True)
         shutil.rmtree(empty, ignore_errors=True)
+        shutil.rmtree(exact, ignore_errors=True)
 
 
 if __name__ == "__main__":

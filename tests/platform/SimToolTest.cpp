@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "platform/Files.h"
+#include "platform/ProgramIdentity.h"
 #include "platform/sim/SimNetwork.h"
 #include "tests/support/TempDir.h"
 
@@ -85,6 +86,15 @@ TEST_F(SimToolFixture, AddDialStatusAndHangUp) {
   EXPECT_EQ(Run("status").out, "");
   ASSERT_EQ(Run("remove Busy").code, 0);
   EXPECT_THAT(Run("list").out, ::testing::Not(HasSubstr("Busy")));
+}
+
+TEST_F(SimToolFixture, VersionIsTheProgramsAndTouchesNothing) {
+  for (const char* flag : {"--version", "-v"}) {
+    const Result version = Run(flag);
+    EXPECT_EQ(version.code, 0) << flag << ": " << version.err;
+    EXPECT_EQ(version.out, std::string("tarifuhr-sim (Tarifuhr) ") + kProgramVersion + "\n") << flag;
+  }
+  EXPECT_FALSE(FileExists(JoinPath(home.Path(), SimNetwork::kStateFile)));
 }
 
 TEST_F(SimToolFixture, UnknownEntriesAndBadArgumentsFailClearly) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The About box and the first-start dialog.
 
+#include "platform/ProgramIdentity.h"
 #include "tests/ui/DialogFixture.h"
 
 using namespace tarifuhr;
@@ -18,7 +19,10 @@ class SmallDialogsTest : public QObject {
     QVERIFY(a.isVisible());
     QVERIFY(!a.isModal());
     QCOMPARE(a.windowTitle(), QStringLiteral("About"));
-    QCOMPARE(Control<ClickLabel>(a, "programName")->text(), QStringLiteral("Tarifuhr 1.0"));
+    // One version everywhere: the project's, as the window's caption and --version give it.
+    QCOMPARE(Control<ClickLabel>(a, "programName")->text(), w.mainWindow->windowTitle());
+    QCOMPARE(Control<ClickLabel>(a, "programName")->text(),
+             QStringLiteral("Tarifuhr ") + QString::fromLatin1(kProgramVersion));
     QCOMPARE(Control<QLabel>(a, "mailCaption")->text(), QStringLiteral("E-Mail:"));
     QCOMPARE(Control<QLabel>(a, "webCaption")->text(), QStringLiteral("Web-Site:"));
     QCOMPARE(Control<QLabel>(a, "forumCaption")->text(), QStringLiteral("Forum:"));

@@ -3,6 +3,8 @@
 
 #include <iostream>
 
+#include "platform/ProgramIdentity.h"
+
 namespace tarifuhr::tools {
 
 void GermanHelp(CLI::App& app) {
@@ -18,6 +20,10 @@ void GermanHelp(CLI::App& app) {
   f->label("Env", "Umgebung");
   app.option_defaults()->group("Optionen");
   app.set_help_flag("-h,--help", "diese Hilfe zeigen");
+}
+
+void VersionFlag(CLI::App& app, const std::string& tool) {
+  app.set_version_flag("-v,--version", tool + " (Tarifuhr) " + kProgramVersion, "Version zeigen");
 }
 
 std::string GermanParseError(const CLI::ParseError& e) {
@@ -50,6 +56,8 @@ std::optional<int> ParseInGerman(CLI::App& app, int argc, char** argv, const std
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     std::cerr << tool << ": Fehler: " << GermanParseError(e) << "\n(" << tool

@@ -14,6 +14,9 @@ inline constexpr int kExitError = 1;
 // German headings and the help flag.
 void GermanHelp(CLI::App& app);
 
+// -v/--version: "TOOL (Tarifuhr) VERSION", the program's version.
+void VersionFlag(CLI::App& app, const std::string& tool);
+
 // What the parser found wrong, said in German with the names it reports.
 std::string GermanParseError(const CLI::ParseError& e);
 

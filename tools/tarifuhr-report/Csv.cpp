@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "Csv.h"
 
+#include <algorithm>
+
 namespace tarifuhr::report {
 namespace {
 
@@ -26,11 +28,15 @@ std::string CsvLine(const std::vector<std::string>& fields) {
 }
 
 std::string CsvText(const Table& table) {
+  std::vector<bool> isAmount;
+  for (const std::string& column : table.columns)
+    isAmount.push_back(std::find(table.amounts.begin(), table.amounts.end(), column) != table.amounts.end());
   std::string out = CsvLine(table.columns);
   for (const auto& row : table.rows) {
     std::vector<std::string> fields;
     fields.reserve(row.size());
-    for (const Json& value : row) fields.push_back(CellText(value));
+    for (size_t i = 0; i < row.size(); ++i)
+      fields.push_back(i < isAmount.size() && isAmount[i] ? AmountText(row[i]) : CellText(row[i]));
     out += CsvLine(fields);
   }
   return out;

@@ -11,7 +11,7 @@ namespace tarifuhr::report {
 namespace {
 
 // Shares of a connection leave float dust (1799.9999999998 s); thousandths
-// of a second and of a cent are finer than anything the program counts.
+// of a second are finer than anything the program counts.
 double Rounded(double value) { return std::round(value * 1000) / 1000; }
 
 bool EntryMatches(const ConnectionRecord& r, const Filter& filter) {
@@ -46,23 +46,23 @@ Table SumTable(const std::vector<ConnectionRecord>& records, const Filter& filte
     sum.sent += use.sent;
     sum.cost += use.cost;
   }
-  Table table{{column, "seconds", "received", "sent", "cost"}, {}};
+  Table table{{column, "seconds", "received", "sent", "cost"}, {}, {"cost"}};
   for (const auto& [name, sum] : sums)
-    table.rows.push_back({name, Rounded(sum.seconds), sum.received, sum.sent, Rounded(sum.cost)});
+    table.rows.push_back({name, Rounded(sum.seconds), sum.received, sum.sent, Amount(sum.cost)});
   return table;
 }
 
 }  // namespace
 
 Table LogTable(const std::vector<ConnectionRecord>& records, const Filter& filter) {
-  Table table{{"entry", "start", "end", "seconds", "received", "sent", "cost"}, {}};
+  Table table{{"entry", "start", "end", "seconds", "received", "sent", "cost"}, {}, {"cost"}};
   for (const ConnectionRecord& r : records) {
     if (!EntryMatches(r, filter)) continue;
     const double day = std::floor(r.start);
     if (filter.from && !(day >= *filter.from)) continue;
     if (filter.to && !(day <= *filter.to)) continue;
     table.rows.push_back({r.entry, TextOrNull(IsoDateTime(r.start)), TextOrNull(IsoDateTime(r.end)),
-                          r.seconds, r.received, r.sent, r.cost});
+                          r.seconds, r.received, r.sent, Amount(r.cost)});
   }
   return table;
 }

@@ -1,7 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "Table.h"
 
+#include <cmath>
+#include <cstdio>
+
 namespace tarifuhr::report {
+namespace {
+
+constexpr double kAmountSteps = 10000;  // four decimals
+
+}  // namespace
 
 Json JsonRows(const Table& table) {
   Json out = Json::array();
@@ -10,6 +18,23 @@ Json JsonRows(const Table& table) {
     for (size_t i = 0; i < table.columns.size() && i < row.size(); ++i) object[table.columns[i]] = row[i];
     out.push_back(std::move(object));
   }
+  return out;
+}
+
+Json Amount(double cents) {
+  if (!std::isfinite(cents)) return Json();
+  // + 0.0 turns a rounded -0 into 0.
+  return std::round(cents * kAmountSteps) / kAmountSteps + 0.0;
+}
+
+std::string AmountText(const Json& amount) {
+  if (!amount.is_number()) return CellText(amount);
+  char text[64];
+  std::snprintf(text, sizeof text, "%.4f", amount.get<double>());
+  std::string out = text;
+  // Two of the four decimals stay; only zeros beyond them go.
+  const size_t point = out.find('.');
+  while (point != std::string::npos && out.size() > point + 3 && out.back() == '0') out.pop_back();
   return out;
 }
 

@@ -57,11 +57,13 @@ int main(int argc, char** argv) {
       "          wie bei days\n"
       "          days und months zählen alle Einträge zusammen, mit --entry nur den\n"
       "          einen. Eine Verbindung über Mitternacht zählt an jedem ihrer Tage\n"
-      "          mit dem Anteil ihrer Zeit; Sekunden und Cent auf Tausendstel gerundet.\n"
+      "          mit dem Anteil ihrer Zeit; Sekunden auf Tausendstel gerundet.\n"
       "  tariffs Tarife und Summen eines Benutzers mit allen Feldern; Benutzername\n"
       "          und Kennwort der Einwahl nur mit --mit-zugangsdaten. Daten als\n"
       "          JJJJ-MM-TT, das Zeitfenster als HH:MM:SS.\n"
       "          JSON: {\"user\", \"totals\", \"tariffs\"}; CSV: nur die Tarife.\n"
+      "Beträge (cost, PricePerMinute, ...) sind Cent, genau bis zum Zehntausendstel:\n"
+      "CSV mit zwei Nachkommastellen, mehr nur, wo ein Betrag sie hat (10.70, 1.234).\n"
       "Fehlt dialup.otl, gab es noch keine Verbindung: die Ausgabe ist leer (nur die\n"
       "Kopfzeile bzw. []), das ist kein Fehler.\n\n"
       "Exit-Status: 0 gut, 1 Fehler (Datei nicht lesbar oder beschädigt, unbekannter\n"
@@ -69,6 +71,7 @@ int main(int argc, char** argv) {
       "tarifuhr-report"};
   app.require_subcommand(1);
   tools::GermanHelp(app);
+  tools::VersionFlag(app, "tarifuhr-report");
   app.set_help_all_flag("--help-all", "Hilfe zu allen Befehlen");
 
   std::string fromText, toText, entry, user;

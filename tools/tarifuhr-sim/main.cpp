@@ -57,6 +57,7 @@ int main(int argc, char** argv) {
       "tarifuhr-sim"};
   app.require_subcommand(1);
   tools::GermanHelp(app);
+  tools::VersionFlag(app, "tarifuhr-sim");
   app.set_help_all_flag("--help-all", "Hilfe zu allen Befehlen");
 
   std::string entry, user, password, rate, client, server, rxText, txText;
