@@ -362,6 +362,9 @@ void MainWindow::moveEvent(QMoveEvent* event) {
 
 void MainWindow::StorePosition() {
   dragging_ = false;
+  // A Wayland compositor places the window and never says where: the place
+  // stored under X11 is kept.
+  if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland"))) return;
   try {
     services_.registry.WriteInteger(kTarifuhrKey, "left", x());
     services_.registry.WriteInteger(kTarifuhrKey, "top", y());
