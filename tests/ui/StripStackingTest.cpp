@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The program's dialogs and message boxes over the always-on-top strip.
+// The always-on-top strip covers nothing: the program's dialogs and
+// message boxes stay above it, and expanded it keeps off the panel.
 
 #include "tests/ui/DialogFixture.h"
 #include "ui/ErrorReportDialog.h"
@@ -9,7 +10,7 @@
 using namespace tarifuhr;
 using namespace tarifuhr::testing;
 
-class DialogsAboveStripTest : public QObject {
+class StripStackingTest : public QObject {
   Q_OBJECT
 
  private slots:
@@ -42,7 +43,26 @@ class DialogsAboveStripTest : public QObject {
       QTRY_VERIFY(!parent->findChild<QMessageBox*>());
     }
   }
+
+  void atTheScreensBottomTheStripExpandsUpwards() {
+    UiWorld w;
+    w.mainWindow->Start();
+    w.mainWindow->show();
+    const QRect area = w.mainWindow->screen()->availableGeometry();
+    const int bottomTop = area.bottom() - MainWindow::kCollapsedHeight + 1;
+    w.mainWindow->PlaceWindow(area.right() - w.mainWindow->width() + 1, bottomTop);
+    QCOMPARE(w.mainWindow->y(), bottomTop);
+    w.mainWindow->ToggleExpanded();
+    QVERIFY(w.mainWindow->height() > MainWindow::kCollapsedHeight);
+    QCOMPARE(w.mainWindow->geometry().bottom(), area.bottom());
+    w.mainWindow->ToggleExpanded();
+    QCOMPARE(w.mainWindow->y(), bottomTop);
+    // Where there is room below, it grows downwards as ever.
+    w.mainWindow->PlaceWindow(0, area.top());
+    w.mainWindow->ToggleExpanded();
+    QCOMPARE(w.mainWindow->y(), area.top());
+  }
 };
 
-QTEST_MAIN(DialogsAboveStripTest)
-#include "DialogsAboveStripTest.moc"
+QTEST_MAIN(StripStackingTest)
+#include "StripStackingTest.moc"
