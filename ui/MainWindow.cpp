@@ -261,7 +261,7 @@ void MainWindow::ExpandUpwardAtScreenBottom() {
   // its tray icon, or leave the screen; it grows upwards and goes back
   // down when collapsed.
   const QRect area = screen()->availableGeometry();
-  if (y() > area.bottom() || geometry().bottom() <= area.bottom()) return;
+  if (geometry().bottom() <= area.bottom()) return;
   collapsedTop_ = y();
   move(x(), std::max(area.top(), area.bottom() - height() + 1));
 }
