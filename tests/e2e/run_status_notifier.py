@@ -94,9 +94,10 @@ def main():
         assert "error" not in item, item
         assert item["title"].startswith("Tarifuhr"), item
         assert item["menuPath"] != "/NO_DBUSMENU", item
-        for label in ("Verbindung trennen", "Benutzer-Einstelllungen", "Statistik", "Hilfe", "About"):
-            assert label in item["menu"], item
-        assert item["menu"][-1] == "Beende", item
+        # The strip's menu, in its order (separators have no label).
+        assert item["menu"] == ["Verbindung trennen", "Benutzer-Einstelllungen", "Statistik",
+                                "Fehlerbericht erstellen", "Hilfe", "Verbergen", "Autostart", "Warnungen",
+                                "About", "Beende"], item
 
         # The strip's right click opens the same menu in a window of its own.
         env = dict(p.env, DISPLAY=f":{display}")
