@@ -11,8 +11,8 @@ bool Set(const EnvLookup& env, const std::string& name) {
   return value && !value->empty();
 }
 
-}  // namespace
-
+// The socket of a local X display (":1", ":1.0", "unix:1"); "" for a
+// display on another host, whose socket is no file here.
 std::string LocalDisplaySocket(const std::string& display) {
   const size_t colon = display.rfind(':');
   if (colon == std::string::npos) return {};
@@ -24,6 +24,8 @@ std::string LocalDisplaySocket(const std::string& display) {
   if (number.empty()) return {};
   return "/tmp/.X11-unix/X" + number;
 }
+
+}  // namespace
 
 std::string ChooseDisplayPlatform(const EnvLookup& env, const PathExists& exists) {
   if (Set(env, "QT_QPA_PLATFORM")) return {};

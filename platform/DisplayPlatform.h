@@ -19,8 +19,4 @@ using PathExists = std::function<bool(const std::string&)>;
 // session is no Wayland one, which leaves the choice to Qt.
 std::string ChooseDisplayPlatform(const EnvLookup& env, const PathExists& exists);
 
-// The socket of a local X display (":1", ":1.0", "unix:1"); "" for a
-// display on another host, whose socket is no file here.
-std::string LocalDisplaySocket(const std::string& display);
-
 }  // namespace tarifuhr

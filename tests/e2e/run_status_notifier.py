@@ -51,9 +51,8 @@ def read_line(proc, seconds):
 
 
 def visible_windows(env):
-    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--class", "tarifuhr"], env=env,
-                         capture_output=True, text=True).stdout
-    return set(out.split())
+    return set(subprocess.run(["xdotool", "search", "--onlyvisible", "--class", "tarifuhr"], env=env,
+                              capture_output=True, text=True).stdout.split())
 
 
 def main():
@@ -91,9 +90,7 @@ def main():
 
         item = read_line(watcher, 15)
         print(f"item: {item}")
-        assert "error" not in item, item
-        assert item["title"].startswith("Tarifuhr"), item
-        assert item["menuPath"] != "/NO_DBUSMENU", item
+        assert item.get("title", "").startswith("Tarifuhr"), item
         # The strip's menu, in its order (separators have no label).
         assert item["menu"] == ["Verbindung trennen", "Benutzer-Einstelllungen", "Statistik",
                                 "Fehlerbericht erstellen", "Hilfe", "Verbergen", "Autostart", "Warnungen",

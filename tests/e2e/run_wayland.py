@@ -38,11 +38,11 @@ def start_weston(runtime, xwayland):
     log = os.path.join(runtime, "weston.log")
     cmd = ["weston", "--backend=headless-backend.so", f"--socket={socket}", "--width=1024", "--height=768",
            "--idle-time=0", f"--log={log}"]
-    # The X window manager's log shows what a window asked for before it
-    # rewrote it: it keeps no "above" state of its own.
     if xwayland:
         # Xwayland's socket goes there; an X server makes it, weston does not.
         os.makedirs("/tmp/.X11-unix", mode=0o1777, exist_ok=True)
+        # Its X window manager's log shows what a window asked for before
+        # the manager rewrote it: it keeps no "above" state of its own.
         cmd += ["--xwayland", "--logger-scopes=log,xwm-wm-x11"]
     weston = subprocess.Popen(cmd, env=dict(os.environ, XDG_RUNTIME_DIR=runtime), stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL)

@@ -25,6 +25,7 @@ TEST(DisplayPlatform, AWaylandSessionWithXwaylandRunsThroughIt) {
   const auto x0 = Sockets({"/tmp/.X11-unix/X0"});
   EXPECT_EQ(ChooseDisplayPlatform(Env({{"XDG_SESSION_TYPE", "wayland"}, {"DISPLAY", ":0"}}), x0), "xcb");
   EXPECT_EQ(ChooseDisplayPlatform(Env({{"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", ":0.0"}}), x0), "xcb");
+  EXPECT_EQ(ChooseDisplayPlatform(Env({{"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", "unix:0"}}), x0), "xcb");
   // A display on another host has no socket here to look for.
   EXPECT_EQ(ChooseDisplayPlatform(Env({{"WAYLAND_DISPLAY", "wayland-0"}, {"DISPLAY", "box:0"}}), Sockets({})),
             "xcb");
@@ -48,13 +49,6 @@ TEST(DisplayPlatform, TheUsersChoiceAndX11SessionsAreLeftToQt) {
       "");
   EXPECT_EQ(ChooseDisplayPlatform(Env({{"XDG_SESSION_TYPE", "x11"}, {"DISPLAY", ":0"}}), x0), "");
   EXPECT_EQ(ChooseDisplayPlatform(Env({}), x0), "");
-}
-
-TEST(DisplayPlatform, LocalDisplaySockets) {
-  EXPECT_EQ(LocalDisplaySocket(":12"), "/tmp/.X11-unix/X12");
-  EXPECT_EQ(LocalDisplaySocket("unix:3.1"), "/tmp/.X11-unix/X3");
-  EXPECT_EQ(LocalDisplaySocket("host:0"), "");
-  EXPECT_EQ(LocalDisplaySocket("nothing"), "");
 }
 
 }  // namespace
