@@ -91,9 +91,10 @@ class TrayIcon : public QObject {
   void ShowNextBalloon();
 
   QWidget* owner_;
+  // Before the icon, which shows it: the icon goes first.
+  std::unique_ptr<QMenu> defaultMenu_;
   std::unique_ptr<QSystemTrayIcon> tray_;
   QPointer<QMenu> popupMenu_;
-  std::unique_ptr<QMenu> defaultMenu_;
   QIcon icon_;
   QString tip_;
   int trayId_ = 990;
