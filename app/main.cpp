@@ -2,6 +2,8 @@
 // Tarifuhr: picks the system's services, creates the windows in their fixed
 // order and runs the event loop.
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <cstdio>
 #include <functional>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "platform/DisplayPlatform.h"
 #include "platform/Environment.h"
 #include "platform/Files.h"
 #include "platform/InstanceLock.h"
@@ -131,6 +134,11 @@ int Run() {
 
 int main(int argc, char** argv) {
   if (const auto answered = AnswerCommandLine(argc, argv)) return *answered;
+  // Under Wayland the strip could neither keep its place nor stay on top;
+  // through Xwayland it does both. Chosen before Qt reads the variable.
+  const std::string platform = ChooseDisplayPlatform(
+      ProcessEnvironment(), [](const std::string& path) { return ::access(path.c_str(), F_OK) == 0; });
+  if (!platform.empty()) qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(platform));
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tarifuhr"));
   QApplication::setApplicationVersion(QString::fromLatin1(kProgramVersion));

@@ -14,6 +14,22 @@
 #include "ui/UserDialog.h"
 
 namespace tarifuhr {
+namespace {
+
+// The strip stays above every other window: a dialog of the program must
+// stay above it, or the strip would cover its buttons.
+void KeepAbove(QWidget& dialog, const QWidget& strip) {
+  if (strip.windowFlags() & Qt::WindowStaysOnTopHint) dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+}
+
+// A dialog opened again comes to the front, above a strip clicked since.
+void Present(QWidget& dialog) {
+  dialog.show();
+  dialog.raise();
+  dialog.activateWindow();
+}
+
+}  // namespace
 
 DialogSet::DialogSet(MainWindow& mainWindow) : mainWindow_(mainWindow) {
   const ProgramServices& services = mainWindow.Services();
@@ -30,6 +46,10 @@ DialogSet::DialogSet(MainWindow& mainWindow) : mainWindow_(mainWindow) {
   errorReport_ =
       std::make_unique<ErrorReportDialog>(services.internetState, services.registry, services.shell);
   statistics_ = std::make_unique<StatisticsWindow>(core, mainWindow);
+  for (QWidget* dialog : std::initializer_list<QWidget*>{settings_.get(), editor_.get(), userSettings_.get(),
+                                                         about_.get(), wizard_.get(), firstStart_.get(),
+                                                         errorReport_.get(), statistics_.get()})
+    KeepAbove(*dialog, mainWindow);
   ConnectDialogs();
   ConnectCommands();
 }
@@ -43,10 +63,7 @@ void DialogSet::ConnectDialogs() {
   QObject::connect(settings, &SettingsDialog::AddUserRequested, userSettings,
                    [userSettings] { userSettings->exec(); });
   QObject::connect(settings, &SettingsDialog::NewTariffStarted, editor, &TariffEditor::EnterCreateMode);
-  QObject::connect(settings, &SettingsDialog::WizardRequested, wizard, [wizard] {
-    wizard->setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    wizard->exec();
-  });
+  QObject::connect(settings, &SettingsDialog::WizardRequested, wizard, [wizard] { wizard->exec(); });
   QObject::connect(settings, &SettingsDialog::TariffRemoved, editor, &TariffEditor::TariffRemoved);
   QObject::connect(settings, &SettingsDialog::EditTariffRequested, editor, [editor](int index) {
     editor->Load(index);
@@ -73,17 +90,17 @@ void DialogSet::ConnectDialogs() {
 }
 
 void DialogSet::ConnectCommands() {
-  mainWindow_.SetCommand(MainWindow::Command::UserSettings, [this] { settings_->show(); });
+  mainWindow_.SetCommand(MainWindow::Command::UserSettings, [this] { Present(*settings_); });
   mainWindow_.SetCommand(MainWindow::Command::TariffSettings, [this] {
     editor_->Load(mainWindow_.SelectedTariff());
-    editor_->show();
+    Present(*editor_);
   });
   mainWindow_.SetCommand(MainWindow::Command::Statistics, [this] { statistics_->Open(); });
-  mainWindow_.SetCommand(MainWindow::Command::About, [this] { about_->show(); });
-  mainWindow_.SetCommand(MainWindow::Command::FirstStart, [this] { firstStart_->show(); });
+  mainWindow_.SetCommand(MainWindow::Command::About, [this] { Present(*about_); });
+  mainWindow_.SetCommand(MainWindow::Command::FirstStart, [this] { Present(*firstStart_); });
   mainWindow_.SetCommand(MainWindow::Command::ErrorReport, [this] {
     errorReport_->Reset();
-    errorReport_->show();
+    Present(*errorReport_);
   });
 }
 

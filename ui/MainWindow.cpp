@@ -245,11 +245,25 @@ void MainWindow::OnTimer() {
 }
 
 void MainWindow::ToggleExpanded() {
-  if (height() == kCollapsedHeight)
+  if (height() == kCollapsedHeight) {
     resize(width(), FigureField(Figure::LeftToday)->height() + overviewHeader_->height() +
                         tariffOverview_->height() + logHeader_->height() + connectionLog_->height());
-  else
+    ExpandUpwardAtScreenBottom();
+  } else {
     resize(width(), kCollapsedHeight);
+    if (collapsedTop_) move(x(), *collapsedTop_);
+    collapsedTop_.reset();
+  }
+}
+
+void MainWindow::ExpandUpwardAtScreenBottom() {
+  // Expanded downwards, a strip at the bottom would cover the panel and
+  // its tray icon, or leave the screen; it grows upwards and goes back
+  // down when collapsed.
+  const QRect area = screen()->availableGeometry();
+  if (geometry().bottom() <= area.bottom()) return;
+  collapsedTop_ = y();
+  move(x(), std::max(area.top(), area.bottom() - height() + 1));
 }
 
 void MainWindow::Collapse() { resize(width(), kCollapsedHeight); }
@@ -362,6 +376,10 @@ void MainWindow::moveEvent(QMoveEvent* event) {
 
 void MainWindow::StorePosition() {
   dragging_ = false;
+  collapsedTop_.reset();  // dragged while expanded: the new place counts
+  // A Wayland compositor places the window and never says where: the place
+  // stored under X11 is kept.
+  if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland"))) return;
   try {
     services_.registry.WriteInteger(kTarifuhrKey, "left", x());
     services_.registry.WriteInteger(kTarifuhrKey, "top", y());

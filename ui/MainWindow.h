@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "accounting/AccountingCore.h"
 #include "accounting/AccountingDisplay.h"
@@ -200,6 +201,7 @@ class MainWindow : public QWidget, public AccountingDisplay, public DialogHost {
   // Help file in the program directory, else beside the program.
   std::string HelpFilePath() const;
   void StorePosition();
+  void ExpandUpwardAtScreenBottom();
   bool InExemptRow(const QPoint& local) const;
   // The application's Quit (the session manager ends the program).
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -247,6 +249,8 @@ class MainWindow : public QWidget, public AccountingDisplay, public DialogHost {
   bool manualDrag_ = false;
   bool dragging_ = false;
   QTimer storePositionTimer_;
+  // Where the collapsed strip was before it grew upwards.
+  std::optional<int> collapsedTop_;
   bool ending_ = false;
   bool askingToEnd_ = false;  // the question or its hang-up runs
   ShutdownSignals* shutdownSignals_ = nullptr;

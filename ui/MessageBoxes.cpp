@@ -17,6 +17,13 @@ void ToStderr(const QString& caption, const QString& text) {
   std::fflush(stderr);
 }
 
+// A box over a window that stays on top (the strip, the dialogs above it)
+// would be covered by it otherwise.
+void KeepAboveParent(QMessageBox& box, const QWidget* parent) {
+  if (parent && (parent->window()->windowFlags() & Qt::WindowStaysOnTopHint))
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+}
+
 }  // namespace
 
 void SetMessageBoxesShown(bool shown) {
@@ -30,6 +37,7 @@ bool MessageBoxesShown() {
 void ShowMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text) {
   if (!MessageBoxesShown()) return ToStderr(caption, text);
   QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
+  KeepAboveParent(box, parent);
   box.exec();
 }
 
@@ -38,6 +46,7 @@ void ShowMessageBoxLater(QWidget* parent, QMessageBox::Icon icon, const QString&
   if (!MessageBoxesShown()) return ToStderr(caption, text);
   auto* box = new QMessageBox(icon, caption, text, QMessageBox::Ok, parent);
   box->setAttribute(Qt::WA_DeleteOnClose);
+  KeepAboveParent(*box, parent);
   box->show();
 }
 
@@ -47,6 +56,7 @@ bool AskYesNo(QWidget* parent, const QString& caption, const QString& text) {
     return false;
   }
   QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
+  KeepAboveParent(box, parent);
   // Qt's own captions would be English: no translation is loaded.
   box.button(QMessageBox::Yes)->setText(QStringLiteral("Ja"));
   box.button(QMessageBox::No)->setText(QStringLiteral("Nein"));
@@ -62,6 +72,7 @@ QString AskMessageBox(QWidget* parent, const QString& caption, const QString& te
     return unattended;
   }
   QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parent);
+  KeepAboveParent(box, parent);
   // One role for all keeps the buttons in the order given.
   QList<QAbstractButton*> buttons;
   for (const QString& answer : answers) {

@@ -79,6 +79,11 @@ void TrayIcon::ShowNextBalloon() {
   balloonTimer_.start(balloonMs_);
 }
 
+void TrayIcon::SetPopupMenu(QMenu* menu) {
+  popupMenu_ = menu;
+  if (trayId_ != 0) tray_->setContextMenu(menu);
+}
+
 void TrayIcon::SetTip(const QString& tip) {
   tip_ = tip;
   if (active_) ApplyToTray();
@@ -103,7 +108,7 @@ void TrayIcon::Loaded() {
   if (!popupMenu_) {
     defaultMenu_ = std::make_unique<QMenu>();
     defaultMenu_->addAction(QStringLiteral("Beenden"), owner_, [this] { CloseOwner(); });
-    popupMenu_ = defaultMenu_.get();
+    SetPopupMenu(defaultMenu_.get());
   }
   if (active_) ApplyToTray();
 }
@@ -158,6 +163,9 @@ void TrayIcon::RightClick() {
     ComplainAndClose(QStringLiteral("Popupmenu is empty!"));
     return;
   }
+  // The icon's own context menu is already open (an X11 tray) or shown by
+  // the panel (a StatusNotifierItem): a second popup would cover it.
+  if (tray_->contextMenu() == popupMenu_) return;
   owner_->activateWindow();
   popupMenu_->popup(QCursor::pos());
 }

@@ -36,7 +36,11 @@ class TrayIcon : public QObject {
   bool CaptureSysCommand() const { return captureSysCommand_; }
   void SetCaptureSysCommand(bool v) { captureSysCommand_ = v; }
   QMenu* PopupMenu() const { return popupMenu_; }
-  void SetPopupMenu(QMenu* menu) { popupMenu_ = menu; }
+  // Also the icon's own context menu: a StatusNotifierItem hands it to
+  // the panel over D-Bus, an X11 tray pops it up on a right click.
+  void SetPopupMenu(QMenu* menu);
+  // The menu the icon itself shows.
+  QMenu* ContextMenu() const { return tray_->contextMenu(); }
   const QString& Tip() const { return tip_; }
   void SetTip(const QString& tip);
   // A message from the icon; without an icon in a tray, on stderr. The
@@ -87,9 +91,10 @@ class TrayIcon : public QObject {
   void ShowNextBalloon();
 
   QWidget* owner_;
+  // Before the icon, which shows it: the icon goes first.
+  std::unique_ptr<QMenu> defaultMenu_;
   std::unique_ptr<QSystemTrayIcon> tray_;
   QPointer<QMenu> popupMenu_;
-  std::unique_ptr<QMenu> defaultMenu_;
   QIcon icon_;
   QString tip_;
   int trayId_ = 990;

@@ -73,6 +73,19 @@ class TrayIconTest : public QObject {
     QVERIFY(triggered);
   }
 
+  void rightClickLeavesTheMenuToTheIcon() {
+    QWidget owner;
+    QMenu menu;
+    menu.addAction("Beende");
+    TrayIcon tray(&owner, [] { return true; });
+    tray.SetPopupMenu(&menu);
+    tray.SetActive(true);
+    QCOMPARE(tray.ContextMenu(), &menu);
+    // The icon opened it already: the right click opens nothing more.
+    tray.HandleActivation(QSystemTrayIcon::Context);
+    QVERIFY(!menu.isVisible());
+  }
+
   void tipIsCutTo63Characters() {
     QWidget owner;
     owner.setWindowTitle("Tarifuhr 0.1");
