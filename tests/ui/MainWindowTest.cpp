@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QToolButton>
 #include <QtTest>
@@ -611,6 +612,62 @@ class MainWindowTest : public QObject {
     QCOMPARE(w.mainWindow->pos(), QPoint(screen.right() - w.mainWindow->width() + 1, screen.top()));
     w.mainWindow->PlaceWindow(30, 40);  // on the screen: as stored
     QCOMPARE(w.mainWindow->pos(), QPoint(30, 40));
+  }
+
+  void theLogKeepsTheRunningLineInViewUnlessScrolledAway() {
+    UiWorld w;
+    w.AddEntry("Net");
+    const ConnectionLog history(w.dir.File("dialup.otl"));
+    for (int i = 0; i < 30; ++i) {
+      ConnectionRecord r;
+      r.entry = "Alt";
+      r.start = EncodeDate(2026, 12, 1) + i / 100.0;
+      r.end = r.start + 0.001;
+      history.Append(r);
+    }
+    w.mainWindow->Start();
+    w.mainWindow->PauseTick();
+    w.UseTariffs({Tariff("T", "Net")});
+    w.mainWindow->show();
+    w.mainWindow->ToggleExpanded();
+    w.mainWindow->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.mainWindow.get()));
+    QListWidget* list = w.mainWindow->ConnectionLogList();
+    const auto tick = [&w] {
+      w.clock.AdvanceSeconds(1);
+      w.mainWindow->Core().Tick();
+    };
+    const auto liveLineInView = [list] {
+      const QRect line = list->visualItemRect(list->item(list->count() - 1));
+      return list->count() == 31 && line.top() >= 0 && line.bottom() < list->viewport()->height();
+    };
+    const auto newConnection = [&] {
+      w.mainWindow->HangUpOpenConnection();
+      tick();  // logged: the history is read anew
+      w.DialOutside("Net");
+      tick();
+    };
+    // Shown, the window has given the log list the focus.
+    QVERIFY(list->hasFocus());
+    w.DialOutside("Net");
+    tick();
+    QVERIFY(liveLineInView());
+    // A line the user picks stays picked, the live line in view.
+    list->setCurrentRow(27);
+    tick();
+    QVERIFY(liveLineInView());
+    QCOMPARE(list->currentRow(), 27);
+    newConnection();
+    QVERIFY(liveLineInView());
+
+    // Scrolled up to read older lines: left there.
+    list->verticalScrollBar()->setValue(0);
+    tick();
+    QCOMPARE(list->verticalScrollBar()->value(), 0);
+    // Back at the end it follows again, also into a new connection's line.
+    list->scrollToBottom();
+    newConnection();
+    QVERIFY(liveLineInView());
   }
 
   void draggingStoresThePosition() {
