@@ -186,20 +186,6 @@ TEST_F(ConnectionLogTest, TheLiveLineReplacesItsPlaceAndKeepsTheNewestInView) {
   ShowLogLine(r, -1, list, SevenPixelsPerByte, RegionalSettings::German());
   EXPECT_EQ(list.lines.size(), 4u);
   EXPECT_EQ(list.selected, 0) << "a focused list keeps the user's selection";
-  EXPECT_EQ(list.lastInView, 3) << "and still shows the newest line";
-
-  // Scrolled away to older lines: neither a new line nor a new history
-  // moves the list; back at its end, it follows again.
-  list.scrolledAway = true;
-  list.focused = false;
-  ShowLogLine(r, -1, list, SevenPixelsPerByte, RegionalSettings::German());
-  ShowLogRecords({r, r}, list, SevenPixelsPerByte, RegionalSettings::German());
-  EXPECT_EQ(list.lastInView, 3);
-  EXPECT_EQ(list.selected, 0);
-  list.scrolledAway = false;
-  ShowLogRecords({r, r, r}, list, SevenPixelsPerByte, RegionalSettings::German());
-  EXPECT_EQ(list.lastInView, 2);
-  EXPECT_EQ(list.selected, 2);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 
 namespace tarifuhr::testing {
 
-// A list box that records its lines, its selection and where it scrolled.
+// A list box that records its lines and selection.
 class FakeLogList : public LogListView {
  public:
   void Clear() override { lines.clear(); }
@@ -16,18 +16,13 @@ class FakeLogList : public LogListView {
   void Add(const std::string& line) override { lines.push_back(line); }
   void Set(int index, const std::string& line) override { lines.at(index) = line; }
   bool HasFocus() const override { return focused; }
-  bool ShowsLastLine() const override { return !scrolledAway; }
-  void SelectLast() override {
-    selected = Count() - 1;
-    ScrollToLast();
-  }
-  void ScrollToLast() override { lastInView = Count() - 1; }
+  bool ShowsLastLine() const override { return true; }
+  void SelectLast() override { selected = Count() - 1; }
+  void ScrollToLast() override {}
 
   std::vector<std::string> lines;
   bool focused = false;
-  bool scrolledAway = false;
   int selected = -1;
-  int lastInView = -1;  // the line scrolled to last
 };
 
 // Seven pixels per byte of text, like a plain 8-point font.
