@@ -98,8 +98,6 @@ void AccountingCore::Tick() {
 
 void AccountingCore::CountSecond(TDateTime now) {
   const int64_t monotonicMs = services_.clock.MonotonicMs();
-  // The overview shows the figures at the second's start.
-  TakeOverview();
 
   std::string state;
   GetConnectionState(services_.internetState, state);
@@ -137,6 +135,9 @@ void AccountingCore::CountSecond(TDateTime now) {
   newBytes_ = 0;
   if (online && statisticsOk) CountTraffic();
   TakeFigures(online, statisticsOk);
+  // The overview shows what the strip shows: the figures before this
+  // second is counted, the open connection's traffic as read now.
+  TakeOverview();
 
   if (!online) totals_.AllowanceSum = totals_.RemainingSum = 0;  // else each counted second sets them
   if (online) {

@@ -141,6 +141,8 @@ class AccountingCore {
   void TakeOverview();
   void TakeLog();
   void TakeFigures(bool online, bool statisticsOk);
+  // The figures shown again from the tariff list as it is now.
+  void RetakeFigures();
   void TakeVolumeLeft();
   // Shows `text` unless it is what `said` holds: a failure that repeats
   // every second or minute is told once.

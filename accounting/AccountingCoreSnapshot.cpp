@@ -6,7 +6,35 @@
 
 namespace tarifuhr {
 
+namespace {
+
+StripFigures FiguresOf(const TariffRecord& t) {
+  StripFigures f;
+  f.secondsToday = t.SecondsToday;
+  // A time or cost budget's minutes before a data volume's bytes.
+  if (HasBudget(t)) {
+    f.allowance = AllowanceKind::Time;
+    f.dailyAllowanceSeconds = t.DailyAllowance * 60;
+    f.secondsLeftToday = SecondsLeftToday(t);
+  } else if (HasVolumeLimit(t)) {
+    f.allowance = AllowanceKind::Volume;
+    f.volumeAllowedToday = VolumeAllowedToday(t);
+    f.volumeLeftToday = VolumeLeftToday(t);
+  }
+  f.hasVolumeLimit = HasVolumeLimit(t);
+  if (f.hasVolumeLimit) {
+    f.volumeUsed = VolumeUsed(t);
+    f.volumeLimit = t.VolumeLimit;
+  }
+  f.connectionBytes = t.ConnectionBytes;
+  f.periodCosts = t.PeriodCosts;
+  return f;
+}
+
+}  // namespace
+
 void AccountingCore::Publish(unsigned parts) {
+  snapshot_.user = currentUser_;
   snapshot_.changed = parts | pendingParts_;
   pendingParts_ = 0;
   display_.Show(snapshot_);
@@ -22,18 +50,17 @@ void AccountingCore::TakeFigures(bool online, bool statisticsOk) {
   if (activeTariff_ == -1 || !online || !statisticsOk) return;
   TariffRecord& t = tariffs_[static_cast<size_t>(activeTariff_)];
   t.ConnectionBytes = connection_.received + connection_.sent - bytesInPeriod_;
-  StripFigures f;
-  f.secondsToday = t.SecondsToday;
-  f.dailyAllowanceSeconds = t.DailyAllowance * 60;
-  f.secondsLeftToday = SecondsLeftToday(t);
-  f.hasVolumeLimit = HasVolumeLimit(t);
-  if (f.hasVolumeLimit) {
-    f.volumeUsed = VolumeUsed(t);
-    f.volumeLimit = t.VolumeLimit;
-  }
-  f.connectionBytes = t.ConnectionBytes;
-  f.periodCosts = t.PeriodCosts;
-  snapshot_.figures = f;
+  snapshot_.figures = FiguresOf(t);
+}
+
+void AccountingCore::RetakeFigures() {
+  // Shown figures belong to the active tariff as the tick counted it; after
+  // a store or a removal they may be another's, or changed.
+  if (!snapshot_.figures) return;
+  if (activeTariff_ == -1)
+    snapshot_.figures.reset();
+  else
+    snapshot_.figures = FiguresOf(tariffs_[static_cast<size_t>(activeTariff_)]);
 }
 
 void AccountingCore::TakeVolumeLeft() {

@@ -2,6 +2,7 @@
 // The core's users and tariffs: switching, removing, storing, loading.
 #include "accounting/AccountingCore.h"
 
+#include "accounting/ChargingRules.h"
 #include "accounting/TariffStore.h"
 
 namespace tarifuhr {
@@ -52,6 +53,8 @@ void AccountingCore::RemoveTariffAt(int index) {
 int AccountingCore::StoreTariff(int index, const TariffValues& values) {
   const bool first = tariffs_.empty();
   const int stored = tarifuhr::StoreTariff(tariffs_, index, values);
+  // Shown at once, not only from the tariff's next connection on.
+  ComputeAllowances(tariffs_[static_cast<size_t>(stored)], Today(services_.clock));
   if (first) totals_.OnlineSeconds = -1.0;
   TariffsChanged();
   SaveUser();
@@ -61,7 +64,9 @@ int AccountingCore::StoreTariff(int index, const TariffValues& values) {
 void AccountingCore::TariffsChanged() {
   activeTariff_ = FindActiveTariff();
   TakeOverview();
-  Publish(AccountingSnapshot::kCaption | AccountingSnapshot::kOverview | AccountingSnapshot::kTariffList);
+  RetakeFigures();
+  Publish(AccountingSnapshot::kCaption | AccountingSnapshot::kFigures | AccountingSnapshot::kOverview |
+          AccountingSnapshot::kTariffList);
 }
 
 void AccountingCore::TellAboutTheUser(int loaded) {

@@ -13,11 +13,18 @@
 
 namespace tarifuhr {
 
+// What the strip's two allowance fields show: the minutes of a time or cost
+// budget, else the bytes of a data volume, else nothing.
+enum class AllowanceKind { None, Time, Volume };
+
 // The strip's figures for the active tariff.
 struct StripFigures {
   double secondsToday = 0;
+  AllowanceKind allowance = AllowanceKind::None;
   double dailyAllowanceSeconds = 0;  // not shown
   double secondsLeftToday = 0;       // of today's allowance ("Z.Konto")
+  int64_t volumeAllowedToday = 0;
+  int64_t volumeLeftToday = 0;
   // With a data volume: what is used of it; else the open connection's bytes.
   bool hasVolumeLimit = false;
   int64_t volumeUsed = 0;
@@ -60,6 +67,8 @@ struct AccountingSnapshot {
 
   // Left of the figures: the tariff, the entry, "Tarif:" or "Offline".
   std::string tariffCaption = "Tarif:";
+  // The current user's section in the user list; empty without one.
+  std::string user;
   // None while offline, without statistics or without a tariff.
   std::optional<StripFigures> figures;
   std::vector<OverviewRow> overview;

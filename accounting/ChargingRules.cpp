@@ -99,6 +99,24 @@ void UpdateDailyAllowance(TariffRecord& t, int daysToEnd) {
   }
 }
 
+void ComputeAllowances(TariffRecord& t, TDateTime today) {
+  // On a copy: a new period or the catch-up resets counters only when the
+  // tariff counts again. A catch-up may leave a period that has ended, so
+  // the roll-over is asked once more.
+  TariffRecord next = t;
+  TotalsRecord untouched;
+  RollOverPeriod(next, untouched, today);
+  CatchUpPeriod(next, today);
+  RollOverPeriod(next, untouched, today);
+  const int days = DaysToEnd(PeriodEnd(next.StartDate), today);
+  UpdateTodayAllowance(next, days);
+  UpdateDailyAllowance(next, days);
+  UpdateVolumeDailyAllowance(next, days);
+  t.TodayAllowance = next.TodayAllowance;
+  t.DailyAllowance = next.DailyAllowance;
+  t.VolumeDailyAllowance = next.VolumeDailyAllowance;
+}
+
 double SecondsLeftToday(const TariffRecord& t) { return t.TodayAllowance * 60 - t.SecondsToday; }
 
 void ApplyDayChange(TariffRecord& t, TDateTime today) {
@@ -143,11 +161,20 @@ void UpdateVolumeDailyAllowance(TariffRecord& t, int daysToEnd) {
     t.VolumeDailyAllowance = static_cast<double>(VolumeLeftInPeriod(t)) / daysToEnd;
 }
 
-int64_t VolumeLeftToday(const TariffRecord& t) {
-  const double left = t.VolumeDailyAllowance - static_cast<double>(t.BytesToday);
-  if (std::isnan(left)) return 0;
+namespace {
+
+int64_t WholeBytes(double bytes) {
+  if (std::isnan(bytes)) return 0;
   constexpr double kBound = 9e18;  // inside int64_t's range
-  return static_cast<int64_t>(std::clamp(left, -kBound, kBound));
+  return static_cast<int64_t>(std::clamp(bytes, -kBound, kBound));
+}
+
+}  // namespace
+
+int64_t VolumeAllowedToday(const TariffRecord& t) { return WholeBytes(t.VolumeDailyAllowance); }
+
+int64_t VolumeLeftToday(const TariffRecord& t) {
+  return WholeBytes(t.VolumeDailyAllowance - static_cast<double>(t.BytesToday));
 }
 
 int64_t UnitsBegun(int64_t bytes, int64_t unit) {

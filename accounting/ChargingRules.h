@@ -38,6 +38,10 @@ void CatchUpPeriod(TariffRecord& t, TDateTime today);
 void UpdateTodayAllowance(TariffRecord& t, int daysToEnd);
 // Minutes per day left in the period, unrounded; kept when a divisor is 0.
 void UpdateDailyAllowance(TariffRecord& t, int daysToEnd);
+// The allowances (time, cost and volume) the tariff's next counted second
+// would give on `today`, for a tariff that is not counting: the period is
+// taken as it will be then, the counters are left alone.
+void ComputeAllowances(TariffRecord& t, TDateTime today);
 // Seconds left of today's allowance ("Z.Konto"); negative when used up.
 double SecondsLeftToday(const TariffRecord& t);
 
@@ -53,6 +57,8 @@ int64_t VolumeLeftInPeriod(const TariffRecord& t);
 bool IsVolumeUsedUp(const TariffRecord& t);
 // Bytes a day still allowed; kept when the divisor is 0.
 void UpdateVolumeDailyAllowance(TariffRecord& t, int daysToEnd);
+// Today's volume allowance, in whole bytes.
+int64_t VolumeAllowedToday(const TariffRecord& t);
 // Of today's volume allowance; negative when used up.
 int64_t VolumeLeftToday(const TariffRecord& t);
 // Billing units a connection of `bytes` has begun: 250 KB at 100 KB are 3.

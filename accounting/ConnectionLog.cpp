@@ -92,22 +92,39 @@ std::string FormatLogLine(const ConnectionRecord& r, const TextWidthFn& width, c
          FormatMoney(r.cost, rs);
 }
 
+namespace {
+
+void ShowNewest(LogListView& view) {
+  // A line the user picked in the list stays picked.
+  if (view.HasFocus())
+    view.ScrollToLast();
+  else
+    view.SelectLast();
+}
+
+}  // namespace
+
 void ShowLogLine(const ConnectionRecord& r, int index, LogListView& view, const TextWidthFn& width,
                  const RegionalSettings& rs) {
   const std::string line = FormatLogLine(r, width, rs);
   view.BeginUpdate();
+  const bool follow = view.ShowsLastLine();
   if (index < 0 || index >= view.Count())
     view.Add(line);
   else
     view.Set(index, line);
-  if (!view.HasFocus()) view.SelectLast();
+  if (follow) ShowNewest(view);
   view.EndUpdate();
 }
 
 int ShowLogRecords(const std::vector<ConnectionRecord>& records, LogListView& view, const TextWidthFn& width,
                    const RegionalSettings& rs) {
+  view.BeginUpdate();
+  const bool follow = view.ShowsLastLine();
   view.Clear();
-  for (const ConnectionRecord& r : records) ShowLogLine(r, -1, view, width, rs);
+  for (const ConnectionRecord& r : records) view.Add(FormatLogLine(r, width, rs));
+  if (follow && view.Count() > 0) ShowNewest(view);
+  view.EndUpdate();
   return view.Count();
 }
 

@@ -43,7 +43,10 @@ class LogListView {
   virtual void Add(const std::string& line) = 0;
   virtual void Set(int index, const std::string& line) = 0;
   virtual bool HasFocus() const = 0;
-  virtual void SelectLast() = 0;
+  // The last line is in view: the user has not scrolled away from it.
+  virtual bool ShowsLastLine() const = 0;
+  virtual void SelectLast() = 0;  // and scrolls to it
+  virtual void ScrollToLast() = 0;
   virtual void BeginUpdate() {}
   virtual void EndUpdate() {}
 };
@@ -75,7 +78,9 @@ int LoadLog(const ConnectionLog& log, LogListView& view, const TextWidthFn& widt
             const RegionalSettings& rs);
 
 // Formats a record as one line and appends it (index < 0 or == Count()) or
-// replaces the line at `index`.
+// replaces the line at `index`. A view that showed its last line scrolls to
+// the new last line, selecting it unless the user works in the list; one
+// scrolled away to older lines stays where it is.
 void ShowLogLine(const ConnectionRecord& r, int index, LogListView& view, const TextWidthFn& width,
                  const RegionalSettings& rs);
 std::string FormatLogLine(const ConnectionRecord& r, const TextWidthFn& width, const RegionalSettings& rs);

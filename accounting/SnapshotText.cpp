@@ -24,13 +24,45 @@ FigureTexts TextsOfFigures(const std::optional<StripFigures>& figures, const Reg
   const StripFigures& f = *figures;
   const auto at = [&texts](Figure figure) -> std::string& { return texts[static_cast<size_t>(figure)]; };
   at(Figure::SecondsToday) = " " + FormatDuration(f.secondsToday);
-  at(Figure::DailyAllowance) = " " + FormatDuration(f.dailyAllowanceSeconds);
-  at(Figure::LeftToday) = " " + FormatDuration(f.secondsLeftToday);
+  switch (f.allowance) {
+    case AllowanceKind::Time:
+      at(Figure::DailyAllowance) = " " + FormatDuration(f.dailyAllowanceSeconds);
+      at(Figure::LeftToday) = " " + FormatDuration(f.secondsLeftToday);
+      break;
+    case AllowanceKind::Volume:
+      at(Figure::DailyAllowance) = " " + FormatVolume(f.volumeAllowedToday, rs);
+      at(Figure::LeftToday) = " " + FormatVolume(f.volumeLeftToday, rs);
+      break;
+    case AllowanceKind::None:
+      // Nothing is allowed or left of a budget there is not.
+      at(Figure::DailyAllowance) = at(Figure::LeftToday) = kNoFigure;
+      break;
+  }
   at(Figure::ConnectionBytes) =
       f.hasVolumeLimit ? " " + FormatVolume(f.volumeUsed, rs) + " / " + FormatVolume(f.volumeLimit, rs)
                        : " " + FormatBytes(f.connectionBytes) + "ytes";
   at(Figure::PeriodCosts) = " " + FormatMoney(f.periodCosts, rs);
   return texts;
+}
+
+FigureTexts TipsOfFigures(const std::optional<StripFigures>& figures) {
+  FigureTexts tips;
+  const auto at = [&tips](Figure figure) -> std::string& { return tips[static_cast<size_t>(figure)]; };
+  at(Figure::SecondsToday) = "Online heute";
+  at(Figure::DailyAllowance) = "Erlaubt pro Tag";
+  at(Figure::LeftToday) = "Heute noch frei";
+  at(Figure::ConnectionBytes) =
+      figures && figures->hasVolumeLimit ? "Volumen verbraucht / Limit" : "Datenmenge dieser Verbindung";
+  at(Figure::PeriodCosts) = "Kosten in diesem Zeitraum";
+  return tips;
+}
+
+std::string StripTipText(const std::string& caption, const std::string& userSection) {
+  if (userSection.empty()) return caption + " – kein Benutzer gewählt";
+  // "Hans (Hans.tfd)": the name is what stands before the file's parentheses.
+  std::string name = userSection;
+  if (const size_t open = name.rfind(" ("); open != std::string::npos && name.back() == ')') name.erase(open);
+  return caption + " – Benutzer: " + OneLine(name);
 }
 
 std::string OverviewRowText(const OverviewRow& r, const TextWidthFn& width, const RegionalSettings& rs) {

@@ -26,8 +26,14 @@ inline constexpr Figure kFigures[] = {Figure::SecondsToday, Figure::DailyAllowan
 
 using FigureTexts = std::array<std::string, std::size(kFigures)>;
 
-// " - " in each field without figures.
+// " - " in each field without figures, and in the allowance fields of a
+// tariff without a budget.
 FigureTexts TextsOfFigures(const std::optional<StripFigures>& figures, const RegionalSettings& rs);
+// What each field holds, for its tooltip.
+FigureTexts TipsOfFigures(const std::optional<StripFigures>& figures);
+// The strip's tooltip: the program's caption and the current user's name
+// (the section without its data file).
+std::string StripTipText(const std::string& caption, const std::string& userSection);
 
 // Name, time, time a day, left today, traffic (or volume left) and costs,
 // separated by tabs; a column too wide for its place is cut.

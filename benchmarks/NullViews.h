@@ -16,7 +16,9 @@ class NullList : public LogListView {
   void Add(const std::string&) override { ++n; }
   void Set(int, const std::string&) override {}
   bool HasFocus() const override { return false; }
+  bool ShowsLastLine() const override { return true; }
   void SelectLast() override {}
+  void ScrollToLast() override {}
   int n = 0;
 };
 

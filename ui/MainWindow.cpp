@@ -165,6 +165,8 @@ void MainWindow::CreateStrip() {
     figureFields_[static_cast<size_t>(figure)] = e;
   }
   FigureField(Figure::DailyAllowance)->hide();
+  ShowFigureTips(TipsOfFigures(std::nullopt));
+  ShowStripTip({});
 
   expandButton_ = new QToolButton(this);
   expandButton_->setGeometry(488, 0, 25, 17);
@@ -401,7 +403,9 @@ void MainWindow::Show(const AccountingSnapshot& s) {
   if (s.Changed(AccountingSnapshot::kFigures)) {
     const FigureTexts texts = TextsOfFigures(s.figures, rs);
     for (Figure f : kFigures) FigureField(f)->setText(QString::fromStdString(texts[static_cast<size_t>(f)]));
+    ShowFigureTips(TipsOfFigures(s.figures));
   }
+  ShowStripTip(s.user);
   if (s.Changed(AccountingSnapshot::kOverview)) ShowOverview(s.overview, width);
   // The log's records first: the open record's line follows them.
   if (s.Changed(AccountingSnapshot::kLog)) historyLineCount_ = ShowLogRecords(s.log, logAdapter_, width, rs);
@@ -410,6 +414,19 @@ void MainWindow::Show(const AccountingSnapshot& s) {
   if (s.Changed(AccountingSnapshot::kVolume)) ShowVolumeStatus(VolumeStatusText(s.volume, rs));
   if (s.Changed(AccountingSnapshot::kTariffList)) BuildDialMenu();
   UpdateHangUpItems();
+}
+
+void MainWindow::ShowFigureTips(const FigureTexts& tips) {
+  for (Figure f : kFigures) {
+    const QString tip = QString::fromStdString(tips[static_cast<size_t>(f)]);
+    if (FigureField(f)->toolTip() != tip) FigureField(f)->setToolTip(tip);
+  }
+}
+
+void MainWindow::ShowStripTip(const std::string& user) {
+  // Over the caption, the header bars and the lists; the fields have their own.
+  const QString tip = QString::fromStdString(StripTipText(kCaption.toStdString(), user));
+  if (toolTip() != tip) setToolTip(tip);
 }
 
 void MainWindow::ShowVolumeStatus(const std::string& text) {

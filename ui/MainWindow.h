@@ -198,6 +198,9 @@ class MainWindow : public QWidget, public AccountingDisplay, public DialogHost {
   bool MayEndWithOpenConnection();
   void ShowOverview(const std::vector<OverviewRow>& rows, const TextWidthFn& width);
   void ShowVolumeStatus(const std::string& text);
+  // The figure fields' tooltips, and the strip's with the current user.
+  void ShowFigureTips(const FigureTexts& tips);
+  void ShowStripTip(const std::string& user);
   // Help file in the program directory, else beside the program.
   std::string HelpFilePath() const;
   void StorePosition();

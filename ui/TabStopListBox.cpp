@@ -2,6 +2,7 @@
 #include "ui/TabStopListBox.h"
 
 #include <QPainter>
+#include <QScrollBar>
 
 namespace tarifuhr {
 
@@ -73,10 +74,15 @@ void LogListAdapter::Set(int index, const std::string& line) {
   list_.item(index)->setText(QString::fromStdString(line));
 }
 bool LogListAdapter::HasFocus() const { return list_.hasFocus(); }
+bool LogListAdapter::ShowsLastLine() const {
+  const QScrollBar* bar = list_.verticalScrollBar();
+  return bar->value() >= bar->maximum();
+}
 void LogListAdapter::SelectLast() {
   list_.setCurrentRow(list_.count() - 1);
-  list_.scrollToBottom();
+  ScrollToLast();
 }
+void LogListAdapter::ScrollToLast() { list_.scrollToBottom(); }
 void LogListAdapter::BeginUpdate() { list_.setUpdatesEnabled(false); }
 void LogListAdapter::EndUpdate() { list_.setUpdatesEnabled(true); }
 

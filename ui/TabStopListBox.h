@@ -44,7 +44,9 @@ class LogListAdapter : public LogListView {
   void Add(const std::string& line) override;
   void Set(int index, const std::string& line) override;
   bool HasFocus() const override;
+  bool ShowsLastLine() const override;
   void SelectLast() override;
+  void ScrollToLast() override;
   void BeginUpdate() override;
   void EndUpdate() override;
 

@@ -82,6 +82,9 @@ TEST_F(CoreTest, TrafficCountsFromTheConnectionsStart) {
   EXPECT_EQ(core.OpenRecord().sent, 20);
   EXPECT_EQ(core.Tariffs()[0].ConnectionBytes, 820);
   EXPECT_EQ(display.figures[Figure::ConnectionBytes], " 820 Bytes");
+  EXPECT_NE(display.rows[0].find("\t820 B\t"), std::string::npos) << "the overview as the strip";
+  // No budget: nothing allowed, nothing left.
+  EXPECT_EQ(display.figures[Figure::DailyAllowance] + display.figures[Figure::LeftToday], " -  - ");
 }
 
 TEST_F(CoreTest, GoingOfflineLogsOnceAndMovesTheBytesToThePeriod) {
@@ -110,10 +113,13 @@ TEST_F(CoreTest, ASecondTariffCountsWhileTheFirstStaysUntouched) {
   AddEntry("B");
   std::vector<TariffRecord> tariffs = {Tariff("TA", "A"), Tariff("TB", "B", 4)};
   tariffs[1].TimeLimit = 600;
+  tariffs[1].VolumeLimit = 1 << 30;  // the strip shows the time budget first
   UseTariffs(tariffs);
   const TariffRecord first = core.Tariffs()[0];
   DialOutside("B");
   TickSeconds(61);
+  EXPECT_EQ(display.figures[Figure::DailyAllowance] + display.figures[Figure::LeftToday],
+            " 00:23:57 00:23:00");
   EXPECT_EQ(core.Tariffs()[0], first);
   EXPECT_EQ(core.Tariffs()[1].PeriodSeconds, 61);
   EXPECT_EQ(core.Tariffs()[1].PeriodCosts, 8);
@@ -273,7 +279,8 @@ TEST_F(CoreTest, AVolumeTariffChargesBegunUnitsAndHangsUpItsOwnDialWhenUsedUp) {
   EXPECT_EQ(display.figures[Figure::ConnectionBytes], " 550 KB / 1,0 MB");
   // 474 KB left over the 25 days to January 1st.
   EXPECT_EQ(display.volumeStatus, "heute frei: -231 KB\nim Monat frei: 474 KB");
-  TickNextSecond();  // the overview shows the figures at the second's start
+  TickNextSecond();
+  EXPECT_EQ(display.figures[Figure::DailyAllowance] + display.figures[Figure::LeftToday], " 19 KB -231 KB");
   EXPECT_TRUE(display.rows[0].find("\t474 KB\t") != std::string::npos) << display.rows[0];
   EXPECT_EQ(network->Snapshot().Connections.size(), 1u);
 
@@ -338,6 +345,24 @@ TEST_F(CoreTest, ATariffListChangedDuringASlowHangUpIsLeftAlone) {
   TickNextSecond();
   EXPECT_EQ(Logged().size(), 1u);
   EXPECT_EQ(core.Tariffs()[0], replacement);
+}
+
+TEST_F(CoreTest, AStoredTariffShowsItsAllowancesAtOnce) {
+  AddEntry("Net");
+  UseTariffs({});
+  TariffValues v;
+  v.Name = "T";
+  v.EntryName = "Net";
+  v.PricePerMinute = 2;
+  v.StartDate = EncodeDate(2026, 3, 1);  // long past: the period since December 1st counts
+  v.CostLimit = 5000;                    // 100 minutes a day for the 25 days to January 1st
+  core.StoreTariff(-1, v);
+  EXPECT_EQ(display.rows[0], "T\t00:00:00\t01:40:00\t01:40:00\t0 B\t 0,00");
+  DialOutside("Net");
+  TickSeconds(2);
+  v.CostLimit = 10000;  // the active tariff edited: in the strip at once
+  core.StoreTariff(0, v);
+  EXPECT_EQ(display.figures[Figure::LeftToday], " 03:19:58");
 }
 
 TEST_F(CoreTest, OverviewRows) {

@@ -16,7 +16,9 @@ class FakeLogList : public LogListView {
   void Add(const std::string& line) override { lines.push_back(line); }
   void Set(int index, const std::string& line) override { lines.at(index) = line; }
   bool HasFocus() const override { return focused; }
+  bool ShowsLastLine() const override { return true; }
   void SelectLast() override { selected = Count() - 1; }
+  void ScrollToLast() override {}
 
   std::vector<std::string> lines;
   bool focused = false;

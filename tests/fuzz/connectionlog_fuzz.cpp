@@ -19,7 +19,9 @@ class CountingList : public tarifuhr::LogListView {
   void Add(const std::string&) override { ++count; }
   void Set(int, const std::string&) override {}
   bool HasFocus() const override { return false; }
+  bool ShowsLastLine() const override { return true; }
   void SelectLast() override {}
+  void ScrollToLast() override {}
   int count = 0;
 };
 

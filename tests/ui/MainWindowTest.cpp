@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QToolButton>
 #include <QtTest>
@@ -551,6 +552,7 @@ class MainWindowTest : public QObject {
     UiWorld w;
     w.AddEntry("Net");
     w.mainWindow->Start();
+    QCOMPARE(w.mainWindow->toolTip(), QStringLiteral("Tarifuhr 0.1 – kein Benutzer gewählt"));
     const QString before = w.mainWindow->Tray().ShownTip();
     TariffRecord volume = Tariff("Handy", "Net");
     volume.VolumeLimit = int64_t{5} << 30;
@@ -560,6 +562,13 @@ class MainWindowTest : public QObject {
     w.mainWindow->Core().Tick();
     QCOMPARE(w.mainWindow->Tray().ShownTip(),
              QStringLiteral("Tarifuhr 0.1\nheute frei: 204,8 MB\nim Monat frei: 5,00 GB"));
+    // Each field says what it holds; the strip names the user.
+    w.clock.AdvanceSeconds(1);
+    w.mainWindow->Core().Tick();  // the first second had no statistics yet
+    const QStringList tips = {"Online heute", "Erlaubt pro Tag", "Heute noch frei",
+                              "Volumen verbraucht / Limit", "Kosten in diesem Zeitraum"};
+    for (Figure f : kFigures) QCOMPARE(w.mainWindow->FigureField(f)->toolTip(), tips[static_cast<int>(f)]);
+    QCOMPARE(w.mainWindow->toolTip(), QStringLiteral("Tarifuhr 0.1 – Benutzer: Test"));
     // The limit taken out in the editor, the rest as it stands.
     const TariffRecord& t = w.mainWindow->Core().Tariffs()[0];
     TariffValues edited;
@@ -573,6 +582,7 @@ class MainWindowTest : public QObject {
     w.clock.AdvanceSeconds(1);
     w.mainWindow->Core().Tick();
     QCOMPARE(w.mainWindow->Tray().ShownTip(), before);
+    QCOMPARE(w.mainWindow->FigureField(Figure::ConnectionBytes)->toolTip(), "Datenmenge dieser Verbindung");
   }
 
   void theSessionsEndLogsSavesAndEndsWithoutAsking() {
@@ -611,6 +621,42 @@ class MainWindowTest : public QObject {
     QCOMPARE(w.mainWindow->pos(), QPoint(screen.right() - w.mainWindow->width() + 1, screen.top()));
     w.mainWindow->PlaceWindow(30, 40);  // on the screen: as stored
     QCOMPARE(w.mainWindow->pos(), QPoint(30, 40));
+  }
+
+  void theLogKeepsTheRunningLineInViewUnlessScrolledAway() {
+    UiWorld w;
+    w.AddEntry("Net");
+    for (int i = 0; i < 30; ++i)
+      ConnectionLog(w.dir.File("dialup.otl")).Append({"Alt", 46000, 46000, 60, 0, 0, 0});
+    w.mainWindow->Start();
+    w.mainWindow->PauseTick();
+    w.UseTariffs({Tariff("T", "Net")});
+    w.mainWindow->show();
+    w.mainWindow->ToggleExpanded();
+    w.mainWindow->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.mainWindow.get()));
+    QListWidget* list = w.mainWindow->ConnectionLogList();
+    QVERIFY(list->hasFocus());  // the window gives it the focus
+    const auto tick = [&w] {
+      w.clock.AdvanceSeconds(1);
+      w.mainWindow->Core().Tick();
+    };
+    const auto liveLineInView = [list] {
+      const QRect line = list->visualItemRect(list->item(list->count() - 1));
+      return list->count() == 31 && line.top() >= 0 && line.bottom() < list->viewport()->height();
+    };
+    for (const int scrolledTo : {-1, 0, -1}) {  // at the end, scrolled up to the oldest, back at the end
+      if (scrolledTo == 0) list->verticalScrollBar()->setValue(0);
+      if (scrolledTo == -1) list->scrollToBottom();
+      w.mainWindow->HangUpOpenConnection();
+      tick();  // logged: the history is read anew
+      w.DialOutside("Net");
+      tick();
+      QCOMPARE(liveLineInView(), scrolledTo == -1);
+      list->setCurrentRow(27);
+      tick();
+      QCOMPARE(list->currentRow(), 27);  // a line the user picked stays picked
+    }
   }
 
   void draggingStoresThePosition() {

@@ -233,9 +233,11 @@ class TariffEditorTest : public QObject {
     QVERIFY(e.isHidden());
     QCOMPARE(e.EditIndex(), -1);
     QCOMPARE(Control<QPushButton>(e, "store")->text(), QStringLiteral("Erstellen"));
+    // The allowances anew from its figures: 5400 minutes less 2 used over
+    // the 25 days to January 1st.
     TariffRecord expected = TimeTariff();
-    expected.DailyAllowance = 0;
-    expected.TodayAllowance = 0;
+    expected.DailyAllowance = (5400 - 2) / 25.0;
+    expected.TodayAllowance = 216;
     QCOMPARE(w.core().Tariffs()[1], expected);
     QCOMPARE(w.TariffsOnDisk("Hans.tfd")[1], expected);
 
