@@ -62,9 +62,56 @@ class MainWindowTest : public QObject {
     QVERIFY(mainWindow.FigureField(Figure::SecondsToday)->isReadOnly());
     QVERIFY(mainWindow.FigureField(Figure::DailyAllowance)->isHidden());
     QCOMPARE(mainWindow.ConnectionLogList()->geometry(), QRect(0, 162, 513, 97));
-    // Tab stops in dialog units of the window's font.
-    const int avg = mainWindow.fontMetrics().averageCharWidth();
-    QCOMPARE(mainWindow.TariffOverview()->TabStopsPixels().front(), 69 * avg / 4);
+    // Tab stops in dialog units of the list's own font.
+    const double base = DialogBaseWidth(QFontMetricsF(mainWindow.TariffOverview()->font()));
+    QCOMPARE(mainWindow.TariffOverview()->TabStopsPixels().front(), qRound(69 * base / 4));
+  }
+
+  void columnsStartUnderTheirHeadingsInAnyFont() {
+    UiWorld w;
+    ConnectionRecord r;
+    r.entry = "Netz";
+    r.start = EncodeDate(2026, 12, 7) + 0.5;
+    r.end = r.start + 0.01;
+    r.seconds = 864;
+    r.cost = 123456;
+    r.received = 99999999;
+    w.mainWindow->Core().Services().log.Append(r);
+    w.mainWindow->Start();
+    TariffRecord t = Tariff("Monatstarif", "Netz");
+    t.CostLimit = 5000;
+    t.DailyAllowance = 2;
+    t.SecondsToday = 265;
+    t.PeriodSeconds = 36000;
+    t.PeriodBytes = 5406160;
+    t.PeriodCosts = 475155;
+    w.UseTariffs({t});
+    w.mainWindow->ToggleExpanded();
+    // The window's fonts, then a larger one: the headings follow the stops.
+    for (int pixels : {0, 17}) {
+      for (TabStopListBox* list : {w.mainWindow->TariffOverview(), w.mainWindow->ConnectionLogList()}) {
+        if (pixels) {
+          QFont f = list->font();
+          f.setPixelSize(pixels);
+          list->setFont(f);
+        }
+        QVERIFY(list->count() > 0);
+        const QStringList columns = list->item(0)->text().split('\t');
+        QCOMPARE(columns.size(), 6);
+        const std::vector<int> x = ColumnPositions(columns, list->ColumnStops(), list->fontMetrics());
+        for (int i = 0; i < 6; ++i) {
+          auto* heading =
+              w.mainWindow->findChild<QLabel*>(list->objectName() + QStringLiteral("Heading%1").arg(i));
+          QVERIFY(heading);
+          QCOMPARE(heading->x(), list->x() + list->ColumnLeft(i));
+          QCOMPARE(list->x() + TabStopListBox::kTextInset + x[i], heading->x());
+        }
+      }
+    }
+    // Values that fit the given stops leave them where they are.
+    QCOMPARE(w.mainWindow->TariffOverview()->ColumnStops(), w.mainWindow->TariffOverview()->TabStopsPixels());
+    // A negative time fits its column and stays whole.
+    QVERIFY(w.mainWindow->TariffOverview()->item(0)->text().contains(QStringLiteral("\t-00:04:25\t")));
   }
 
   void collapseAndExpand() {
