@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // The statistics window: a tariff's current or previous period, or a
-// calendar month, as online minutes and costs per day, stacked by entry,
-// with the totals and, for the running period, where the costs are heading.
+// calendar month, as online minutes, costs and (for a tariff with a data
+// volume) megabytes per day, stacked by entry, with the totals and, for the
+// running period, where the costs, the time budget and the volume are heading.
 // It reads the whole connection log each time it is shown or the choice
 // changes; the log is never changed.
 
@@ -54,6 +55,8 @@ class StatisticsWindow : public QDialog {
   QWidget* figures_;
   QChartView* minutesChart_;
   QChartView* costsChart_;
+  QChartView* volumeChart_;
+  QLabel* noConnections_;
   QLabel* onlineTime_;
   QLabel* traffic_;
   QLabel* costs_;

@@ -3,6 +3,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QStackedBarSeries>
+#include <QValueAxis>
 #include <filesystem>
 
 #include "tests/ui/DialogFixture.h"
@@ -47,6 +48,12 @@ int BarSets(QChartView* view) {
   return series ? series->count() : -1;
 }
 
+// The value axis's step, which must be a whole number.
+double Step(QChartView* view) {
+  auto* axis = qobject_cast<QValueAxis*>(view->chart()->axes(Qt::Vertical).value(0));
+  return axis && axis->tickCount() > 1 ? axis->max() / (axis->tickCount() - 1) : -1;
+}
+
 int Days(QChartView* view) {
   auto* axis = qobject_cast<QBarCategoryAxis*>(view->chart()->axes(Qt::Horizontal).value(0));
   return axis ? axis->count() : -1;
@@ -86,6 +93,63 @@ class StatisticsWindowTest : public QObject {
     Choose(Control<QComboBox>(s, "tariffChoice"), QStringLiteral("alle Einträge"));
     QCOMPARE(BarSets(Control<QChartView>(s, "minutesChart")), 2);
     QCOMPARE(Control<QLabel>(s, "onlineTime")->text(), QStringLiteral("Onlinezeit: 00:15:00"));
+  }
+
+  void aVolumeTariffGetsItsChartAndWhereItsVolumeIsHeading() {
+    DialogWorld w;
+    constexpr int64_t kGB = int64_t{1} << 30;
+    TariffRecord t;
+    t.Name = "Volumen";
+    t.EntryName = "Netz";
+    t.StartDate = kDecember;
+    t.VolumeLimit = 5 * kGB;
+    t.PeriodBytes = kGB;  // in seven days of 31: 4,4 GB at the end
+    w.UseTariffs({t});
+    Log(w, "Netz", kDecember + 1 + 0.5, 60, 0, 3 * 1024 * 1024);
+    w.mainWindow->StripItems().statistics->trigger();
+    StatisticsWindow& s = w.set->Statistics();
+    auto* volume = Control<QChartView>(s, "volumeChart");
+    QVERIFY(volume->isVisible());
+    QCOMPARE(Days(volume), 31);
+    QCOMPARE(Step(volume), 1.0);  // 3 MB on the highest day: 0, 1, 2, 3
+    QCOMPARE(Control<QLabel>(s, "projection")->text(),
+             QStringLiteral("Hochrechnung zum Periodenende: 0,00 (kein Budget)\n"
+                            "Hochrechnung zum Periodenende: 4,4 GB (Limit 5,00 GB)"));
+    // 2 GB in seven days: used up on the 18th.
+    t.PeriodBytes = 2 * kGB;
+    w.UseTariffs({t});
+    s.Open();
+    QVERIFY(
+        Control<QLabel>(s, "projection")->text().endsWith(QStringLiteral("\nDas Volumen reicht bis 18.12.")));
+    // A tariff without a volume has no such chart.
+    t.VolumeLimit = 0;
+    t.TimeLimit = 600;
+    t.PeriodSeconds = 7 * 3600;
+    w.UseTariffs({t});
+    s.Open();
+    QVERIFY(!volume->isVisible());
+    QCOMPARE(Control<QLabel>(s, "projection")->text(),
+             QStringLiteral("Hochrechnung zum Periodenende: 0,00 (kein Budget)\n"
+                            "Hochrechnung zum Periodenende: 31,0 Stunden (Budget 10,0 Stunden)"));
+  }
+
+  void axesCountInWholeNumbersAndAnEmptyPeriodSaysSo() {
+    DialogWorld w;
+    PrepareTariffAndLog(w);
+    w.mainWindow->StripItems().statistics->trigger();
+    StatisticsWindow& s = w.set->Statistics();
+    // Three minutes on the highest day: no label twice.
+    QCOMPARE(Step(Control<QChartView>(s, "minutesChart")), 1.0);
+    QVERIFY(Control<QLabel>(s, "noConnections")->isHidden());
+    // "alle Einträge" says why it cannot be chosen with a tariff's period.
+    auto* tariffs = Control<QComboBox>(s, "tariffChoice");
+    QVERIFY(tariffs->itemData(tariffs->count() - 1, Qt::ToolTipRole).toString().contains("Kalendermonat"));
+    Choose(Control<QComboBox>(s, "periodChoice"), QStringLiteral("Oktober 2026"));
+    QVERIFY(tariffs->itemData(tariffs->count() - 1, Qt::ToolTipRole).toString().isEmpty());
+    QCOMPARE(Control<QLabel>(s, "noConnections")->text(),
+             QStringLiteral("Keine Verbindungen in diesem Zeitraum"));
+    QVERIFY(Control<QLabel>(s, "noConnections")->isVisible());
+    QVERIFY(!Control<QChartView>(s, "minutesChart")->isVisible());
   }
 
   void anUnreadableLogIsToldInTheWindow() {
