@@ -7,6 +7,7 @@
 #include "ui/FirstStartDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageBoxes.h"
+#include "ui/ScreenFit.h"
 #include "ui/SettingsDialog.h"
 #include "ui/StatisticsWindow.h"
 #include "ui/TariffEditor.h"
@@ -30,6 +31,10 @@ DialogSet::DialogSet(MainWindow& mainWindow) : mainWindow_(mainWindow) {
   errorReport_ =
       std::make_unique<ErrorReportDialog>(services.internetState, services.registry, services.shell);
   statistics_ = std::make_unique<StatisticsWindow>(core, mainWindow);
+  for (QWidget* window : std::initializer_list<QWidget*>{settings_.get(), editor_.get(), userSettings_.get(),
+                                                         about_.get(), wizard_.get(), firstStart_.get(),
+                                                         errorReport_.get(), statistics_.get()})
+    KeepOnScreen(*window);
   ConnectDialogs();
   ConnectCommands();
 }
