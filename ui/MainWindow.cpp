@@ -378,8 +378,12 @@ void MainWindow::StorePosition() {
 
 void MainWindow::Show(const AccountingSnapshot& s) {
   const RegionalSettings& rs = services_.regional;
-  const TextWidthFn width = [this](const std::string& text) {
-    return fontMetrics().horizontalAdvance(QString::fromStdString(text));
+  // The log's entry is measured in the log's font against the room its
+  // column has there: a name that fits is never cut.
+  const QFontMetrics logFont = connectionLog_->fontMetrics();
+  const int entryRoom = std::max(1, connectionLog_->ColumnWidth(0));
+  const TextWidthFn width = [&logFont, entryRoom](const std::string& text) {
+    return logFont.horizontalAdvance(QString::fromStdString(text)) * kEntryColumnPixels / entryRoom;
   };
   if (s.Changed(AccountingSnapshot::kCaption)) {
     coreCaption_ = QString::fromStdString(s.tariffCaption);

@@ -135,6 +135,8 @@ StatisticsWindow::StatisticsWindow(const AccountingCore& core, DialogHost& host)
   periodChoice_ = Named(new QComboBox(this), "periodChoice");
   tariffChoice_ = Named(new QComboBox(this), "tariffChoice");
   tariffChoice_->setMinimumWidth(180);
+  // Filled when shown: as wide as its longest choice, none cut.
+  periodChoice_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   periodLabel_ = Named(new QLabel(this), "periodLabel");
   failure_ = Named(new QLabel(this), "failure");
   failure_->setWordWrap(true);

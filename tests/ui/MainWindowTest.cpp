@@ -77,7 +77,18 @@ class MainWindowTest : public QObject {
     r.cost = 123456;
     r.received = 99999999;
     w.mainWindow->Core().Services().log.Append(r);
+    for (const char* entry : {"DSL-Reserve", "Zugang mit langem Na"}) {
+      r.entry = entry;
+      w.mainWindow->Core().Services().log.Append(r);
+    }
     w.mainWindow->Start();
+    // An entry that fits the log's first column stays whole; a longer one
+    // is cut to it.
+    TabStopListBox* log = w.mainWindow->ConnectionLogList();
+    QVERIFY(log->item(1)->text().startsWith(QStringLiteral("DSL-Reserve\t")));
+    const QString cut = log->item(2)->text().section('\t', 0, 0);
+    QVERIFY(cut.size() < 20);
+    QVERIFY(log->fontMetrics().horizontalAdvance(cut) <= log->ColumnWidth(0));
     TariffRecord t = Tariff("Monatstarif", "Netz");
     t.CostLimit = 5000;
     t.DailyAllowance = 2;
