@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/StatisticsWindow.h"
 
-#include <QBarCategoryAxis>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QStackedBarSeries>
@@ -57,7 +58,7 @@ QLocale AxisLocale(const RegionalSettings& rs) {
 // One bar a day, one part of it an entry; `scale` turns the values into
 // what the axis shows, whose labels step by whole numbers.
 QChart* DayChart(const PeriodStatistics& s, const std::vector<std::vector<double>>& values, double scale,
-                 const QString& title, const char* labelFormat, const QLocale& locale) {
+                 const QString& title, const char* labelFormat, const QLocale& locale, int dayStep) {
   auto* series = new QStackedBarSeries;
   std::vector<double> dayTotals(s.days.size(), 0.0);
   for (size_t e = 0; e < s.entries.size(); ++e) {
@@ -78,11 +79,14 @@ QChart* DayChart(const PeriodStatistics& s, const std::vector<std::vector<double
   chart->legend()->setAlignment(Qt::AlignBottom);
   chart->legend()->setVisible(!s.entries.empty());
 
-  QStringList days;
-  for (TDateTime day : s.days) days << QString::number(DecodeDate(day).day);
-  auto* dayAxis = new QBarCategoryAxis;
-  dayAxis->append(days);
-  // Thirty-one day numbers side by side, none cut short.
+  // The bar of day i stands at i; every `dayStep`-th day is numbered, so
+  // that the numbers have room and none is cut short.
+  auto* dayAxis = new QCategoryAxis;
+  dayAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+  dayAxis->setRange(-0.5, static_cast<double>(s.days.size()) - 0.5);
+  dayAxis->setStartValue(-0.5);
+  for (size_t d = 0; d < s.days.size(); d += static_cast<size_t>(dayStep))
+    dayAxis->append(QString::number(DecodeDate(s.days[d]).day), static_cast<double>(d));
   QFont small = dayAxis->labelsFont();
   small.setPointSizeF(small.pointSizeF() * 0.8);
   dayAxis->setLabelsFont(small);
@@ -119,6 +123,19 @@ QString Hours(double seconds, const RegionalSettings& rs) {
   QString number = QString::number(seconds / 3600, 'f', 1);
   number.replace(QLatin1Char('.'), QChar::fromLatin1(rs.decimalSeparator));
   return number + QStringLiteral(" Stunden");
+}
+
+// Every how many days a number fits under the bars of `days` days in a
+// chart `width` wide.
+int DayStep(int width, size_t days, const QFont& font) {
+  const int room = std::max(1, width - 90);  // less the value axis and the margins
+  // The axis's smaller font; a number with room for half of itself either side.
+  QFont small = font;
+  small.setPointSizeF(font.pointSizeF() * 0.8);
+  const int label = QFontMetrics(small).horizontalAdvance(QStringLiteral("30")) * 8 / 5;
+  int step = 1;
+  while (days > 0 && static_cast<size_t>(room) * step / days < static_cast<size_t>(label)) ++step;
+  return step;
 }
 
 void ReplaceChart(QChartView* view, QChart* chart) {
@@ -212,6 +229,18 @@ void StatisticsWindow::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) FillChoices();
 }
 
+void StatisticsWindow::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  // Narrower or wider, the day numbers need another step: drawn again.
+  const auto* days = minutesChart_->chart()
+                         ? qobject_cast<QCategoryAxis*>(minutesChart_->chart()->axes(Qt::Horizontal).value(0))
+                         : nullptr;
+  if (days && figures_->isVisible() &&
+      DayStep(minutesChart_->width(), static_cast<size_t>(days->max() + 0.5), font()) != dayStep_)
+    QMetaObject::invokeMethod(
+        this, [this] { Refresh(); }, Qt::QueuedConnection);
+}
+
 void StatisticsWindow::FillChoices() {
   const QSignalBlocker periodBlocker(periodChoice_);
   const QSignalBlocker tariffBlocker(tariffChoice_);
@@ -297,12 +326,14 @@ void StatisticsWindow::ShowFigures(const PeriodStatistics& s, const DayRange& pe
       QStringLiteral("Vom %1 bis %2")
           .arg(Q(FormatShortDate(rs, period.firstDay)), Q(FormatShortDate(rs, period.lastDay))));
   const QLocale locale = AxisLocale(rs);
-  ReplaceChart(minutesChart_,
-               DayChart(s, s.minutes, 1, QStringLiteral("Onlinezeit pro Tag (Minuten)"), "%.0f", locale));
-  ReplaceChart(costsChart_, DayChart(s, s.costs, 0.01, QStringLiteral("Kosten pro Tag"), "%.2f", locale));
+  dayStep_ = DayStep(minutesChart_->width(), s.days.size(), font());
+  ReplaceChart(minutesChart_, DayChart(s, s.minutes, 1, QStringLiteral("Onlinezeit pro Tag (Minuten)"),
+                                       "%.0f", locale, dayStep_));
+  ReplaceChart(costsChart_,
+               DayChart(s, s.costs, 0.01, QStringLiteral("Kosten pro Tag"), "%.2f", locale, dayStep_));
   const bool withVolume = tariff && HasVolumeLimit(*tariff);
   ReplaceChart(volumeChart_, DayChart(s, s.dayBytes, 1.0 / (1024 * 1024),
-                                      QStringLiteral("Datenmenge pro Tag (MB)"), "%.0f", locale));
+                                      QStringLiteral("Datenmenge pro Tag (MB)"), "%.0f", locale, dayStep_));
   const bool empty = s.entries.empty();
   noConnections_->setVisible(empty);
   minutesChart_->setVisible(!empty);

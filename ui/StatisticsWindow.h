@@ -32,6 +32,7 @@ class StatisticsWindow : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   // The current user's tariffs and the last twelve months, keeping what was
@@ -61,6 +62,7 @@ class StatisticsWindow : public QDialog {
   QLabel* traffic_;
   QLabel* costs_;
   QLabel* projection_;
+  int dayStep_ = 1;  // every how many days a number stands under the bars
 };
 
 }  // namespace tarifuhr

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QStackedBarSeries>
@@ -54,9 +55,10 @@ double Step(QChartView* view) {
   return axis && axis->tickCount() > 1 ? axis->max() / (axis->tickCount() - 1) : -1;
 }
 
+// The bars of the first entry: one a day.
 int Days(QChartView* view) {
-  auto* axis = qobject_cast<QBarCategoryAxis*>(view->chart()->axes(Qt::Horizontal).value(0));
-  return axis ? axis->count() : -1;
+  auto* series = qobject_cast<QStackedBarSeries*>(view->chart()->series().value(0));
+  return series && series->count() > 0 ? static_cast<int>(series->barSets().front()->count()) : -1;
 }
 
 }  // namespace
@@ -141,6 +143,19 @@ class StatisticsWindowTest : public QObject {
     // Three minutes on the highest day: no label twice.
     QCOMPARE(Step(Control<QChartView>(s, "minutesChart")), 1.0);
     QVERIFY(Control<QLabel>(s, "noConnections")->isHidden());
+    // Day numbers: every one where they have room, else every n-th, none cut.
+    const auto dayLabels = [&s] {
+      QCoreApplication::processEvents();
+      auto* axis = qobject_cast<QCategoryAxis*>(
+          Control<QChartView>(s, "minutesChart")->chart()->axes(Qt::Horizontal).value(0));
+      return axis ? axis->categoriesLabels() : QStringList();
+    };
+    s.resize(1600, s.height());
+    QCOMPARE(dayLabels().size(), 31);
+    s.resize(480, s.height());
+    const QStringList narrow = dayLabels();
+    QVERIFY(narrow.size() > 1 && narrow.size() < 31);
+    QCOMPARE(narrow.front(), QStringLiteral("1"));
     // "alle Einträge" says why it cannot be chosen with a tariff's period.
     auto* tariffs = Control<QComboBox>(s, "tariffChoice");
     QVERIFY(tariffs->itemData(tariffs->count() - 1, Qt::ToolTipRole).toString().contains("Kalendermonat"));
