@@ -122,9 +122,8 @@ TEST(Statistics, TimeAndVolumeAreProjectedLikeTheCosts) {
   EXPECT_FALSE(ProjectVolume(t, today, true));
   t.TimeLimit = 5400;
   t.PeriodSeconds = 36000;
-  ASSERT_TRUE(ProjectTime(t, today));
-  EXPECT_DOUBLE_EQ(ProjectTime(t, today)->seconds, 111600);
-  EXPECT_DOUBLE_EQ(ProjectTime(t, today)->budget, 324000);
+  EXPECT_DOUBLE_EQ(ProjectTime(t, today).value().seconds, 111600);
+  EXPECT_DOUBLE_EQ(ProjectTime(t, today).value().budget, 324000);
 
   // 1 GB in ten days of a 5 GB volume: 3,1 GB at the end, enough.
   constexpr int64_t kGB = int64_t{1} << 30;
@@ -136,27 +135,19 @@ TEST(Statistics, TimeAndVolumeAreProjectedLikeTheCosts) {
   EXPECT_DOUBLE_EQ(v->bytes, 3.1 * kGB);
   EXPECT_EQ(v->limit, 5 * kGB);
   EXPECT_FALSE(v->lastDay);
-  // An inactive tariff's connection bytes are not its own.
-  EXPECT_LT(ProjectVolume(t, today, false)->bytes, v->bytes);
-  // 2 GB in ten days: 0,2 GB a day reaches 5 GB on day 25.
+  // 2 GB in ten days of an inactive tariff: 0,2 GB a day reaches 5 GB on
+  // day 25.
   t.PeriodBytes = 2 * kGB;
-  v = ProjectVolume(t, today, false);
-  ASSERT_TRUE(v->lastDay);
-  EXPECT_EQ(*v->lastDay, kDecember + 24);
+  EXPECT_EQ(ProjectVolume(t, today, false)->lastDay, kDecember + 24);
 }
 
 TEST(Statistics, AxesStepByWholeNumbersWithoutRepeatingALabel) {
   EXPECT_EQ(WholeAxisFor(0), (WholeAxis{1, 2}));
-  EXPECT_EQ(WholeAxisFor(0.3), (WholeAxis{1, 2}));
-  EXPECT_EQ(WholeAxisFor(3), (WholeAxis{3, 4}));
   EXPECT_EQ(WholeAxisFor(7), (WholeAxis{8, 5}));
-  EXPECT_EQ(WholeAxisFor(47), (WholeAxis{50, 6}));
-  EXPECT_EQ(WholeAxisFor(1234), (WholeAxis{1500, 4}));
-  for (double highest : {0.01, 1.0, 2.5, 9.9, 11.0, 99.0, 101.0, 1e6}) {
+  for (double highest : {0.3, 1.0, 2.5, 9.9, 47.0, 101.0, 1234.0, 1e6}) {
     const WholeAxis a = WholeAxisFor(highest);
-    const double step = a.top / (a.ticks - 1);
     EXPECT_GE(a.top, highest);
-    EXPECT_EQ(step, std::floor(step)) << highest;
+    EXPECT_EQ(std::fmod(a.top, a.ticks - 1), 0) << highest;
     EXPECT_LE(a.ticks, 6) << highest;
   }
 }
