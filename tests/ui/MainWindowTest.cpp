@@ -67,60 +67,6 @@ class MainWindowTest : public QObject {
     QCOMPARE(mainWindow.TariffOverview()->TabStopsPixels().front(), qRound(69 * base / 4));
   }
 
-  void columnsStartUnderTheirHeadingsInAnyFont() {
-    UiWorld w;
-    ConnectionRecord r;
-    r.entry = "Netz";
-    r.start = EncodeDate(2026, 12, 7) + 0.5;
-    r.cost = 123456;
-    r.received = 99999999;
-    w.mainWindow->Core().Services().log.Append(r);
-    for (const char* entry : {"DSL-Reserve", "Zugang mit langem Na"}) {
-      r.entry = entry;
-      w.mainWindow->Core().Services().log.Append(r);
-    }
-    w.mainWindow->Start();
-    // An entry that fits the log's first column stays whole; a longer one
-    // is cut to it.
-    TabStopListBox* log = w.mainWindow->ConnectionLogList();
-    QVERIFY(log->item(1)->text().startsWith(QStringLiteral("DSL-Reserve\t")));
-    const QString cut = log->item(2)->text().section('\t', 0, 0);
-    QVERIFY(cut.size() < 20);
-    QVERIFY(log->fontMetrics().horizontalAdvance(cut) <= log->ColumnWidth(0));
-    TariffRecord t = Tariff("Monatstarif", "Netz");
-    t.CostLimit = 5000;
-    t.DailyAllowance = 2;
-    t.SecondsToday = 265;
-    t.PeriodBytes = 5406160;
-    t.PeriodCosts = 475155;
-    w.UseTariffs({t});
-    w.mainWindow->ToggleExpanded();
-    // Every line's columns under their headings, in the window's fonts and
-    // in a larger one.
-    for (int pixels : {0, 17}) {
-      for (TabStopListBox* list : {w.mainWindow->TariffOverview(), log}) {
-        if (pixels) {
-          QFont f = list->font();
-          f.setPixelSize(pixels);
-          list->setFont(f);
-        }
-        QVERIFY(list->count() > 0);
-        for (int line = 0; line < list->count(); ++line) {
-          const QStringList columns = list->item(line)->text().split('\t');
-          const std::vector<int> x = ColumnPositions(columns, list->ColumnStops(), list->fontMetrics());
-          for (int i = 0; i < columns.size(); ++i)
-            QCOMPARE(list->x() + TabStopListBox::kTextInset + x[i],
-                     w.mainWindow->findChild<QLabel*>(list->objectName() + QStringLiteral("Heading%1").arg(i))
-                         ->x());
-        }
-      }
-    }
-    // Values that fit the given stops leave them where they are.
-    QCOMPARE(w.mainWindow->TariffOverview()->ColumnStops(), w.mainWindow->TariffOverview()->TabStopsPixels());
-    // A negative time fits its column and stays whole.
-    QVERIFY(w.mainWindow->TariffOverview()->item(0)->text().contains(QStringLiteral("\t-00:04:25\t")));
-  }
-
   void collapseAndExpand() {
     UiWorld w;
     w.mainWindow->Start();
