@@ -6,7 +6,7 @@ window and the tariff editor are opened through the menus, and each is
 photographed into --out with its place on the screen printed.
 
     scripts/screenshots-small-screen.py --program build/bin/tarifuhr \
-        --sim build/bin/tarifuhr-sim --out /tmp/shots"""
+        --sim build/bin/tarifuhr-sim --out /tmp/shots [--scale 1.5]"""
 
 import argparse
 import os
@@ -23,7 +23,6 @@ from records import HEADER_SIZE, TARIFF_FIELDS, TOTALS_SIZE
 from run_statistics_screenshot import prepared_files, xdotool
 
 SCREEN = (1280, 800)
-SCALE = 2
 
 
 def with_volume(data):
@@ -37,9 +36,9 @@ def with_volume(data):
     return bytes(data)
 
 
-def at(x, y):
+def at(x, y, scale):
     """A point of the strip in the screen's pixels."""
-    return str(x * SCALE), str(y * SCALE)
+    return str(round(x * scale)), str(round(y * scale))
 
 
 def wait_for_window(env, title):
@@ -86,6 +85,7 @@ def main():
     ap.add_argument("--program", required=True)
     ap.add_argument("--sim", required=True)
     ap.add_argument("--out", required=True)
+    ap.add_argument("--scale", type=float, default=2)
     args = ap.parse_args()
     for tool in ("Xvfb", "xdotool", "import"):
         if not shutil.which(tool):
@@ -99,40 +99,40 @@ def main():
     env = dict(p.env, DISPLAY=f":{display}")
     xvfb = start_xvfb(display, screen=f"{SCREEN[0]}x{SCREEN[1]}x24")
     try:
-        p.start(display=f":{display}", env={"QT_SCALE_FACTOR": str(SCALE)})
+        p.start(display=f":{display}", env={"QT_SCALE_FACTOR": str(args.scale)})
         # Expanded by its chevron: the overview and the log.
-        xdotool(env, "mousemove", *at(500, 8), "click", "1")
+        xdotool(env, "mousemove", *at(500, 8, args.scale), "click", "1")
         time.sleep(1)
-        shot = os.path.join(args.out, "strip-expanded.png")
-        subprocess.run(["import", "-window", "root", "-crop", f"{513 * SCALE}x{261 * SCALE}+0+0", shot],
+        shot = os.path.join(args.out, f"strip-expanded-scale{args.scale:g}.png")
+        subprocess.run(["import", "-window", "root", "-crop", f"{round(513 * args.scale)}x{round(261 * args.scale)}+0+0", shot],
                        env=env, check=True, capture_output=True)
         print(f"screenshot: {shot}")
 
         # The strip's menu: past the two dial items and the user settings
         # to "Statistik".
-        xdotool(env, "mousemove", *at(60, 8), "click", "3")
+        xdotool(env, "mousemove", *at(60, 8, args.scale), "click", "3")
         time.sleep(1)
         xdotool(env, "key", "--delay", "150", *["Down"] * 4, "Return")
         window = wait_for_window(env, "Statistik")
         time.sleep(1.5)
-        photograph(env, args.out, "statistics-scale2-800px.png")
+        photograph(env, args.out, f"statistics-scale{args.scale:g}-800px.png")
         tell_place(env, window, "Statistik")
         # Scrolled down to the volume chart and the projections.
         x, y, w, h = geometry(env, window)
         xdotool(env, "mousemove", str(x + w // 2), str(y + h // 2), "click", "--repeat", "30", "--delay", "30", "5")
         time.sleep(1)
-        photograph(env, args.out, "statistics-volume-scale2-800px.png")
+        photograph(env, args.out, f"statistics-volume-scale{args.scale:g}-800px.png")
         close(env, window, "Statistik")
 
         # The overview's first row, then its menu's "Tarif-Einstellungen".
-        xdotool(env, "mousemove", *at(100, 50), "click", "1")
+        xdotool(env, "mousemove", *at(100, 50, args.scale), "click", "1")
         time.sleep(0.5)
         xdotool(env, "click", "3")
         time.sleep(1)
         xdotool(env, "key", "--delay", "150", *["Down"] * 2, "Return")
         window = wait_for_window(env, "Tarif Einstellungen")
         time.sleep(1)
-        photograph(env, args.out, "tariff-editor-scale2-800px.png")
+        photograph(env, args.out, f"tariff-editor-scale{args.scale:g}-800px.png")
         tell_place(env, window, "Tarif Einstellungen")
         close(env, window, "Tarif Einstellungen")
 
