@@ -4,7 +4,6 @@
 // buttons below it, and a window kept inside its screen's available area
 // however large the scale makes it.
 
-class QBoxLayout;
 class QLayout;
 class QWidget;
 
