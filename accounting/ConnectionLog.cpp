@@ -9,8 +9,6 @@
 namespace tarifuhr {
 namespace {
 
-constexpr int kEntryColumnPixels = 68;
-
 std::string CutTimeColumn(std::string column, size_t timeLength) {
   if (timeLength > 8) column.resize(column.size() >= 4 ? column.size() - 4 : 0);
   return column;

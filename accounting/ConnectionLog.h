@@ -53,6 +53,9 @@ class LogListView {
 
 // Width of a text in pixels in the main window's font.
 using TextWidthFn = std::function<int(const std::string&)>;
+// An entry name wider than this, as `width` measures it, loses characters
+// from its end.
+inline constexpr int kEntryColumnPixels = 68;
 
 class ConnectionLog {
  public:

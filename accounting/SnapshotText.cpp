@@ -65,11 +65,13 @@ std::string StripTipText(const std::string& caption, const std::string& userSect
   return caption + " – Benutzer: " + OneLine(name);
 }
 
-std::string OverviewRowText(const OverviewRow& r, const TextWidthFn& width, const RegionalSettings& rs) {
-  std::string row = CutToWidth(OneLine(r.name), width, 90, 15) + "\t";
-  row += CutToWidth(FormatDuration(r.periodSeconds), width, 48, 8) + "\t";
-  row += CutToWidth(FormatDuration(r.dailyAllowanceSeconds), width, 48, 8) + "\t";
-  row += (r.secondsLeftToday ? CutToWidth(FormatDuration(*r.secondsLeftToday), width, 48, 8) : "00:00:00") +
+std::string OverviewRowText(const OverviewRow& r, const TextWidthFn& width, const RegionalSettings& rs,
+                            const OverviewColumnRoom& room) {
+  std::string row = CutToWidth(OneLine(r.name), width, room.name, 15) + "\t";
+  row += CutToWidth(FormatDuration(r.periodSeconds), width, room.time, 8) + "\t";
+  row += CutToWidth(FormatDuration(r.dailyAllowanceSeconds), width, room.timePerDay, 8) + "\t";
+  row += (r.secondsLeftToday ? CutToWidth(FormatDuration(*r.secondsLeftToday), width, room.leftToday, 8)
+                             : "00:00:00") +
          "\t";
   if (r.volumeLeftInPeriod) {
     row += FormatVolume(*r.volumeLeftInPeriod, rs) + "\t";

@@ -35,9 +35,20 @@ FigureTexts TipsOfFigures(const std::optional<StripFigures>& figures);
 // (the section without its data file).
 std::string StripTipText(const std::string& caption, const std::string& userSection);
 
+// The room, in the pixels `width` measures, a column's text may take
+// before it is cut: by default the narrow design widths; the window hands
+// the widths its columns have in its list's font.
+struct OverviewColumnRoom {
+  int name = 90;
+  int time = 48;
+  int timePerDay = 48;
+  int leftToday = 48;
+};
+
 // Name, time, time a day, left today, traffic (or volume left) and costs,
-// separated by tabs; a column too wide for its place is cut.
-std::string OverviewRowText(const OverviewRow& row, const TextWidthFn& width, const RegionalSettings& rs);
+// separated by tabs; a column too wide for its room is cut.
+std::string OverviewRowText(const OverviewRow& row, const TextWidthFn& width, const RegionalSettings& rs,
+                            const OverviewColumnRoom& room = {});
 
 // Two lines for the tray's tip; empty without a data volume.
 std::string VolumeStatusText(const std::optional<VolumeLeft>& volume, const RegionalSettings& rs);

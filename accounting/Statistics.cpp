@@ -45,12 +45,14 @@ PeriodStatistics BuildStatistics(const std::vector<ConnectionRecord>& records, c
 
   s.minutes.assign(s.entries.size(), std::vector<double>(static_cast<size_t>(dayCount), 0.0));
   s.costs = s.minutes;
+  s.dayBytes = s.minutes;
   for (const DayUse& u : use) {
     const auto e = static_cast<size_t>(std::lower_bound(s.entries.begin(), s.entries.end(), u.entry) -
                                        s.entries.begin());
     const auto d = static_cast<size_t>(std::floor(u.day) - first);
     s.minutes[e][d] += u.seconds / 60;
     s.costs[e][d] += u.cost;
+    s.dayBytes[e][d] += static_cast<double>(u.received + u.sent);
     s.seconds += u.seconds;
     s.bytes += u.received + u.sent;
     s.cost += u.cost;
@@ -58,14 +60,58 @@ PeriodStatistics BuildStatistics(const std::vector<ConnectionRecord>& records, c
   return s;
 }
 
-CostProjection ProjectCosts(const TariffRecord& t, TDateTime today) {
+namespace {
+
+// Days of the running period so far, today included, and all of them.
+std::pair<int, int> ElapsedAndDays(const TariffRecord& t, TDateTime today) {
   const DayRange period = CurrentPeriod(t);
   const int days = period.Days();
-  const int elapsed = std::clamp(DayRange{period.firstDay, DateOf(today)}.Days(), 1, std::max(days, 1));
+  return {std::clamp(DayRange{period.firstDay, DateOf(today)}.Days(), 1, std::max(days, 1)), days};
+}
+
+}  // namespace
+
+CostProjection ProjectCosts(const TariffRecord& t, TDateTime today) {
+  const auto [elapsed, days] = ElapsedAndDays(t, today);
   CostProjection p;
   p.cost = t.PeriodCosts / elapsed * days;
   if (BudgetOf(t) == BudgetKind::Cost) p.budget = t.CostLimit;
   return p;
+}
+
+std::optional<TimeProjection> ProjectTime(const TariffRecord& t, TDateTime today) {
+  if (BudgetOf(t) != BudgetKind::Time) return std::nullopt;
+  const auto [elapsed, days] = ElapsedAndDays(t, today);
+  return TimeProjection{t.PeriodSeconds / elapsed * days, t.TimeLimit * 60};
+}
+
+std::optional<VolumeProjection> ProjectVolume(const TariffRecord& t, TDateTime today, bool active) {
+  if (!HasVolumeLimit(t)) return std::nullopt;
+  const auto [elapsed, days] = ElapsedAndDays(t, today);
+  const double used = static_cast<double>(t.PeriodBytes + (active ? t.ConnectionBytes : 0));
+  const double perDay = used / elapsed;
+  VolumeProjection p{perDay * days, t.VolumeLimit, std::nullopt};
+  if (p.bytes > static_cast<double>(t.VolumeLimit)) {
+    // The day whose use reaches the limit, the first day counting as one.
+    const double reached = std::ceil(static_cast<double>(t.VolumeLimit) / perDay);
+    p.lastDay = CurrentPeriod(t).firstDay + std::max(reached, 1.0) - 1;
+  }
+  return p;
+}
+
+WholeAxis WholeAxisFor(double highest) {
+  if (!(highest > 0)) return {};
+  // Steps of 1, 2 or 5 times a power of ten, at most five of them.
+  double step = 1;
+  for (double power = 1;; power *= 10) {
+    const double found = highest / 5 <= power ? power : highest / 5 <= 2 * power ? 2 * power : 5 * power;
+    if (highest / 5 <= 5 * power) {
+      step = found;
+      break;
+    }
+  }
+  const double steps = std::max(1.0, std::ceil(highest / step));
+  return {steps * step, static_cast<int>(steps) + 1};
 }
 
 }  // namespace tarifuhr

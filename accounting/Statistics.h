@@ -33,7 +33,8 @@ struct PeriodStatistics {
   std::vector<std::string> entries;  // those with use, in name order
   // Indexed [entry][day] as the two lists above.
   std::vector<std::vector<double>> minutes;
-  std::vector<std::vector<double>> costs;  // cents
+  std::vector<std::vector<double>> costs;     // cents
+  std::vector<std::vector<double>> dayBytes;  // received and sent
   double seconds = 0;
   int64_t bytes = 0;  // received and sent
   double cost = 0;    // cents
@@ -53,5 +54,35 @@ struct CostProjection {
 // carried on to the period's end at their average per day so far (today
 // included).
 CostProjection ProjectCosts(const TariffRecord& t, TDateTime today);
+
+struct TimeProjection {
+  double seconds = 0;  // online at the period's end
+  double budget = 0;   // seconds of the time budget
+};
+
+// The same for the online time of a tariff with a time budget; none
+// without one.
+std::optional<TimeProjection> ProjectTime(const TariffRecord& t, TDateTime today);
+
+struct VolumeProjection {
+  double bytes = 0;  // used at the period's end
+  int64_t limit = 0;
+  // The day the volume is used up at that pace, when that is before the
+  // period's end.
+  std::optional<TDateTime> lastDay;
+};
+
+// The same for the data volume, the open connection's bytes included when
+// the tariff is the active one; none without a volume limit.
+std::optional<VolumeProjection> ProjectVolume(const TariffRecord& t, TDateTime today, bool active);
+
+// A value axis from 0 with whole-number steps: no two labels alike
+// however small the values.
+struct WholeAxis {
+  double top = 1;
+  int ticks = 2;  // labels, 0 and `top` included
+  bool operator==(const WholeAxis&) const = default;
+};
+WholeAxis WholeAxisFor(double highest);
 
 }  // namespace tarifuhr

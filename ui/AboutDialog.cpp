@@ -87,7 +87,8 @@ AboutDialog::AboutDialog(Shell& shell)
   licence->setReadOnly(true);
   licence->setLineWrapMode(QPlainTextEdit::NoWrap);
   licence->setPlainText(LicenceTerms());
-  licence->setMinimumSize(520, 200);
+  // It scrolls: on a small screen the box keeps its "OK" in reach.
+  licence->setMinimumSize(200, 60);
   auto* ok = Named(new QPushButton(QStringLiteral("OK"), this), "ok");
 
   auto* g = new QGridLayout(this);
@@ -118,6 +119,7 @@ AboutDialog::AboutDialog(Shell& shell)
   for (ClickLabel* l : {picture, programName, notice})
     connect(l, &ClickLabel::clicked, this, [this] { close(); });
   connect(ok, &QPushButton::clicked, this, [this] { close(); });
+  resize(560, 440);
 }
 
 void AboutDialog::Open(const std::string& target) { shell_.Open(target); }

@@ -7,6 +7,7 @@
 #include "ui/FirstStartDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageBoxes.h"
+#include "ui/ScreenFit.h"
 #include "ui/SettingsDialog.h"
 #include "ui/StatisticsWindow.h"
 #include "ui/TariffEditor.h"
@@ -48,8 +49,10 @@ DialogSet::DialogSet(MainWindow& mainWindow) : mainWindow_(mainWindow) {
   statistics_ = std::make_unique<StatisticsWindow>(core, mainWindow);
   for (QWidget* dialog : std::initializer_list<QWidget*>{settings_.get(), editor_.get(), userSettings_.get(),
                                                          about_.get(), wizard_.get(), firstStart_.get(),
-                                                         errorReport_.get(), statistics_.get()})
+                                                         errorReport_.get(), statistics_.get()}) {
     KeepAbove(*dialog, mainWindow);
+    KeepOnScreen(*dialog);
+  }
   ConnectDialogs();
   ConnectCommands();
 }

@@ -112,22 +112,29 @@ MainWindow::~MainWindow() {
   timer_.stop();
 }
 
-QLabel* MainWindow::HeaderBar(const QRect& geometry,
-                              std::initializer_list<std::pair<const char*, int>> columns) {
+QLabel* MainWindow::HeaderBar(const QRect& geometry, TabStopListBox* list, const QStringList& captions) {
   auto* bar = new QLabel(this);
   bar->setGeometry(geometry);
   bar->setPixmap(HeaderBarPicture());
   bar->setScaledContents(true);
   bar->setAttribute(Qt::WA_TransparentForMouseEvents);
-  // The captions sit 7 pixels into the bar, each at its column's left.
-  for (const auto& [text, left] : columns) {
-    auto* caption = new QLabel(QString::fromUtf8(text), this);
+  std::vector<QLabel*> labels;
+  for (int i = 0; i < captions.size(); ++i) {
+    auto* caption = new QLabel(captions[i], this);
+    caption->setObjectName(list->objectName() + QStringLiteral("Heading%1").arg(i));
     caption->setFont(Verdana(13, true));
     caption->setStyleSheet("color: black; background: transparent;");
     caption->adjustSize();
-    caption->move(left, geometry.top() + 7);
     caption->setAttribute(Qt::WA_TransparentForMouseEvents);
+    labels.push_back(caption);
   }
+  // The captions sit 7 pixels into the bar, each where its column's texts
+  // begin, wherever the list's font puts the stops.
+  const auto place = [list, labels, top = geometry.top() + 7] {
+    for (size_t i = 0; i < labels.size(); ++i) labels[i]->move(list->x() + list->ColumnLeft(i), top);
+  };
+  place();
+  connect(list, &TabStopListBox::ColumnsChanged, this, place);
   return bar;
 }
 
@@ -184,32 +191,30 @@ void MainWindow::CreateStrip() {
 }
 
 void MainWindow::CreateOverview() {
-  overviewHeader_ = HeaderBar(
-      QRect(0, 17, 513, 25),
-      {{"Name", 2}, {"Zeit", 139}, {"Zeit/Tag", 220}, {"Z.Konto", 294}, {"Traffic", 364}, {"Kosten", 453}});
-
   tariffOverview_ = new TabStopListBox(this);
+  tariffOverview_->setObjectName(QStringLiteral("tariffOverview"));
   tariffOverview_->setGeometry(0, 42, 513, 97);
   tariffOverview_->setFont(Verdana(13));
   SetColors(tariffOverview_, Qt::black, Qt::white);
   tariffOverview_->SetItemHeight(16);
-  tariffOverview_->SetTabStops(kOverviewStops, fontMetrics());
+  tariffOverview_->SetTabStops(kOverviewStops);
+  overviewHeader_ = HeaderBar(QRect(0, 17, 513, 25), tariffOverview_,
+                              {"Name", "Zeit", "Zeit/Tag", "Z.Konto", "Traffic", "Kosten"});
   tariffOverview_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(tariffOverview_, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& p) { overviewMenu_->popup(tariffOverview_->mapToGlobal(p)); });
 }
 
 void MainWindow::CreateLog() {
-  logHeader_ = HeaderBar(
-      QRect(-1, 137, 514, 25),
-      {{"Account", 2}, {"Start", 88}, {"Ende", 224}, {"Zeit", 290}, {"Traffic", 360}, {"Kosten", 447}});
-
   connectionLog_ = static_cast<TabStopListBox*>(&logAdapter_.List());
+  connectionLog_->setObjectName(QStringLiteral("connectionLog"));
   connectionLog_->setGeometry(0, 162, 513, 97);
   connectionLog_->setFont(Verdana(10));
   SetColors(connectionLog_, QColor(0xEF, 0xEF, 0xEF), Qt::black);
   connectionLog_->SetItemHeight(12);
-  connectionLog_->SetTabStops(kLogStops, fontMetrics());
+  connectionLog_->SetTabStops(kLogStops);
+  logHeader_ = HeaderBar(QRect(-1, 137, 514, 25), connectionLog_,
+                         {"Account", "Start", "Ende", "Zeit", "Traffic", "Kosten"});
   connectionLog_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(connectionLog_, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& p) { stripMenu_->popup(connectionLog_->mapToGlobal(p)); });
@@ -393,8 +398,12 @@ void MainWindow::StorePosition() {
 
 void MainWindow::Show(const AccountingSnapshot& s) {
   const RegionalSettings& rs = services_.regional;
-  const TextWidthFn width = [this](const std::string& text) {
-    return fontMetrics().horizontalAdvance(QString::fromStdString(text));
+  // The log's entry is measured in the log's font against the room its
+  // column has there: a name that fits is never cut.
+  const QFontMetrics logFont = connectionLog_->fontMetrics();
+  const int entryRoom = std::max(1, connectionLog_->ColumnWidth(0));
+  const TextWidthFn width = [&logFont, entryRoom](const std::string& text) {
+    return logFont.horizontalAdvance(QString::fromStdString(text)) * kEntryColumnPixels / entryRoom;
   };
   if (s.Changed(AccountingSnapshot::kCaption)) {
     coreCaption_ = QString::fromStdString(s.tariffCaption);
@@ -406,7 +415,7 @@ void MainWindow::Show(const AccountingSnapshot& s) {
     ShowFigureTips(TipsOfFigures(s.figures));
   }
   ShowStripTip(s.user);
-  if (s.Changed(AccountingSnapshot::kOverview)) ShowOverview(s.overview, width);
+  if (s.Changed(AccountingSnapshot::kOverview)) ShowOverview(s.overview);
   // The log's records first: the open record's line follows them.
   if (s.Changed(AccountingSnapshot::kLog)) historyLineCount_ = ShowLogRecords(s.log, logAdapter_, width, rs);
   if (s.Changed(AccountingSnapshot::kLogLine))
@@ -437,12 +446,20 @@ void MainWindow::ShowVolumeStatus(const std::string& text) {
                              : kCaption + QLatin1Char('\n') + QString::fromStdString(text));
 }
 
-void MainWindow::ShowOverview(const std::vector<OverviewRow>& rows, const TextWidthFn& width) {
+void MainWindow::ShowOverview(const std::vector<OverviewRow>& rows) {
+  // Cut only what does not fit its column as the list draws it.
+  const QFontMetrics listFont = tariffOverview_->fontMetrics();
+  const TextWidthFn inListFont = [&listFont](const std::string& text) {
+    return listFont.horizontalAdvance(QString::fromStdString(text));
+  };
+  const OverviewColumnRoom room{tariffOverview_->ColumnWidth(0), tariffOverview_->ColumnWidth(1),
+                                tariffOverview_->ColumnWidth(2), tariffOverview_->ColumnWidth(3)};
   const int selected = tariffOverview_->currentRow();
   tariffOverview_->setUpdatesEnabled(false);
   tariffOverview_->clear();
   for (const OverviewRow& r : rows)
-    tariffOverview_->addItem(QString::fromStdString(OverviewRowText(r, width, services_.regional)));
+    tariffOverview_->addItem(
+        QString::fromStdString(OverviewRowText(r, inListFont, services_.regional, room)));
   if (selected >= 0 && selected < tariffOverview_->count()) tariffOverview_->setCurrentRow(selected);
   tariffOverview_->setUpdatesEnabled(true);
 }

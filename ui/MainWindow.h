@@ -182,7 +182,8 @@ class MainWindow : public QWidget, public AccountingDisplay, public DialogHost {
                            QAction* tariffSettings = nullptr);
   QAction* AddItem(QMenu* menu, const QString& caption, std::function<void()> handler);
   // A coloured bar with the captions of a list's columns at their lefts.
-  QLabel* HeaderBar(const QRect& geometry, std::initializer_list<std::pair<const char*, int>> columns);
+  // A header bar with its column captions, each over its column of `list`.
+  QLabel* HeaderBar(const QRect& geometry, TabStopListBox* list, const QStringList& captions);
   void OnTimer();
   // For a tariff whose volume or budget is used and hangs up: asks whether
   // to dial anyway, and tells the core when the answer is yes.
@@ -196,7 +197,7 @@ class MainWindow : public QWidget, public AccountingDisplay, public DialogHost {
   // Asks what becomes of an open connection when the user ends the
   // program, and hangs it up if asked to; true when the program may end.
   bool MayEndWithOpenConnection();
-  void ShowOverview(const std::vector<OverviewRow>& rows, const TextWidthFn& width);
+  void ShowOverview(const std::vector<OverviewRow>& rows);
   void ShowVolumeStatus(const std::string& text);
   // The figure fields' tooltips, and the strip's with the current user.
   void ShowFigureTips(const FigureTexts& tips);

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/StatisticsWindow.h"
 
-#include <QBarCategoryAxis>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QStackedBarSeries>
@@ -19,10 +20,12 @@
 #include <algorithm>
 
 #include "accounting/AccountingCore.h"
+#include "accounting/ChargingRules.h"
 #include "accounting/ConnectionHistory.h"
 #include "accounting/Formats.h"
 #include "platform/Files.h"
 #include "ui/DialogSupport.h"
+#include "ui/ScreenFit.h"
 
 namespace tarifuhr {
 namespace {
@@ -53,9 +56,9 @@ QLocale AxisLocale(const RegionalSettings& rs) {
 }
 
 // One bar a day, one part of it an entry; `scale` turns the values into
-// what the axis shows.
+// what the axis shows, whose labels step by whole numbers.
 QChart* DayChart(const PeriodStatistics& s, const std::vector<std::vector<double>>& values, double scale,
-                 const QString& title, const char* labelFormat, const QLocale& locale) {
+                 const QString& title, const char* labelFormat, const QLocale& locale, int dayStep) {
   auto* series = new QStackedBarSeries;
   std::vector<double> dayTotals(s.days.size(), 0.0);
   for (size_t e = 0; e < s.entries.size(); ++e) {
@@ -76,11 +79,14 @@ QChart* DayChart(const PeriodStatistics& s, const std::vector<std::vector<double
   chart->legend()->setAlignment(Qt::AlignBottom);
   chart->legend()->setVisible(!s.entries.empty());
 
-  QStringList days;
-  for (TDateTime day : s.days) days << QString::number(DecodeDate(day).day);
-  auto* dayAxis = new QBarCategoryAxis;
-  dayAxis->append(days);
-  // Thirty-one day numbers side by side, none cut short.
+  // The bar of day i stands at i; every `dayStep`-th day is numbered, so
+  // that the numbers have room and none is cut short.
+  auto* dayAxis = new QCategoryAxis;
+  dayAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+  dayAxis->setRange(-0.5, static_cast<double>(s.days.size()) - 0.5);
+  dayAxis->setStartValue(-0.5);
+  for (size_t d = 0; d < s.days.size(); d += static_cast<size_t>(dayStep))
+    dayAxis->append(QString::number(DecodeDate(s.days[d]).day), static_cast<double>(d));
   QFont small = dayAxis->labelsFont();
   small.setPointSizeF(small.pointSizeF() * 0.8);
   dayAxis->setLabelsFont(small);
@@ -89,12 +95,47 @@ QChart* DayChart(const PeriodStatistics& s, const std::vector<std::vector<double
 
   auto* valueAxis = new QValueAxis;
   const double highest = dayTotals.empty() ? 0 : *std::max_element(dayTotals.begin(), dayTotals.end());
-  valueAxis->setRange(0, highest > 0 ? highest : 1);
-  valueAxis->applyNiceNumbers();
+  const WholeAxis whole = WholeAxisFor(highest);
+  valueAxis->setRange(0, whole.top);
+  valueAxis->setTickCount(whole.ticks);
+  valueAxis->setMinorTickCount(0);
   valueAxis->setLabelFormat(QString::fromLatin1(labelFormat));
   chart->addAxis(valueAxis, Qt::AlignLeft);
   series->attachAxis(valueAxis);
   return chart;
+}
+
+// A projected volume as the notice gives it: one decimal, in the unit the
+// amount has.
+QString ProjectedVolume(double bytes, const RegionalSettings& rs) {
+  constexpr double kKilo = 1024.0;
+  const auto text = [&rs](double value, int decimals, const char* unit) {
+    QString number = QString::number(value, 'f', decimals);
+    number.replace(QLatin1Char('.'), QChar::fromLatin1(rs.decimalSeparator));
+    return number + QLatin1String(unit);
+  };
+  if (bytes >= kKilo * kKilo * kKilo) return text(bytes / (kKilo * kKilo * kKilo), 1, " GB");
+  if (bytes >= kKilo * kKilo) return text(bytes / (kKilo * kKilo), 1, " MB");
+  return text(bytes / kKilo, 0, " KB");
+}
+
+QString Hours(double seconds, const RegionalSettings& rs) {
+  QString number = QString::number(seconds / 3600, 'f', 1);
+  number.replace(QLatin1Char('.'), QChar::fromLatin1(rs.decimalSeparator));
+  return number + QStringLiteral(" Stunden");
+}
+
+// Every how many days a number fits under the bars of `days` days in a
+// chart `width` wide.
+int DayStep(int width, size_t days, const QFont& font) {
+  const int room = std::max(1, width - 90);  // less the value axis and the margins
+  // The axis's smaller font; a number with room for half of itself either side.
+  QFont small = font;
+  small.setPointSizeF(font.pointSizeF() * 0.8);
+  const int label = QFontMetrics(small).horizontalAdvance(QStringLiteral("30")) * 8 / 5;
+  int step = 1;
+  while (days > 0 && static_cast<size_t>(room) * step / days < static_cast<size_t>(label)) ++step;
+  return step;
 }
 
 void ReplaceChart(QChartView* view, QChart* chart) {
@@ -111,6 +152,8 @@ StatisticsWindow::StatisticsWindow(const AccountingCore& core, DialogHost& host)
   periodChoice_ = Named(new QComboBox(this), "periodChoice");
   tariffChoice_ = Named(new QComboBox(this), "tariffChoice");
   tariffChoice_->setMinimumWidth(180);
+  // Filled when shown: as wide as its longest choice, none cut.
+  periodChoice_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   periodLabel_ = Named(new QLabel(this), "periodLabel");
   failure_ = Named(new QLabel(this), "failure");
   failure_->setWordWrap(true);
@@ -118,16 +161,26 @@ StatisticsWindow::StatisticsWindow(const AccountingCore& core, DialogHost& host)
   figures_ = new QWidget(this);
   minutesChart_ = Named(new QChartView(figures_), "minutesChart");
   costsChart_ = Named(new QChartView(figures_), "costsChart");
-  for (QChartView* view : {minutesChart_, costsChart_}) {
+  volumeChart_ = Named(new QChartView(figures_), "volumeChart");
+  for (QChartView* view : {minutesChart_, costsChart_, volumeChart_}) {
     view->setRenderHint(QPainter::Antialiasing);
-    view->setMinimumHeight(220);
+    view->setMinimumHeight(200);
   }
+  volumeChart_->hide();
+  noConnections_ =
+      Named(new QLabel(QStringLiteral("Keine Verbindungen in diesem Zeitraum"), figures_), "noConnections");
+  noConnections_->setAlignment(Qt::AlignCenter);
+  noConnections_->setMinimumHeight(80);
   onlineTime_ = Named(new QLabel(figures_), "onlineTime");
   traffic_ = Named(new QLabel(figures_), "traffic");
   costs_ = Named(new QLabel(figures_), "costs");
   projection_ = Named(new QLabel(figures_), "projection");
   auto* close = Named(new QPushButton(QStringLiteral("Schliessen"), this), "close");
   close->setAutoDefault(false);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(close);
+  QWidget* form = ScrollingForm(this, buttons);
 
   auto* choices = new QHBoxLayout;
   choices->addWidget(new QLabel(QStringLiteral("Zeitraum:"), this));
@@ -143,15 +196,17 @@ StatisticsWindow::StatisticsWindow(const AccountingCore& core, DialogHost& host)
   totals->addWidget(projection_, 1, 0, 1, 3);
   auto* figureLayout = new QVBoxLayout(figures_);
   figureLayout->setContentsMargins(0, 0, 0, 0);
+  figureLayout->addWidget(noConnections_);
   figureLayout->addWidget(minutesChart_, 1);
   figureLayout->addWidget(costsChart_, 1);
+  figureLayout->addWidget(volumeChart_, 1);
   figureLayout->addLayout(totals);
-  auto* layout = new QVBoxLayout(this);
+  auto* layout = new QVBoxLayout(form);
+  layout->setContentsMargins(0, 0, 0, 0);
   layout->addLayout(choices);
   layout->addWidget(periodLabel_);
   layout->addWidget(failure_);
   layout->addWidget(figures_, 1);
-  layout->addWidget(close, 0, Qt::AlignRight);
   resize(920, 640);
 
   connect(periodChoice_, &QComboBox::currentIndexChanged, this, [this] { ChoosePeriod(); });
@@ -172,6 +227,18 @@ void StatisticsWindow::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   // Brought back from minimized, it shows what it showed.
   if (!event->spontaneous()) FillChoices();
+}
+
+void StatisticsWindow::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  // Narrower or wider, the day numbers need another step: drawn again.
+  const auto* days = minutesChart_->chart()
+                         ? qobject_cast<QCategoryAxis*>(minutesChart_->chart()->axes(Qt::Horizontal).value(0))
+                         : nullptr;
+  if (days && figures_->isVisible() &&
+      DayStep(minutesChart_->width(), static_cast<size_t>(days->max() + 0.5), font()) != dayStep_)
+    QMetaObject::invokeMethod(
+        this, [this] { Refresh(); }, Qt::QueuedConnection);
 }
 
 void StatisticsWindow::FillChoices() {
@@ -210,6 +277,12 @@ void StatisticsWindow::ChoosePeriod() {
   const bool ofTariff = periodChoice_->currentData().toInt() < 0;
   const int allEntries = tariffChoice_->count() - 1;
   SetItemEnabled(tariffChoice_, allEntries, !ofTariff);
+  const QString why = ofTariff ? QStringLiteral(
+                                     "„alle Einträge“ gibt es nur für einen Kalendermonat: "
+                                     "ein Tarifzeitraum gehört zu einem Tarif.")
+                               : QString();
+  tariffChoice_->setItemData(allEntries, why, Qt::ToolTipRole);
+  tariffChoice_->setToolTip(why);
   if (ofTariff && tariffChoice_->currentIndex() == allEntries && allEntries > 0) {
     const QSignalBlocker blocker(tariffChoice_);
     tariffChoice_->setCurrentIndex(0);
@@ -253,19 +326,44 @@ void StatisticsWindow::ShowFigures(const PeriodStatistics& s, const DayRange& pe
       QStringLiteral("Vom %1 bis %2")
           .arg(Q(FormatShortDate(rs, period.firstDay)), Q(FormatShortDate(rs, period.lastDay))));
   const QLocale locale = AxisLocale(rs);
-  ReplaceChart(minutesChart_,
-               DayChart(s, s.minutes, 1, QStringLiteral("Onlinezeit pro Tag (Minuten)"), "%.0f", locale));
-  ReplaceChart(costsChart_, DayChart(s, s.costs, 0.01, QStringLiteral("Kosten pro Tag"), "%.2f", locale));
+  dayStep_ = DayStep(minutesChart_->width(), s.days.size(), font());
+  ReplaceChart(minutesChart_, DayChart(s, s.minutes, 1, QStringLiteral("Onlinezeit pro Tag (Minuten)"),
+                                       "%.0f", locale, dayStep_));
+  ReplaceChart(costsChart_,
+               DayChart(s, s.costs, 0.01, QStringLiteral("Kosten pro Tag"), "%.2f", locale, dayStep_));
+  const bool withVolume = tariff && HasVolumeLimit(*tariff);
+  ReplaceChart(volumeChart_, DayChart(s, s.dayBytes, 1.0 / (1024 * 1024),
+                                      QStringLiteral("Datenmenge pro Tag (MB)"), "%.0f", locale, dayStep_));
+  const bool empty = s.entries.empty();
+  noConnections_->setVisible(empty);
+  minutesChart_->setVisible(!empty);
+  costsChart_->setVisible(!empty);
+  volumeChart_->setVisible(!empty && withVolume);
   onlineTime_->setText(QStringLiteral("Onlinezeit: ") + Q(FormatDuration(s.seconds)));
   traffic_->setText(QStringLiteral("Datenmenge: ") + Q(FormatVolume(s.bytes, rs)));
   costs_->setText(QStringLiteral("Kosten: ") + Q(FormatMoney(s.cost, rs)));
   projection_->setVisible(current && tariff);
   if (current && tariff) {
-    const CostProjection p = ProjectCosts(*tariff, Today(core_.Services().clock));
-    projection_->setText(QStringLiteral("Hochrechnung zum Periodenende: ") + Q(FormatMoney(p.cost, rs)) +
-                         (p.budget
-                              ? QStringLiteral(" (Budget ") + Q(FormatMoney(*p.budget, rs)) + QLatin1Char(')')
-                              : QStringLiteral(" (kein Budget)")));
+    const TDateTime today = Today(core_.Services().clock);
+    const CostProjection p = ProjectCosts(*tariff, today);
+    QStringList lines;
+    lines << QStringLiteral("Hochrechnung zum Periodenende: ") + Q(FormatMoney(p.cost, rs)) +
+                 (p.budget ? QStringLiteral(" (Budget ") + Q(FormatMoney(*p.budget, rs)) + QLatin1Char(')')
+                           : QStringLiteral(" (kein Budget)"));
+    if (const std::optional<TimeProjection> time = ProjectTime(*tariff, today))
+      lines << QStringLiteral("Hochrechnung zum Periodenende: ") + Hours(time->seconds, rs) +
+                   QStringLiteral(" (Budget ") + Hours(time->budget, rs) + QLatin1Char(')');
+    const int index = tariffChoice_->currentData().toInt();
+    if (const std::optional<VolumeProjection> volume =
+            ProjectVolume(*tariff, today, index >= 0 && index == core_.ActiveTariff())) {
+      if (volume->lastDay)
+        lines << QStringLiteral("Das Volumen reicht bis ") +
+                     Q(FormatDateTimePattern("dd.MM.", *volume->lastDay));
+      else
+        lines << QStringLiteral("Hochrechnung zum Periodenende: ") + ProjectedVolume(volume->bytes, rs) +
+                     QStringLiteral(" (Limit ") + Q(FormatVolume(volume->limit, rs)) + QLatin1Char(')');
+    }
+    projection_->setText(lines.join(QLatin1Char('\n')));
   }
   failure_->hide();
   figures_->show();

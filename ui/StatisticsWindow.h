@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // The statistics window: a tariff's current or previous period, or a
-// calendar month, as online minutes and costs per day, stacked by entry,
-// with the totals and, for the running period, where the costs are heading.
+// calendar month, as online minutes, costs and (for a tariff with a data
+// volume) megabytes per day, stacked by entry, with the totals and, for the
+// running period, where the costs, the time budget and the volume are heading.
 // It reads the whole connection log each time it is shown or the choice
 // changes; the log is never changed.
 
@@ -31,6 +32,7 @@ class StatisticsWindow : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   // The current user's tariffs and the last twelve months, keeping what was
@@ -54,10 +56,13 @@ class StatisticsWindow : public QDialog {
   QWidget* figures_;
   QChartView* minutesChart_;
   QChartView* costsChart_;
+  QChartView* volumeChart_;
+  QLabel* noConnections_;
   QLabel* onlineTime_;
   QLabel* traffic_;
   QLabel* costs_;
   QLabel* projection_;
+  int dayStep_ = 1;  // every how many days a number stands under the bars
 };
 
 }  // namespace tarifuhr

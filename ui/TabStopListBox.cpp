@@ -1,14 +1,23 @@
 // SPDX-License-Identifier: MIT
 #include "ui/TabStopListBox.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <algorithm>
+#include <cmath>
 
 namespace tarifuhr {
 
-std::vector<int> TabStopPixels(const std::vector<int>& units, const QFontMetrics& metrics) {
+double DialogBaseWidth(const QFontMetricsF& metrics) {
+  static const QString kLetters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+  return metrics.horizontalAdvance(kLetters) / kLetters.size();
+}
+
+std::vector<int> TabStopPixels(const std::vector<int>& units, const QFontMetricsF& metrics) {
+  const double base = DialogBaseWidth(metrics);
   std::vector<int> out;
-  for (int u : units) out.push_back(u * metrics.averageCharWidth() / 4);
+  for (int u : units) out.push_back(static_cast<int>(std::lround(u * base / 4)));
   return out;
 }
 
@@ -20,11 +29,28 @@ std::vector<int> ColumnPositions(const QStringList& columns, const std::vector<i
   for (int i = 0; i < columns.size(); ++i) {
     pos.push_back(x);
     const int end = x + metrics.horizontalAdvance(columns[i]);
-    while (nextStop < stops.size() && stops[nextStop] <= end) ++nextStop;
+    // A text that just fills its column leaves the next one in its place.
+    while (nextStop < stops.size() && stops[nextStop] < end) ++nextStop;
     // Past the last stop, columns follow one another with one blank.
     x = nextStop < stops.size() ? stops[nextStop++] : end + metrics.horizontalAdvance(' ');
   }
   return pos;
+}
+
+std::vector<int> StopsForLines(const std::vector<QStringList>& lines, const std::vector<int>& stops,
+                               const QFontMetrics& metrics) {
+  std::vector<int> out = stops;
+  const int blank = metrics.horizontalAdvance(' ');
+  for (size_t i = 0; i < out.size(); ++i) {
+    const int left = i == 0 ? 0 : out[i - 1];
+    int widest = 0;
+    for (const QStringList& columns : lines)
+      if (static_cast<qsizetype>(i) < columns.size())
+        widest = std::max(widest, metrics.horizontalAdvance(columns[static_cast<qsizetype>(i)]));
+    if (left + widest > out[i]) out[i] = left + widest + blank;
+    if (i + 1 < out.size()) out[i + 1] = std::max(out[i + 1], out[i]);
+  }
+  return out;
 }
 
 class TabStopListBox::Delegate : public QStyledItemDelegate {
@@ -40,9 +66,10 @@ class TabStopListBox::Delegate : public QStyledItemDelegate {
     p->setFont(opt.font);
     const QFontMetrics fm(opt.font);
     const QStringList columns = index.data().toString().split('\t');
-    const std::vector<int> x = ColumnPositions(columns, box_.TabStopsPixels(), fm);
+    const std::vector<int> x = ColumnPositions(columns, box_.ColumnStops(), fm);
     for (int i = 0; i < columns.size(); ++i) {
-      const QRect r(opt.rect.left() + x[i], opt.rect.top(), opt.rect.width() - x[i], opt.rect.height());
+      const int left = kTextInset + x[i];
+      const QRect r(opt.rect.left() + left, opt.rect.top(), opt.rect.width() - left, opt.rect.height());
       p->drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, columns[i]);
     }
     p->restore();
@@ -60,11 +87,47 @@ TabStopListBox::TabStopListBox(QWidget* parent) : QListWidget(parent) {
   setFrameShape(QFrame::NoFrame);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setUniformItemSizes(true);
+  // Lines come and go and the live one changes every second.
+  connect(model(), &QAbstractItemModel::rowsInserted, this, [this] { FitColumns(); });
+  connect(model(), &QAbstractItemModel::rowsRemoved, this, [this] { FitColumns(); });
+  connect(model(), &QAbstractItemModel::modelReset, this, [this] { FitColumns(); });
+  connect(model(), &QAbstractItemModel::dataChanged, this, [this] { FitColumns(); });
 }
 
-void TabStopListBox::SetTabStops(const std::vector<int>& units, const QFontMetrics& metrics) {
-  stopPixels_ = TabStopPixels(units, metrics);
+// The model empties itself after the view is gone.
+TabStopListBox::~TabStopListBox() { model()->disconnect(this); }
+
+void TabStopListBox::SetTabStops(const std::vector<int>& units) {
+  dialogUnits_ = units;
+  stopPixels_ = TabStopPixels(units, QFontMetricsF(font()));
+  columnStops_.clear();
+  FitColumns();
+}
+
+void TabStopListBox::FitColumns() {
+  std::vector<QStringList> lines;
+  for (int i = 0; i < count(); ++i) lines.push_back(item(i)->text().split('\t'));
+  std::vector<int> stops = StopsForLines(lines, stopPixels_, fontMetrics());
+  if (stops == columnStops_) return;
+  columnStops_ = std::move(stops);
   viewport()->update();
+  emit ColumnsChanged();
+}
+
+int TabStopListBox::ColumnLeft(size_t i) const {
+  return kTextInset +
+         (i == 0 || columnStops_.empty() ? 0 : columnStops_[std::min(i, columnStops_.size()) - 1]);
+}
+
+int TabStopListBox::ColumnWidth(size_t i) const {
+  const int left = i == 0 || stopPixels_.empty() ? 0 : stopPixels_[std::min(i, stopPixels_.size()) - 1];
+  const int right = i < stopPixels_.size() ? stopPixels_[i] : width() - kTextInset;
+  return right - left;
+}
+
+void TabStopListBox::changeEvent(QEvent* event) {
+  QListWidget::changeEvent(event);
+  if (event->type() == QEvent::FontChange && !dialogUnits_.empty()) SetTabStops(dialogUnits_);
 }
 
 void LogListAdapter::Clear() { list_.clear(); }

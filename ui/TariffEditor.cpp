@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/TariffEditor.h"
 #include "ui/DialogSupport.h"
+#include "ui/ScreenFit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -53,7 +54,15 @@ TariffEditor::TariffEditor(AccountingCore& core, const Clock& clock, RegionalSet
     w->setEnabled(false);
   }
 
-  auto* grid = new QGridLayout(this);
+  storeButton_ = Named(new QPushButton(QStringLiteral("Erstellen"), this), "store");
+  cancelButton_ = Named(new QPushButton(QStringLiteral("Abbrechen"), this), "cancel");
+  storeButton_->setAutoDefault(false);
+  cancelButton_->setAutoDefault(false);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(storeButton_);
+  buttons->addWidget(cancelButton_);
+  auto* grid = new QGridLayout(ScrollingForm(this, buttons));
   int row = 0;
   const auto addRow = [&](const QString& label, QWidget* field, const QString& unit = {}) {
     grid->addWidget(new QLabel(label, this), row, 0);
@@ -106,16 +115,7 @@ TariffEditor::TariffEditor(AccountingCore& core, const Clock& clock, RegionalSet
   periodGroup_->setEnabled(false);
   periodSeconds_->setEnabled(false);
   periodCosts_->setEnabled(false);
-
-  storeButton_ = Named(new QPushButton(QStringLiteral("Erstellen"), this), "store");
-  cancelButton_ = Named(new QPushButton(QStringLiteral("Abbrechen"), this), "cancel");
-  storeButton_->setAutoDefault(false);
-  cancelButton_->setAutoDefault(false);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(storeButton_);
-  buttons->addWidget(cancelButton_);
-  grid->addLayout(buttons, row++, 0, 1, 3);
+  grid->setRowStretch(row, 1);
 
   connect(costLimit_, &QLineEdit::textChanged, this, [this] { CostLimitChanged(); });
   connect(timeLimit_, &QLineEdit::textChanged, this, [this] { TimeLimitChanged(); });

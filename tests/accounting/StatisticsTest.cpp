@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace tarifuhr {
 namespace {
 
@@ -54,6 +56,8 @@ TEST(Statistics, EveryDayOfThePeriodIsThereAndEachEntryHasItsRow) {
   EXPECT_DOUBLE_EQ(s.minutes[0][30], 1);
   EXPECT_DOUBLE_EQ(s.minutes[1][2], 10);
   EXPECT_DOUBLE_EQ(s.costs[1][2], 20);
+  EXPECT_DOUBLE_EQ(s.dayBytes[1][2], 1000);
+  EXPECT_DOUBLE_EQ(s.dayBytes[0][30], 5);
   EXPECT_DOUBLE_EQ(s.minutes[0][0], 0);
   EXPECT_DOUBLE_EQ(s.seconds, 780);
   EXPECT_EQ(s.bytes, 1015);
@@ -109,6 +113,43 @@ TEST(Statistics, TheProjectionCarriesTheAveragePerDaySoFarToThePeriodsEnd) {
   EXPECT_FALSE(ProjectCosts(t, today).budget);
   // The first day: its costs alone, times the period's days.
   EXPECT_DOUBLE_EQ(ProjectCosts(t, kDecember + 0.1).cost, 31000);
+}
+
+TEST(Statistics, TimeAndVolumeAreProjectedLikeTheCosts) {
+  TariffRecord t = Tariff(kDecember);
+  const TDateTime today = kDecember + 9 + 0.3;  // day 10 of 31
+  EXPECT_FALSE(ProjectTime(t, today));
+  EXPECT_FALSE(ProjectVolume(t, today, true));
+  t.TimeLimit = 5400;
+  t.PeriodSeconds = 36000;
+  EXPECT_DOUBLE_EQ(ProjectTime(t, today).value().seconds, 111600);
+  EXPECT_DOUBLE_EQ(ProjectTime(t, today).value().budget, 324000);
+
+  // 1 GB in ten days of a 5 GB volume: 3,1 GB at the end, enough.
+  constexpr int64_t kGB = int64_t{1} << 30;
+  t.VolumeLimit = 5 * kGB;
+  t.PeriodBytes = kGB - 1000;
+  t.ConnectionBytes = 1000;
+  std::optional<VolumeProjection> v = ProjectVolume(t, today, true);
+  ASSERT_TRUE(v);
+  EXPECT_DOUBLE_EQ(v->bytes, 3.1 * kGB);
+  EXPECT_EQ(v->limit, 5 * kGB);
+  EXPECT_FALSE(v->lastDay);
+  // 2 GB in ten days of an inactive tariff: 0,2 GB a day reaches 5 GB on
+  // day 25.
+  t.PeriodBytes = 2 * kGB;
+  EXPECT_EQ(ProjectVolume(t, today, false)->lastDay, kDecember + 24);
+}
+
+TEST(Statistics, AxesStepByWholeNumbersWithoutRepeatingALabel) {
+  EXPECT_EQ(WholeAxisFor(0), (WholeAxis{1, 2}));
+  EXPECT_EQ(WholeAxisFor(7), (WholeAxis{8, 5}));
+  for (double highest : {0.3, 1.0, 2.5, 9.9, 47.0, 101.0, 1234.0, 1e6}) {
+    const WholeAxis a = WholeAxisFor(highest);
+    EXPECT_GE(a.top, highest);
+    EXPECT_EQ(std::fmod(a.top, a.ticks - 1), 0) << highest;
+    EXPECT_LE(a.ticks, 6) << highest;
+  }
 }
 
 }  // namespace

@@ -63,9 +63,9 @@ class MainWindowTest : public QObject {
     QVERIFY(mainWindow.FigureField(Figure::SecondsToday)->isReadOnly());
     QVERIFY(mainWindow.FigureField(Figure::DailyAllowance)->isHidden());
     QCOMPARE(mainWindow.ConnectionLogList()->geometry(), QRect(0, 162, 513, 97));
-    // Tab stops in dialog units of the window's font.
-    const int avg = mainWindow.fontMetrics().averageCharWidth();
-    QCOMPARE(mainWindow.TariffOverview()->TabStopsPixels().front(), 69 * avg / 4);
+    // Tab stops in dialog units of the list's own font.
+    const double base = DialogBaseWidth(QFontMetricsF(mainWindow.TariffOverview()->font()));
+    QCOMPARE(mainWindow.TariffOverview()->TabStopsPixels().front(), qRound(69 * base / 4));
   }
 
   void collapseAndExpand() {
