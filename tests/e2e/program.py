@@ -44,6 +44,44 @@ def stop_processes(procs):
                 proc.kill()
 
 
+# A session bus of its own that starts nothing on demand: only the services a
+# test starts answer on it.
+SESSION_BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:dir={dir}</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+"""
+
+
+def start_session_bus(folder):
+    """A private session bus with its socket in `folder`: the process and
+    its address."""
+    config = os.path.join(folder, "bus.conf")
+    with open(config, "w") as f:
+        f.write(SESSION_BUS_CONFIG.format(dir=folder))
+    bus = subprocess.Popen(["dbus-daemon", f"--config-file={config}", "--nofork", "--print-address=1"],
+                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    return bus, bus.stdout.readline().strip()
+
+
+def wait_for(check, what, seconds=10):
+    """The first true result of `check`, asked every 50 ms."""
+    for _ in range(int(seconds * 20)):
+        result = check()
+        if result:
+            return result
+        time.sleep(0.05)
+    raise RuntimeError(f"{what} did not come up")
+
+
 class Program:
     def __init__(self, program, sim, user_title=None, user_data=None, home=None):
         self.program, self.sim = program, sim

@@ -14,24 +14,10 @@ import subprocess
 import sys
 import time
 
-from program import Program, free_display, start_xvfb, stop_processes
+from program import Program, free_display, start_session_bus, start_xvfb, stop_processes
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
-# Starts nothing on demand: the watcher is the only panel there is.
-BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir={dir}</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-"""
 
 
 def python_with_dbus():
@@ -73,13 +59,8 @@ def main():
     display = free_display(first=340)
     procs = []
     try:
-        config = os.path.join(p.home, "bus.conf")
-        with open(config, "w") as f:
-            f.write(BUS_CONFIG.format(dir=p.home))
-        bus = subprocess.Popen(["dbus-daemon", f"--config-file={config}", "--nofork", "--print-address=1"],
-                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        bus, address = start_session_bus(p.home)
         procs.append(bus)
-        address = bus.stdout.readline().strip()
         watcher = subprocess.Popen([python, os.path.join(HERE, "status_notifier_watcher.py"), address],
                                    stdout=subprocess.PIPE, text=True)
         procs.append(watcher)

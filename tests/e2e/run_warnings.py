@@ -15,26 +15,11 @@ import subprocess
 import sys
 import time
 
-from program import Program, free_display, start_xvfb, stop_processes
+from program import Program, free_display, start_session_bus, start_xvfb, stop_processes, wait_for
 from records import days, one_record, tariff, user_file
 
 PRICE, LIMIT, USED = 10.0, 10000.0, 7995.0   # cents: the first minute's charge crosses 80 %
 
-# A session bus of its own that starts nothing on demand: only the dunst the
-# test starts can show notifications.
-BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir={dir}</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-"""
 
 # dunst's context menu lists the notifications' buttons through a dmenu;
 # this one records them and picks "Verbindung trennen".
@@ -42,13 +27,6 @@ PICK = """#!/bin/sh
 tee "{dir}/menu.txt" | grep -m1 "Verbindung trennen"
 """
 
-
-def wait_for(check, what, seconds=10):
-    for _ in range(int(seconds * 20)):
-        if check():
-            return
-        time.sleep(0.05)
-    raise RuntimeError(f"{what} did not come up")
 
 
 def main():
@@ -67,13 +45,8 @@ def main():
     display = free_display(first=300)
     procs = []
     try:
-        config = os.path.join(p.home, "bus.conf")
-        with open(config, "w") as f:
-            f.write(BUS_CONFIG.format(dir=p.home))
-        bus = subprocess.Popen(["dbus-daemon", f"--config-file={config}", "--nofork", "--print-address=1"],
-                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        bus, address = start_session_bus(p.home)
         procs.append(bus)
-        address = bus.stdout.readline().strip()
         pick = os.path.join(p.home, "pick.sh")
         with open(pick, "w") as f:
             f.write(PICK.format(dir=p.home))

@@ -17,19 +17,11 @@ import sys
 import tempfile
 import time
 
-from program import Program, stop_processes
+from program import Program, stop_processes, wait_for
 from records import days, one_record, tariff, user_file
 
 LEFT, TOP = 200, 150
 
-
-def wait_for(check, what, seconds=15):
-    for _ in range(int(seconds * 20)):
-        result = check()
-        if result:
-            return result
-        time.sleep(0.05)
-    raise RuntimeError(f"{what} did not come up")
 
 
 def start_weston(runtime, xwayland):
@@ -57,7 +49,7 @@ def start_weston(runtime, xwayland):
         found = re.search(r"xserver listening on display (:\d+)", open(log).read())
         return found.group(1) if found else None
 
-    shown = wait_for(display, "weston")
+    shown = wait_for(display, "weston", 15)
     return weston, socket, (shown if xwayland else None), log
 
 
@@ -82,7 +74,7 @@ def xwayland_case(p, runtime):
         env = dict(os.environ, DISPLAY=display)
         windows = wait_for(lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--class", "tarifuhr"],
                                                   env=env, capture_output=True, text=True).stdout.split(),
-                           "the strip on Xwayland")
+                           "the strip on Xwayland", 15)
         assert len(windows) == 1, windows
         hints = subprocess.run(["xprop", "-id", windows[0], "WM_NORMAL_HINTS"], env=env, check=True,
                                capture_output=True, text=True).stdout
