@@ -5,17 +5,10 @@
 #include <set>
 
 #include "platform/DisplayPlatform.h"
+#include "tests/support/Env.h"
 
 namespace tarifuhr {
 namespace {
-
-EnvLookup Env(std::map<std::string, std::string> vars) {
-  return [vars](const std::string& name) -> std::optional<std::string> {
-    const auto it = vars.find(name);
-    if (it == vars.end()) return std::nullopt;
-    return it->second;
-  };
-}
 
 PathExists Sockets(std::set<std::string> present) {
   return [present](const std::string& path) { return present.count(path) > 0; };

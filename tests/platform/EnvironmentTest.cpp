@@ -5,18 +5,11 @@
 #include <map>
 
 #include "platform/Environment.h"
+#include "tests/support/Env.h"
 #include "tests/support/TempDir.h"
 
 namespace tarifuhr {
 namespace {
-
-EnvLookup Env(std::map<std::string, std::string> vars) {
-  return [vars](const std::string& name) -> std::optional<std::string> {
-    const auto it = vars.find(name);
-    if (it == vars.end()) return std::nullopt;
-    return it->second;
-  };
-}
 
 TEST(Environment, TarifuhrHomeOverridesEverything) {
   EXPECT_EQ(ProgramDirectory(Env({{"TARIFUHR_HOME", "/srv/tu/"}, {"HOME", "/h"}}), "/usr/bin/x"), "/srv/tu");
