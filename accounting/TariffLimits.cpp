@@ -58,6 +58,15 @@ bool ClearImpossibleValues(TariffRecord& t) {
   keep(t.VolumeUnitPrice, IsAmount(t.VolumeUnitPrice, kMaxVolumeUnitPrice));
   keep(t.BytesToday, t.BytesToday >= 0);
   keep(t.VolumeDailyAllowance, std::isfinite(t.VolumeDailyAllowance));
+  keep(t.PeriodType, t.PeriodType <= static_cast<uint8_t>(PeriodKind::Prepaid));
+  const bool everyDays = t.PeriodType == static_cast<uint8_t>(PeriodKind::Days);
+  keep(t.PeriodDays, everyDays ? t.PeriodDays >= 1 && t.PeriodDays <= kMaxPeriodDays : t.PeriodDays == 0);
+  // A period of N days without its N is no period: back to the month.
+  if (everyDays && t.PeriodDays == 0) t.PeriodType = 0;
+  keep(t.OffPeakFrom, IsDateTime(t.OffPeakFrom));
+  keep(t.OffPeakTo, IsDateTime(t.OffPeakTo));
+  keep(t.OffPeakPricePerMinute, IsAmount(t.OffPeakPricePerMinute, kMaxPricePerMinute));
+  keep(t.OffPeakUnitPrice, IsAmount(t.OffPeakUnitPrice, kMaxVolumeUnitPrice));
   return ok;
 }
 

@@ -30,7 +30,8 @@ def full_tariff():
         ConnectionBytes=17, PricePerMinute=1.5, CostLimit=2000.25, TimeLimit=36000.5, PeriodSeconds=7200.75,
         PeriodCosts=345.5, DailyAllowance=66.125, TodayAllowance=12.375, PeriodBytes=99, InTotals=1,
         DialInFee=9.75, VolumeLimit=10**10, VolumeUnit=102400, VolumeUnitPrice=9.5, BytesToday=123456789,
-        VolumeDailyAllowance=33333.5, HangUpWhenVolumeUsed=1, HangUpWhenBudgetUsed=1))
+        VolumeDailyAllowance=33333.5, HangUpWhenVolumeUsed=1, HangUpWhenBudgetUsed=1, PeriodType=1,
+        PeriodDays=28, OffPeakFrom=18 * HOUR, OffPeakTo=8 * HOUR, OffPeakPricePerMinute=0.25, OffPeakUnitPrice=2.5))
     struct.pack_into("<ii", rec, 104, 3, 5)  # high words of PeriodBytes and ConnectionBytes
     struct.pack_into("<dd", rec, 120, 18 * HOUR, 6 * HOUR)
     struct.pack_into("<d", rec, 144, 4.5)
@@ -47,6 +48,8 @@ EXPECTED_TARIFF = {
     "Reserved144": 4.5, "DialInFee": 9.75, "EntryName": "Mobil", "UserName": "jürgen@isp", "Password": "geheim",
     "VolumeLimit": 10**10, "VolumeUnit": 102400, "VolumeUnitPrice": 9.5, "BytesToday": 123456789,
     "VolumeDailyAllowance": 33333.5, "HangUpWhenVolumeUsed": True, "HangUpWhenBudgetUsed": True,
+    "PeriodType": 1, "PeriodDays": 28, "OffPeakFrom": "18:00:00", "OffPeakTo": "08:00:00",
+    "OffPeakPricePerMinute": 0.25, "OffPeakUnitPrice": 2.5,
 }
 EXPECTED_TOTALS = {"OnlineSeconds": 99999.5, "AllowanceSum": 11.25, "RemainingSum": 22.5,
                    "LastOnlineDay": "2026-12-07"}
