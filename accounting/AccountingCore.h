@@ -172,10 +172,10 @@ class AccountingCore {
   // Whether the tariff's used volume or budget is to end the connection.
   void NoteUsedUp(const TariffRecord& t);
   void HangUpUsedUp();
-  void ChargeMinute();
+  void ChargeMinute(TDateTime at);
   void WarnWhenDue(const TariffRecord& t, TDateTime now);
   // Each billing unit the connection's traffic has begun costs its price once.
-  void ChargeVolume(TariffRecord& t);
+  void ChargeVolume(TariffRecord& t, TDateTime at);
   // Closes the record and moves its bytes to the tariffs' periods.
   void ForgetConnection();
   int LoadUserData(const std::string& section);

@@ -14,11 +14,19 @@ int DayRange::Days() const {
   return std::max(0, static_cast<int>(std::floor(lastDay) - std::floor(firstDay)) + 1);
 }
 
-DayRange CurrentPeriod(const TariffRecord& t) { return {DateOf(t.StartDate), PeriodEnd(t.StartDate) - 1}; }
-
-DayRange PreviousPeriod(const TariffRecord& t) {
+DayRange CurrentPeriod(const TariffRecord& t, TDateTime today) {
   const TDateTime start = DateOf(t.StartDate);
-  return {DateOf(AddMonthsClamped(start, -1)), start - 1};
+  if (const auto end = PeriodEndOf(t)) return {start, *end - 1};
+  // Prepaid credit: from its start up to today.
+  return {start, std::max(start, DateOf(today))};
+}
+
+DayRange PreviousPeriod(const TariffRecord& t, TDateTime today) {
+  const TDateTime start = DateOf(t.StartDate);
+  if (PeriodEndOf(t)) return {PreviousPeriodStart(t), start - 1};
+  // Credit has no period before: as many days before its start.
+  const int days = CurrentPeriod(t, today).Days();
+  return {start - days, start - 1};
 }
 
 DayRange CalendarMonth(int year, int month) {
@@ -59,7 +67,7 @@ PeriodStatistics BuildStatistics(const std::vector<ConnectionRecord>& records, c
 }
 
 CostProjection ProjectCosts(const TariffRecord& t, TDateTime today) {
-  const DayRange period = CurrentPeriod(t);
+  const DayRange period = CurrentPeriod(t, today);
   const int days = period.Days();
   const int elapsed = std::clamp(DayRange{period.firstDay, DateOf(today)}.Days(), 1, std::max(days, 1));
   CostProjection p;
