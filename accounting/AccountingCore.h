@@ -47,6 +47,13 @@ class HangUpError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A period's counters as the provider's bill or text message gives them.
+struct ProviderFigures {
+  double periodSeconds = 0;
+  double periodCosts = 0;  // cents
+  int64_t volumeUsed = 0;  // bytes, the open connection's included
+};
+
 class AccountingCore {
  public:
   // Wires itself to the component's connection reports.
@@ -127,6 +134,18 @@ class AccountingCore {
   // when CanHangUpOpenConnection() is false; throws HangUpError when the
   // network could not end it.
   void HangUpOpenConnection();
+
+  // The provider's figures of tariff `index`'s running period become its
+  // counters, and its allowances follow at once. The log gets a record of
+  // 0 s named "Korrektur" with the difference in costs and, when they
+  // grew, bytes, so that it agrees with the period again. Warnings given
+  // in the period stay given. Throws ValueOutOfRange for a figure no
+  // period can have, std::out_of_range for an index outside the list,
+  // FileError when the log or the save failed.
+  void TakeProviderFigures(int index, const ProviderFigures& figures);
+  // Tops up tariff `index`'s prepaid credit (Recharge) and saves; no new
+  // period begins. Throws as TakeProviderFigures.
+  void RechargeCredit(int index, double amount);
 
  private:
   void CountSecond(TDateTime now);

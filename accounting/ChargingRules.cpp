@@ -83,7 +83,7 @@ TDateTime LatestStartOfDays(TDateTime start, int days, TDateTime today) {
 TDateTime RollOverPeriod(TariffRecord& t, TotalsRecord& totals, TDateTime today) {
   TDateTime newStart = 0;
   switch (PeriodKindOf(t)) {
-    case PeriodKind::Prepaid: return DateOf(today) + 1;
+    case PeriodKind::Prepaid: return AllowanceEnd(t, today);
     case PeriodKind::Days: {
       const TDateTime start = DateOf(t.StartDate);
       if (today < start + t.PeriodDays) return start + t.PeriodDays;
@@ -131,6 +131,17 @@ void CatchUpPeriod(TariffRecord& t, TDateTime today) {
 }
 
 double RoundHalfEven(double v) { return std::nearbyint(v); }
+
+TDateTime AllowanceEnd(const TariffRecord& t, TDateTime today) {
+  return PeriodEndOf(t).value_or(DateOf(today) + 1);
+}
+
+void RecomputeAllowances(TariffRecord& t, TDateTime today) {
+  const int days = DaysToEnd(AllowanceEnd(t, today), DateOf(today));
+  UpdateTodayAllowance(t, days);
+  UpdateDailyAllowance(t, days);
+  UpdateVolumeDailyAllowance(t, days);
+}
 
 void UpdateTodayAllowance(TariffRecord& t, int daysToEnd) {
   const double used = t.PeriodSeconds / 60.0;
@@ -230,6 +241,23 @@ void Recharge(TariffRecord& t, double amount) {
     t.TimeLimit += amount;
   else
     t.CostLimit += amount;
+}
+
+double CreditLeft(const TariffRecord& t) {
+  switch (BudgetOf(t)) {
+    case BudgetKind::Time: return t.TimeLimit - t.PeriodSeconds / 60;
+    case BudgetKind::Cost: return t.CostLimit - t.PeriodCosts;
+    case BudgetKind::None: break;
+  }
+  return 0;
+}
+
+void SetCreditLeft(TariffRecord& t, double left) {
+  switch (BudgetOf(t)) {
+    case BudgetKind::Time: t.PeriodSeconds = (t.TimeLimit - left) * 60; break;
+    case BudgetKind::Cost: t.PeriodCosts = t.CostLimit - left; break;
+    case BudgetKind::None: break;
+  }
 }
 
 bool IsOffPeak(const TariffRecord& t, TDateTime at) {

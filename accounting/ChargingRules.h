@@ -50,6 +50,17 @@ void CatchUpPeriod(TariffRecord& t, TDateTime today);
 // a time budget, else cents, which gives a tariff without budget a cost
 // budget). Starts no new period.
 void Recharge(TariffRecord& t, double amount);
+// What is left of the budget in its own unit (minutes or cents; 0 without
+// one), and the period's figures set so that `left` is.
+double CreditLeft(const TariffRecord& t);
+void SetCreditLeft(TariffRecord& t, double left);
+
+// Tomorrow for prepaid credit (all that is left is today's), else the
+// running period's end.
+TDateTime AllowanceEnd(const TariffRecord& t, TDateTime today);
+// The allowances of time, costs and volume from the period's figures as
+// they stand, at once rather than at the next counted second.
+void RecomputeAllowances(TariffRecord& t, TDateTime today);
 
 // Whole minutes allowed today; kept when a divisor is 0.
 void UpdateTodayAllowance(TariffRecord& t, int daysToEnd);

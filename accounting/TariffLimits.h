@@ -40,6 +40,12 @@ inline constexpr AmountField kVolumeLimitField{"Datenvolumen pro Monat",
 inline constexpr AmountField kVolumeUnitField{"Abrechnung je angefangene",
                                               static_cast<double>(kMaxVolumeBytes)};
 inline constexpr AmountField kVolumeUnitPriceField{"Preis je Einheit", kMaxVolumeUnitPrice};
+inline constexpr AmountField kVolumeUsedField{"Datenvolumen verbraucht",
+                                              static_cast<double>(kMaxVolumeBytes)};
+inline constexpr AmountField kOffPeakPriceField{"Kosten/M. Nebenzeit", kMaxPricePerMinute};
+inline constexpr AmountField kOffPeakUnitPriceField{"Preis je Einheit Nebenzeit", kMaxVolumeUnitPrice};
+inline constexpr AmountField kPeriodDaysField{"Tage", kMaxPeriodDays};
+inline constexpr const char* kRechargeLabel = "Guthaben aufladen";
 
 // Dates from 1.1.0001 to 31.12.9999, as the platform's date-time value.
 inline constexpr double kFirstDate = -693593;
