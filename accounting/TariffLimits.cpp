@@ -23,9 +23,10 @@ bool IsDateTime(double d) { return std::isfinite(d) && d >= kFirstDate && d <= k
 
 bool IsAmount(double value, double max) { return std::isfinite(value) && value >= 0 && value <= max; }
 
-ValueOutOfRange::ValueOutOfRange(const std::string& text, const std::string& field, double max, char sep)
-    : std::runtime_error("'" + text + "' ist für „" + field + "“ kein gültiger Wert: möglich sind 0 bis " +
-                         FloatToText(max, sep) + ".") {}
+ValueOutOfRange::ValueOutOfRange(const std::string& text, const std::string& field, double max, char sep,
+                                 double min)
+    : std::runtime_error("'" + text + "' ist für „" + field + "“ kein gültiger Wert: möglich sind " +
+                         FloatToText(min, sep) + " bis " + FloatToText(max, sep) + ".") {}
 
 double AmountFromText(const std::string& text, char sep, const AmountField& field, double perUnit) {
   const double value = TextToFloat(text, sep);

@@ -17,6 +17,8 @@
 #include "ui/AccountLists.h"
 #include "ui/Artwork.h"
 #include "ui/MessageBoxes.h"
+#include "ui/OffPeakFields.h"
+#include "ui/PeriodFields.h"
 #include "ui/VolumeFields.h"
 
 namespace tarifuhr {
@@ -59,7 +61,7 @@ QLabel* WizardPage::Note(const QString& text) {
   return l;
 }
 
-NamePage::NamePage(TDateTime now, QWidget* parent)
+NamePage::NamePage(TDateTime now, char sep, QWidget* parent)
     : WizardPage(QStringLiteral("Tarif-Einstellungen"), parent) {
   name_ = Named(new QLineEdit(Body()), "name");
   startDate_ = Named(new DateField(now, Body()), "startDate");
@@ -72,7 +74,13 @@ NamePage::NamePage(TDateTime now, QWidget* parent)
   g->addWidget(new QLabel(QStringLiteral("Startdatum:"), Body()), 2, 0);
   g->addWidget(startDate_, 2, 1);
   g->addWidget(Note(QStringLiteral("(Wann Ihr Tarif beginnt.)")), 3, 0, 1, 2);
-  g->setRowStretch(4, 1);
+  period_ = new PeriodFields(sep, Body());
+  g->addWidget(new QLabel(QStringLiteral("Zeitraum:"), Body()), 4, 0);
+  g->addWidget(period_, 4, 1);
+  g->addWidget(Note(QStringLiteral("(Wie Ihr Anbieter abrechnet: je Kalendermonat, alle N Tage, z.B. alle "
+                                   "28 Tage, oder als Guthaben, das nur abnimmt.)")),
+               5, 0, 1, 2);
+  g->setRowStretch(6, 1);
 }
 
 LimitPage::LimitPage(char sep, QWidget* parent) : WizardPage(QStringLiteral("Tarif-Einstellungen"), parent) {
@@ -137,7 +145,7 @@ FeePage::FeePage(char sep, QWidget* parent) : WizardPage(QStringLiteral("Tarif-E
   g->setRowStretch(r, 1);
 }
 
-TimeWindowPage::TimeWindowPage(TDateTime now, QWidget* parent)
+TimeWindowPage::TimeWindowPage(TDateTime now, char sep, QWidget* parent)
     : WizardPage(QStringLiteral("Tarif-Einstellungen"), parent) {
   useWindow_ = Named(new QCheckBox(QStringLiteral("Zeitfenster?"), Body()), "useWindow");
   windowFrom_ = Named(new DateTimePicker(DateTimePicker::Kind::Time, now, Body()), "windowFrom");
@@ -155,6 +163,9 @@ TimeWindowPage::TimeWindowPage(TDateTime now, QWidget* parent)
                            "bestimmten Zeitabnitt des Tages beschränkt ist.dann sollte man für beide",
                            "zwei seperate Tarife einstellen."})
     g->addWidget(Note(QString::fromUtf8(note)), r++, 0, 1, 2);
+  g->addWidget(Note(QStringLiteral("Günstigere Stunden (z.B. Nebenzeit 18:00–8:00: 0 ct):")), r++, 0, 1, 2);
+  offPeak_ = new OffPeakFields(sep, Body());
+  g->addWidget(offPeak_, r++, 0, 1, 2);
   g->setRowStretch(r, 1);
   connect(windowFrom_, &DateTimePicker::Change, this, [this] { WindowFromChanged(); });
 }
@@ -209,10 +220,10 @@ void TariffWizard::CreatePages() {
   current_ = 0;
   const TDateTime now = clock_.Now();
   const char sep = regional_.decimalSeparator;
-  namePage_ = new NamePage(now, this);
+  namePage_ = new NamePage(now, sep, this);
   limitPage_ = new LimitPage(sep, this);
   feePage_ = new FeePage(sep, this);
-  timeWindowPage_ = new TimeWindowPage(now, this);
+  timeWindowPage_ = new TimeWindowPage(now, sep, this);
   accountPage_ = new AccountPage(this);
   accountLists_.SetWizardBox(accountPage_->entryName_);
   pages_ = {namePage_, limitPage_, feePage_, timeWindowPage_, accountPage_};
@@ -238,6 +249,8 @@ void TariffWizard::showEvent(QShowEvent* event) {
   timeWindowPage_->useWindow_->setChecked(false);
   timeWindowPage_->windowFrom_->SetValue(now);
   timeWindowPage_->windowTo_->SetValue(now);
+  namePage_->period_->Show(0, 0);
+  timeWindowPage_->offPeak_->Show(0, 0, 0, 0);
   // Entries made since the last refresh are offered too.
   accountLists_.Refill();
   accountPage_->entryName_->setEditText(QString());
@@ -286,7 +299,12 @@ void TariffWizard::Next() {
   // A value no tariff can have stops on its page, in its field, not at
   // the summary.
   const char sep = regional_.decimalSeparator;
-  if (current_ == 0) namePage_->startDate_->CheckedValue(QStringLiteral("Startdatum"));
+  TariffValues check;
+  if (current_ == 0) {
+    namePage_->startDate_->CheckedValue(QStringLiteral("Startdatum"));
+    namePage_->period_->ReadInto(check);
+  }
+  if (current_ == 3) timeWindowPage_->offPeak_->ReadInto(check);
   if (current_ == 1) {
     for (QLineEdit* e : {limitPage_->pricePerMinute_, limitPage_->costLimit_, limitPage_->timeLimit_})
       if (e->text().isEmpty()) e->setText(QStringLiteral("0"));
@@ -299,7 +317,6 @@ void TariffWizard::Next() {
     for (QLineEdit* e : feePage_->findChildren<QLineEdit*>())
       if (e->text().isEmpty()) e->setText(QStringLiteral("0"));
     AmountOfField(feePage_->dialInFee_, sep, kDialInFeeField);
-    TariffValues check;
     feePage_->volume_->ReadInto(check);
   }
   ++current_;
@@ -332,6 +349,8 @@ TariffValues TariffWizard::Values() const {
   const auto timeOfDay = [](TDateTime t) { return t - std::floor(t); };
   v.WindowFrom = timeOfDay(timeWindowPage_->windowFrom_->Value());
   v.WindowTo = timeOfDay(timeWindowPage_->windowTo_->Value());
+  namePage_->period_->ReadInto(v);
+  timeWindowPage_->offPeak_->ReadInto(v);
   v.EntryName = S(accountPage_->entryName_->currentText());
   v.UserName = S(accountPage_->userName_->text());
   v.Password = S(accountPage_->password_->text());
