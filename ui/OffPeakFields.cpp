@@ -24,23 +24,19 @@ OffPeakFields::OffPeakFields(char sep, QWidget* parent) : QWidget(parent), separ
   pricePerMinute_ = priceEdit("offPeakPricePerMinute");
   unitPrice_ = priceEdit("offPeakUnitPrice");
 
+  // Two lines: they fit below the wizard's notes on its time window page.
   auto* g = new QGridLayout(this);
   g->setContentsMargins(0, 0, 0, 0);
   g->addWidget(new QLabel(QStringLiteral("Nebenzeit von:"), this), 0, 0);
   g->addWidget(from_, 0, 1);
   g->addWidget(new QLabel(QStringLiteral("bis:"), this), 0, 2);
-  g->addWidget(to_, 0, 3);
-  g->addWidget(new QLabel(QStringLiteral("Kosten/M. Nebenzeit:"), this), 1, 0);
+  g->addWidget(to_, 0, 3, 1, 2);
+  g->addWidget(new QLabel(QStringLiteral("Kosten/M.:"), this), 1, 0);
   g->addWidget(pricePerMinute_, 1, 1);
-  g->addWidget(new QLabel(QStringLiteral("Cent"), this), 1, 2);
-  g->addWidget(new QLabel(QStringLiteral("Preis je Einheit Nebenzeit:"), this), 2, 0);
-  g->addWidget(unitPrice_, 2, 1);
-  g->addWidget(new QLabel(QStringLiteral("Cent"), this), 2, 2);
-  g->addWidget(
-      new QLabel(QStringLiteral("(Gleiche Stunden: keine Nebenzeit. Es zählt die Stunde, in der eine "
-                                "Minute beginnt.)"),
-                 this),
-      3, 0, 1, 4);
+  g->addWidget(new QLabel(QStringLiteral("Cent; je Einheit:"), this), 1, 2);
+  g->addWidget(unitPrice_, 1, 3);
+  g->addWidget(new QLabel(QStringLiteral("Cent"), this), 1, 4);
+  g->setColumnStretch(5, 1);
 }
 
 void OffPeakFields::Show(TDateTime from, TDateTime to, double pricePerMinute, double unitPrice) {

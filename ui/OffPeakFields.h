@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // A tariff's cheaper hours, as the tariff editor and the wizard show them:
-// a daily window (over midnight allowed) with its own price of a minute
-// and of a volume unit.
+// a daily window (over midnight allowed; equal hours are none, and a
+// minute pays the price of the hour it begins in) with its own price of a
+// minute and of a volume unit.
 
 #include <QWidget>
 

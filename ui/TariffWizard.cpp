@@ -25,7 +25,7 @@ namespace tarifuhr {
 namespace {
 
 constexpr int kPageWidth = 520;
-constexpr int kPageHeight = 330;
+constexpr int kPageHeight = 400;
 
 QLineEdit* NumberEdit(QWidget* parent, NumberKind kind, char sep) {
   auto* e = new QLineEdit(QStringLiteral("0"), parent);
