@@ -7,6 +7,7 @@ directory left exactly as it was."""
 
 import argparse
 import csv
+import datetime
 import io
 import json
 import os
@@ -179,6 +180,29 @@ def check_exact_amounts(tool, home):
     assert r.json("tariffs", "Erika")["tariffs"][0]["PricePerMinute"] == 1.234
 
 
+def check_periods(tool, home):
+    """A tariff of 28 days counts its own periods: the one running since ten
+    days ago and the 28 days before it, each with its entry's connections."""
+    today = datetime.date.today()
+
+    def day(offset):
+        d = today + datetime.timedelta(days=offset)
+        return days(d.year, d.month, d.day)
+
+    with open(os.path.join(home, "Erika.tfd"), "wb") as f:
+        f.write(user_file("Erika", [tariff("Vier Wochen", "Netz", StartDate=day(-10), PeriodType=1, PeriodDays=28)]))
+    with open(os.path.join(home, "userlist.ini"), "wb") as f:
+        f.write("[Erika (Erika.tfd)]\r\nfile={0}/Erika.tfd\r\n".format(home).encode("cp1252"))
+    with open(os.path.join(home, "dialup.otl"), "wb") as f:
+        for offset, entry, cost in ((-5, "Netz", 3.0), (-5, "Andere", 50.0), (-20, "Netz", 7.0), (-40, "Netz", 90.0)):
+            start = day(offset) + 10 * HOUR
+            f.write(log_record(entry, start, start + 60 / 86400, 60, 10, 1, cost))
+    rows = Report(tool, home).json("periods", "Erika", "--format", "json")
+    iso = lambda offset: (today + datetime.timedelta(days=offset)).isoformat()
+    assert [(r["period"], r["first"], r["last"], r["seconds"], r["cost"]) for r in rows] == [
+        ("aktuell", iso(-10), iso(17), 60, 3.0), ("vorher", iso(-38), iso(-11), 60, 7.0)], rows
+
+
 def check_version(tool):
     p = subprocess.run([tool, "--version"], capture_output=True, text=True, timeout=30)
     assert p.returncode == 0 and re.fullmatch(r"tarifuhr-report \(Tarifuhr\) [0-9]+\.[0-9]+(\.[0-9]+)*\n",
@@ -199,6 +223,7 @@ def main():
     home = tempfile.mkdtemp(prefix="tarifuhr-report-")
     empty = tempfile.mkdtemp(prefix="tarifuhr-report-empty-")
     exact = tempfile.mkdtemp(prefix="tarifuhr-report-exact-")
+    periods = tempfile.mkdtemp(prefix="tarifuhr-report-periods-")
     try:
         write_directory(home)
         # Times long past: a write, however soon after, shows.
@@ -213,6 +238,7 @@ def main():
         assert snapshot(home) == before, (before, snapshot(home))
         check_without_log(args.report, empty)
         check_exact_amounts(args.report, exact)
+        check_periods(args.report, periods)
         check_version(args.report)
         print("report e2e: passed")
         return 0
@@ -220,6 +246,7 @@ def main():
         shutil.rmtree(home, ignore_errors=True)
         shutil.rmtree(empty, ignore_errors=True)
         shutil.rmtree(exact, ignore_errors=True)
+        shutil.rmtree(periods, ignore_errors=True)
 
 
 if __name__ == "__main__":
