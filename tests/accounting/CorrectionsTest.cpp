@@ -52,6 +52,22 @@ TEST_F(CoreTest, TheProvidersFiguresBecomeThePeriodsAndTheLogAgreesAgain) {
   EXPECT_EQ(Logged().size(), 2u);
 }
 
+TEST_F(CoreTest, WarningsGivenInThePeriodStayGivenAfterACorrection) {
+  AddEntry("Net");
+  TariffRecord t = Tariff("T", "Net", 2);
+  t.CostLimit = 1000;
+  t.PeriodCosts = 850;
+  UseTariffs({t});
+  DialOutside("Net");
+  TickSeconds(2);
+  ASSERT_EQ(display.warnings.size(), 1u);
+  core.TakeProviderFigures(0, {0, 100, 0});
+  TickSeconds(2);
+  core.TakeProviderFigures(0, {0, 900, 0});
+  TickSeconds(2);
+  EXPECT_EQ(display.warnings.size(), 1u);
+}
+
 TEST_F(CoreTest, ARechargeRaisesTheCreditAndStartsNothingNew) {
   TariffRecord t = Tariff("Karte", "Net", 2);
   t.PeriodType = static_cast<uint8_t>(PeriodKind::Prepaid);
