@@ -138,24 +138,6 @@ TEST_F(CoreTest, ThirtyMinutesCostTheFeeAndThirtyMinutes) {
   EXPECT_EQ(core.Tariffs()[0].PeriodBytes, logged[0].received + logged[0].sent);
 }
 
-TEST_F(CoreTest, FreeEveningHoursCostOnlyTheDayMinutesAndTheFee) {
-  AddEntry("Net");
-  TariffRecord t = Tariff("T", "Net", 3, 5);
-  t.OffPeakFrom = EncodeTime(18, 0, 0);
-  t.OffPeakTo = EncodeTime(8, 0, 0);
-  UseTariffs({t});
-  clock.Set(EncodeDate(2026, 12, 7) + EncodeTime(17, 57, 59, 500));
-  DialOutside("Net");
-  TickSeconds(300);  // 17:58:00 to 18:02:59
-  network->HangUpEntry("Net");
-  TickNextSecond();
-  const auto logged = Logged();
-  ASSERT_EQ(logged.size(), 1u);
-  EXPECT_EQ(logged[0].seconds, 300);
-  EXPECT_NEAR(logged[0].cost, 5 + 2 * 3, 1e-9);
-  EXPECT_NEAR(core.Tariffs()[0].PeriodCosts, 5 + 2 * 3, 1e-9);
-}
-
 TEST_F(CoreTest, BytesOfAConnectionOverMidnightCountOnce) {
   AddEntry("Net", 100, 10);
   UseTariffs({Tariff("T", "Net")});

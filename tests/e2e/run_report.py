@@ -181,26 +181,19 @@ def check_exact_amounts(tool, home):
 
 
 def check_periods(tool, home):
-    """A tariff of 28 days counts its own periods: the one running since ten
-    days ago and the 28 days before it, each with its entry's connections."""
-    today = datetime.date.today()
-
-    def day(offset):
-        d = today + datetime.timedelta(days=offset)
-        return days(d.year, d.month, d.day)
-
+    """A 28-day tariff's own periods: since ten days ago, and the 28 before."""
+    day = lambda offset: datetime.date.today() + datetime.timedelta(days=offset)
+    stored = lambda offset: days(day(offset).year, day(offset).month, day(offset).day)
     with open(os.path.join(home, "Erika.tfd"), "wb") as f:
-        f.write(user_file("Erika", [tariff("Vier Wochen", "Netz", StartDate=day(-10), PeriodType=1, PeriodDays=28)]))
+        f.write(user_file("Erika", [tariff("T", "Netz", StartDate=stored(-10), PeriodType=1, PeriodDays=28)]))
     with open(os.path.join(home, "userlist.ini"), "wb") as f:
         f.write("[Erika (Erika.tfd)]\r\nfile={0}/Erika.tfd\r\n".format(home).encode("cp1252"))
     with open(os.path.join(home, "dialup.otl"), "wb") as f:
-        for offset, entry, cost in ((-5, "Netz", 3.0), (-5, "Andere", 50.0), (-20, "Netz", 7.0), (-40, "Netz", 90.0)):
-            start = day(offset) + 10 * HOUR
-            f.write(log_record(entry, start, start + 60 / 86400, 60, 10, 1, cost))
+        for offset, entry, cost in ((-5, "Netz", 3.0), (-5, "Andere", 50.0), (-20, "Netz", 7.0), (-40, "Netz", 9.0)):
+            f.write(log_record(entry, stored(offset) + 0.5, stored(offset) + 0.5 + 60 / 86400, 60, 10, 1, cost))
     rows = Report(tool, home).json("periods", "Erika", "--format", "json")
-    iso = lambda offset: (today + datetime.timedelta(days=offset)).isoformat()
-    assert [(r["period"], r["first"], r["last"], r["seconds"], r["cost"]) for r in rows] == [
-        ("aktuell", iso(-10), iso(17), 60, 3.0), ("vorher", iso(-38), iso(-11), 60, 7.0)], rows
+    assert [(r["period"], r["first"], r["last"], r["cost"]) for r in rows] == [
+        ("aktuell", str(day(-10)), str(day(17)), 3.0), ("vorher", str(day(-38)), str(day(-11)), 7.0)], rows
 
 
 def check_version(tool):
