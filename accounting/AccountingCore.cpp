@@ -170,7 +170,7 @@ bool AccountingCore::CountOnlineSecond(TDateTime at, bool openedNow, bool warn) 
     totals_.LastOnlineDay = DateOf(at);
     totals_.OnlineSeconds += 1;
   }
-  ChargeMinute();
+  ChargeMinute(at);
   if (activeTariff_ != -1) NoteUsedUp(tariffs_[static_cast<size_t>(activeTariff_)]);
   connection_.seconds += 1;
   return hangUp;
@@ -301,7 +301,7 @@ bool AccountingCore::UpdateActiveTariff(TDateTime now, bool openedNow) {
     t.PeriodCosts += t.DialInFee;
     connection_.cost += t.DialInFee;
   }
-  ChargeVolume(t);
+  ChargeVolume(t, now);
   return outsideWindow;
 }
 
@@ -347,23 +347,25 @@ void AccountingCore::WarnWhenDue(const TariffRecord& t, TDateTime now) {
   for (const BudgetWarning& w : due) display_.ShowWarning(w.title, w.text);
 }
 
-void AccountingCore::ChargeVolume(TariffRecord& t) {
+void AccountingCore::ChargeVolume(TariffRecord& t, TDateTime at) {
   // Units run over the whole connection, also across a restart.
   const int64_t units = UnitsBegun(bytesBefore_ + connection_.received + connection_.sent, t.VolumeUnit);
   if (units <= volumeUnitsCharged_) return;
-  const double cost = static_cast<double>(units - volumeUnitsCharged_) * t.VolumeUnitPrice;
+  const double cost = static_cast<double>(units - volumeUnitsCharged_) * PriceOfUnit(t, at);
   volumeUnitsCharged_ = units;
   t.PeriodCosts += cost;
   if (t.EntryName == connection_.entry) connection_.cost += cost;
 }
 
-void AccountingCore::ChargeMinute() {
+void AccountingCore::ChargeMinute(TDateTime at) {
   if (!IsChargeSecond(connection_.seconds, nextChargeSecond_)) return;
   nextChargeSecond_ += kSecondsPerCharge;
   if (activeTariff_ == -1) return;
   TariffRecord& t = tariffs_[static_cast<size_t>(activeTariff_)];
-  t.PeriodCosts += PriceOfMinute(t);
-  if (t.EntryName == connection_.entry) connection_.cost += PriceOfMinute(t);
+  // The minute's price is the one of the hour it begins in.
+  const double price = PriceOfMinute(t, at);
+  t.PeriodCosts += price;
+  if (t.EntryName == connection_.entry) connection_.cost += price;
 }
 
 }  // namespace tarifuhr

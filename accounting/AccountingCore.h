@@ -47,6 +47,13 @@ class HangUpError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A period's counters as the provider's bill or text message gives them.
+struct ProviderFigures {
+  double periodSeconds = 0;
+  double periodCosts = 0;  // cents
+  int64_t volumeUsed = 0;  // bytes, the open connection's included
+};
+
 class AccountingCore {
  public:
   // Wires itself to the component's connection reports.
@@ -128,6 +135,18 @@ class AccountingCore {
   // network could not end it.
   void HangUpOpenConnection();
 
+  // The provider's figures of tariff `index`'s running period become its
+  // counters, and its allowances follow at once. The log gets a record of
+  // 0 s named "Korrektur" with the difference in costs and, when they
+  // grew, bytes, so that it agrees with the period again. Warnings given
+  // in the period stay given. Throws ValueOutOfRange for a figure no
+  // period can have, std::out_of_range for an index outside the list,
+  // FileError when the log or the save failed.
+  void TakeProviderFigures(int index, const ProviderFigures& figures);
+  // Tops up tariff `index`'s prepaid credit (Recharge) and saves; no new
+  // period begins. Throws as TakeProviderFigures.
+  void RechargeCredit(int index, double amount);
+
  private:
   void CountSecond(TDateTime now);
   // Hands the display the snapshot with `parts` marked as changed.
@@ -174,10 +193,10 @@ class AccountingCore {
   // Whether the tariff's used volume or budget is to end the connection.
   void NoteUsedUp(const TariffRecord& t);
   void HangUpUsedUp();
-  void ChargeMinute();
+  void ChargeMinute(TDateTime at);
   void WarnWhenDue(const TariffRecord& t, TDateTime now);
   // Each billing unit the connection's traffic has begun costs its price once.
-  void ChargeVolume(TariffRecord& t);
+  void ChargeVolume(TariffRecord& t, TDateTime at);
   // Closes the record and moves its bytes to the tariffs' periods.
   void ForgetConnection();
   int LoadUserData(const std::string& section);

@@ -79,7 +79,11 @@ void BudgetWarnings::Check(const std::string& user, const TariffRecord& t, TDate
                            const RegionalSettings& rs, bool allowancesCurrent,
                            std::vector<BudgetWarning>& due) {
   const size_t before = due.size();
-  const double period = t.StartDate;
+  // Prepaid credit has no periods: each credit, as a recharge raises it,
+  // is warned about once. Negative, so no start date is ever mistaken for it.
+  const double period = PeriodKindOf(t) == PeriodKind::Prepaid
+                            ? -1 - t.CostLimit - t.TimeLimit - static_cast<double>(t.VolumeLimit)
+                            : t.StartDate;
   // Texts are made only for a warning that is given: this runs every second.
   const auto warn = [&](const std::string& text) { due.push_back({"Tarifuhr: " + t.Name, text}); };
   // A period's warnings: 100 % also stands for 80 %, so a period that

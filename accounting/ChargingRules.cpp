@@ -24,7 +24,37 @@ bool IsBudgetUsedUp(const TariffRecord& t) {
   return false;
 }
 
+PeriodKind PeriodKindOf(const TariffRecord& t) {
+  switch (t.PeriodType) {
+    case static_cast<uint8_t>(PeriodKind::Days):
+      if (t.PeriodDays >= 1 && t.PeriodDays <= kMaxPeriodDays) return PeriodKind::Days;
+      break;
+    case static_cast<uint8_t>(PeriodKind::Prepaid): return PeriodKind::Prepaid;
+    default: break;
+  }
+  return PeriodKind::CalendarMonth;
+}
+
 TDateTime PeriodEnd(TDateTime startDate) { return DateOf(AddMonthsClamped(DateOf(startDate), 1)); }
+
+std::optional<TDateTime> PeriodEndOf(const TariffRecord& t) {
+  switch (PeriodKindOf(t)) {
+    case PeriodKind::Days: return DateOf(t.StartDate) + t.PeriodDays;
+    case PeriodKind::Prepaid: return std::nullopt;
+    case PeriodKind::CalendarMonth: break;
+  }
+  return PeriodEnd(t.StartDate);
+}
+
+TDateTime PreviousPeriodStart(const TariffRecord& t) {
+  const TDateTime start = DateOf(t.StartDate);
+  switch (PeriodKindOf(t)) {
+    case PeriodKind::Days: return start - t.PeriodDays;
+    case PeriodKind::Prepaid: return start;
+    case PeriodKind::CalendarMonth: break;
+  }
+  return DateOf(AddMonthsClamped(start, -1));
+}
 
 int DaysToEnd(TDateTime periodEnd, TDateTime today) {
   return static_cast<int>(std::trunc(periodEnd - today));
@@ -41,15 +71,38 @@ TDateTime Anniversary(const CivilDate& start, int64_t monthIndex) {
 
 }  // namespace
 
+namespace {
+
+// The latest start of a period of `days` days not after today.
+TDateTime LatestStartOfDays(TDateTime start, int days, TDateTime today) {
+  return start + std::floor((DateOf(today) - start) / days) * days;
+}
+
+}  // namespace
+
 TDateTime RollOverPeriod(TariffRecord& t, TotalsRecord& totals, TDateTime today) {
-  const CivilDate start = DecodeDate(t.StartDate);
-  int64_t latest = MonthIndex(DecodeDate(today));
-  if (Anniversary(start, latest) > today) --latest;
-  if (latest <= MonthIndex(start)) return PeriodEnd(t.StartDate);
+  TDateTime newStart = 0;
+  switch (PeriodKindOf(t)) {
+    case PeriodKind::Prepaid: return AllowanceEnd(t, today);
+    case PeriodKind::Days: {
+      const TDateTime start = DateOf(t.StartDate);
+      if (today < start + t.PeriodDays) return start + t.PeriodDays;
+      newStart = LatestStartOfDays(start, t.PeriodDays, today);
+      break;
+    }
+    case PeriodKind::CalendarMonth: {
+      const CivilDate start = DecodeDate(t.StartDate);
+      int64_t latest = MonthIndex(DecodeDate(today));
+      if (Anniversary(start, latest) > today) --latest;
+      if (latest <= MonthIndex(start)) return PeriodEnd(t.StartDate);
+      newStart = Anniversary(start, latest);
+      break;
+    }
+  }
   // Last period's use must not count against this one's budget, however
   // many anniversaries passed while the PC was off.
   if (t.InTotals) totals.OnlineSeconds -= t.PeriodCosts;
-  t.StartDate = Anniversary(start, latest);
+  t.StartDate = newStart;
   t.PeriodSeconds = 0;
   t.PeriodCosts = 0;
   t.PeriodBytes = 0;
@@ -60,6 +113,14 @@ void CatchUpPeriod(TariffRecord& t, TDateTime today) {
   // A period that has counted anything is kept while the clock lies before
   // it: the clock is wrong (NTP step, a dead clock battery), not the start.
   if (t.PeriodSeconds != 0 || t.PeriodCosts != 0 || t.PeriodBytes != 0) return;
+  switch (PeriodKindOf(t)) {
+    case PeriodKind::Prepaid: return;
+    case PeriodKind::Days:
+      if (DateOf(t.StartDate) > today)
+        t.StartDate = LatestStartOfDays(DateOf(t.StartDate), t.PeriodDays, today);
+      return;
+    case PeriodKind::CalendarMonth: break;
+  }
   const CivilDate start = DecodeDate(t.StartDate);
   const CivilDate now = DecodeDate(today);
   if (MonthIndex(start) <= MonthIndex(now)) return;
@@ -70,6 +131,17 @@ void CatchUpPeriod(TariffRecord& t, TDateTime today) {
 }
 
 double RoundHalfEven(double v) { return std::nearbyint(v); }
+
+TDateTime AllowanceEnd(const TariffRecord& t, TDateTime today) {
+  return PeriodEndOf(t).value_or(DateOf(today) + 1);
+}
+
+void RecomputeAllowances(TariffRecord& t, TDateTime today) {
+  const int days = DaysToEnd(AllowanceEnd(t, today), DateOf(today));
+  UpdateTodayAllowance(t, days);
+  UpdateDailyAllowance(t, days);
+  UpdateVolumeDailyAllowance(t, days);
+}
 
 void UpdateTodayAllowance(TariffRecord& t, int daysToEnd) {
   const double used = t.PeriodSeconds / 60.0;
@@ -108,10 +180,7 @@ void ComputeAllowances(TariffRecord& t, TDateTime today) {
   RollOverPeriod(next, untouched, today);
   CatchUpPeriod(next, today);
   RollOverPeriod(next, untouched, today);
-  const int days = DaysToEnd(PeriodEnd(next.StartDate), today);
-  UpdateTodayAllowance(next, days);
-  UpdateDailyAllowance(next, days);
-  UpdateVolumeDailyAllowance(next, days);
+  RecomputeAllowances(next, today);
   t.TodayAllowance = next.TodayAllowance;
   t.DailyAllowance = next.DailyAllowance;
   t.VolumeDailyAllowance = next.VolumeDailyAllowance;
@@ -191,6 +260,45 @@ bool IsOutsideTimeWindow(const TariffRecord& t, TDateTime now) {
   return hour < from && hour > to;  // over midnight, e.g. 23:00-09:00
 }
 
-double PriceOfMinute(const TariffRecord& t) { return t.PricePerMinute; }
+void Recharge(TariffRecord& t, double amount) {
+  if (BudgetOf(t) == BudgetKind::Time)
+    t.TimeLimit += amount;
+  else
+    t.CostLimit += amount;
+}
+
+double CreditLeft(const TariffRecord& t) {
+  switch (BudgetOf(t)) {
+    case BudgetKind::Time: return t.TimeLimit - t.PeriodSeconds / 60;
+    case BudgetKind::Cost: return t.CostLimit - t.PeriodCosts;
+    case BudgetKind::None: break;
+  }
+  return 0;
+}
+
+void SetCreditLeft(TariffRecord& t, double left) {
+  switch (BudgetOf(t)) {
+    case BudgetKind::Time: t.PeriodSeconds = (t.TimeLimit - left) * 60; break;
+    case BudgetKind::Cost: t.PeriodCosts = t.CostLimit - left; break;
+    case BudgetKind::None: break;
+  }
+}
+
+bool IsOffPeak(const TariffRecord& t, TDateTime at) {
+  const int from = HourOf(t.OffPeakFrom);
+  const int to = HourOf(t.OffPeakTo);
+  if (from == to) return false;
+  const int hour = HourOf(at);
+  if (from < to) return hour >= from && hour < to;
+  return hour >= from || hour < to;  // over midnight, e.g. 18:00-08:00
+}
+
+double PriceOfMinute(const TariffRecord& t, TDateTime at) {
+  return IsOffPeak(t, at) ? t.OffPeakPricePerMinute : t.PricePerMinute;
+}
+
+double PriceOfUnit(const TariffRecord& t, TDateTime at) {
+  return IsOffPeak(t, at) ? t.OffPeakUnitPrice : t.VolumeUnitPrice;
+}
 
 }  // namespace tarifuhr

@@ -5,6 +5,7 @@
 // and the date and time it is given.
 
 #include <cstdint>
+#include <optional>
 
 #include "accounting/TariffRecord.h"
 #include "platform/DateTime.h"
@@ -18,21 +19,48 @@ bool HasBudget(const TariffRecord& t);
 // The period's time or cost budget is reached.
 bool IsBudgetUsedUp(const TariffRecord& t);
 
+// The tariff's kind of period; N days without a usable N are a month.
+PeriodKind PeriodKindOf(const TariffRecord& t);
+
 // One calendar month after the start, clamped to that month's last day.
 TDateTime PeriodEnd(TDateTime startDate);
+// The day the tariff's running period ends and the next begins: a month
+// or N days after its start. Prepaid credit has no end: nullopt.
+std::optional<TDateTime> PeriodEndOf(const TariffRecord& t);
+// The start of the period before the running one (a month or N days
+// earlier); for prepaid credit the start itself.
+TDateTime PreviousPeriodStart(const TariffRecord& t);
 // period end - today, truncated toward zero.
 int DaysToEnd(TDateTime periodEnd, TDateTime today);
 
-// A new period begins when the start lies a month or more behind today:
+// A new period begins when the start lies a period or more behind today:
 // on the anniversary itself, and also when the PC was not counting then.
-// The start moves to the latest monthly anniversary not after today and
-// the period's counters start from zero. Returns the period end to count
-// the days to: the end before any change, so 0 days (allowances kept) in
-// the second a new period begins.
+// The start moves to the latest anniversary (monthly, or every N days)
+// not after today and the period's counters start from zero. Returns the
+// period end to count the days to: the end before any change, so 0 days
+// (allowances kept) in the second a new period begins. Prepaid credit
+// never rolls over; its end is tomorrow, so all that is left is today's.
 TDateTime RollOverPeriod(TariffRecord& t, TotalsRecord& totals, TDateTime today);
-// Pulls a start date in the future back to the month before today's, for a
-// period that has not counted anything yet (a tariff made ahead of time).
+// Pulls a start date in the future back to the month before today's (or
+// N days at a time to the latest not after today), for a period that has
+// not counted anything yet (a tariff made ahead of time).
 void CatchUpPeriod(TariffRecord& t, TDateTime today);
+
+// Tops up prepaid credit by `amount` in the budget's own unit (minutes for
+// a time budget, else cents, which gives a tariff without budget a cost
+// budget). Starts no new period.
+void Recharge(TariffRecord& t, double amount);
+// What is left of the budget in its own unit (minutes or cents; 0 without
+// one), and the period's figures set so that `left` is.
+double CreditLeft(const TariffRecord& t);
+void SetCreditLeft(TariffRecord& t, double left);
+
+// Tomorrow for prepaid credit (all that is left is today's), else the
+// running period's end.
+TDateTime AllowanceEnd(const TariffRecord& t, TDateTime today);
+// The allowances of time, costs and volume from the period's figures as
+// they stand, at once rather than at the next counted second.
+void RecomputeAllowances(TariffRecord& t, TDateTime today);
 
 // Whole minutes allowed today; kept when a divisor is 0.
 void UpdateTodayAllowance(TariffRecord& t, int daysToEnd);
@@ -69,7 +97,13 @@ int64_t UnitsBegun(int64_t bytes, int64_t unit);
 // to-hour runs over midnight.
 bool IsOutsideTimeWindow(const TariffRecord& t, TDateTime now);
 
-double PriceOfMinute(const TariffRecord& t);
+// Whether the tariff's cheaper hours hold the hour of `at`: from the
+// from-hour up to, not including, the to-hour; over midnight when the
+// to-hour comes first. Equal hours: no cheaper hours.
+bool IsOffPeak(const TariffRecord& t, TDateTime at);
+// The price of a minute, or of a volume unit, that begins at `at`.
+double PriceOfMinute(const TariffRecord& t, TDateTime at);
+double PriceOfUnit(const TariffRecord& t, TDateTime at);
 
 // A minute is charged at the connection's counted seconds 0, 60, 120, ...
 inline constexpr int32_t kSecondsPerCharge = 60;

@@ -15,6 +15,9 @@ namespace tarifuhr {
 
 inline constexpr size_t kConnectionRecordSize = 64;
 inline constexpr size_t kHistoryLines = 30;
+// The entry of a log record of 0 s that brings the log in line with the
+// figures a user took over from the provider.
+inline constexpr const char* kCorrectionEntry = "Korrektur";
 
 struct ConnectionRecord {
   std::string entry;  // at most 20 characters; empty = no connection open

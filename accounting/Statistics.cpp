@@ -14,11 +14,19 @@ int DayRange::Days() const {
   return std::max(0, static_cast<int>(std::floor(lastDay) - std::floor(firstDay)) + 1);
 }
 
-DayRange CurrentPeriod(const TariffRecord& t) { return {DateOf(t.StartDate), PeriodEnd(t.StartDate) - 1}; }
-
-DayRange PreviousPeriod(const TariffRecord& t) {
+DayRange CurrentPeriod(const TariffRecord& t, TDateTime today) {
   const TDateTime start = DateOf(t.StartDate);
-  return {DateOf(AddMonthsClamped(start, -1)), start - 1};
+  if (const auto end = PeriodEndOf(t)) return {start, *end - 1};
+  // Prepaid credit: from its start up to today.
+  return {start, std::max(start, DateOf(today))};
+}
+
+DayRange PreviousPeriod(const TariffRecord& t, TDateTime today) {
+  const TDateTime start = DateOf(t.StartDate);
+  if (PeriodEndOf(t)) return {PreviousPeriodStart(t), start - 1};
+  // Credit has no period before: as many days before its start.
+  const int days = CurrentPeriod(t, today).Days();
+  return {start - days, start - 1};
 }
 
 DayRange CalendarMonth(int year, int month) {
@@ -64,7 +72,7 @@ namespace {
 
 // Days of the running period so far, today included, and all of them.
 std::pair<int, int> ElapsedAndDays(const TariffRecord& t, TDateTime today) {
-  const DayRange period = CurrentPeriod(t);
+  const DayRange period = CurrentPeriod(t, today);
   const int days = period.Days();
   return {std::clamp(DayRange{period.firstDay, DateOf(today)}.Days(), 1, std::max(days, 1)), days};
 }
@@ -94,7 +102,7 @@ std::optional<VolumeProjection> ProjectVolume(const TariffRecord& t, TDateTime t
   if (p.bytes > static_cast<double>(t.VolumeLimit)) {
     // The day whose use reaches the limit, the first day counting as one.
     const double reached = std::ceil(static_cast<double>(t.VolumeLimit) / perDay);
-    p.lastDay = CurrentPeriod(t).firstDay + std::max(reached, 1.0) - 1;
+    p.lastDay = CurrentPeriod(t, today).firstDay + std::max(reached, 1.0) - 1;
   }
   return p;
 }

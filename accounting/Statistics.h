@@ -22,10 +22,12 @@ struct DayRange {
   bool operator==(const DayRange&) const = default;
 };
 
-// The tariff's running period: from its start date to the day before its end.
-DayRange CurrentPeriod(const TariffRecord& t);
-// The period before it: a month earlier, clamped as the period end is.
-DayRange PreviousPeriod(const TariffRecord& t);
+// The tariff's running period: from its start date to the day before its
+// end; prepaid credit's from its start to today.
+DayRange CurrentPeriod(const TariffRecord& t, TDateTime today);
+// The period before it: a month or N days earlier, clamped as the period
+// end is; before prepaid credit as many days as it has run.
+DayRange PreviousPeriod(const TariffRecord& t, TDateTime today);
 DayRange CalendarMonth(int year, int month);
 
 struct PeriodStatistics {

@@ -23,9 +23,10 @@ bool IsDateTime(double d) { return std::isfinite(d) && d >= kFirstDate && d <= k
 
 bool IsAmount(double value, double max) { return std::isfinite(value) && value >= 0 && value <= max; }
 
-ValueOutOfRange::ValueOutOfRange(const std::string& text, const std::string& field, double max, char sep)
-    : std::runtime_error("'" + text + "' ist für „" + field + "“ kein gültiger Wert: möglich sind 0 bis " +
-                         FloatToText(max, sep) + ".") {}
+ValueOutOfRange::ValueOutOfRange(const std::string& text, const std::string& field, double max, char sep,
+                                 double min)
+    : std::runtime_error("'" + text + "' ist für „" + field + "“ kein gültiger Wert: möglich sind " +
+                         FloatToText(min, sep) + " bis " + FloatToText(max, sep) + ".") {}
 
 double AmountFromText(const std::string& text, char sep, const AmountField& field, double perUnit) {
   const double value = TextToFloat(text, sep);
@@ -58,6 +59,15 @@ bool ClearImpossibleValues(TariffRecord& t) {
   keep(t.VolumeUnitPrice, IsAmount(t.VolumeUnitPrice, kMaxVolumeUnitPrice));
   keep(t.BytesToday, t.BytesToday >= 0);
   keep(t.VolumeDailyAllowance, std::isfinite(t.VolumeDailyAllowance));
+  keep(t.PeriodType, t.PeriodType <= static_cast<uint8_t>(PeriodKind::Prepaid));
+  const bool everyDays = t.PeriodType == static_cast<uint8_t>(PeriodKind::Days);
+  keep(t.PeriodDays, everyDays ? t.PeriodDays >= 1 && t.PeriodDays <= kMaxPeriodDays : t.PeriodDays == 0);
+  // A period of N days without its N is no period: back to the month.
+  if (everyDays && t.PeriodDays == 0) t.PeriodType = 0;
+  keep(t.OffPeakFrom, IsDateTime(t.OffPeakFrom));
+  keep(t.OffPeakTo, IsDateTime(t.OffPeakTo));
+  keep(t.OffPeakPricePerMinute, IsAmount(t.OffPeakPricePerMinute, kMaxPricePerMinute));
+  keep(t.OffPeakUnitPrice, IsAmount(t.OffPeakUnitPrice, kMaxVolumeUnitPrice));
   return ok;
 }
 

@@ -40,6 +40,12 @@ inline constexpr AmountField kVolumeLimitField{"Datenvolumen pro Monat",
 inline constexpr AmountField kVolumeUnitField{"Abrechnung je angefangene",
                                               static_cast<double>(kMaxVolumeBytes)};
 inline constexpr AmountField kVolumeUnitPriceField{"Preis je Einheit", kMaxVolumeUnitPrice};
+inline constexpr AmountField kVolumeUsedField{"Datenvolumen verbraucht",
+                                              static_cast<double>(kMaxVolumeBytes)};
+inline constexpr AmountField kOffPeakPriceField{"Kosten/M. Nebenzeit", kMaxPricePerMinute};
+inline constexpr AmountField kOffPeakUnitPriceField{"Preis je Einheit Nebenzeit", kMaxVolumeUnitPrice};
+inline constexpr AmountField kPeriodDaysField{"Zeitraum in Tagen", kMaxPeriodDays};
+inline constexpr const char* kRechargeLabel = "Guthaben aufladen";
 
 // Dates from 1.1.0001 to 31.12.9999, as the platform's date-time value.
 inline constexpr double kFirstDate = -693593;
@@ -52,7 +58,8 @@ bool IsAmount(double value, double max);
 // names the field and what it takes.
 class ValueOutOfRange : public std::runtime_error {
  public:
-  ValueOutOfRange(const std::string& text, const std::string& field, double max, char decimalSeparator);
+  ValueOutOfRange(const std::string& text, const std::string& field, double max, char decimalSeparator,
+                  double min = 0);
 };
 
 // The number typed into `field`: read as TextToFloat reads it (throws

@@ -38,6 +38,12 @@ TariffBytes EncodeTariff(const TariffRecord& t) {
   PutF64(p + 288, t.VolumeDailyAllowance);
   p[296] = t.HangUpWhenVolumeUsed ? 1 : 0;
   p[297] = t.HangUpWhenBudgetUsed ? 1 : 0;
+  p[298] = t.PeriodType;
+  PutI32(p + 300, t.PeriodDays);
+  PutF64(p + 304, t.OffPeakFrom);
+  PutF64(p + 312, t.OffPeakTo);
+  PutF64(p + 320, t.OffPeakPricePerMinute);
+  PutF64(p + 328, t.OffPeakUnitPrice);
   return b;
 }
 
@@ -71,6 +77,12 @@ TariffRecord DecodeTariff(const uint8_t* p) {
   t.VolumeDailyAllowance = GetF64(p + 288);
   t.HangUpWhenVolumeUsed = p[296] != 0;
   t.HangUpWhenBudgetUsed = p[297] != 0;
+  t.PeriodType = p[298];
+  t.PeriodDays = GetI32(p + 300);
+  t.OffPeakFrom = GetF64(p + 304);
+  t.OffPeakTo = GetF64(p + 312);
+  t.OffPeakPricePerMinute = GetF64(p + 320);
+  t.OffPeakUnitPrice = GetF64(p + 328);
   return t;
 }
 

@@ -16,6 +16,11 @@ inline constexpr size_t kTariffRecordV2Size = 248;
 inline constexpr size_t kTotalsRecordSize = 48;
 inline constexpr size_t kFileHeaderSize = 52;
 
+// How a tariff's periods run. Prepaid credit has no end: its budget only
+// goes down, and a recharge raises it.
+enum class PeriodKind : uint8_t { CalendarMonth = 0, Days = 1, Prepaid = 2 };
+inline constexpr int32_t kMaxPeriodDays = 366;
+
 struct TariffRecord {
   std::string Name;  // at most 20 characters in the file
   TDateTime StartDate = 0;
@@ -51,6 +56,15 @@ struct TariffRecord {
   bool HangUpWhenVolumeUsed = false;  // 296: hang up once the limit is reached
   // 297: hang up once the time or cost budget of the period is used.
   bool HangUpWhenBudgetUsed = false;
+
+  // Periods and cheaper hours, in bytes 298-335 the old program never
+  // reads either; all zero is a calendar month at one price.
+  uint8_t PeriodType = 0;            // 298: a PeriodKind
+  int32_t PeriodDays = 0;            // 300: N of a period of N days
+  TDateTime OffPeakFrom = 0;         // 304: cheaper hours begin (time of day)
+  TDateTime OffPeakTo = 0;           // 312: and end; equal to OffPeakFrom = none
+  double OffPeakPricePerMinute = 0;  // 320: cents a minute begun in them
+  double OffPeakUnitPrice = 0;       // 328: cents a volume unit begun in them
 
   bool operator==(const TariffRecord&) const = default;
 };

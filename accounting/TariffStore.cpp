@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "accounting/TariffStore.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -24,7 +25,16 @@ void CheckTariffValues(const TariffValues& v) {
   check(static_cast<double>(v.VolumeLimit), kVolumeLimitField);
   check(static_cast<double>(v.VolumeUnit), kVolumeUnitField);
   check(v.VolumeUnitPrice, kVolumeUnitPriceField);
-  for (const double date : {v.StartDate, v.WindowFrom, v.WindowTo})
+  check(v.OffPeakPricePerMinute, kOffPeakPriceField);
+  check(v.OffPeakUnitPrice, kOffPeakUnitPriceField);
+  if (v.VolumeUsed) check(static_cast<double>(*v.VolumeUsed), kVolumeUsedField);
+  if (v.PeriodType > static_cast<uint8_t>(PeriodKind::Prepaid))
+    throw ValueOutOfRange(std::to_string(v.PeriodType), "Zeitraum", static_cast<double>(PeriodKind::Prepaid),
+                          ',');
+  const bool everyDays = v.PeriodType == static_cast<uint8_t>(PeriodKind::Days);
+  if (everyDays ? v.PeriodDays < 1 || v.PeriodDays > kMaxPeriodDays : v.PeriodDays != 0)
+    throw ValueOutOfRange(std::to_string(v.PeriodDays), kPeriodDaysField.label, kMaxPeriodDays, ',', 1);
+  for (const double date : {v.StartDate, v.WindowFrom, v.WindowTo, v.OffPeakFrom, v.OffPeakTo})
     if (!(std::isfinite(date) && date >= kFirstDate && date <= kLastDate + 1))
       throw ValueOutOfRange(FloatToText(date, ','), "Startdatum", kLastDate, ',');
 }
@@ -60,6 +70,14 @@ int StoreTariff(std::vector<TariffRecord>& tariffs, int index, const TariffValue
   t.VolumeDailyAllowance = 0;
   t.HangUpWhenVolumeUsed = v.HangUpWhenVolumeUsed;
   t.HangUpWhenBudgetUsed = v.HangUpWhenBudgetUsed;
+  t.PeriodType = v.PeriodType;
+  t.PeriodDays = v.PeriodDays;
+  t.OffPeakFrom = v.OffPeakFrom;
+  t.OffPeakTo = v.OffPeakTo;
+  t.OffPeakPricePerMinute = v.OffPeakPricePerMinute;
+  t.OffPeakUnitPrice = v.OffPeakUnitPrice;
+  // The open connection's bytes reach the period when it ends.
+  if (v.VolumeUsed) t.PeriodBytes = std::max<int64_t>(0, *v.VolumeUsed - t.ConnectionBytes);
   return index;
 }
 
@@ -69,7 +87,10 @@ bool SameTariffSettings(const TariffRecord& a, const TariffRecord& b) {
          a.InTotals == b.InTotals && a.DialInFee == b.DialInFee && a.EntryName == b.EntryName &&
          a.UserName == b.UserName && a.Password == b.Password && a.VolumeLimit == b.VolumeLimit &&
          a.VolumeUnit == b.VolumeUnit && a.VolumeUnitPrice == b.VolumeUnitPrice &&
-         a.HangUpWhenVolumeUsed == b.HangUpWhenVolumeUsed && a.HangUpWhenBudgetUsed == b.HangUpWhenBudgetUsed;
+         a.HangUpWhenVolumeUsed == b.HangUpWhenVolumeUsed &&
+         a.HangUpWhenBudgetUsed == b.HangUpWhenBudgetUsed && a.PeriodType == b.PeriodType &&
+         a.PeriodDays == b.PeriodDays && a.OffPeakFrom == b.OffPeakFrom && a.OffPeakTo == b.OffPeakTo &&
+         a.OffPeakPricePerMinute == b.OffPeakPricePerMinute && a.OffPeakUnitPrice == b.OffPeakUnitPrice;
 }
 
 void EditedTariff::Set(const std::string& user, int index, const TariffRecord& record) {

@@ -3,6 +3,8 @@
 // Writing the tariff editor's values into the current user's tariff list,
 // and keeping track of which record an open edit belongs to.
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,15 @@ struct TariffValues {
   double VolumeUnitPrice = 0;
   bool HangUpWhenVolumeUsed = false;
   bool HangUpWhenBudgetUsed = false;
+  uint8_t PeriodType = 0;  // a PeriodKind
+  int32_t PeriodDays = 0;
+  TDateTime OffPeakFrom = 0;
+  TDateTime OffPeakTo = 0;
+  double OffPeakPricePerMinute = 0;
+  double OffPeakUnitPrice = 0;
+  // The period's volume used, the open connection's included; none keeps
+  // the counted bytes.
+  std::optional<int64_t> VolumeUsed;
 };
 
 // Throws ValueOutOfRange for a value no tariff can have (see TariffLimits),

@@ -302,7 +302,8 @@ void StatisticsWindow::Refresh() {
   if (period >= 0) {
     range = CalendarMonth(period / 12, period % 12 + 1);
   } else if (tariff) {
-    range = current ? CurrentPeriod(*tariff) : PreviousPeriod(*tariff);
+    const TDateTime today = Today(core_.Services().clock);
+    range = current ? CurrentPeriod(*tariff, today) : PreviousPeriod(*tariff, today);
   } else {
     ShowFailure(QStringLiteral("Für diesen Zeitraum bitte zuerst einen Tarif anlegen."));
     return;

@@ -13,11 +13,15 @@
 #include <QVBoxLayout>
 
 #include "accounting/AccountingCore.h"
+#include "accounting/ChargingRules.h"
 #include "accounting/TariffLimits.h"
 #include "platform/Files.h"
 #include "ui/AccountLists.h"
 #include "ui/DateField.h"
 #include "ui/MessageBoxes.h"
+#include "ui/OffPeakFields.h"
+#include "ui/PeriodFields.h"
+#include "ui/ProviderFigureFields.h"
 #include "ui/VolumeFields.h"
 
 namespace tarifuhr {
@@ -72,6 +76,8 @@ TariffEditor::TariffEditor(AccountingCore& core, const Clock& clock, RegionalSet
   };
   addRow(QStringLiteral("Name:"), name_);
   addRow(QStringLiteral("Startdatum:"), startDate_);
+  periodKind_ = new PeriodFields(sep, this);
+  addRow(QStringLiteral("Zeitraum:"), periodKind_);
   addRow(QStringLiteral("Kosten/M.:"), pricePerMinute_, QStringLiteral("Cent"));
   addRow(QStringLiteral("Kostenlimit:"), costLimit_, QStringLiteral("Cent"));
   addRow(QStringLiteral("ZeitLimit:"), timeLimit_, QStringLiteral("Minuten"));
@@ -83,6 +89,11 @@ TariffEditor::TariffEditor(AccountingCore& core, const Clock& clock, RegionalSet
   auto* volumeLayout = new QVBoxLayout(volumeGroup);
   volumeLayout->addWidget(volume_);
   grid->addWidget(volumeGroup, row++, 0, 1, 3);
+
+  auto* offPeakGroup = new QGroupBox(QStringLiteral(" Günstigere Stunden "), this);
+  offPeak_ = new OffPeakFields(sep, offPeakGroup);
+  (new QVBoxLayout(offPeakGroup))->addWidget(offPeak_);
+  grid->addWidget(offPeakGroup, row++, 0, 1, 3);
 
   dialUpGroup_ = Named(new QGroupBox(QStringLiteral(" DFÜ Einstellungen "), this), "dialUpGroup");
   entryName_ = Named(new QComboBox(dialUpGroup_), "entryName");
@@ -110,6 +121,8 @@ TariffEditor::TariffEditor(AccountingCore& core, const Clock& clock, RegionalSet
   data->addWidget(periodSeconds_, 0, 1);
   data->addWidget(new QLabel(QStringLiteral("Onlinekosten:"), periodGroup_), 1, 0);
   data->addWidget(periodCosts_, 1, 1);
+  providerFigures_ = new ProviderFigureFields(sep, periodGroup_);
+  data->addWidget(providerFigures_, 2, 0, 1, 2);
   grid->addWidget(periodGroup_, row++, 0, 1, 3);
   // Enabled by the first load of a tariff.
   periodGroup_->setEnabled(false);
@@ -121,6 +134,10 @@ TariffEditor::TariffEditor(AccountingCore& core, const Clock& clock, RegionalSet
   connect(timeLimit_, &QLineEdit::textChanged, this, [this] { TimeLimitChanged(); });
   connect(storeButton_, &QPushButton::clicked, this, [this] { Guarded(this, [this] { Store(); }); });
   connect(cancelButton_, &QPushButton::clicked, this, [this] { Cancel(); });
+  connect(providerFigures_, &ProviderFigureFields::TakeRequested, this,
+          [this] { Guarded(this, [this] { TakeProviderFigures(); }); });
+  connect(providerFigures_, &ProviderFigureFields::RechargeRequested, this,
+          [this] { Guarded(this, [this] { RechargeCredit(); }); });
   accountLists_.SetEditorBox(entryName_);
 }
 
@@ -180,10 +197,67 @@ void TariffEditor::Load(int i) {
   password_->setText(Q(t.Password));
   inTotals_->setChecked(t.InTotals);
   hangUpWhenBudgetUsed_->setChecked(t.HangUpWhenBudgetUsed);
-  periodSeconds_->setText(Q(Text(t.PeriodSeconds)));
-  periodCosts_->setText(Q(Text(t.PeriodCosts)));
+  ShowPeriodFigures(t);
   dialInFee_->setText(Q(Text(t.DialInFee)));
   volume_->Show(t.VolumeLimit, t.VolumeUnit, t.VolumeUnitPrice, t.HangUpWhenVolumeUsed);
+  periodKind_->Show(t.PeriodType, t.PeriodDays);
+  offPeak_->Show(t.OffPeakFrom, t.OffPeakTo, t.OffPeakPricePerMinute, t.OffPeakUnitPrice);
+}
+
+void TariffEditor::ShowPeriodFigures(const TariffRecord& t) {
+  periodSeconds_->setText(Q(Text(t.PeriodSeconds)));
+  periodCosts_->setText(Q(Text(t.PeriodCosts)));
+  // Credit as stored, not as the kind chosen but not yet stored.
+  const bool credit = PeriodKindOf(t) == PeriodKind::Prepaid && HasBudget(t);
+  const bool inMinutes = BudgetOf(t) == BudgetKind::Time;
+  providerFigures_->Show(VolumeUsed(t), credit, CreditLeft(t), inMinutes ? t.TimeLimit : t.CostLimit,
+                         inMinutes);
+}
+
+int TariffEditor::LocateEdited() {
+  const int index = edited_.Locate(core_.CurrentUser(), core_.Tariffs());
+  if (index < 0)
+    ShowErrorBox(
+        this, windowTitle(),
+        QStringLiteral("Der bearbeitete Tarif ist nicht mehr vorhanden. Es wurde nichts gespeichert."));
+  return index;
+}
+
+void TariffEditor::TakeProviderFigures() {
+  const int index = LocateEdited();
+  if (index < 0) return;
+  const char sep = Separator();
+  ProviderFigures f;
+  f.periodSeconds = AmountOfField(periodSeconds_, sep, kPeriodSecondsField);
+  f.periodCosts = AmountOfField(periodCosts_, sep, kPeriodCostsField);
+  f.volumeUsed = providerFigures_->VolumeUsed();
+  if (providerFigures_->HasCredit()) {
+    // The credit left decides the costs (or the time) it stands for.
+    TariffRecord t = core_.Tariffs()[static_cast<size_t>(index)];
+    t.PeriodSeconds = f.periodSeconds;
+    t.PeriodCosts = f.periodCosts;
+    SetCreditLeft(t, providerFigures_->CreditLeft());
+    f.periodSeconds = t.PeriodSeconds;
+    f.periodCosts = t.PeriodCosts;
+  }
+  core_.TakeProviderFigures(index, f);
+  ShowPeriodFigures(core_.Tariffs()[static_cast<size_t>(index)]);
+}
+
+void TariffEditor::RechargeCredit() {
+  const int index = LocateEdited();
+  if (index < 0) return;
+  const TariffRecord& before = core_.Tariffs()[static_cast<size_t>(index)];
+  const bool minutes = BudgetOf(before) == BudgetKind::Time;
+  const double room = minutes ? kMaxTimeLimit - before.TimeLimit : kMaxCostLimit - before.CostLimit;
+  core_.RechargeCredit(index, providerFigures_->RechargeAmount(room));
+  const TariffRecord& t = core_.Tariffs()[static_cast<size_t>(index)];
+  // The budget changed here, by this edit.
+  edited_.Set(core_.CurrentUser(), index, t);
+  costLimit_->setText(Q(Text(t.CostLimit)));
+  timeLimit_->setText(Q(Text(t.TimeLimit)));
+  providerFigures_->ClearRecharge();
+  ShowPeriodFigures(t);
 }
 
 TariffValues TariffEditor::ReadValues() const {
@@ -205,6 +279,9 @@ TariffValues TariffEditor::ReadValues() const {
   v.PeriodCosts = AmountOfField(periodCosts_, sep, kPeriodCostsField);
   v.DialInFee = AmountOfField(dialInFee_, sep, kDialInFeeField);
   volume_->ReadInto(v);
+  periodKind_->ReadInto(v);
+  offPeak_->ReadInto(v);
+  if (editIndex_ != -1) v.VolumeUsed = providerFigures_->ChangedVolumeUsed();
   return v;
 }
 
@@ -280,6 +357,9 @@ void TariffEditor::ShowNewTariff(const TariffValues& v, bool timeLimit) {
   inTotals_->setChecked(v.InTotals);
   hangUpWhenBudgetUsed_->setChecked(v.HangUpWhenBudgetUsed);
   volume_->Show(v.VolumeLimit, v.VolumeUnit, v.VolumeUnitPrice, v.HangUpWhenVolumeUsed);
+  periodKind_->Show(v.PeriodType, v.PeriodDays);
+  offPeak_->Show(v.OffPeakFrom, v.OffPeakTo, v.OffPeakPricePerMinute, v.OffPeakUnitPrice);
+  providerFigures_->Show(0, false, 0, 0, false);
 }
 
 }  // namespace tarifuhr

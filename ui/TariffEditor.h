@@ -22,6 +22,9 @@ class AccountingCore;
 class Clock;
 class DateField;
 class DateTimePicker;
+class OffPeakFields;
+class PeriodFields;
+class ProviderFigureFields;
 class VolumeFields;
 
 class TariffEditor : public QDialog {
@@ -65,6 +68,12 @@ class TariffEditor : public QDialog {
   char Separator() const;
   std::string Text(double value) const;
   void LeaveEditMode();
+  // "Stand vom Anbieter übernehmen" and "Guthaben aufladen".
+  void TakeProviderFigures();
+  void RechargeCredit();
+  // The tariff being edited as it is now, or -1 with a message.
+  int LocateEdited();
+  void ShowPeriodFigures(const TariffRecord& t);
 
   AccountingCore& core_;
   RegionalSettings regional_;
@@ -78,7 +87,9 @@ class TariffEditor : public QDialog {
   QLineEdit* costLimit_;
   QLineEdit* timeLimit_;
   QLineEdit* dialInFee_;
+  PeriodFields* periodKind_;
   VolumeFields* volume_;
+  OffPeakFields* offPeak_;
   DateTimePicker* windowFrom_;
   DateTimePicker* windowTo_;
   QCheckBox* inTotals_;
@@ -90,6 +101,7 @@ class TariffEditor : public QDialog {
   QGroupBox* periodGroup_;  // " Benutzerdaten "
   QLineEdit* periodSeconds_;
   QLineEdit* periodCosts_;
+  ProviderFigureFields* providerFigures_;
   QPushButton* storeButton_;
   QPushButton* cancelButton_;
 };

@@ -11,19 +11,23 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 #include <cmath>
 
 #include "ui/AccountLists.h"
 #include "ui/Artwork.h"
 #include "ui/MessageBoxes.h"
+#include "ui/OffPeakFields.h"
+#include "ui/PeriodFields.h"
+#include "ui/ScreenFit.h"
 #include "ui/VolumeFields.h"
 
 namespace tarifuhr {
 namespace {
 
 constexpr int kPageWidth = 520;
-constexpr int kPageHeight = 330;
+constexpr int kPageHeight = 400;
 
 QLineEdit* NumberEdit(QWidget* parent, NumberKind kind, char sep) {
   auto* e = new QLineEdit(QStringLiteral("0"), parent);
@@ -59,7 +63,7 @@ QLabel* WizardPage::Note(const QString& text) {
   return l;
 }
 
-NamePage::NamePage(TDateTime now, QWidget* parent)
+NamePage::NamePage(TDateTime now, char sep, QWidget* parent)
     : WizardPage(QStringLiteral("Tarif-Einstellungen"), parent) {
   name_ = Named(new QLineEdit(Body()), "name");
   startDate_ = Named(new DateField(now, Body()), "startDate");
@@ -72,7 +76,13 @@ NamePage::NamePage(TDateTime now, QWidget* parent)
   g->addWidget(new QLabel(QStringLiteral("Startdatum:"), Body()), 2, 0);
   g->addWidget(startDate_, 2, 1);
   g->addWidget(Note(QStringLiteral("(Wann Ihr Tarif beginnt.)")), 3, 0, 1, 2);
-  g->setRowStretch(4, 1);
+  period_ = new PeriodFields(sep, Body());
+  g->addWidget(new QLabel(QStringLiteral("Zeitraum:"), Body()), 4, 0);
+  g->addWidget(period_, 4, 1);
+  g->addWidget(Note(QStringLiteral("(Wie Ihr Anbieter abrechnet: je Kalendermonat, alle N Tage, z.B. alle "
+                                   "28 Tage, oder als Guthaben, das nur abnimmt.)")),
+               5, 0, 1, 2);
+  g->setRowStretch(6, 1);
 }
 
 LimitPage::LimitPage(char sep, QWidget* parent) : WizardPage(QStringLiteral("Tarif-Einstellungen"), parent) {
@@ -137,7 +147,7 @@ FeePage::FeePage(char sep, QWidget* parent) : WizardPage(QStringLiteral("Tarif-E
   g->setRowStretch(r, 1);
 }
 
-TimeWindowPage::TimeWindowPage(TDateTime now, QWidget* parent)
+TimeWindowPage::TimeWindowPage(TDateTime now, char sep, QWidget* parent)
     : WizardPage(QStringLiteral("Tarif-Einstellungen"), parent) {
   useWindow_ = Named(new QCheckBox(QStringLiteral("Zeitfenster?"), Body()), "useWindow");
   windowFrom_ = Named(new DateTimePicker(DateTimePicker::Kind::Time, now, Body()), "windowFrom");
@@ -155,6 +165,9 @@ TimeWindowPage::TimeWindowPage(TDateTime now, QWidget* parent)
                            "bestimmten Zeitabnitt des Tages beschränkt ist.dann sollte man für beide",
                            "zwei seperate Tarife einstellen."})
     g->addWidget(Note(QString::fromUtf8(note)), r++, 0, 1, 2);
+  g->addWidget(Note(QStringLiteral("Günstigere Stunden (z.B. Nebenzeit 18:00–8:00: 0 ct):")), r++, 0, 1, 2);
+  offPeak_ = new OffPeakFields(sep, Body());
+  g->addWidget(offPeak_, r++, 0, 1, 2);
   g->setRowStretch(r, 1);
   connect(windowFrom_, &DateTimePicker::Change, this, [this] { WindowFromChanged(); });
 }
@@ -209,14 +222,18 @@ void TariffWizard::CreatePages() {
   current_ = 0;
   const TDateTime now = clock_.Now();
   const char sep = regional_.decimalSeparator;
-  namePage_ = new NamePage(now, this);
-  limitPage_ = new LimitPage(sep, this);
-  feePage_ = new FeePage(sep, this);
-  timeWindowPage_ = new TimeWindowPage(now, this);
-  accountPage_ = new AccountPage(this);
+  pageArea_ = new QScrollArea(this);
+  pageArea_->setFrameShape(QFrame::NoFrame);
+  auto* stack = new QWidget(pageArea_);
+  stack->setFixedSize(kPageWidth, kPageHeight);
+  namePage_ = new NamePage(now, sep, stack);
+  limitPage_ = new LimitPage(sep, stack);
+  feePage_ = new FeePage(sep, stack);
+  timeWindowPage_ = new TimeWindowPage(now, sep, stack);
+  accountPage_ = new AccountPage(stack);
+  pageArea_->setWidget(stack);
   accountLists_.SetWizardBox(accountPage_->entryName_);
   pages_ = {namePage_, limitPage_, feePage_, timeWindowPage_, accountPage_};
-  for (WizardPage* p : pages_) p->move(5, 5);
   for (int i = 1; i <= kLastPage; ++i) Page(i)->hide();
   accountLists_.Refill();
   ShowPage(0);
@@ -238,6 +255,8 @@ void TariffWizard::showEvent(QShowEvent* event) {
   timeWindowPage_->useWindow_->setChecked(false);
   timeWindowPage_->windowFrom_->SetValue(now);
   timeWindowPage_->windowTo_->SetValue(now);
+  namePage_->period_->Show(0, 0);
+  timeWindowPage_->offPeak_->Show(0, 0, 0, 0);
   // Entries made since the last refresh are offered too.
   accountLists_.Refill();
   accountPage_->entryName_->setEditText(QString());
@@ -249,7 +268,13 @@ void TariffWizard::showEvent(QShowEvent* event) {
 void TariffWizard::ShowPage(int i) {
   for (int p = 0; p <= kLastPage; ++p) Page(p)->setVisible(p == i);
   Page(i)->raise();
-  setFixedSize(Page(i)->width() + 10, Page(i)->height() + 60);
+  // As large as a page, smaller only where the screen is: the page then
+  // scrolls and the buttons stay in reach.
+  const QSize whole(Page(i)->width() + 10, Page(i)->height() + 60);
+  setMinimumSize(whole.boundedTo({3 * 96 + 20, 160}));
+  setMaximumSize(whole);
+  resize(whole);
+  if (isVisible()) FitIntoScreen(*this);
   nextButton_->setText(i == kLastPage ? QStringLiteral("Übersicht") : QStringLiteral("Weiter"));
 }
 
@@ -259,6 +284,7 @@ void TariffWizard::resizeEvent(QResizeEvent* event) {
   const int w = 90;
   const int h = 28;
   const int y = height() - h - 12;
+  if (pageArea_) pageArea_->setGeometry(5, 5, width() - 10, height() - 60);
   nextButton_->setGeometry(width() - 10 - w, y, w, h);
   backButton_->setGeometry(width() - 10 - 2 * w - 6, y, w, h);
   cancelButton_->setGeometry(width() - 10 - 3 * w - 12, y, w, h);
@@ -286,7 +312,12 @@ void TariffWizard::Next() {
   // A value no tariff can have stops on its page, in its field, not at
   // the summary.
   const char sep = regional_.decimalSeparator;
-  if (current_ == 0) namePage_->startDate_->CheckedValue(QStringLiteral("Startdatum"));
+  TariffValues check;
+  if (current_ == 0) {
+    namePage_->startDate_->CheckedValue(QStringLiteral("Startdatum"));
+    namePage_->period_->ReadInto(check);
+  }
+  if (current_ == 3) timeWindowPage_->offPeak_->ReadInto(check);
   if (current_ == 1) {
     for (QLineEdit* e : {limitPage_->pricePerMinute_, limitPage_->costLimit_, limitPage_->timeLimit_})
       if (e->text().isEmpty()) e->setText(QStringLiteral("0"));
@@ -299,7 +330,6 @@ void TariffWizard::Next() {
     for (QLineEdit* e : feePage_->findChildren<QLineEdit*>())
       if (e->text().isEmpty()) e->setText(QStringLiteral("0"));
     AmountOfField(feePage_->dialInFee_, sep, kDialInFeeField);
-    TariffValues check;
     feePage_->volume_->ReadInto(check);
   }
   ++current_;
@@ -332,6 +362,8 @@ TariffValues TariffWizard::Values() const {
   const auto timeOfDay = [](TDateTime t) { return t - std::floor(t); };
   v.WindowFrom = timeOfDay(timeWindowPage_->windowFrom_->Value());
   v.WindowTo = timeOfDay(timeWindowPage_->windowTo_->Value());
+  namePage_->period_->ReadInto(v);
+  timeWindowPage_->offPeak_->ReadInto(v);
   v.EntryName = S(accountPage_->entryName_->currentText());
   v.UserName = S(accountPage_->userName_->text());
   v.Password = S(accountPage_->password_->text());

@@ -14,6 +14,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QScrollArea;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -23,6 +24,8 @@ namespace tarifuhr {
 class AccountLists;
 class DateField;
 class DateTimePicker;
+class OffPeakFields;
+class PeriodFields;
 class VolumeFields;
 
 // A page: a banner across the top and a heading above its controls.
@@ -47,12 +50,13 @@ class WizardPage : public QWidget {
 class NamePage : public WizardPage {
   Q_OBJECT
  public:
-  NamePage(TDateTime now, QWidget* parent);
+  NamePage(TDateTime now, char decimalSeparator, QWidget* parent);
 
  private:
   friend class TariffWizard;
   QLineEdit* name_;
   DateField* startDate_;
+  PeriodFields* period_;
 };
 
 // Page 1: a cost limit with the price of a minute, or a time limit.
@@ -88,7 +92,7 @@ class FeePage : public WizardPage {
 class TimeWindowPage : public WizardPage {
   Q_OBJECT
  public:
-  TimeWindowPage(TDateTime now, QWidget* parent);
+  TimeWindowPage(TDateTime now, char decimalSeparator, QWidget* parent);
 
  private:
   friend class TariffWizard;
@@ -96,6 +100,7 @@ class TimeWindowPage : public WizardPage {
   QCheckBox* useWindow_;
   DateTimePicker* windowFrom_;
   DateTimePicker* windowTo_;
+  OffPeakFields* offPeak_;
 };
 
 // Page 4: the dial-up entry and its account.
@@ -146,6 +151,8 @@ class TariffWizard : public QDialog {
   AccountLists& accountLists_;
   int current_ = 0;
   std::vector<WizardPage*> pages_;
+  // The pages scroll where the screen is smaller than the wizard.
+  QScrollArea* pageArea_ = nullptr;
   NamePage* namePage_;
   LimitPage* limitPage_;
   FeePage* feePage_;

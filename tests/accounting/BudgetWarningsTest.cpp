@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "accounting/BudgetWarnings.h"
+#include "accounting/ChargingRules.h"
 
 #include <gtest/gtest.h>
 
@@ -58,6 +59,19 @@ TEST_F(BudgetWarningsTest, EachThresholdOncePerPeriodAlsoAfterARestart) {
   t.StartDate = EncodeDate(2027, 1, 1);
   t.PeriodCosts = 6000;
   EXPECT_EQ(Check(restarted, t, EncodeDate(2027, 1, 2)).size(), 1u);
+}
+
+TEST_F(BudgetWarningsTest, PrepaidCreditWarnsOncePerCreditAsARechargeRaisesIt) {
+  BudgetWarnings w(path);
+  TariffRecord t = CostTariff();
+  t.PeriodType = static_cast<uint8_t>(PeriodKind::Prepaid);
+  t.PeriodCosts = 5000;
+  EXPECT_EQ(Check(w, t).size(), 1u);
+  EXPECT_TRUE(Check(w, t, kToday + 40).empty()) << "no period ends";
+  Recharge(t, 1000);
+  t.PeriodCosts = 5900;
+  EXPECT_EQ(Check(w, t),
+            std::vector<std::string>{"Tarifuhr: Mobil | 80 % des Kostenlimits erreicht: 59,00 von 60,00."});
 }
 
 TEST_F(BudgetWarningsTest, TimeAndVolumeBudgetsAndTheDaysAllowances) {

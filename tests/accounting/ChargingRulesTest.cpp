@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <tuple>
 
 #include "accounting/ChargingRules.h"
@@ -284,6 +285,65 @@ TEST(TimeWindow, EqualBoundsMeanNoWindowButADatePartCounts) {
   t.WindowTo = D(2026, 1, 2) + EncodeTime(8, 0, 0);
   EXPECT_TRUE(IsOutsideTimeWindow(t, D(2026, 12, 7) + EncodeTime(3, 0, 0)));
   EXPECT_FALSE(IsOutsideTimeWindow(t, D(2026, 12, 7) + EncodeTime(8, 40, 0)));
+}
+
+TEST(PeriodKinds, AnNDayPeriodRollsOverOnDayNAndNotOnTheMonthsAnniversary) {
+  TariffRecord t = Counting(D(2027, 2, 1));
+  t.PeriodType = static_cast<uint8_t>(PeriodKind::Days);
+  t.PeriodDays = 30;
+  TotalsRecord totals;
+  EXPECT_EQ(DaysToEnd(RollOverPeriod(t, totals, D(2027, 3, 1)), D(2027, 3, 1)), 2);
+  EXPECT_EQ(t.PeriodSeconds, 500);
+  EXPECT_EQ(DaysToEnd(RollOverPeriod(t, totals, D(2027, 3, 3)), D(2027, 3, 3)), 0);
+  EXPECT_EQ(std::pair(t.StartDate, t.PeriodSeconds), std::pair(D(2027, 3, 3), 0.0));
+  EXPECT_EQ(std::pair(PeriodEndOf(t), PreviousPeriodStart(t)),
+            std::pair(std::optional(D(2027, 4, 2)), D(2027, 2, 1)));
+  // Missed ones start on the latest; a start ahead goes back N days at a time.
+  RollOverPeriod(t, totals, D(2027, 5, 10));
+  EXPECT_EQ(t.StartDate, D(2027, 5, 2));
+  CatchUpPeriod(t, D(2027, 4, 1));
+  EXPECT_EQ(t.StartDate, D(2027, 3, 3));
+}
+
+TEST(PeriodKinds, PrepaidCreditGoesDownNeverRollsOverAndARechargeAdds) {
+  TariffRecord t = Counting(D(2026, 1, 10));
+  t.PeriodType = static_cast<uint8_t>(PeriodKind::Prepaid);
+  t.CostLimit = 1000;
+  t.PricePerMinute = 2;
+  t.PeriodSeconds = 6000;  // 100 minutes
+  TotalsRecord totals;
+  const int days = DaysToEnd(RollOverPeriod(t, totals, D(2027, 5, 10)), D(2027, 5, 10));
+  CatchUpPeriod(t, D(2025, 5, 10));
+  EXPECT_EQ(std::pair(t.StartDate, t.PeriodCosts), std::pair(D(2026, 1, 10), 300.0));
+  UpdateDailyAllowance(t, days);
+  EXPECT_EQ(t.DailyAllowance, 400) << "what is left of the credit is all today's";
+  Recharge(t, 1500);
+  EXPECT_EQ(std::pair(t.CostLimit, CreditLeft(t)), std::pair(2500.0, 2200.0));
+  t.TimeLimit = 60;
+  Recharge(t, 30);
+  EXPECT_EQ(t.TimeLimit, 90) << "a time budget is topped up in minutes";
+}
+
+TEST(CheaperHours, AMinutePaysThePriceOfTheHourItBeginsIn) {
+  TariffRecord t;
+  t.PricePerMinute = 3;
+  t.VolumeUnitPrice = 10;
+  t.OffPeakFrom = EncodeTime(18, 0, 0);
+  t.OffPeakTo = EncodeTime(8, 0, 0);
+  t.OffPeakPricePerMinute = 0.5;
+  t.OffPeakUnitPrice = 1;
+  const auto at = [](int h, int m, int s) { return D(2026, 12, 7) + EncodeTime(h, m, s); };
+  EXPECT_EQ(PriceOfMinute(t, at(17, 59, 30)), 3);
+  EXPECT_EQ(PriceOfMinute(t, at(18, 0, 30)), 0.5);
+  EXPECT_EQ(PriceOfUnit(t, at(18, 0, 30)), 1);
+  // Over midnight up to, not including, 08:00; equal hours are none.
+  EXPECT_TRUE(IsOffPeak(t, at(0, 0, 0)) && IsOffPeak(t, at(7, 59, 59)));
+  EXPECT_FALSE(IsOffPeak(t, at(8, 0, 0)) || IsOffPeak(t, at(17, 59, 59)));
+  t.OffPeakTo = t.OffPeakFrom + EncodeTime(0, 30, 0);
+  EXPECT_FALSE(IsOffPeak(t, at(18, 10, 0)));
+  t.OffPeakFrom = EncodeTime(12, 0, 0);
+  t.OffPeakTo = EncodeTime(14, 0, 0);
+  EXPECT_TRUE(IsOffPeak(t, at(13, 59, 0)) && !IsOffPeak(t, at(14, 0, 0)) && !IsOffPeak(t, at(11, 59, 0)));
 }
 
 }  // namespace

@@ -33,9 +33,9 @@ const TDateTime kDecember = EncodeDate(2026, 12, 1);
 
 TEST(Statistics, PeriodsFollowTheTariffsStartAndTheCalendar) {
   const TariffRecord t = Tariff(EncodeDate(2026, 3, 31) + 0.75);
-  EXPECT_EQ(CurrentPeriod(t), (DayRange{EncodeDate(2026, 3, 31), EncodeDate(2026, 4, 29)}));
+  EXPECT_EQ(CurrentPeriod(t, kDecember), (DayRange{EncodeDate(2026, 3, 31), EncodeDate(2026, 4, 29)}));
   // February has no 31st: the period before begins on its last day.
-  EXPECT_EQ(PreviousPeriod(t), (DayRange{EncodeDate(2026, 2, 28), EncodeDate(2026, 3, 30)}));
+  EXPECT_EQ(PreviousPeriod(t, kDecember), (DayRange{EncodeDate(2026, 2, 28), EncodeDate(2026, 3, 30)}));
   EXPECT_EQ(CalendarMonth(2028, 2), (DayRange{EncodeDate(2028, 2, 1), EncodeDate(2028, 2, 29)}));
   EXPECT_EQ(CalendarMonth(2028, 2).Days(), 29);
 }
@@ -90,8 +90,18 @@ TEST(Statistics, ATariffsPeriodShowsOnlyItsEntryAsTheLogKeepsIt) {
   EXPECT_DOUBLE_EQ(s.cost, 3);
 }
 
+TEST(Statistics, NDayPeriodsAndPrepaidCreditHaveTheirOwnRanges) {
+  TariffRecord t = Tariff(kDecember + 5, 500);
+  t.PeriodType = static_cast<uint8_t>(PeriodKind::Days);
+  t.PeriodDays = 28;
+  EXPECT_EQ(CurrentPeriod(t, kDecember + 9), (DayRange{kDecember + 5, kDecember + 32}));
+  t.PeriodType = static_cast<uint8_t>(PeriodKind::Prepaid);  // up to today, and as long before
+  EXPECT_EQ(PreviousPeriod(t, kDecember + 9), (DayRange{kDecember, kDecember + 4}));
+  EXPECT_DOUBLE_EQ(ProjectCosts(t, kDecember + 9).cost, 500);
+}
+
 TEST(Statistics, AnEmptyLogStillHasTheDaysButNoUse) {
-  const PeriodStatistics s = BuildStatistics({}, CurrentPeriod(Tariff(kDecember + 14)));
+  const PeriodStatistics s = BuildStatistics({}, CurrentPeriod(Tariff(kDecember + 14), kDecember));
   EXPECT_EQ(s.days.size(), 31u);  // 15.12. to 14.1.
   EXPECT_TRUE(s.entries.empty());
   EXPECT_TRUE(s.minutes.empty());

@@ -6,7 +6,9 @@
 
 #include <filesystem>
 #include <limits>
+#include <tuple>
 
+#include "accounting/TariffLimits.h"
 #include "accounting/UserFiles.h"
 #include "platform/Files.h"
 #include "tests/support/Bytes.h"
@@ -142,6 +144,32 @@ TEST(TariffRecordLayout, VolumeFieldsLiveInBytesTheOldProgramNeverReads) {
   EXPECT_TRUE(t.HangUpWhenBudgetUsed);
   const TariffBytes encoded = EncodeTariff(t);
   EXPECT_EQ(std::string(encoded.begin(), encoded.end()), image);
+}
+
+TEST(TariffRecordLayout, PeriodAndCheaperHoursFollowTheVolumeFields) {
+  const std::string image = Bytes(TariffV3())
+                                .Byte(298, 1)
+                                .I32(300, 28)
+                                .F64(304, 0.75)
+                                .F64(312, 0.25)
+                                .F64(320, 0.5)
+                                .F64(328, 2.25)
+                                .str();
+  TariffRecord t = DecodeTariff(reinterpret_cast<const uint8_t*>(image.data()));
+  EXPECT_EQ(std::tuple(t.PeriodType, t.PeriodDays, t.OffPeakFrom, t.OffPeakTo, t.OffPeakPricePerMinute,
+                       t.OffPeakUnitPrice),
+            std::tuple(uint8_t{1}, 28, 0.75, 0.25, 0.5, 2.25));
+  const TariffBytes encoded = EncodeTariff(t);
+  EXPECT_EQ(std::string(encoded.begin(), encoded.end()), image);
+  EXPECT_TRUE(ClearImpossibleValues(t));
+  // N days past a year, or a kind no program wrote, is damage: a month.
+  for (const auto& [kind, days] : {std::pair{1, 367}, std::pair{7, 28}}) {
+    TariffRecord bad = t;
+    bad.PeriodType = static_cast<uint8_t>(kind);
+    bad.PeriodDays = days;
+    EXPECT_FALSE(ClearImpossibleValues(bad));
+    EXPECT_EQ(std::pair(bad.PeriodType, bad.PeriodDays), std::pair(uint8_t{0}, 0));
+  }
 }
 
 TEST_F(UserFilesTest, Version2RecordsAreConvertedAndSavedAsVersion3) {

@@ -34,6 +34,12 @@ TARIFF_FIELDS = {
     "VolumeDailyAllowance": (288, "<d"),
     "HangUpWhenVolumeUsed": (296, "<B"),
     "HangUpWhenBudgetUsed": (297, "<B"),
+    "PeriodType": (298, "<B"),
+    "PeriodDays": (300, "<i"),
+    "OffPeakFrom": (304, "<d"),
+    "OffPeakTo": (312, "<d"),
+    "OffPeakPricePerMinute": (320, "<d"),
+    "OffPeakUnitPrice": (328, "<d"),
 }
 
 

@@ -7,6 +7,7 @@ directory left exactly as it was."""
 
 import argparse
 import csv
+import datetime
 import io
 import json
 import os
@@ -30,7 +31,8 @@ def full_tariff():
         ConnectionBytes=17, PricePerMinute=1.5, CostLimit=2000.25, TimeLimit=36000.5, PeriodSeconds=7200.75,
         PeriodCosts=345.5, DailyAllowance=66.125, TodayAllowance=12.375, PeriodBytes=99, InTotals=1,
         DialInFee=9.75, VolumeLimit=10**10, VolumeUnit=102400, VolumeUnitPrice=9.5, BytesToday=123456789,
-        VolumeDailyAllowance=33333.5, HangUpWhenVolumeUsed=1, HangUpWhenBudgetUsed=1))
+        VolumeDailyAllowance=33333.5, HangUpWhenVolumeUsed=1, HangUpWhenBudgetUsed=1, PeriodType=1,
+        PeriodDays=28, OffPeakFrom=18 * HOUR, OffPeakTo=8 * HOUR, OffPeakPricePerMinute=0.25, OffPeakUnitPrice=2.5))
     struct.pack_into("<ii", rec, 104, 3, 5)  # high words of PeriodBytes and ConnectionBytes
     struct.pack_into("<dd", rec, 120, 18 * HOUR, 6 * HOUR)
     struct.pack_into("<d", rec, 144, 4.5)
@@ -47,6 +49,8 @@ EXPECTED_TARIFF = {
     "Reserved144": 4.5, "DialInFee": 9.75, "EntryName": "Mobil", "UserName": "jürgen@isp", "Password": "geheim",
     "VolumeLimit": 10**10, "VolumeUnit": 102400, "VolumeUnitPrice": 9.5, "BytesToday": 123456789,
     "VolumeDailyAllowance": 33333.5, "HangUpWhenVolumeUsed": True, "HangUpWhenBudgetUsed": True,
+    "PeriodType": 1, "PeriodDays": 28, "OffPeakFrom": "18:00:00", "OffPeakTo": "08:00:00",
+    "OffPeakPricePerMinute": 0.25, "OffPeakUnitPrice": 2.5,
 }
 EXPECTED_TOTALS = {"OnlineSeconds": 99999.5, "AllowanceSum": 11.25, "RemainingSum": 22.5,
                    "LastOnlineDay": "2026-12-07"}
@@ -176,6 +180,22 @@ def check_exact_amounts(tool, home):
     assert r.json("tariffs", "Erika")["tariffs"][0]["PricePerMinute"] == 1.234
 
 
+def check_periods(tool, home):
+    """A 28-day tariff's own periods: since ten days ago, and the 28 before."""
+    day = lambda offset: datetime.date.today() + datetime.timedelta(days=offset)
+    stored = lambda offset: days(day(offset).year, day(offset).month, day(offset).day)
+    with open(os.path.join(home, "Erika.tfd"), "wb") as f:
+        f.write(user_file("Erika", [tariff("T", "Netz", StartDate=stored(-10), PeriodType=1, PeriodDays=28)]))
+    with open(os.path.join(home, "userlist.ini"), "wb") as f:
+        f.write("[Erika (Erika.tfd)]\r\nfile={0}/Erika.tfd\r\n".format(home).encode("cp1252"))
+    with open(os.path.join(home, "dialup.otl"), "wb") as f:
+        for offset, entry, cost in ((-5, "Netz", 3.0), (-5, "Andere", 50.0), (-20, "Netz", 7.0), (-40, "Netz", 9.0)):
+            f.write(log_record(entry, stored(offset) + 0.5, stored(offset) + 0.5 + 60 / 86400, 60, 10, 1, cost))
+    rows = Report(tool, home).json("periods", "Erika", "--format", "json")
+    assert [(r["period"], r["first"], r["last"], r["cost"]) for r in rows] == [
+        ("aktuell", str(day(-10)), str(day(17)), 3.0), ("vorher", str(day(-38)), str(day(-11)), 7.0)], rows
+
+
 def check_version(tool):
     p = subprocess.run([tool, "--version"], capture_output=True, text=True, timeout=30)
     assert p.returncode == 0 and re.fullmatch(r"tarifuhr-report \(Tarifuhr\) [0-9]+\.[0-9]+(\.[0-9]+)*\n",
@@ -196,6 +216,7 @@ def main():
     home = tempfile.mkdtemp(prefix="tarifuhr-report-")
     empty = tempfile.mkdtemp(prefix="tarifuhr-report-empty-")
     exact = tempfile.mkdtemp(prefix="tarifuhr-report-exact-")
+    periods = tempfile.mkdtemp(prefix="tarifuhr-report-periods-")
     try:
         write_directory(home)
         # Times long past: a write, however soon after, shows.
@@ -210,6 +231,7 @@ def main():
         assert snapshot(home) == before, (before, snapshot(home))
         check_without_log(args.report, empty)
         check_exact_amounts(args.report, exact)
+        check_periods(args.report, periods)
         check_version(args.report)
         print("report e2e: passed")
         return 0
@@ -217,6 +239,7 @@ def main():
         shutil.rmtree(home, ignore_errors=True)
         shutil.rmtree(empty, ignore_errors=True)
         shutil.rmtree(exact, ignore_errors=True)
+        shutil.rmtree(periods, ignore_errors=True)
 
 
 if __name__ == "__main__":

@@ -5,7 +5,9 @@
 #include <map>
 
 #include "IsoDates.h"
+#include "accounting/ByteLayout.h"
 #include "accounting/ConnectionHistory.h"
+#include "accounting/Statistics.h"
 
 namespace tarifuhr::report {
 namespace {
@@ -73,6 +75,30 @@ Table DayTable(const std::vector<ConnectionRecord>& records, const Filter& filte
 
 Table MonthTable(const std::vector<ConnectionRecord>& records, const Filter& filter) {
   return SumTable(records, filter, "month", IsoMonth);
+}
+
+Table PeriodTable(const std::vector<ConnectionRecord>& records, const std::vector<TariffRecord>& tariffs,
+                  TDateTime today) {
+  Table table{{"tariff", "period", "first", "last", "seconds", "received", "sent", "cost"}, {}, {"cost"}};
+  for (const TariffRecord& t : tariffs) {
+    // The log keeps the entry as cut to its field.
+    const std::string entry = CutToShortString(t.EntryName, 20);
+    for (const auto& [name, range] :
+         {std::pair{"aktuell", CurrentPeriod(t, today)}, std::pair{"vorher", PreviousPeriod(t, today)}}) {
+      Sum sum;
+      for (const DayUse& use : UseByDay(records, range.firstDay, range.lastDay)) {
+        if (use.entry != entry) continue;
+        sum.seconds += use.seconds;
+        sum.received += use.received;
+        sum.sent += use.sent;
+        sum.cost += use.cost;
+      }
+      table.rows.push_back({t.Name, name, TextOrNull(IsoDate(range.firstDay)),
+                            TextOrNull(IsoDate(range.lastDay)), Rounded(sum.seconds), sum.received, sum.sent,
+                            Amount(sum.cost)});
+    }
+  }
+  return table;
 }
 
 }  // namespace tarifuhr::report

@@ -8,6 +8,7 @@
 
 #include "Table.h"
 #include "accounting/ConnectionLog.h"
+#include "accounting/TariffRecord.h"
 
 namespace tarifuhr::report {
 
@@ -24,5 +25,11 @@ Table LogTable(const std::vector<ConnectionRecord>& records, const Filter& filte
 // a connection over midnight counts on each day with its share.
 Table DayTable(const std::vector<ConnectionRecord>& records, const Filter& filter);
 Table MonthTable(const std::vector<ConnectionRecord>& records, const Filter& filter);
+
+// Two rows per tariff, its running period ("aktuell") and the one before
+// ("vorher") as the tariff counts them (a month, N days, prepaid credit
+// up to `today`): tariff, period, first, last and the sums of its entry.
+Table PeriodTable(const std::vector<ConnectionRecord>& records, const std::vector<TariffRecord>& tariffs,
+                  TDateTime today);
 
 }  // namespace tarifuhr::report

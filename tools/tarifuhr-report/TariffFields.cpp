@@ -35,9 +35,16 @@ Table TariffTable(const std::vector<TariffRecord>& tariffs, bool withCredentials
                "BytesToday",
                "VolumeDailyAllowance",
                "HangUpWhenVolumeUsed",
-               "HangUpWhenBudgetUsed"},
+               "HangUpWhenBudgetUsed",
+               "PeriodType",
+               "PeriodDays",
+               "OffPeakFrom",
+               "OffPeakTo",
+               "OffPeakPricePerMinute",
+               "OffPeakUnitPrice"},
               {},
-              {"PricePerMinute", "CostLimit", "PeriodCosts", "DialInFee", "VolumeUnitPrice"}};
+              {"PricePerMinute", "CostLimit", "PeriodCosts", "DialInFee", "VolumeUnitPrice",
+               "OffPeakPricePerMinute", "OffPeakUnitPrice"}};
   for (const TariffRecord& t : tariffs) {
     table.rows.push_back({t.Name,
                           TextOrNull(IsoDate(t.StartDate)),
@@ -66,7 +73,13 @@ Table TariffTable(const std::vector<TariffRecord>& tariffs, bool withCredentials
                           t.BytesToday,
                           t.VolumeDailyAllowance,
                           t.HangUpWhenVolumeUsed,
-                          t.HangUpWhenBudgetUsed});
+                          t.HangUpWhenBudgetUsed,
+                          static_cast<int64_t>(t.PeriodType),
+                          static_cast<int64_t>(t.PeriodDays),
+                          TextOrNull(IsoTimeOfDay(t.OffPeakFrom)),
+                          TextOrNull(IsoTimeOfDay(t.OffPeakTo)),
+                          Amount(t.OffPeakPricePerMinute),
+                          Amount(t.OffPeakUnitPrice)});
   }
   if (withCredentials) return table;
   // An export shared for help must not hand out the dial-in log-in.

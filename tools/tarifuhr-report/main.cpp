@@ -60,8 +60,13 @@ int main(int argc, char** argv) {
       "          mit dem Anteil ihrer Zeit; Sekunden auf Tausendstel gerundet.\n"
       "  tariffs Tarife und Summen eines Benutzers mit allen Feldern; Benutzername\n"
       "          und Kennwort der Einwahl nur mit --mit-zugangsdaten. Daten als\n"
-      "          JJJJ-MM-TT, das Zeitfenster als HH:MM:SS.\n"
+      "          JJJJ-MM-TT, das Zeitfenster und die günstigeren Stunden als\n"
+      "          HH:MM:SS.\n"
       "          JSON: {\"user\", \"totals\", \"tariffs\"}; CSV: nur die Tarife.\n"
+      "  periods zwei Zeilen je Tarif eines Benutzers: sein laufender Zeitraum\n"
+      "          (aktuell) und der davor (vorher), wie der Tarif rechnet (Monat,\n"
+      "          alle N Tage, Guthaben bis heute): tariff, period, first, last und\n"
+      "          die Summen seines Eintrags wie bei days.\n"
       "Beträge (cost, PricePerMinute, ...) sind Cent, genau bis zum Zehntausendstel:\n"
       "CSV mit zwei Nachkommastellen, mehr nur, wo ein Betrag sie hat (10.70, 1.234).\n"
       "Fehlt dialup.otl, gab es noch keine Verbindung: die Ausgabe ist leer (nur die\n"
@@ -100,6 +105,15 @@ int main(int argc, char** argv) {
   tariffs->add_option("--format", tariffFormat, "json (Vorgabe) oder csv")
       ->type_name("FORMAT")
       ->check(CLI::IsMember({"json", "csv"}));
+  auto* periods = app.add_subcommand("periods", "die Zeiträume der Tarife eines Benutzers");
+  periods
+      ->add_option("BENUTZER", user,
+                   "Titel des Benutzers oder sein ganzer Name aus userlist.ini, z. B. „Erika (Erika.tfd)“")
+      ->type_name("")
+      ->required();
+  periods->add_option("--format", format, "csv (Vorgabe) oder json")
+      ->type_name("FORMAT")
+      ->check(CLI::IsMember({"csv", "json"}));
   bool withCredentials = false;
   tariffs->add_flag("--mit-zugangsdaten", withCredentials,
                     "auch Benutzername und Kennwort der Einwahl (UserName, Password) ausgeben");
@@ -119,6 +133,13 @@ int main(int argc, char** argv) {
       const UserData data = ReadUserData(dir, user);
       Print(tariffFormat == "json" ? JsonText(UserJson(data, withCredentials))
                                    : CsvText(TariffTable(data.tariffs, withCredentials)));
+      return 0;
+    }
+    if (periods->parsed()) {
+      const UserData data = ReadUserData(dir, user);
+      const Table table =
+          PeriodTable(ReadWholeLog(JoinPath(dir, "dialup.otl")), data.tariffs, Today(SystemClock{}));
+      Print(format == "json" ? JsonText(JsonRows(table)) : CsvText(table));
       return 0;
     }
     // Only one of the commands with filters was given, so the options it
