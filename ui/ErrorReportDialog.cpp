@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "ui/ErrorReportDialog.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -96,7 +98,10 @@ ErrorReportDialog::ErrorReportDialog(InternetStateQuery& internetState, Registry
   systemItem_ = Q(OperatingSystemName());
   if (!systemItem_.isEmpty() && systemItem_ != QStringLiteral("Linux"))
     operatingSystem_->addItem(systemItem_);
-  operatingSystem_->setGeometry(110, 15, 145, operatingSystem_->sizeHint().height());
+  // Wide enough for today's system names: up to the report's right edge;
+  // the list as wide as its longest item.
+  operatingSystem_->setGeometry(110, 15, 241, operatingSystem_->sizeHint().height());
+  operatingSystem_->view()->setMinimumWidth(operatingSystem_->view()->sizeHintForColumn(0));
   operatingSystem_->setFont(verdana);
   WhiteLabel(QStringLiteral("Fehlerbericht:"), this, 6, 71);
   report_ = Named(new QPlainTextEdit(this), "report");
@@ -132,6 +137,7 @@ void ErrorReportDialog::Reset() {
   SetSending(false);
   report_->setPlainText(kDefaultReport);
   operatingSystem_->setEditText(systemItem_.isEmpty() ? kDefaultOperatingSystem : systemItem_);
+  operatingSystem_->lineEdit()->setCursorPosition(0);  // a long name shows its start
 }
 
 void ErrorReportDialog::SetSending(bool sending) {
