@@ -243,6 +243,7 @@ class ErrorReportDialogTest : public QObject {
     });
     BoxAnswerer boxes;
     Click(w.SendButton());
+    SetMessagePump({});
     QVERIFY(leftAlone && boxes.texts.isEmpty() && w.dialog->isHidden());
     QCOMPARE(ends, 1);
     QCOMPARE(pop.Received(), (std::vector<std::string>{"USER k", "PASS p", "QUIT"}));
@@ -266,7 +267,6 @@ class ErrorReportDialogTest : public QObject {
     report->setFocus();
     QTest::keyClick(report, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), w.SendButton());
-    QVERIFY(!report->toPlainText().contains('\t'));
   }
 };
 
