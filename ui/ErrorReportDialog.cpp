@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "ui/ErrorReportDialog.h"
 
-#include <QCloseEvent>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -11,6 +12,7 @@
 #include "mail/MailMessage.h"
 #include "mail/Pop3Client.h"
 #include "mail/SmtpClient.h"
+#include "platform/OperatingSystemName.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "ui/DialogSupport.h"
@@ -91,13 +93,21 @@ ErrorReportDialog::ErrorReportDialog(InternetStateQuery& internetState, Registry
   operatingSystem_ = Named(new QComboBox(this), "operatingSystem");
   operatingSystem_->setEditable(true);
   operatingSystem_->setInsertPolicy(QComboBox::NoInsert);
-  operatingSystem_->addItems({"Win98", "WinME", "WinNT 3", "WinNT 4", "Win2k", "WinXP"});
-  operatingSystem_->setGeometry(110, 15, 145, operatingSystem_->sizeHint().height());
+  operatingSystem_->addItems({"Win98", "WinME", "WinNT 3", "WinNT 4", "Win2k", "WinXP", "Linux"});
+  // The system we run on, so that a report says where it came from.
+  systemItem_ = Q(OperatingSystemName());
+  if (!systemItem_.isEmpty() && systemItem_ != QStringLiteral("Linux"))
+    operatingSystem_->addItem(systemItem_);
+  // Wide enough for today's system names: up to the report's right edge;
+  // the list as wide as its longest item.
+  operatingSystem_->setGeometry(110, 15, 241, operatingSystem_->sizeHint().height());
+  operatingSystem_->view()->setMinimumWidth(operatingSystem_->view()->sizeHintForColumn(0));
   operatingSystem_->setFont(verdana);
   WhiteLabel(QStringLiteral("Fehlerbericht:"), this, 6, 71);
   report_ = Named(new QPlainTextEdit(this), "report");
   report_->setGeometry(6, 87, 345, 145);
   report_->setFont(verdana);
+  report_->setTabChangesFocus(true);  // Tab goes on to "Absenden"
   sendButton_ = Named(new QPushButton(kSendCaption, this), "send");
   sendButton_->setGeometry(278, 247, 75, 25);
   cancelButton_ = Named(new QPushButton(QStringLiteral("Abbrechen"), this), "cancel");
@@ -115,22 +125,28 @@ ErrorReportDialog::ErrorReportDialog(InternetStateQuery& internetState, Registry
   smtp_->OnSendProgress = [this](SmtpClient*, uint16_t percent) { ShowProgress(percent); };
   smtp_->SendProgressStep = 10;
   smtp_->TimeOut = 60000;
+  mailProgramWatch_.setInterval(100);
+  connect(&mailProgramWatch_, &QTimer::timeout, this, [this] { WatchMailProgram(); });
   Reset();
 }
 
 ErrorReportDialog::~ErrorReportDialog() = default;
 
 void ErrorReportDialog::Reset() {
-  ReadyAgain();
-  closeAllowed_ = true;
+  if (!closeAllowed_) return;  // the send goes on with what it was given
+  SetSending(false);
   report_->setPlainText(kDefaultReport);
-  operatingSystem_->setEditText(kDefaultOperatingSystem);
+  operatingSystem_->setEditText(systemItem_.isEmpty() ? kDefaultOperatingSystem : systemItem_);
+  operatingSystem_->lineEdit()->setCursorPosition(0);  // a long name shows its start
 }
 
-void ErrorReportDialog::ReadyAgain() {
-  sendButton_->setEnabled(true);
-  sendButton_->setText(kSendCaption);
-  cancelButton_->setEnabled(true);
+void ErrorReportDialog::SetSending(bool sending) {
+  closeAllowed_ = !sending;
+  sendButton_->setEnabled(!sending);
+  if (!sending) sendButton_->setText(kSendCaption);
+  cancelButton_->setEnabled(!sending);
+  operatingSystem_->setEnabled(!sending);
+  report_->setReadOnly(sending);
 }
 
 std::vector<std::string> ErrorReportDialog::Body() const {
@@ -139,6 +155,7 @@ std::vector<std::string> ErrorReportDialog::Body() const {
 }
 
 void ErrorReportDialog::Send() {
+  if (!closeAllowed_) return;  // one send at a time
   std::string state;
   GetConnectionState(internetState_, state);
   if (!IsOnline(state)) {
@@ -155,9 +172,7 @@ void ErrorReportDialog::Send() {
 }
 
 void ErrorReportDialog::SendByMail(const ReportServer& server) {
-  sendButton_->setEnabled(false);
-  cancelButton_->setEnabled(false);
-  closeAllowed_ = false;
+  SetSending(true);
   failed_ = false;
   popConnected_ = false;
 
@@ -175,15 +190,12 @@ void ErrorReportDialog::SendByMail(const ReportServer& server) {
 
   // The rest of the send runs inside, when the connection is made.
   pop_->Connect();
-  closeAllowed_ = true;
   // A connection that could not be made reports nothing by itself.
   if (!popConnected_ && !failed_) SendFailed();
+  SetSending(false);
   // Only a send without any failure is done; otherwise the report stays,
   // ready to be sent again.
-  if (failed_)
-    ReadyAgain();
-  else
-    close();
+  if (!failed_) close();
 }
 
 void ErrorReportDialog::PopConnected() {
@@ -225,24 +237,32 @@ void ErrorReportDialog::ShowProgress(uint16_t percent) {
 void ErrorReportDialog::SendWithMailProgram(const ReportServer& server) {
   std::string body;
   for (const std::string& line : Body()) body += line + '\n';
-  if (!shell_.ComposeMail(server.to, "Fehlerbericht", body)) {
-    ShowMessageBox(
-        this, QMessageBox::Critical, QStringLiteral("Fehler"),
-        QStringLiteral("Das Mailprogramm konnte nicht geöffnet werden (xdg-email). Ihr Bericht bleibt "
-                       "hier; schreiben Sie bitte direkt an ") +
-            Q(server.to) + QStringLiteral(". Danke!"));
-    return;
-  }
-  close();
+  SetSending(true);
+  mailProgram_ = shell_.ComposeMail(server.to, "Fehlerbericht", body);
+  mailProgramWatch_.start();
 }
 
-void ErrorReportDialog::closeEvent(QCloseEvent* event) {
-  // Not in the middle of a send: the close box, too, waits for its end.
-  if (!closeAllowed_) {
-    event->ignore();
+void ErrorReportDialog::WatchMailProgram() {
+  const HandOver::State state = mailProgram_ ? mailProgram_->Poll() : HandOver::State::Failed;
+  if (state == HandOver::State::Pending) return;
+  mailProgramWatch_.stop();
+  mailProgram_.reset();
+  SetSending(false);
+  if (state == HandOver::State::Taken) {
+    close();
     return;
   }
-  QDialog::closeEvent(event);
+  ShowMessageBox(
+      this, QMessageBox::Critical, QStringLiteral("Fehler"),
+      QStringLiteral("Das Mailprogramm konnte nicht geöffnet werden (xdg-email). Ihr Bericht bleibt "
+                     "hier; schreiben Sie bitte direkt an ") +
+          Q(supportAddress_) + QStringLiteral(". Danke!"));
+}
+
+void ErrorReportDialog::reject() {
+  // Not in the middle of a send: Esc and the close box wait for its end.
+  if (!closeAllowed_) return;
+  QDialog::reject();
 }
 
 }  // namespace tarifuhr

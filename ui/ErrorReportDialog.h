@@ -4,9 +4,12 @@
 // went wrong and sends it to the maker. With a mail server configured it
 // logs in with POP3 and sends through SMTP while that log-in is open, on
 // the user interface's thread (the clients let window messages run, so the
-// strip keeps counting); without one the desktop's mail program gets it.
+// strip keeps counting); without one the desktop's mail program gets it,
+// watched by a timer while it starts. A send in progress keeps the dialog:
+// no reset, no close, no second send.
 
 #include <QDialog>
+#include <QTimer>
 #include <memory>
 #include <string>
 
@@ -16,6 +19,7 @@ class QPushButton;
 
 namespace tarifuhr {
 
+class HandOver;
 class InternetStateQuery;
 class MailMessage;
 class Pop3Client;
@@ -48,20 +52,21 @@ class ErrorReportDialog : public QDialog {
   ~ErrorReportDialog() override;
 
   // What the menu does before it shows the dialog: buttons ready, the
-  // default texts.
+  // default texts; nothing while a send runs.
   void Reset();
 
- protected:
-  void closeEvent(QCloseEvent* event) override;
+  // Esc, "Abbrechen" and the close box all end here; refused during a send.
+  void reject() override;
 
  private:
   void Send();  // "Absenden"
   void SendByMail(const ReportServer& server);
   void SendWithMailProgram(const ReportServer& server);
+  void WatchMailProgram();
+  void SetSending(bool sending);
   void PopConnected();  // the rest of a send, inside the POP3 connect
   void SendFailed();    // a failure of either client
   void ShowProgress(uint16_t percent);
-  void ReadyAgain();
   std::vector<std::string> Body() const;
 
   InternetStateQuery& internetState_;
@@ -71,10 +76,13 @@ class ErrorReportDialog : public QDialog {
   QPlainTextEdit* report_;
   QPushButton* sendButton_;
   QPushButton* cancelButton_;
+  QString systemItem_;  // the system we run on, when it says; preselected
   std::unique_ptr<Pop3Client> pop_;
   std::unique_ptr<SmtpClient> smtp_;
   std::unique_ptr<MailMessage> message_;
-  bool closeAllowed_ = true;
+  std::unique_ptr<HandOver> mailProgram_;
+  QTimer mailProgramWatch_;
+  bool closeAllowed_ = true;    // false exactly while a send runs
   bool failed_ = false;         // a failure was reported in this send
   bool popConnected_ = false;   // the POP3 connection was made
   std::string supportAddress_;  // quoted in the failure message

@@ -68,6 +68,13 @@ class ScriptedPeer {
       conn_ = -1;
     });
   }
+  // Reads lines through the first one equal to `last` (an SMTP message's ".").
+  ScriptedPeer& ReadThrough(std::string last) {
+    return Step([this, last] {
+      while (ReadOneLine() && received_.back() != last) {
+      }
+    });
+  }
   // Keeps reading lines until the client closes (5 s at most).
   ScriptedPeer& ReadUntilClosed() {
     return Step([this] {

@@ -1,16 +1,20 @@
 // SPDX-License-Identifier: MIT
 // The error report dialog, driven by keys and clicks, against the real
 // Postfix and Dovecot that scripts/test.sh starts; without a server the
-// desktop's mail program (a stub xdg-email that writes down its arguments).
+// desktop's mail program (a stub xdg-email that writes down its arguments);
+// a send against scripted servers that answer slowly.
 
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <filesystem>
 
 #include "platform/MessagePump.h"
+#include "platform/OperatingSystemName.h"
 #include "tests/support/MailServers.h"
+#include "tests/support/ScriptedPeer.h"
 #include "tests/ui/DialogFixture.h"
 #include "ui/ErrorReportDialog.h"
 
@@ -70,6 +74,12 @@ QString UnusedPort() {
   return QString::number(ntohs(a.sin_port));
 }
 
+// What the dialog preselects: the system we run on, when it says.
+QString PreselectedSystem() {
+  const QString system = QString::fromStdString(OperatingSystemName());
+  return system.isEmpty() ? QStringLiteral("Bitte auswählen") : system;
+}
+
 }  // namespace
 
 class ErrorReportDialogTest : public QObject {
@@ -107,7 +117,8 @@ class ErrorReportDialogTest : public QObject {
     QVERIFY(m.find("\nSubject: Fehlerbericht\n") != std::string::npos);
     QVERIFY(m.find("\nFrom: \"Tarifuhr\" <bericht@example.test>\n") != std::string::npos);
     const std::string body = m.substr(m.find("\n\n") + 2);
-    QCOMPARE(body.substr(0, body.find('\n')), std::string("Betriebssystem:Bitte ausw\xE4hlen"));
+    QCOMPARE(body.substr(0, body.find('\n')),
+             "Betriebssystem:" + PreselectedSystem().toLatin1().toStdString());
     QVERIFY(body.find("Fehlerbericht:\nZ\xE4hler l\xE4uft r\xFC"
                       "ckw\xE4rts") != std::string::npos);
     QVERIFY(body.find("\n.Punktzeile\n") != std::string::npos);
@@ -160,32 +171,102 @@ class ErrorReportDialogTest : public QObject {
     w.Online();
     const std::string bin = w.dir.File("bin");
     std::filesystem::create_directories(bin);
-    const std::string args = w.dir.File("xdg-email.args");
-    WriteFileBytes(bin + "/xdg-email", "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n--\\n' \"$a\"; done > '" +
-                                           args + "'\nexit ${XDG_EMAIL_EXIT:-0}\n");
+    const std::string args = w.dir.File("xdg-email.args"), pid = w.dir.File("xdg-email.pid");
+    // It keeps running, as xdg-email does until a Thunderbird it started is closed.
+    WriteFileBytes(bin + "/xdg-email",
+                   "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n--\\n' \"$a\"; done > '" + args +
+                       "'\n[ -z \"$XDG_EMAIL_EXIT\" ] || exit $XDG_EMAIL_EXIT\necho $$ > '" + pid +
+                       "'\nexec sleep 20\n");
     std::filesystem::permissions(bin + "/xdg-email", std::filesystem::perms::owner_all);
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QByteArray::fromStdString(bin) + ":" + path);
 
     w.Write(QStringLiteral("ohne Server"));
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&ticks] { ++ticks; });
+    tick.start(50);
     Click(w.SendButton());
-    QVERIFY(w.dialog->isHidden());
+    QVERIFY(w.dialog->isVisible());  // not waited for
+    QTRY_VERIFY_WITH_TIMEOUT(w.dialog->isHidden(), 10000);
+    const pid_t program = std::stoi(ReadFileBytes(pid));
+    const bool running = ::kill(program, 0) == 0;
+    ::kill(program, SIGTERM);
+    QVERIFY(running && ticks >= 20);
     const QString told = QString::fromStdString(ReadFileBytes(args));
-    QVERIFY(told.startsWith(
-        QStringLiteral("--subject\n--\nFehlerbericht\n--\n--body\n--\nBetriebssystem:Bitte auswählen\n")));
+    QVERIFY(told.startsWith(QStringLiteral("--subject\n--\nFehlerbericht\n--\n--body\n--\nBetriebssystem:") +
+                            PreselectedSystem()));
     QVERIFY(told.contains(QStringLiteral("Zähler läuft rückwärts ohne Server\n.Punktzeile")));
     QVERIFY(told.endsWith(QString::fromUtf8(AboutDialog::kSupportAddress) + QStringLiteral("\n--\n")));
 
-    // A mail program that can't be started: said, and the report stays.
+    // A mail program that fails at once: said, and the report stays.
     qputenv("XDG_EMAIL_EXIT", "3");
     w.Write(QStringLiteral("noch einmal"));
     BoxAnswerer boxes;
     Click(w.SendButton());
+    QTRY_COMPARE(boxes.texts.size(), 1);
     qunsetenv("XDG_EMAIL_EXIT");
     qputenv("PATH", path);
-    QCOMPARE(boxes.texts.size(), 1);
     QVERIFY(boxes.texts[0].startsWith(QStringLiteral("Das Mailprogramm konnte nicht geöffnet werden")));
     QVERIFY(w.dialog->isVisible() && w.Ready());
+  }
+
+  // The menu item, Esc and the close box during a send: the send goes on
+  // with the report it was given, and the dialog ends once.
+  void aSendInProgressIsLeftAlone() {
+    ReportWorld w;
+    test::ScriptedPeer pop, smtp;
+    pop.Pause(800).Send("+OK\r\n").Replies({"+OK\r\n", "+OK\r\n", "+OK\r\n"});
+    smtp.Send("220 x\r\n").Replies({"250 x\r\n", "250 x\r\n", "250 x\r\n", "354 x\r\n"}).ReadThrough(".");
+    smtp.Send("250 x\r\n").Replies({"250 x\r\n", "221 x\r\n"});
+    pop.Start();
+    smtp.Start();
+    w.Configure({"127.0.0.1", std::to_string(smtp.Port()), "", std::to_string(pop.Port()), "k", "p",
+                 "h@example.test", ""});
+    w.Online();
+    w.Write(QStringLiteral("langsam"));
+    auto* report = Control<QPlainTextEdit>(*w.dialog, "report");
+    const QString typed = report->toPlainText();
+    int ends = 0;
+    QObject::connect(w.dialog, &QDialog::finished, [&ends] { ++ends; });
+    bool leftAlone = false;
+    SetMessagePump([&] {
+      if (report->toPlainText() == typed && !leftAlone) {
+        w.mainWindow->StripItems().errorReport->trigger();
+        QTest::keyClick(w.dialog, Qt::Key_Escape);
+        w.dialog->close();
+        Type(report, QStringLiteral("x"));
+        leftAlone = w.dialog->isVisible() && report->toPlainText() == typed &&
+                    !Control<QComboBox>(*w.dialog, "operatingSystem")->isEnabled();
+      }
+      QCoreApplication::processEvents();
+    });
+    BoxAnswerer boxes;
+    Click(w.SendButton());
+    SetMessagePump({});
+    QVERIFY(leftAlone && boxes.texts.isEmpty() && w.dialog->isHidden());
+    QCOMPARE(ends, 1);
+    QCOMPARE(pop.Received(), (std::vector<std::string>{"USER k", "PASS p", "QUIT"}));
+    const auto mail = smtp.Received();
+    QVERIFY(std::find(mail.begin(), mail.end(),
+                      "Z\xE4hler l\xE4uft r\xFC"
+                      "ckw\xE4rts langsam") != mail.end());
+  }
+
+  // Today's systems after the old six, ours preselected; Tab from the
+  // report goes on to "Absenden".
+  void theFormOffersTodaysSystemsAndTabReachesSend() {
+    ReportWorld w;
+    w.mainWindow->StripItems().errorReport->trigger();
+    auto* system = Control<QComboBox>(*w.dialog, "operatingSystem");
+    QCOMPARE(system->itemText(6), QStringLiteral("Linux"));
+    QCOMPARE(system->currentText(), PreselectedSystem());
+    QCOMPARE(system->count(), PreselectedSystem() == QStringLiteral("Bitte auswählen") ? 7 : 8);
+    QVERIFY(QTest::qWaitForWindowActive(w.dialog));
+    auto* report = Control<QPlainTextEdit>(*w.dialog, "report");
+    report->setFocus();
+    QTest::keyClick(report, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), w.SendButton());
   }
 };
 

@@ -22,7 +22,8 @@ class RecordingShell : public Shell {
     return true;
   }
   // The real mail program's hand-over: the tests put a stub xdg-email first on PATH.
-  bool ComposeMail(const std::string& to, const std::string& subject, const std::string& body) override {
+  std::unique_ptr<HandOver> ComposeMail(const std::string& to, const std::string& subject,
+                                        const std::string& body) override {
     return XdgOpenShell().ComposeMail(to, subject, body);
   }
   std::vector<std::string> opened;
