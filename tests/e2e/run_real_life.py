@@ -173,7 +173,10 @@ def restarted(p):
     assert len(log) == 2, log
     first, second = log
     total = first["seconds"] + second["seconds"]
-    assert abs((second["start"] - first["end"]) / SECOND) < 0.01, "the second record does not go on from the first"
+    # Within the second: where in it the new process's tick falls depends on
+    # when the process started (at 20 times speed, 50 ms late is a second).
+    assert abs((second["start"] - first["end"]) / SECOND) < 1, \
+        f"the second record does not go on from the first: {first['end']} / {second['start']}"
     assert second["seconds"] >= 30, "the half minute between was not counted"
     assert first["cost"] + second["cost"] == FEE + minutes(total) * PRICE, (first["cost"], second["cost"], total)
     assert second["received"] + second["sent"] >= 33000, "the traffic between was not counted"
