@@ -96,6 +96,8 @@ class ClientSocket {
   // Waits for `events` on the socket; false on time-out. Throws
   // ESocketError(ECANCELED) when a handler run in between closed the socket.
   bool WaitFor(short events, unsigned milliseconds, const char* api);
+  // `connected`: OnConnect has fired, so a failure fires OnDisconnect.
+  void StartTls(bool connected);
   int ReceiveTls(void* buffer, int count);
   [[noreturn]] void Fail(SocketErrorEvent event, int code, const char* api);
 

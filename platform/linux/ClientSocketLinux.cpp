@@ -113,7 +113,7 @@ void ClientSocket::Open() {
   // algorithm hold it back behind the previous one.
   const int one = 1;
   setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  if (ImplicitTls) StartTls();
+  if (ImplicitTls) StartTls(false);
   try {
     if (OnConnect) OnConnect(this);
   } catch (const std::exception&) {
@@ -122,7 +122,9 @@ void ClientSocket::Open() {
   }
 }
 
-void ClientSocket::StartTls() {
+void ClientSocket::StartTls() { StartTls(true); }
+
+void ClientSocket::StartTls(bool connected) {
   if (fd_ < 0) throw ESocketError(ENOTCONN, "SSL_connect");
   const std::string host = Host.empty() ? Address : Host;
   const auto deadline = SteadyClock::now() + std::chrono::milliseconds(TimeOut);
@@ -135,9 +137,15 @@ void ClientSocket::StartTls() {
         throw ETlsError(TlsSession::FailureText(host, SocketErrorText(ETIMEDOUT)));
     }
   } catch (const std::exception&) {
-    // Half a handshake is no connection to say goodbye on.
+    // Half a handshake is no connection to say goodbye on; and one that
+    // was never announced is not announced as ended either.
     tls_.reset();
-    Close();
+    if (connected) {
+      Close();
+    } else {
+      ::close(fd_);
+      fd_ = -1;
+    }
     throw;
   }
 }
