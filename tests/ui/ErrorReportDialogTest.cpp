@@ -172,6 +172,25 @@ class ErrorReportDialogTest : public QObject {
     }
   }
 
+  void withoutPop3TheSmtpLogInAloneSends() {
+    const auto servers = test::MailServersFromEnvironment();
+    if (!servers) QSKIP(kSkip);
+    if (servers->smtpsPort.empty())
+      QSKIP("the mail servers were started without TLS (TARIFUHR_TEST_SMTPS_PORT)");
+    ReportWorld w;
+    w.Configure(*servers);
+    // No POP3 log-in: the SMTPS server takes the report only after AUTH.
+    w.registry.WriteString(ReportServer::kKey, "pop3port", "0");
+    w.Online();
+    const std::string token = test::Token();
+    w.Write(QString::fromStdString(token));
+    BoxAnswerer boxes;
+    Click(w.SendButton());
+    QVERIFY2(boxes.texts.isEmpty(), qPrintable(boxes.texts.join('\n')));
+    QVERIFY(w.dialog->isHidden());
+    QCOMPARE(test::Delivered(servers->maildir, token, 1).size(), size_t(1));
+  }
+
   void aFailureAfterTheServerTookTheReportSaysItWasProbablyDelivered() {
     const auto servers = test::MailServersFromEnvironment();
     if (!servers) QSKIP(kSkip);
