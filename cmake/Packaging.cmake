@@ -14,8 +14,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://tarifuhr.example)
 # The libraries the programs link, as dpkg-shlibdeps finds them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Opening the help page and the mail program; the connections people pay for;
-# a Wayland session without Xwayland.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, network-manager, qt6-wayland")
+# a Wayland session without Xwayland; the trust store the error report's
+# mail server is checked against.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, network-manager, qt6-wayland, ca-certificates")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # German first, as the program speaks. CPack indents the lines and turns the
 # empty one into " .".

@@ -21,5 +21,8 @@ constexpr int kMailErrorConnectionClosed = 10054;
 constexpr int kMailErrorBadReply = 0;
 // POP3: USER or PASS refused.
 constexpr int kMailErrorLoginFailed = 2001;
+// The connection could not be encrypted (no STARTTLS, a refused
+// certificate); Msg is a German text naming the host.
+constexpr int kMailErrorTls = 2002;
 
 }  // namespace tarifuhr

@@ -12,6 +12,12 @@ namespace tarifuhr {
 
 Pop3Client::Pop3Client() {
   ForwardSocketEvents(socket_, this, connected_, &Pop3Client::OnDisconnect);
+  // With STLS the connection is the client's only once it is encrypted.
+  socket_.OnConnect = [this](ClientSocket*) {
+    connected_ = true;
+    if (Security == MailSecurity::StartTls && !StartTls()) return;
+    if (OnConnect) OnConnect(this);
+  };
   socket_.OnError = [this](ClientSocket*, SocketErrorEvent, int code) {
     ReportFailure(code, SocketErrorText(code));
   };
@@ -19,10 +25,15 @@ Pop3Client::Pop3Client() {
 
 void Pop3Client::Connect() {
   AimSocket(socket_, Host, Port, 110, TimeOut);
+  socket_.ImplicitTls = Security == MailSecurity::Tls;
+  socket_.CaFile = CaFile;
   errorFlag_ = false;
   greetingRead_ = false;
   try {
     socket_.Open();
+  } catch (const ETlsError& e) {
+    ReportFailure(kMailErrorTls, e.what());
+    return;
   } catch (const std::exception&) {
     // Not the caller's exception: ErrorFlag() says it, and no OnConnect follows.
     errorFlag_ = true;
@@ -56,6 +67,27 @@ bool Pop3Client::Login() {
     return false;
   }
   loggedIn_ = true;
+  return true;
+}
+
+bool Pop3Client::StartTls() {
+  const std::string host = socket_.Host.empty() ? socket_.Address : socket_.Host;
+  greetingRead_ = true;
+  if (!ReadReply()) return false;
+  if (!errorFlag_) {
+    SendText("STLS\r\n");
+    if (!ReadReply()) return false;
+  }
+  if (errorFlag_) {
+    ReportFailure(kMailErrorTls, NoStartTlsText(host));
+    return false;
+  }
+  try {
+    socket_.StartTls();
+  } catch (const ETlsError& e) {
+    ReportFailure(kMailErrorTls, e.what());
+    return false;
+  }
   return true;
 }
 

@@ -5,8 +5,10 @@
 // retrieved. Failures close the connection and go through OnError: 2001
 // (kMailErrorLoginFailed) with the server's text for a refused USER or
 // PASS, kMailErrorTimeOut when no answer comes within TimeOut,
-// kMailErrorConnectionClosed when the server closed the connection, and
-// the socket's error code when sending or receiving fails (the socket
+// kMailErrorConnectionClosed when the server closed the connection,
+// kMailErrorTls with a German message naming the host when the connection
+// can't be encrypted as Security says (TLS from the start, or after STLS;
+// never a fall-back to clear text), and the socket's error code when sending or receiving fails (the socket
 // error is then also thrown to the caller).
 
 #include <cstdint>
@@ -14,6 +16,7 @@
 #include <string>
 
 #include "mail/MailError.h"
+#include "mail/Security.h"
 #include "platform/ClientSocket.h"
 
 namespace tarifuhr {
@@ -32,6 +35,8 @@ class Pop3Client {
   std::string UserPasswd;
   std::string Port = "110";  // text that is not a number means 110
   std::string Host;
+  MailSecurity Security = MailSecurity::Tls;
+  std::string CaFile;  // trusted certificates; empty: the system's
   std::string StrErrorInFormatOfMsg = "Error en el formato del mensaje.";
   uint16_t RetrieveProgressStep = 10;
   bool GetUIDLsOnRetrieve = false;
@@ -66,6 +71,8 @@ class Pop3Client {
   // gone.
   bool ReadReply();
   void SendText(const std::string& s);
+  // Greeting, STLS, the handshake; false when it failed (reported).
+  bool StartTls();
   void ReportFailure(int error);
   void ReportFailure(int error, const std::string& msg);
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "mail/Replies.h"
 
+#include <cctype>
+
 #include "mail/StringLists.h"
 
 namespace tarifuhr {
@@ -32,6 +34,26 @@ bool SmtpReplyReader::NextReply(std::string& reply) {
       return true;
     }
   }
+}
+
+std::map<std::string, std::string> EhloExtensions(const std::string& reply) {
+  std::map<std::string, std::string> found;
+  size_t at = reply.find('\n');
+  while (at != std::string::npos && at + 1 < reply.size()) {
+    const size_t next = reply.find('\n', at + 1);
+    std::string line = reply.substr(at + 1, next == std::string::npos ? std::string::npos : next - at - 1);
+    at = next;
+    while (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.size() <= 4) continue;
+    for (char& c : line) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string rest = line.substr(4);
+    const size_t gap = rest.find_first_of(" =");
+    const std::string keyword = TrimText(rest.substr(0, gap));
+    if (keyword.empty()) continue;
+    std::string& params = found[keyword];
+    if (gap != std::string::npos) params += (params.empty() ? "" : " ") + TrimText(rest.substr(gap + 1));
+  }
+  return found;
 }
 
 Pop3Reply ParsePop3Reply(const std::string& s) {

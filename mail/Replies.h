@@ -3,6 +3,7 @@
 // What mail servers answer, taken apart: SMTP replies of one or more lines,
 // and the status line of a POP3 reply. Bytes as they come off the wire.
 
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,11 @@ class SmtpReplyReader {
   std::string reply_;  // lines of the reply not yet ended
   std::string code_, text_;
 };
+
+// The extensions an EHLO reply names, as "KEYWORD" -> its parameters, both
+// in upper case ("AUTH" -> "PLAIN LOGIN"); "AUTH=LOGIN" counts as "AUTH".
+// The first line, the server's greeting, names none.
+std::map<std::string, std::string> EhloExtensions(const std::string& reply);
 
 struct Pop3Reply {
   std::string status;     // the first four bytes, blanks trimmed ("+OK", "-ERR")

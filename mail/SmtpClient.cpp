@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "mail/Addresses.h"
+#include "mail/Base64EncodingStream.h"
 #include "mail/HeaderValues.h"
 #include "mail/Replies.h"
 #include "mail/SocketEvents.h"
@@ -15,6 +16,26 @@ namespace tarifuhr {
 namespace {
 
 const SystemClock kSystemClock;
+
+// One line of Base64, as AUTH wants it.
+std::string Base64Line(const std::string& bytes) {
+  std::string text = EncodeBase64(bytes);
+  std::erase(text, '\r');
+  std::erase(text, '\n');
+  return text;
+}
+
+// local@domain, printable, without what would break the envelope.
+bool PlausibleAddress(const std::string& address) {
+  const size_t at = address.find('@');
+  if (at == 0 || at == std::string::npos || at + 1 == address.size()) return false;
+  if (address.find('@', at + 1) != std::string::npos) return false;
+  for (const unsigned char c : address)
+    if (c <= ' ' || c >= 0x7f ||
+        std::string_view("<>()[]\\,;:\"").find(static_cast<char>(c)) != std::string_view::npos)
+      return false;
+  return true;
+}
 
 }  // namespace
 
@@ -33,10 +54,17 @@ std::string SmtpClient::HeloName(const std::string& localHost) {
 
 void SmtpClient::Connect() {
   AimSocket(socket_, Host, Port, 25, TimeOut);
+  socket_.ImplicitTls = Security == MailSecurity::Tls;
+  socket_.CaFile = CaFile;
   errorFlag_ = false;
+  accepted_ = false;
+  extensions_.clear();
   replies_.Clear();
   try {
     socket_.Open();
+  } catch (const ETlsError& e) {
+    ReportFailure(kMailErrorTls, e.what());
+    return;
   } catch (const std::exception&) {
     errorFlag_ = true;
     return;
@@ -45,8 +73,76 @@ void SmtpClient::Connect() {
   // the connection again already.
   if (!connected_) return;
   if (!Expect("220")) return;
-  SendText("HELO " + HeloName(socket_.LocalHost()) + "\r\n");
-  Expect("250");
+  if (Security == MailSecurity::None && UserName.empty()) {
+    SendText("HELO " + HeloName(socket_.LocalHost()) + "\r\n");
+    Expect("250");
+    return;
+  }
+  if (!Ehlo()) return;
+  if (Security == MailSecurity::StartTls && !Encrypt()) return;
+  // A password goes only over an encrypted connection.
+  if (socket_.Encrypted()) Authenticate();
+}
+
+bool SmtpClient::Ehlo() {
+  SendText("EHLO " + HeloName(socket_.LocalHost()) + "\r\n");
+  if (!Expect("250")) return false;
+  extensions_ = EhloExtensions(lastReply_);
+  return true;
+}
+
+bool SmtpClient::Encrypt() {
+  if (!extensions_.contains("STARTTLS")) {
+    QuitQuietly();
+    ReportFailure(kMailErrorTls, NoStartTlsText(socket_.Host.empty() ? socket_.Address : socket_.Host));
+    return false;
+  }
+  SendText("STARTTLS\r\n");
+  if (!Expect("220")) return false;
+  try {
+    socket_.StartTls();
+  } catch (const ETlsError& e) {
+    ReportFailure(kMailErrorTls, e.what());
+    return false;
+  }
+  // Nothing the server sent before the handshake may count after it.
+  replies_.Clear();
+  return Ehlo();
+}
+
+bool SmtpClient::Authenticate() {
+  const auto auth = extensions_.find("AUTH");
+  if (UserName.empty() || auth == extensions_.end()) return true;
+  const std::string mechanisms = " " + auth->second + " ";
+  if (mechanisms.find(" PLAIN ") != std::string::npos) {
+    SendSecret("AUTH PLAIN ", Base64Line(std::string(1, '\0') + UserName + '\0' + Password));
+    return Expect("235");
+  }
+  if (mechanisms.find(" LOGIN ") == std::string::npos) return true;
+  SendText("AUTH LOGIN\r\n");
+  if (!Expect("334")) return false;
+  SendSecret("", Base64Line(UserName));
+  if (!Expect("334")) return false;
+  SendSecret("", Base64Line(Password));
+  return Expect("235");
+}
+
+void SmtpClient::SendSecret(const std::string& command, const std::string& secret) {
+  ProcessMessages();
+  // Base64 of UTF-8: not through ToWire, which would make it Latin-1.
+  socket_.SendText(command + secret + "\r\n");
+  if (OnSendTextToSocket) OnSendTextToSocket(this, command + "***\r\n");
+}
+
+void SmtpClient::QuitQuietly() {
+  try {
+    SendText("QUIT\r\n");
+    ReadReply();
+  } catch (const std::exception&) {
+    // The session ends here either way; the caller says why.
+  }
+  socket_.Close();
+  connected_ = false;
 }
 
 bool SmtpClient::ReadReply() {
@@ -57,7 +153,10 @@ bool SmtpClient::ReadReply() {
     const bool complete = replies_.NextReply(reply);
     lastReplyCode_ = FromWire(replies_.Code());
     lastReplyText_ = FromWire(replies_.Text());
-    if (complete) break;
+    if (complete) {
+      lastReply_ = reply;
+      break;
+    }
     ProcessMessages();
     if (!connected_) return false;
     switch (socket_.WaitForData(TimeOut)) {
@@ -95,12 +194,16 @@ void SmtpClient::SendText(const std::string& s) {
 
 bool SmtpClient::SendMsg(MailMessage& msg) {
   if (!connected_) throw EMailError("Not connected.");
-  if (msg.From.empty()) throw EMailError("\"From\" field not specified.");
   if (msg.SendTo.empty()) throw EMailError("\"SendTo\" field not specified.");
+  const std::string sender = ExtractAddress(msg.From, false);
+  if (msg.From.empty() || !PlausibleAddress(sender)) {
+    QuitQuietly();
+    throw EMailError(msg.From.empty() ? "Die Absenderadresse (from) ist leer."
+                                      : "Die Absenderadresse (from) „" + msg.From + "“ ist ungültig.");
+  }
   msg.Date = MailDate(clock_->Now(), *zone_);
   if (msg.RawMail.empty()) msg.FillRawMail();
   if (OnBeforeSend) OnBeforeSend(this);
-  const std::string sender = ExtractAddress(msg.From, false);
   const StringList lists[] = {ParseAddressList(msg.SendTo), ParseAddressList(msg.CC),
                               ParseAddressList(msg.BCC)};
   for (const auto& list : lists) {
@@ -150,6 +253,7 @@ int SmtpClient::SendTransaction(const std::string& sender, const StringList& lis
   }
   SendText("\r\n.\r\n");
   if (!step("250")) return -4;
+  accepted_ = true;
   SendText("RSET\r\n");
   if (!step("250")) return -5;
   if (OnSendProgress) OnSendProgress(this, 100);

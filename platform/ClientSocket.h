@@ -6,9 +6,11 @@
 // connection. A failed send or receive fires OnError, closes the socket
 // and throws ESocketError. Every wait sleeps in poll(2) in short slices and
 // runs ProcessMessages() between them, so the window stays alive; no wait
-// lasts longer than TimeOut.
+// lasts longer than TimeOut. With TLS (ImplicitTls, or StartTls on an open
+// connection) the same calls carry the encrypted stream.
 
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -30,6 +32,15 @@ class ESocketError : public std::runtime_error {
 // Text for a socket error code as used in ESocketError.
 std::string SocketErrorText(int code);
 
+// TLS could not be started, or the server's certificate was refused; the
+// German message names the host.
+class ETlsError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class TlsSession;
+
 class ClientSocket {
  public:
   using SocketNotifyHandler = std::function<void(ClientSocket* Sender)>;
@@ -38,7 +49,7 @@ class ClientSocket {
 
   enum class WaitResult { Ready, TimedOut, NotOpen };
 
-  ClientSocket() = default;
+  ClientSocket();
   ~ClientSocket();
   ClientSocket(const ClientSocket&) = delete;
   ClientSocket& operator=(const ClientSocket&) = delete;
@@ -47,6 +58,8 @@ class ClientSocket {
   std::string Address;  // dotted IPv4 address
   int Port = 0;
   unsigned TimeOut = 60000;  // milliseconds for connecting and each wait
+  bool ImplicitTls = false;  // Open starts TLS before OnConnect
+  std::string CaFile;        // trusted certificates; empty: the system's
 
   SocketNotifyHandler OnLookup;
   SocketNotifyHandler OnConnecting;
@@ -54,9 +67,15 @@ class ClientSocket {
   SocketNotifyHandler OnDisconnect;
   SocketErrorHandler OnError;
 
-  // Throws ESocketError when lookup or connect fails, without firing
-  // OnError. An exception from OnConnect closes the socket and passes on.
+  // Throws ESocketError when lookup or connect fails, ETlsError when TLS
+  // does, without firing OnError. An exception from OnConnect closes the
+  // socket and passes on.
   void Open();
+  // Starts TLS on the open connection: the certificate must be trusted and
+  // name Host (or Address). Throws ETlsError and closes the socket when not;
+  // there is no way back to clear text.
+  void StartTls();
+  bool Encrypted() const { return tls_ != nullptr; }
   // Fires OnDisconnect when the socket was open.
   void Close();
   bool Active() const { return fd_ >= 0; }
@@ -77,9 +96,13 @@ class ClientSocket {
   // Waits for `events` on the socket; false on time-out. Throws
   // ESocketError(ECANCELED) when a handler run in between closed the socket.
   bool WaitFor(short events, unsigned milliseconds, const char* api);
+  // `connected`: OnConnect has fired, so a failure fires OnDisconnect.
+  void StartTls(bool connected);
+  int ReceiveTls(void* buffer, int count);
   [[noreturn]] void Fail(SocketErrorEvent event, int code, const char* api);
 
   int fd_ = -1;
+  std::unique_ptr<TlsSession> tls_;
 };
 
 }  // namespace tarifuhr

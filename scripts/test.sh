@@ -69,7 +69,7 @@ free_port() {
   local p
   for _ in $(seq 100); do
     p=$((20000 + RANDOM % 30000))
-    [ "$p" != "${1:-}" ] && [ -z "$(ss -Hltn "sport = :$p")" ] && { echo "$p"; return; }
+    [[ " $* " != *" $p "* ]] && [ -z "$(ss -Hltn "sport = :$p")" ] && { echo "$p"; return; }
   done
   return 1
 }
@@ -80,10 +80,15 @@ stop_mail_servers() {
 mail_dir=$(earlier_server_dir mail-servers)
 stop_mail_servers && forget_server_dir "$mail_dir"  # left over from an interrupted run
 mail_dir=$(server_dir mail-servers)
-# shellcheck disable=SC2015  # both ports or none
-smtp_port=$(free_port) && pop3_port=$(free_port "$smtp_port") || { smtp_port=; pop3_port=; }
+# shellcheck disable=SC2015  # all ports or none
+smtp_port=$(free_port) && pop3_port=$(free_port "$smtp_port") &&
+  smtps_port=$(free_port "$smtp_port" "$pop3_port") &&
+  submission_port=$(free_port "$smtp_port" "$pop3_port" "$smtps_port") &&
+  pop3s_port=$(free_port "$smtp_port" "$pop3_port" "$smtps_port" "$submission_port") ||
+  { smtp_port=; pop3_port=; }
 # shellcheck disable=SC2153  # SMTP_PORT and POP3_PORT come from mail-servers.env
 if [ -n "$smtp_port" ] &&
+   SMTPS_PORT=$smtps_port SUBMISSION_PORT=$submission_port POP3S_PORT=$pop3s_port \
    bash scripts/mail-servers-start.sh "$mail_dir" "$smtp_port" "$pop3_port" >"$root/build/mail-servers.log" 2>&1; then
   trap stop_mail_servers EXIT
   # shellcheck disable=SC1091
@@ -92,7 +97,10 @@ if [ -n "$smtp_port" ] &&
   export TARIFUHR_TEST_POP3_HOST=$POP3_HOST TARIFUHR_TEST_POP3_PORT=$POP3_PORT
   export TARIFUHR_TEST_MAIL_USER=$MAIL_USER TARIFUHR_TEST_MAIL_PASS=$MAIL_PASS
   export TARIFUHR_TEST_MAIL_ADDR=$MAIL_ADDR TARIFUHR_TEST_MAILDIR=$MAILDIR
-  echo "SMTP 127.0.0.1:$SMTP_PORT, POP3 127.0.0.1:$POP3_PORT, Maildir $MAILDIR"
+  export TARIFUHR_TEST_TLS_HOST=$TLS_HOST TARIFUHR_TEST_CA_FILE=$CA_FILE
+  export TARIFUHR_TEST_SMTPS_PORT=$SMTPS_PORT TARIFUHR_TEST_SUBMISSION_PORT=$SUBMISSION_PORT
+  export TARIFUHR_TEST_POP3S_PORT=$POP3S_PORT
+  echo "SMTP 127.0.0.1:$SMTP_PORT (TLS $SMTPS_PORT, STARTTLS $SUBMISSION_PORT), POP3 127.0.0.1:$POP3_PORT (TLS $POP3S_PORT), Maildir $MAILDIR"
 else
   stop_mail_servers || true
   server_failed "the mail servers" "the mail integration tests" "$root/build/mail-servers.log"

@@ -9,6 +9,7 @@
 #include <QPushButton>
 
 #include "accounting/ConnectionState.h"
+#include "mail/MailError.h"
 #include "mail/MailMessage.h"
 #include "mail/Pop3Client.h"
 #include "mail/SmtpClient.h"
@@ -22,8 +23,11 @@
 // The maker's values as the build was given them (CMake cache variables).
 #ifndef TARIFUHR_REPORT_HOST
 #define TARIFUHR_REPORT_HOST ""
-#define TARIFUHR_REPORT_POP3_PORT "110"
-#define TARIFUHR_REPORT_SMTP_PORT "25"
+#define TARIFUHR_REPORT_POP3_PORT "995"
+#define TARIFUHR_REPORT_SMTP_PORT "465"
+#define TARIFUHR_REPORT_POP3_SECURITY "tls"
+#define TARIFUHR_REPORT_SMTP_SECURITY "tls"
+#define TARIFUHR_REPORT_CA_FILE ""
 #define TARIFUHR_REPORT_ACCOUNT ""
 #define TARIFUHR_REPORT_PASSWORD ""
 #define TARIFUHR_REPORT_FROM ""
@@ -65,6 +69,9 @@ ReportServer ReportServer::Read(Registry& registry) {
   s.host = value("host", TARIFUHR_REPORT_HOST);
   s.pop3Port = value("pop3port", TARIFUHR_REPORT_POP3_PORT);
   s.smtpPort = value("smtpport", TARIFUHR_REPORT_SMTP_PORT);
+  s.pop3Security = value("pop3security", TARIFUHR_REPORT_POP3_SECURITY);
+  s.smtpSecurity = value("smtpsecurity", TARIFUHR_REPORT_SMTP_SECURITY);
+  s.caFile = value("cafile", TARIFUHR_REPORT_CA_FILE);
   s.account = value("account", TARIFUHR_REPORT_ACCOUNT);
   s.password = value("password", TARIFUHR_REPORT_PASSWORD);
   s.from = value("from", TARIFUHR_REPORT_FROM);
@@ -120,8 +127,13 @@ ErrorReportDialog::ErrorReportDialog(InternetStateQuery& internetState, Registry
   connect(cancelButton_, &QPushButton::clicked, this, [this] { close(); });
 
   pop_->OnConnect = [this](Pop3Client*) { PopConnected(); };
-  pop_->OnError = [this](Pop3Client*, int, const std::string&) { SendFailed(); };
-  smtp_->OnError = [this](SmtpClient*, int, const std::string&) { SendFailed(); };
+  // Only a refused encryption says more than the common text: it names the host.
+  pop_->OnError = [this](Pop3Client*, int error, const std::string& msg) {
+    SendFailed(error == kMailErrorTls ? msg : "");
+  };
+  smtp_->OnError = [this](SmtpClient*, int error, const std::string& msg) {
+    SendFailed(error == kMailErrorTls ? msg : "");
+  };
   smtp_->OnSendProgress = [this](SmtpClient*, uint16_t percent) { ShowProgress(percent); };
   smtp_->SendProgressStep = 10;
   smtp_->TimeOut = 60000;
@@ -174,7 +186,9 @@ void ErrorReportDialog::Send() {
 void ErrorReportDialog::SendByMail(const ReportServer& server) {
   SetSending(true);
   failed_ = false;
+  failureDetail_.clear();
   popConnected_ = false;
+  smtpStarted_ = false;
 
   message_ = std::make_unique<MailMessage>();
   message_->From = server.from;
@@ -186,21 +200,43 @@ void ErrorReportDialog::SendByMail(const ReportServer& server) {
   pop_->Port = server.pop3Port;
   pop_->UserId = server.account;
   pop_->UserPasswd = server.password;
+  pop_->Security = SecurityFromText(server.pop3Security);
+  pop_->CaFile = smtp_->CaFile = server.caFile;
   smtp_->Port = server.smtpPort;
+  smtp_->Security = SecurityFromText(server.smtpSecurity);
+  smtp_->UserName = server.account;  // used when the server offers AUTH
+  smtp_->Password = server.password;
 
-  // The rest of the send runs inside, when the connection is made.
-  pop_->Connect();
-  // A connection that could not be made reports nothing by itself.
-  if (!popConnected_ && !failed_) SendFailed();
+  if (server.UsesPop3()) {
+    // The rest of the send runs inside, when the connection is made.
+    pop_->Connect();
+    // A connection that could not be made reports nothing by itself.
+    if (!popConnected_ && !failed_) SendFailed();
+  } else {
+    SendThroughSmtp();
+  }
   SetSending(false);
+  // Once the server took the report, sending it again would deliver it twice.
+  const bool accepted = smtpStarted_ && smtp_->Accepted();
+  if (failed_) SayFailure(accepted);
   // Only a send without any failure is done; otherwise the report stays,
   // ready to be sent again.
-  if (!failed_) close();
+  if (!failed_ || accepted) close();
 }
 
 void ErrorReportDialog::PopConnected() {
   popConnected_ = true;
   pop_->Login();  // a refused log-in is reported; the report is sent anyway
+  SendThroughSmtp();
+  try {
+    pop_->Quit();
+  } catch (const std::exception&) {
+    if (!failed_) SendFailed();
+  }
+}
+
+void ErrorReportDialog::SendThroughSmtp() {
+  smtpStarted_ = true;
   try {
     smtp_->Connect();
     if (smtp_->Connected()) {
@@ -209,24 +245,35 @@ void ErrorReportDialog::PopConnected() {
     } else if (!failed_) {
       SendFailed();  // a connection that could not be made reports nothing by itself
     }
+  } catch (const EMailError& e) {
+    // A sender the server would refuse: the session was ended, the message
+    // names the value.
+    if (!failed_) SendFailed(e.what());
   } catch (const std::exception&) {
-    // "Not connected." after a refused greeting, or a failed send: the
-    // failure was reported, or is now.
-    if (!failed_) SendFailed();
-  }
-  try {
-    pop_->Quit();
-  } catch (const std::exception&) {
+    // A failed send: the failure was reported, or is now.
     if (!failed_) SendFailed();
   }
 }
 
-void ErrorReportDialog::SendFailed() {
+void ErrorReportDialog::SendFailed(const std::string& detail) {
+  if (!failed_) failureDetail_ = detail;
   failed_ = true;
+}
+
+void ErrorReportDialog::SayFailure(bool accepted) {
+  if (accepted) {
+    ShowMessageBox(
+        this, QMessageBox::Warning, QStringLiteral("Fehlerbericht"),
+        QStringLiteral("Der Fehlerbericht wurde wahrscheinlich zugestellt; erst danach meldete der "
+                       "Mailserver einen Fehler. Bitte senden Sie ihn nicht noch einmal."));
+    return;
+  }
+  const QString detail = failureDetail_.empty() ? QString() : Q(failureDetail_) + QStringLiteral("\n\n");
   ShowMessageBox(
       this, QMessageBox::Critical, QStringLiteral("Fehler"),
-      QStringLiteral("Fehler beim Senden des Formulars. Versuchen Sie es zu einem späteren Zeitpunkt "
-                     "bitte noch einmal oder schreiben Sie direkt an ") +
+      detail +
+          QStringLiteral("Fehler beim Senden des Formulars. Versuchen Sie es zu einem späteren Zeitpunkt "
+                         "bitte noch einmal oder schreiben Sie direkt an ") +
           Q(supportAddress_) + QStringLiteral(". Danke!"));
 }
 

@@ -33,8 +33,11 @@ class SmtpClient;
 struct ReportServer {
   static constexpr const char* kKey = "HKEY_LOCAL_MACHINE\\Software\\Tarifuhr\\Fehlerbericht";
   std::string host;
-  std::string pop3Port = "110";
-  std::string smtpPort = "25";
+  std::string pop3Port = "995";  // "0": no POP3 log-in before the send
+  std::string smtpPort = "465";
+  std::string pop3Security = "tls";  // tls, starttls, none
+  std::string smtpSecurity = "tls";
+  std::string caFile;  // trusted certificates; empty: the system's
   std::string account;
   std::string password;
   std::string from;
@@ -43,6 +46,7 @@ struct ReportServer {
 
   static ReportServer Read(Registry& registry);
   bool Configured() const { return !host.empty(); }
+  bool UsesPop3() const { return pop3Port != "0"; }
 };
 
 class ErrorReportDialog : public QDialog {
@@ -64,8 +68,11 @@ class ErrorReportDialog : public QDialog {
   void SendWithMailProgram(const ReportServer& server);
   void WatchMailProgram();
   void SetSending(bool sending);
-  void PopConnected();  // the rest of a send, inside the POP3 connect
-  void SendFailed();    // a failure of either client
+  void PopConnected();     // the rest of a send, inside the POP3 connect
+  void SendThroughSmtp();  // connect, log in, send, quit
+  // A failure of either client; the first one is said when the send ends.
+  void SendFailed(const std::string& detail = "");
+  void SayFailure(bool accepted);
   void ShowProgress(uint16_t percent);
   std::vector<std::string> Body() const;
 
@@ -84,7 +91,9 @@ class ErrorReportDialog : public QDialog {
   QTimer mailProgramWatch_;
   bool closeAllowed_ = true;    // false exactly while a send runs
   bool failed_ = false;         // a failure was reported in this send
+  std::string failureDetail_;   // what the first failure said, when it says more
   bool popConnected_ = false;   // the POP3 connection was made
+  bool smtpStarted_ = false;    // the SMTP part of this send began
   std::string supportAddress_;  // quoted in the failure message
 };
 

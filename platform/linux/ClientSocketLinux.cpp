@@ -13,6 +13,7 @@
 #include <chrono>
 #include <climits>
 
+#include "TlsSession.h"
 #include "platform/ClientSocket.h"
 #include "platform/Files.h"
 #include "platform/MessagePump.h"
@@ -54,7 +55,10 @@ ESocketError::ESocketError(int code, const std::string& api)
                          "), auf API '" + api + "'"),
       code_(code) {}
 
+ClientSocket::ClientSocket() = default;
+
 ClientSocket::~ClientSocket() {
+  tls_.reset();
   if (fd_ >= 0) ::close(fd_);
 }
 
@@ -109,6 +113,7 @@ void ClientSocket::Open() {
   // algorithm hold it back behind the previous one.
   const int one = 1;
   setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  if (ImplicitTls) StartTls(false);
   try {
     if (OnConnect) OnConnect(this);
   } catch (const std::exception&) {
@@ -117,8 +122,38 @@ void ClientSocket::Open() {
   }
 }
 
+void ClientSocket::StartTls() { StartTls(true); }
+
+void ClientSocket::StartTls(bool connected) {
+  if (fd_ < 0) throw ESocketError(ENOTCONN, "SSL_connect");
+  const std::string host = Host.empty() ? Address : Host;
+  const auto deadline = SteadyClock::now() + std::chrono::milliseconds(TimeOut);
+  try {
+    tls_ = std::make_unique<TlsSession>(fd_, host, CaFile);
+    for (TlsSession::Want want; (want = tls_->Handshake()) != TlsSession::Want::Nothing;) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
+      const short events = want == TlsSession::Want::Read ? POLLIN : POLLOUT;
+      if (left.count() <= 0 || !WaitFor(events, static_cast<unsigned>(left.count()), "SSL_connect"))
+        throw ETlsError(TlsSession::FailureText(host, SocketErrorText(ETIMEDOUT)));
+    }
+  } catch (const std::exception&) {
+    // Half a handshake is no connection to say goodbye on; and one that
+    // was never announced is not announced as ended either.
+    tls_.reset();
+    if (connected) {
+      Close();
+    } else {
+      ::close(fd_);
+      fd_ = -1;
+    }
+    throw;
+  }
+}
+
 void ClientSocket::Close() {
   if (fd_ < 0) return;
+  if (tls_) tls_->Shutdown();
+  tls_.reset();
   ::close(fd_);
   fd_ = -1;
   if (OnDisconnect) OnDisconnect(this);
@@ -151,17 +186,33 @@ int ClientSocket::SendBuf(const void* buffer, int count) {
   const char* p = static_cast<const char*>(buffer);
   int done = 0;
   while (done < count) {
-    const ssize_t n = ::send(fd_, p + done, static_cast<size_t>(count - done), MSG_NOSIGNAL);
-    if (n >= 0) {
-      done += static_cast<int>(n);
-      continue;
+    short waitFor = POLLOUT;
+    if (tls_) {
+      TlsSession::Want want{};
+      int n = -1;
+      try {
+        n = tls_->Write(p + done, count - done, want);
+      } catch (const ESocketError& e) {
+        Fail(SocketErrorEvent::Send, e.Code(), "send");
+      }
+      if (n > 0) {
+        done += n;
+        continue;
+      }
+      if (want == TlsSession::Want::Read) waitFor = POLLIN;
+    } else {
+      const ssize_t n = ::send(fd_, p + done, static_cast<size_t>(count - done), MSG_NOSIGNAL);
+      if (n >= 0) {
+        done += static_cast<int>(n);
+        continue;
+      }
+      const int err = errno;
+      if (err == EINTR) continue;
+      if (err != EAGAIN && err != EWOULDBLOCK) Fail(SocketErrorEvent::Send, err, "send");
     }
-    const int err = errno;
-    if (err == EINTR) continue;
-    if (err != EAGAIN && err != EWOULDBLOCK) Fail(SocketErrorEvent::Send, err, "send");
     bool ready = false;
     try {
-      ready = WaitFor(POLLOUT, TimeOut, "send");
+      ready = WaitFor(waitFor, TimeOut, "send");
     } catch (const ESocketError& e) {
       Fail(SocketErrorEvent::Send, e.Code(), "send");
     }
@@ -176,6 +227,8 @@ int ClientSocket::SendText(const std::string& bytes) {
 
 ClientSocket::WaitResult ClientSocket::WaitForData(unsigned milliseconds) {
   if (fd_ < 0) return WaitResult::NotOpen;
+  // Decrypted bytes already taken off the socket would wait in vain.
+  if (tls_ && tls_->Pending()) return WaitResult::Ready;
   try {
     return WaitFor(POLLIN, milliseconds, "recv") ? WaitResult::Ready : WaitResult::TimedOut;
   } catch (const ESocketError& e) {
@@ -190,6 +243,7 @@ int ClientSocket::ReceiveBuf(void* buffer, int count) {
     case WaitResult::TimedOut: Fail(SocketErrorEvent::Receive, ETIMEDOUT, "recv");
     case WaitResult::Ready: break;
   }
+  if (tls_) return ReceiveTls(buffer, count);
   for (;;) {
     const ssize_t n = ::recv(fd_, buffer, static_cast<size_t>(std::max(count, 0)), 0);
     if (n >= 0) return static_cast<int>(n);
@@ -197,6 +251,27 @@ int ClientSocket::ReceiveBuf(void* buffer, int count) {
     // Readiness can be spurious; wait again rather than fail.
     if (errno == EAGAIN || errno == EWOULDBLOCK) return ReceiveBuf(buffer, count);
     Fail(SocketErrorEvent::Receive, errno, "recv");
+  }
+}
+
+int ClientSocket::ReceiveTls(void* buffer, int count) {
+  for (;;) {
+    TlsSession::Want want{};
+    int n = -1;
+    try {
+      n = tls_->Read(buffer, std::max(count, 0), want);
+    } catch (const ESocketError& e) {
+      Fail(SocketErrorEvent::Receive, e.Code(), "recv");
+    }
+    if (n >= 0) return n;
+    // A record not yet complete, or a renegotiation: wait for the socket.
+    bool ready = false;
+    try {
+      ready = WaitFor(want == TlsSession::Want::Write ? POLLOUT : POLLIN, TimeOut, "recv");
+    } catch (const ESocketError& e) {
+      Fail(SocketErrorEvent::Receive, e.Code(), "recv");
+    }
+    if (!ready) Fail(SocketErrorEvent::Receive, ETIMEDOUT, "recv");
   }
 }
 

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Arbitrary server answers, arriving in pieces of any size: SMTP replies
 // are taken in order without losing or inventing a byte, no line grows past
-// its limit, and a POP3 answer is positive exactly when it begins "+OK".
+// its limit, EHLO extensions come out of the lines, and a POP3 answer is positive exactly when it begins
+// "+OK".
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -27,6 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (pending.size() > input.size() ||
       input.compare(input.size() - pending.size(), pending.size(), pending) != 0)
     std::abort();
+
+  for (const auto& [keyword, params] : EhloExtensions(input))
+    if (keyword.empty() || keyword.size() > input.size() || params.size() > input.size()) std::abort();
 
   const Pop3Reply pop = ParsePop3Reply(input);
   if (pop.positive != (input.rfind("+OK", 0) == 0)) std::abort();

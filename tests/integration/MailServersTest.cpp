@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The mail clients against a real Postfix (SMTP) and Dovecot (POP3) that
 // scripts/test.sh starts on 127.0.0.1 and describes in TARIFUHR_TEST_*
-// variables. Peers that misbehave on purpose are in tests/mail.
+// variables, in clear text and with TLS (a test CA of their own, whose
+// certificate names "localhost" only). Peers that misbehave on purpose are
+// in tests/mail.
 
 #include <gtest/gtest.h>
 
@@ -38,6 +40,8 @@ class MailServers : public ::testing::Test {
     pop.UserId = srv.user;
     pop.UserPasswd = srv.pass;
     pop.TimeOut = 10000;
+    pop.Security = MailSecurity::None;
+    smtp.Security = MailSecurity::None;
     smtp.Host = srv.smtpHost;
     smtp.Port = srv.smtpPort;
     smtp.TimeOut = 10000;
@@ -47,7 +51,8 @@ class MailServers : public ::testing::Test {
     // The SMTP commands, without the message lines between DATA and its end.
     smtp.OnSendTextToSocket = [this](SmtpClient*, const std::string& s) {
       if (s == "\r\n.\r\n") inData = false;
-      if (!inData) wire.push_back("SMTP " + (s.rfind("HELO ", 0) == 0 ? "HELO" : s));
+      if (!inData)
+        wire.push_back("SMTP " + (s.rfind("HELO ", 0) == 0 || s.rfind("EHLO ", 0) == 0 ? s.substr(0, 4) : s));
       if (s == "DATA\r\n") inData = true;
     };
   }
@@ -59,6 +64,33 @@ class MailServers : public ::testing::Test {
     msg.SendTo = srv.addr;
     msg.Subject = "Fehlerbericht " + token;
     return msg;
+  }
+
+  // Both clients over TLS to the name the certificate is for, logging in
+  // with the test account.
+  void UseTls(MailSecurity smtpSecurity, const std::string& smtpPort, MailSecurity popSecurity,
+              const std::string& popPort) {
+    if (srv.smtpsPort.empty() || srv.caFile.empty())
+      GTEST_SKIP() << "the mail servers were started without TLS (TARIFUHR_TEST_SMTPS_PORT, ...)";
+    smtp.Host = pop.Host = srv.tlsHost;
+    smtp.CaFile = pop.CaFile = srv.caFile;
+    smtp.Security = smtpSecurity;
+    smtp.Port = smtpPort;
+    smtp.UserName = srv.user;
+    smtp.Password = srv.pass;
+    pop.Security = popSecurity;
+    pop.Port = popPort;
+  }
+  // Log-in and send inside the POP3 connection, as the report dialog does.
+  void SendInsidePopLogIn(MailMessage& msg) {
+    pop.OnConnect = [&](Pop3Client*) {
+      pop.Login();
+      smtp.Connect();
+      if (smtp.Connected()) smtp.SendMsg(msg);
+      smtp.Quit();
+      pop.Quit();
+    };
+    pop.Connect();
   }
 
   test::MailServers srv;
@@ -197,6 +229,66 @@ TEST_F(MailServers, CcRecipientsGetTheirOwnTransaction) {
   for (const auto& f : files) EXPECT_NE(f.find("\nCC: \"Kopie\" <"), std::string::npos);
 }
 
+TEST_F(MailServers, ReportArrivesOverImplicitTlsWithAuth) {
+  UseTls(MailSecurity::Tls, srv.smtpsPort, MailSecurity::Tls, srv.pop3sPort);
+  const std::string token = Token();
+  MailMessage msg = Message(token);
+  msg.Text = {token};
+  SendInsidePopLogIn(msg);
+  EXPECT_TRUE(errors.empty()) << errors.front().first << " " << errors.front().second;
+  // The SMTPS port refuses any recipient without AUTH.
+  EXPECT_EQ(std::count(wire.begin(), wire.end(), "SMTP AUTH PLAIN ***\r\n"), 1);
+  EXPECT_EQ(Delivered(srv.maildir, token, 1).size(), 1u);
+}
+
+TEST_F(MailServers, ReportArrivesOverStartTlsWithAuth) {
+  UseTls(MailSecurity::StartTls, srv.submissionPort, MailSecurity::StartTls, srv.pop3Port);
+  const std::string token = Token();
+  MailMessage msg = Message(token);
+  msg.Text = {token};
+  SendInsidePopLogIn(msg);
+  EXPECT_TRUE(errors.empty()) << errors.front().first << " " << errors.front().second;
+  ASSERT_GE(wire.size(), 7u);
+  EXPECT_EQ(std::vector<std::string>(wire.begin(), wire.begin() + 6),
+            (std::vector<std::string>{"POP STLS\r\n", "POP USER " + srv.user + "\r\n",
+                                      "POP PASS " + srv.pass + "\r\n", "SMTP EHLO", "SMTP STARTTLS\r\n",
+                                      "SMTP EHLO"}));
+  EXPECT_EQ(wire[6], "SMTP AUTH PLAIN ***\r\n");
+  EXPECT_EQ(Delivered(srv.maildir, token, 1).size(), 1u);
+}
+
+TEST_F(MailServers, CertificateForAnotherNameIsRefusedBeforeAnythingIsSent) {
+  UseTls(MailSecurity::Tls, srv.smtpsPort, MailSecurity::StartTls, srv.pop3Port);
+  // 127.0.0.1 is the same server, but not a name its certificate is for.
+  smtp.Host = pop.Host = "127.0.0.1";
+  const std::string refused =
+      "Die verschlüsselte Verbindung zu 127.0.0.1 kam nicht zustande: das Zertifikat des Servers gilt "
+      "nicht für diesen Namen. Es wurde nichts gesendet.";
+  pop.Connect();
+  EXPECT_FALSE(pop.Connected());
+  smtp.Connect();
+  EXPECT_FALSE(smtp.Connected());
+  EXPECT_EQ(errors,
+            (std::vector<std::pair<int, std::string>>{{kMailErrorTls, refused}, {kMailErrorTls, refused}}));
+  // STLS went out in clear text, nothing after it; no SMTP command at all.
+  EXPECT_EQ(wire, std::vector<std::string>{"POP STLS\r\n"});
+}
+
+TEST_F(MailServers, ClearTextOnlyWhereConfigured) {
+  UseTls(MailSecurity::Tls, srv.smtpPort, MailSecurity::Tls, srv.pop3Port);
+  smtp.Host = pop.Host = "127.0.0.1";
+  pop.Connect();
+  smtp.Connect();
+  EXPECT_FALSE(pop.Connected());
+  EXPECT_FALSE(smtp.Connected());
+  ASSERT_EQ(errors.size(), 2u);
+  for (const auto& [code, text] : errors) {
+    EXPECT_EQ(code, kMailErrorTls);
+    EXPECT_EQ(text.rfind("Die verschlüsselte Verbindung zu 127.0.0.1 kam nicht zustande: ", 0), 0u) << text;
+  }
+  EXPECT_TRUE(wire.empty());  // no password, no command in clear text
+}
+
 // Ports that are not numbers mean the standard ports; nothing of ours runs
 // there, so a peer stands in where the port can be had.
 TEST(MailPorts, TextThatIsNotANumberMeansTheStandardPort) {
@@ -212,6 +304,7 @@ TEST(MailPorts, TextThatIsNotANumberMeansTheStandardPort) {
   smtpPeer->Start();
   popPeer->Start();
   SmtpClient smtp;
+  smtp.Security = MailSecurity::None;
   smtp.Host = "localhost";
   smtp.Port = "abc";
   smtp.Connect();
@@ -219,6 +312,7 @@ TEST(MailPorts, TextThatIsNotANumberMeansTheStandardPort) {
   EXPECT_EQ(smtp.LastReplyCode(), "250");
   smtp.Quit();
   Pop3Client pop;
+  pop.Security = MailSecurity::None;
   pop.Host = "127.0.0.1";
   pop.Port = "";
   pop.Connect();

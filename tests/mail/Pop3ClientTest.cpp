@@ -19,6 +19,7 @@ class PopTest : public ::testing::Test {
  protected:
   void SetUp() override {
     pop.Host = "127.0.0.1";
+    pop.Security = MailSecurity::None;
     pop.UserId = "tester";
     pop.UserPasswd = "secret";
     pop.TimeOut = 3000;
@@ -130,6 +131,22 @@ TEST_F(PopTest, MisuseAndFailedOpen) {
   EXPECT_EQ(connects, 0);
   EXPECT_TRUE(errors.empty());
   pop.Quit();
+}
+
+TEST_F(PopTest, RefusedStlsIsReportedBeforeAnyLogIn) {
+  pop.Security = MailSecurity::StartTls;
+  int connects = 0;
+  pop.OnConnect = [&](Pop3Client* p) {
+    ++connects;
+    p->Login();
+  };
+  ConnectTo("+OK ready\r\n", {"-ERR not here\r\n"});
+  EXPECT_EQ(connects, 0);
+  EXPECT_FALSE(pop.Connected());
+  ExpectOneError(kMailErrorTls,
+                 "Die verschlüsselte Verbindung zu 127.0.0.1 kam nicht zustande: der Server bietet keine "
+                 "Verschlüsselung (STARTTLS) an. Es wurde nichts gesendet.");
+  EXPECT_EQ(peer.Received(), std::vector<std::string>{"STLS"});
 }
 
 TEST_F(PopTest, ErrorInOnConnectClosesAndIsAbsorbed) {

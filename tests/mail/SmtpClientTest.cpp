@@ -23,6 +23,7 @@ class SmtpTest : public ::testing::Test {
  protected:
   void SetUp() override {
     smtp.Host = "127.0.0.1";
+    smtp.Security = MailSecurity::None;
     smtp.TimeOut = 3000;
     smtp.OnError = [this](SmtpClient* sender, int error, const std::string& msg) {
       EXPECT_EQ(sender, &smtp);
@@ -214,13 +215,80 @@ TEST_F(SmtpTest, ValidationErrorsComeBeforeAnythingIsSent) {
   ScriptedPeer peer;
   Greet(peer).Replies({"221 Bye\r\n"});
   ConnectTo(peer);
-  msg.From.clear();
-  EXPECT_THAT(send, ThrowsMessage<EMailError>(StrEq("\"From\" field not specified.")));
-  msg = Message();
   msg.SendTo.clear();
   EXPECT_THAT(send, ThrowsMessage<EMailError>(StrEq("\"SendTo\" field not specified.")));
   smtp.Quit();
   EXPECT_EQ(peer.Received().size(), 2u);  // HELO and QUIT only
+}
+
+TEST_F(SmtpTest, EmptyOrMalformedSenderEndsTheSessionAndIsNamed) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"", "Die Absenderadresse (from) ist leer."},
+      {"Report <report example.test>",
+       "Die Absenderadresse (from) „Report <report example.test>“ ist ungültig."},
+      {"report@", "Die Absenderadresse (from) „report@“ ist ungültig."}};
+  for (const auto& [from, text] : cases) {
+    ScriptedPeer peer;
+    Greet(peer).Replies({"221 Bye\r\n"}).ReadUntilClosed();
+    ConnectTo(peer);
+    MailMessage msg = Message();
+    msg.From = from;
+    EXPECT_THAT([&] { smtp.SendMsg(msg); }, ThrowsMessage<EMailError>(StrEq(text)));
+    EXPECT_FALSE(smtp.Connected());
+    const Lines lines = peer.Received();
+    ASSERT_EQ(lines.size(), 2u) << from;
+    EXPECT_EQ(lines[1], "QUIT");
+  }
+}
+
+TEST_F(SmtpTest, RefusedResetAfterTheDataStillCountsAsAccepted) {
+  ScriptedPeer peer;
+  Greet(peer).Replies({"250 Ok\r\n", "250 Ok\r\n", "354 go\r\n"}).ReadLine().ReadLine().ReadLine().ReadLine();
+  peer.Replies({"250 queued\r\n", "451 no\r\n"});
+  ConnectTo(peer);
+  MailMessage msg = Message();
+  smtp.SendMsg(msg);
+  ExpectOneError(451, "no");
+  EXPECT_TRUE(smtp.Accepted());
+  smtp.TimeOut = 200;
+  smtp.Connect();  // a new session forgets it (and times out here)
+  EXPECT_FALSE(smtp.Accepted());
+}
+
+TEST_F(SmtpTest, StartTlsNotOfferedEndsWithQuitAndNothingInClearText) {
+  smtp.Security = MailSecurity::StartTls;
+  smtp.UserName = "tester";
+  ScriptedPeer peer;
+  peer.Send("220 hi\r\n").Replies({"250-hi\r\n250 AUTH PLAIN\r\n", "221 Bye\r\n"}).ReadUntilClosed();
+  ConnectTo(peer);
+  EXPECT_FALSE(smtp.Connected());
+  ExpectOneError(kMailErrorTls,
+                 "Die verschlüsselte Verbindung zu 127.0.0.1 kam nicht zustande: der Server bietet keine "
+                 "Verschlüsselung (STARTTLS) an. Es wurde nichts gesendet.");
+  const Lines lines = peer.Received();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].substr(0, 5), "EHLO ");
+  EXPECT_EQ(lines[1], "QUIT");
+}
+
+TEST_F(SmtpTest, FailedHandshakeAfterStartTlsNeverFallsBack) {
+  smtp.Security = MailSecurity::StartTls;
+  ScriptedPeer peer;
+  peer.Send("220 hi\r\n")
+      .Replies({"250-hi\r\n250-STARTTLS\r\n250 8BITMIME\r\n", "220 go ahead\r\n"})
+      .Send("250 this is no TLS\r\n")
+      .ReadUntilClosed();
+  ConnectTo(peer);
+  EXPECT_FALSE(smtp.Connected());
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].first, kMailErrorTls);
+  EXPECT_THAT(errors[0].second,
+              ::testing::StartsWith("Die verschlüsselte Verbindung zu 127.0.0.1 kam nicht zustande: "));
+  const Lines lines = peer.Received();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[1], "STARTTLS");
+  // After STARTTLS only the client's handshake, no command in clear text.
+  for (size_t i = 2; i < lines.size(); ++i) EXPECT_EQ(lines[i].find("EHLO"), std::string::npos);
 }
 
 TEST_F(SmtpTest, SilentServerTimesOutWhileTheWindowRuns) {

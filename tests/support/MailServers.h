@@ -18,6 +18,10 @@ namespace tarifuhr::test {
 
 struct MailServers {
   std::string smtpHost, smtpPort, pop3Host, pop3Port, user, pass, addr, maildir;
+  // The TLS ports (empty when the servers were started without them): the
+  // name the certificate is for, SMTP with implicit TLS, SMTP with STARTTLS
+  // (both with AUTH), POP3 with implicit TLS, and the test CA.
+  std::string tlsHost, smtpsPort, submissionPort, pop3sPort, caFile;
 };
 
 inline std::optional<MailServers> MailServersFromEnvironment() {
@@ -28,7 +32,25 @@ inline std::optional<MailServers> MailServersFromEnvironment() {
     if (!value || !*value) return std::nullopt;
     v.push_back(value);
   }
-  return MailServers{v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]};
+  MailServers servers;
+  servers.smtpHost = v[0];
+  servers.smtpPort = v[1];
+  servers.pop3Host = v[2];
+  servers.pop3Port = v[3];
+  servers.user = v[4];
+  servers.pass = v[5];
+  servers.addr = v[6];
+  servers.maildir = v[7];
+  const auto optional = [](const char* name) {
+    const char* value = std::getenv(("TARIFUHR_TEST_" + std::string(name)).c_str());
+    return std::string(value ? value : "");
+  };
+  servers.tlsHost = optional("TLS_HOST");
+  servers.smtpsPort = optional("SMTPS_PORT");
+  servers.submissionPort = optional("SUBMISSION_PORT");
+  servers.pop3sPort = optional("POP3S_PORT");
+  servers.caFile = optional("CA_FILE");
+  return servers;
 }
 
 inline std::string Token() {

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "platform/MessagePump.h"
 #include "platform/OperatingSystemName.h"
@@ -36,13 +37,20 @@ struct ReportWorld : DialogWorld {
     double delay = 0;
     network->FinishDial(network->StartDial("Net", "", "", outcome, delay), outcome, delay);
   }
-  void Configure(const test::MailServers& s) {
+  // Over implicit TLS with AUTH where the servers offer it, else (or
+  // with `clearText`) as configured for a local test server.
+  void Configure(const test::MailServers& s, bool clearText = false) {
     const std::pair<const char*, std::string> values[] = {
-        {"host", s.smtpHost},        {"pop3port", s.pop3Port},
-        {"smtpport", s.smtpPort},    {"account", s.user},
-        {"password", s.pass},        {"from", "bericht@example.test"},
-        {"displayname", "Tarifuhr"}, {"to", s.addr}};
+        {"host", s.smtpHost},        {"pop3port", s.pop3Port}, {"smtpport", s.smtpPort},
+        {"account", s.user},         {"password", s.pass},     {"from", "bericht@example.test"},
+        {"displayname", "Tarifuhr"}, {"to", s.addr},           {"pop3security", "none"},
+        {"smtpsecurity", "none"}};
     for (const auto& [name, value] : values) registry.WriteString(ReportServer::kKey, name, value);
+    if (clearText || s.smtpsPort.empty()) return;
+    const std::pair<const char*, std::string> tls[] = {{"host", s.tlsHost},       {"pop3port", s.pop3sPort},
+                                                       {"smtpport", s.smtpsPort}, {"pop3security", "tls"},
+                                                       {"smtpsecurity", "tls"},   {"cafile", s.caFile}};
+    for (const auto& [name, value] : tls) registry.WriteString(ReportServer::kKey, name, value);
   }
   // Opens the dialog from the menu and writes a report with `token`.
   void Write(const QString& token) {
@@ -144,11 +152,19 @@ class ErrorReportDialogTest : public QObject {
   void aFailedSendKeepsTheReportAndIsReadyAgain() {
     const auto servers = test::MailServersFromEnvironment();
     if (!servers) QSKIP(kSkip);
-    const std::pair<const char*, QString> failures[] = {{"password", QStringLiteral("falsch")},
-                                                        {"to", QStringLiteral("niemand@example.test")},
-                                                        {"pop3port", UnusedPort()},
-                                                        {"smtpport", UnusedPort()}};
-    for (const auto& [name, value] : failures) {
+    // The value, and what the box says before the common text.
+    const std::tuple<const char*, QString, QString> failures[] = {
+        {"password", QStringLiteral("falsch"), QString()},
+        {"to", QStringLiteral("niemand@example.test"), QString()},
+        {"pop3port", UnusedPort(), QString()},
+        {"smtpport", UnusedPort(), QString()},
+        {"from", QStringLiteral("kein Absender"),
+         QStringLiteral("Die Absenderadresse (from) „kein Absender“ ist ungültig.\n\n")},
+        {"host", QStringLiteral("127.0.0.1"),
+         QStringLiteral("Die verschlüsselte Verbindung zu 127.0.0.1 kam nicht zustande: das Zertifikat des "
+                        "Servers gilt nicht für diesen Namen. Es wurde nichts gesendet.\n\n")}};
+    for (const auto& [name, value, detail] : failures) {
+      if (servers->smtpsPort.empty() && std::string(name) == "host") continue;  // no TLS to refuse
       ReportWorld w;
       w.Configure(*servers);
       w.registry.WriteString(ReportServer::kKey, name, value.toStdString());
@@ -158,12 +174,53 @@ class ErrorReportDialogTest : public QObject {
       BoxAnswerer boxes;
       Click(w.SendButton());
       QVERIFY2(!boxes.texts.isEmpty(), name);
-      QVERIFY2(boxes.texts[0].startsWith(QStringLiteral("Fehler beim Senden des Formulars.")), name);
+      QVERIFY2(boxes.texts[0].startsWith(detail + QStringLiteral("Fehler beim Senden des Formulars.")),
+               qPrintable(boxes.texts[0]));
       const QString support = QString::fromStdString(w.registry.ReadString(ReportServer::kKey, "to"));
       QVERIFY2(boxes.texts[0].endsWith(support + QStringLiteral(". Danke!")), name);
       QVERIFY2(w.dialog->isVisible() && w.Ready(), name);
       QCOMPARE(Control<QPlainTextEdit>(*w.dialog, "report")->toPlainText(), typed);
     }
+  }
+
+  void withoutPop3TheSmtpLogInAloneSends() {
+    const auto servers = test::MailServersFromEnvironment();
+    if (!servers) QSKIP(kSkip);
+    if (servers->smtpsPort.empty())
+      QSKIP("the mail servers were started without TLS (TARIFUHR_TEST_SMTPS_PORT)");
+    ReportWorld w;
+    w.Configure(*servers);
+    // No POP3 log-in: the SMTPS server takes the report only after AUTH.
+    w.registry.WriteString(ReportServer::kKey, "pop3port", "0");
+    w.Online();
+    const std::string token = test::Token();
+    w.Write(QString::fromStdString(token));
+    BoxAnswerer boxes;
+    Click(w.SendButton());
+    QVERIFY2(boxes.texts.isEmpty(), qPrintable(boxes.texts.join('\n')));
+    QVERIFY(w.dialog->isHidden());
+    QCOMPARE(test::Delivered(servers->maildir, token, 1).size(), size_t(1));
+  }
+
+  void aFailureAfterTheServerTookTheReportSaysItWasProbablyDelivered() {
+    const auto servers = test::MailServersFromEnvironment();
+    if (!servers) QSKIP(kSkip);
+    ReportWorld w;
+    // In clear text nothing asks for AUTH: the refused POP3 log-in is said,
+    // and the report goes anyway.
+    w.Configure(*servers, true);
+    w.registry.WriteString(ReportServer::kKey, "password", "falsch");
+    w.Online();
+    const std::string token = test::Token();
+    w.Write(QString::fromStdString(token));
+    BoxAnswerer boxes;
+    Click(w.SendButton());
+    QCOMPARE(boxes.texts,
+             QStringList{QStringLiteral("Der Fehlerbericht wurde wahrscheinlich zugestellt; erst "
+                                        "danach meldete der Mailserver einen Fehler. Bitte senden "
+                                        "Sie ihn nicht noch einmal.")});
+    QVERIFY(w.dialog->isHidden());
+    QCOMPARE(test::Delivered(servers->maildir, token, 1).size(), size_t(1));
   }
 
   void withoutAServerTheMailProgramGetsTheReport() {
@@ -222,7 +279,8 @@ class ErrorReportDialogTest : public QObject {
     pop.Start();
     smtp.Start();
     w.Configure({"127.0.0.1", std::to_string(smtp.Port()), "", std::to_string(pop.Port()), "k", "p",
-                 "h@example.test", ""});
+                 "h@example.test", "", "", "", "", "", ""},
+                true);
     w.Online();
     w.Write(QStringLiteral("langsam"));
     auto* report = Control<QPlainTextEdit>(*w.dialog, "report");
