@@ -34,6 +34,8 @@ class SmallScreenTest : public QObject {
       QVERIFY(QTest::qWaitForWindowExposed(d));
       const QRect area = d->screen()->availableGeometry();
       QVERIFY2(area.contains(d->frameGeometry()), qPrintable(d->windowTitle()));
+      // Above the always-on-top strip, which would cover its buttons.
+      QVERIFY2(d->windowFlags() & Qt::WindowStaysOnTopHint, qPrintable(d->windowTitle()));
       int buttons = 0;
       for (QPushButton* b : d->findChildren<QPushButton*>()) {
         QWidget* p = b->parentWidget();
